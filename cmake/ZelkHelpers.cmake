@@ -1,0 +1,32 @@
+# Small helpers that keep library and test targets one line each.
+
+# zelk_library(name SOURCES... [DEPS ...])
+function(zelk_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# add_gtest(name SOURCES... DEPS ...): a GoogleTest executable registered with CTest.
+function(add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_definitions(${name} PRIVATE
+    ZELK_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+    ZELK_SHIPPED_DATA_DIR="${PROJECT_SOURCE_DIR}/data"
+    ZELK_TEST_OUTPUT_DIR="${CMAKE_CURRENT_BINARY_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+# add_fuzz_target(name SOURCE DEPS ...): a libFuzzer executable (clang only).
+function(add_fuzz_target name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+endfunction()

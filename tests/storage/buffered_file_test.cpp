@@ -1,0 +1,75 @@
+// The file object: its failure messages, line reading and the durable copy.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "storage/buffered_file.h"
+#include "test_support.h"
+
+namespace zelk {
+namespace {
+
+TEST(BufferedFile, FailuresNameTheFileAndRaise) {
+  TempDir dir;
+  RecordingSink sink;
+  BufferedFile f(&sink);
+  const std::string missing = dir.Path("missing.zkm");
+  EXPECT_THROW(f.OpenExisting(missing), FileError);
+  ASSERT_EQ(sink.errors.size(), 1u);
+  EXPECT_EQ(sink.errors[0], "Cannot open " + missing);
+
+  f.Create(dir.Path("a.bin"));
+  f.Write("abc", 3);
+  f.Seek(0);
+  char buf[8];
+  EXPECT_EQ(f.ReadUpTo(buf, 8), 3);
+  f.Seek(1);
+  EXPECT_THROW(f.Read(buf, 3), FileError);  // fewer bytes than asked is a failure
+  EXPECT_EQ(sink.errors.back(), "Cannot read from " + dir.Path("a.bin"));
+  EXPECT_THROW(f.Seek(-1), FileError);
+  EXPECT_THROW(f.Create(dir.Path("no/such/dir/x")), FileError);
+  EXPECT_EQ(sink.errors.back(), "Cannot create " + dir.Path("no/such/dir/x"));
+}
+
+TEST(BufferedFile, ReadsLinesEndingInCrLfOrLf) {
+  TempDir dir;
+  RecordingSink sink;
+  BufferedFile f(&sink);
+  f.Create(dir.Path("t.txt"));
+  f.WriteLine("first");
+  f.Write("second\nthird", 12);
+  f.Seek(0);
+  EXPECT_EQ(f.ReadLine(), "first");
+  EXPECT_EQ(f.ReadLine(), "second");
+  EXPECT_EQ(f.ReadLine(), "third");
+  EXPECT_TRUE(f.EndReached());
+  std::string longLine(1000, 'q');
+  f.Seek(0);
+  f.WriteLine(longLine);
+  f.Seek(0);
+  EXPECT_EQ(f.ReadLine(), longLine);
+}
+
+TEST(CopyFile, DurableCopyReplacesTheTargetOrLeavesItIntact) {
+  TempDir dir;
+  RecordingSink sink;
+  WriteFileBytes(dir.Path("src"), std::vector<uint8_t>(40000, 7));
+  WriteFileBytes(dir.Path("dst"), std::vector<uint8_t>(10, 1));
+  ASSERT_TRUE(CopyFile(dir.Path("src"), dir.Path("dst"), &sink, true));
+  EXPECT_EQ(ReadFileBytes(dir.Path("dst")), std::vector<uint8_t>(40000, 7));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("dst.~sav")));
+
+  // A source that cannot be read leaves the old target as it was.
+  WriteFileBytes(dir.Path("dst"), std::vector<uint8_t>(10, 1));
+  EXPECT_FALSE(CopyFile(dir.Path("nothing"), dir.Path("dst"), &sink, true));
+  EXPECT_EQ(ReadFileBytes(dir.Path("dst")), std::vector<uint8_t>(10, 1));
+  // A target folder that does not exist is reported under the target's name.
+  sink.errors.clear();
+  EXPECT_FALSE(CopyFile(dir.Path("src"), dir.Path("gone/dst"), &sink, true));
+  ASSERT_FALSE(sink.errors.empty());
+  EXPECT_EQ(sink.errors.back(), "Cannot write to " + dir.Path("gone/dst"));
+}
+
+}  // namespace
+}  // namespace zelk

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the full build, then the core
+# libraries again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz
+# target for a short run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./tools/deps.sh
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+cmake -S . -B build-asan -G Ninja -DZELK_CORE_ONLY=ON -DZELK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-asan -j "$jobs"
+ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DZELK_CORE_ONLY=ON -DZELK_FUZZ=ON -DZELK_SANITIZE=ON \
+  -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-fuzz -j "$jobs"
+for target in build-fuzz/tests/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  corpus="tests/fuzz/corpus/$(basename "$target")"
+  mkdir -p "build-fuzz/corpus-$(basename "$target")"
+  "$target" -max_total_time=20 -rss_limit_mb=2048 "build-fuzz/corpus-$(basename "$target")" \
+    $( [ -d "$corpus" ] && echo "$corpus" ) >/dev/null 2>&1 || { echo "fuzz target $target failed"; "$target" -runs=0 "build-fuzz/corpus-$(basename "$target")"; exit 1; }
+done
+echo "All tests passed."
