@@ -1,0 +1,900 @@
+// The storage engine: objects, symbols and settings of the open map file.
+#include "storage/map_store.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+
+namespace zelk {
+
+namespace {
+constexpr int kSymbolBlockSize = 4 + 4 * 256;
+constexpr int kIndexBlockSize = 4 + IndexEntry::kSize * kEntriesPerBlock;
+constexpr int32_t kMapExtentLimit = 51200000;
+static_assert(kSymbolBlockSize == 1028);
+static_assert(kIndexBlockSize == 6148);
+}  // namespace
+
+MapStore::MapStore(MessageSink* sink)
+    : sink_(sink),
+      file_(sink),
+      symbolHeader_(std::make_unique<SymbolHeader>()),
+      symbolLookup_(10000, -1),
+      placeholder_(SymbolRecord::Undefined(0)),
+      buffer_(kMaxObjectRecord + 64) {}
+
+MapStore::~MapStore() = default;
+
+void MapStore::InternalError(const std::string& message) {
+  if (sink_) sink_->Error(message);
+}
+
+void MapStore::WriteAt(int64_t pos, const void* data, int64_t n) {
+  file_.Seek(pos);
+  file_.Write(data, n);
+  fileEnd_ = std::max(fileEnd_, pos + n);
+}
+
+void MapStore::AppendBytes(const void* data, int64_t n, int32_t* pos) {
+  const int64_t at = fileEnd_;
+  WriteAt(at, data, n);
+  if (pos) *pos = static_cast<int32_t>(at);
+}
+
+// ---------------------------------------------------------------------------------------
+// Working file
+
+void MapStore::ClearTables() {
+  symbols_.clear();
+  std::fill(symbolLookup_.begin(), symbolLookup_.end(), int16_t{-1});
+  blocks_.clear();
+  objectCount_ = 0;
+  currentObject_ = 0;
+  usedColors_.Clear();
+  currentSymbol_ = -1;
+}
+
+bool MapStore::CreateEmptyMap(const std::string& path) {
+  try {
+    file_.Create(path);
+    fileEnd_ = 0;
+    header_ = MapFileHeader::NewMap();
+    *symbolHeader_ = SymbolHeader{};
+    setup_ = SetupBlock::Defaults();
+    std::vector<uint8_t> bytes(kDataStart, 0);
+    header_.Encode(bytes.data());
+    std::memcpy(bytes.data() + kNewSetupPos, setup_.raw.data(), SetupBlock::kSize);
+    WriteAt(0, bytes.data(), static_cast<int64_t>(bytes.size()));
+    ClearTables();
+    placeholder_ = SymbolRecord::Undefined(symbolHeader_->colors[0].colorNumber);
+    modified_ = false;
+    return true;
+  } catch (const FileError&) {
+    file_.Close();
+    return false;
+  }
+}
+
+void MapStore::CloseWorkingFile() {
+  file_.Close();
+  ClearTables();
+  symbolEditing_ = false;
+}
+
+bool MapStore::LoadFromWorkingFile() {
+  try {
+    fileEnd_ = file_.Size();
+    uint8_t head[MapFileHeader::kSize] = {};
+    file_.Seek(0);
+    file_.Read(head, sizeof head);
+    header_ = MapFileHeader::Decode(head);
+
+    setup_ = SetupBlock::Defaults();
+    const int64_t setupSize = std::clamp<int64_t>(header_.setupSize, 0, SetupBlock::kSize);
+    if (header_.setupPos > 0 && setupSize > 0 && header_.setupPos + setupSize <= fileEnd_) {
+      file_.Seek(header_.setupPos);
+      file_.Read(setup_.raw.data(), setupSize);
+    }
+    setup_.Correct();
+
+    std::vector<uint8_t> sh(SymbolHeader::kSize, 0);
+    file_.Seek(kSymbolHeaderPos);
+    file_.ReadUpTo(sh.data(), SymbolHeader::kSize);
+    *symbolHeader_ = SymbolHeader::Decode(sh.data());
+    symbolHeader_->Validate();
+
+    if (!ReadSymbols() || !ReadIndex()) throw FileError("index");
+    modified_ = false;
+    return true;
+  } catch (const FileError&) {
+    *symbolHeader_ = SymbolHeader{};
+    file_.Close();
+    ClearTables();
+    return false;
+  }
+}
+
+void MapStore::WriteHeader() {
+  uint8_t raw[MapFileHeader::kSize];
+  header_.Encode(raw);
+  WriteAt(0, raw, sizeof raw);
+}
+
+void MapStore::WriteSymbolHeader() {
+  std::vector<uint8_t> raw(SymbolHeader::kSize);
+  symbolHeader_->Encode(raw.data());
+  WriteAt(kSymbolHeaderPos, raw.data(), static_cast<int64_t>(raw.size()));
+}
+
+bool MapStore::WriteSettings() {
+  if (!file_.IsOpen()) return false;
+  try {
+    if (header_.setupPos <= 0 || header_.setupSize < SetupBlock::kSize) {
+      header_.setupPos = static_cast<int32_t>(fileEnd_);
+    }
+    header_.setupSize = SetupBlock::kSize;
+    WriteAt(header_.setupPos, setup_.raw.data(), SetupBlock::kSize);
+    WriteHeader();
+    modified_ = true;
+    return true;
+  } catch (const FileError&) {
+    return false;
+  }
+}
+
+std::string MapStore::ReadInfoText() {
+  if (!file_.IsOpen() || header_.infoPos <= 0 || header_.infoSize <= 0) return {};
+  try {
+    const int64_t size = std::min<int64_t>({header_.infoSize, kMaxInfoSize,
+                                            std::max<int64_t>(0, fileEnd_ - header_.infoPos)});
+    std::string text(static_cast<size_t>(size), '\0');
+    file_.Seek(header_.infoPos);
+    file_.Read(text.data(), size);
+    text.resize(std::strlen(text.c_str()));
+    return text;
+  } catch (const FileError&) {
+    return {};
+  }
+}
+
+bool MapStore::WriteInfoText(const std::string& text) {
+  try {
+    const std::string t = text.substr(0, std::min<size_t>(text.size(), 32767));
+    const int32_t area = std::min<int32_t>((static_cast<int32_t>(t.size()) / 256 + 1) * 256,
+                                           kMaxInfoSize);
+    std::vector<uint8_t> bytes(static_cast<size_t>(area), 0);
+    std::memcpy(bytes.data(), t.data(), t.size());
+    if (area > header_.infoSize || header_.infoPos <= 0) {
+      AppendBytes(bytes.data(), area, &header_.infoPos);
+      header_.infoSize = area;
+    } else {
+      WriteAt(header_.infoPos, bytes.data(), area);
+    }
+    WriteHeader();
+    modified_ = true;
+    return true;
+  } catch (const FileError&) {
+    return false;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Opening the indexes
+
+bool MapStore::ReadSymbols() {
+  symbols_.clear();
+  std::vector<int> upgraded;
+  std::unordered_set<int32_t> visited;
+  int32_t blockPos = header_.firstSymbolBlock;
+  uint8_t block[kSymbolBlockSize];
+  while (blockPos > 0 && blockPos + kSymbolBlockSize <= fileEnd_ &&
+         visited.size() < static_cast<size_t>(kMaxIndexBlocks) && visited.insert(blockPos).second) {
+    file_.Seek(blockPos);
+    file_.Read(block, kSymbolBlockSize);
+    for (int slot = 0; slot < 256; ++slot) {
+      const int32_t pos = GetI32(block + 4 + 4 * slot);
+      if (static_cast<int>(symbols_.size()) >= kMaxSymbols || pos <= 0 || pos >= fileEnd_) continue;
+      if (pos + kSymbolCommonSize > fileEnd_) continue;  // a truncated record is skipped
+      std::vector<uint8_t> bytes(kSymbolCommonSize);
+      file_.Seek(pos);
+      file_.Read(bytes.data(), kSymbolCommonSize);
+      const int length = std::clamp<int>(GetI16(bytes.data()), kSymbolCommonSize, kMaxSymbolRecord);
+      if (pos + length > fileEnd_) continue;
+      bytes.resize(static_cast<size_t>(length));
+      if (length > kSymbolCommonSize) file_.Read(bytes.data() + kSymbolCommonSize, length - kSymbolCommonSize);
+      SymbolRecord rec(std::move(bytes));
+      rec.SetLength(length);
+      rec.SetSelected(0);
+      rec.SetFilePos(pos);
+      if (rec.UpgradeOlderLayout()) {
+        rec.SetFilePos(0);
+        upgraded.push_back(static_cast<int>(symbols_.size()));
+      }
+      rec.RepairRectangle();
+      symbols_.push_back(std::move(rec));
+    }
+    blockPos = GetI32(block);
+  }
+  if (!upgraded.empty()) {
+    for (int place : upgraded) {
+      SymbolRecord& rec = symbols_[static_cast<size_t>(place)];
+      rec.SetFilePos(static_cast<int32_t>(fileEnd_));
+      int32_t at = 0;
+      AppendBytes(rec.Bytes().data(), rec.Size(), &at);
+    }
+    if (!RewriteSymbolIndex()) return false;
+  }
+  RebuildSymbolLookup();
+  placeholder_ = SymbolRecord::Undefined(symbolHeader_->colors[0].colorNumber);
+  return true;
+}
+
+bool MapStore::ReadIndex() {
+  blocks_.clear();
+  objectCount_ = 0;
+  usedColors_.Clear();
+  std::unordered_set<int32_t> visited;
+  int32_t blockPos = header_.firstIndexBlock;
+  std::vector<uint8_t> raw(kIndexBlockSize);
+  while (blockPos > 0 && static_cast<int>(blocks_.size()) < kMaxIndexBlocks &&
+         visited.insert(blockPos).second) {
+    file_.Seek(blockPos);
+    file_.Read(raw.data(), kIndexBlockSize);
+    auto block = std::make_unique<IndexBlockCache>();
+    block->filePos = blockPos + 4;
+    bool anyUsed = false;
+    for (int i = 0; i < kEntriesPerBlock; ++i) {
+      IndexEntry e = IndexEntry::Decode(raw.data() + 4 + IndexEntry::kSize * i);
+      block->entries[i] = e;
+      if (e.Used()) {
+        ++block->usedCount;
+        if (anyUsed) block->box.Unite(e.box);
+        else block->box = e.box;
+        anyUsed = true;
+        objectCount_ = static_cast<int32_t>(blocks_.size()) * kEntriesPerBlock + i + 1;
+        if (e.symbol != 0) {
+          ++block->liveCount;
+          AddToBlockColors(*block, e);
+        }
+      }
+    }
+    usedColors_.Unite(block->colors);
+    blocks_.push_back(std::move(block));
+    blockPos = GetI32(raw.data());
+  }
+  usedColors_.Unite(placeholder_.Colors());
+  currentObject_ = 0;
+  return true;
+}
+
+void MapStore::AddToBlockColors(IndexBlockCache& block, const IndexEntry& e) {
+  // Objects of unknown symbols are drawn with the placeholder, so its colour counts too;
+  // otherwise a block holding only such objects would be skipped when drawing.
+  const int place = SymbolPlace(e.symbol);
+  block.colors.Unite(place >= 0 ? symbols_[static_cast<size_t>(place)].Colors()
+                                : placeholder_.Colors());
+}
+
+// ---------------------------------------------------------------------------------------
+// Objects
+
+int32_t MapStore::ObjectCount() const {
+  if (symbolEditing_) return static_cast<int32_t>(ElementOffsets().size());
+  return objectCount_;
+}
+
+bool MapStore::ReadEntry(int32_t n, IndexEntry* entry) {
+  if (n < 1 || n > objectCount_ || (n - 1) / kEntriesPerBlock >= static_cast<int32_t>(blocks_.size())) {
+    InternalError("Internal Error: Index out of range.");
+    return false;
+  }
+  *entry = blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)]->entries[(n - 1) % kEntriesPerBlock];
+  return true;
+}
+
+void MapStore::WriteEntry(int32_t n, const IndexEntry& e) {
+  IndexBlockCache& block = *blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)];
+  IndexEntry& slot = block.entries[(n - 1) % kEntriesPerBlock];
+  if (slot.Used()) --block.usedCount;
+  if (slot.Used() && slot.symbol != 0) --block.liveCount;
+  const bool hadUsed = block.usedCount > 0;
+  slot = e;
+  if (e.Used()) {
+    if (hadUsed) block.box.Unite(e.box);
+    else block.box = e.box;
+    ++block.usedCount;
+    if (e.symbol != 0) {
+      ++block.liveCount;
+      AddToBlockColors(block, e);
+    }
+  }
+  usedColors_.Unite(block.colors);
+  uint8_t raw[IndexEntry::kSize];
+  e.Encode(raw);
+  WriteAt(block.filePos + static_cast<int64_t>(IndexEntry::kSize) * ((n - 1) % kEntriesPerBlock), raw,
+          IndexEntry::kSize);
+}
+
+bool MapStore::ReadObject(int32_t n, ObjectRecord* obj) {
+  if (symbolEditing_) return ReadElement(n, obj);
+  *obj = ObjectRecord{};
+  IndexEntry e;
+  if (!ReadEntry(n, &e) || e.length <= ObjectRecord::kHeadSize) return false;
+  // Records of up to 16032 bytes are read whole; a longer entry is damaged and is read
+  // as 16032 bytes, its point count trimmed to what those hold.
+  int64_t length = std::min<int64_t>(e.length, kMaxObjectRecord);
+  if (e.pos < 1 || e.pos >= fileEnd_) return false;
+  length = std::min<int64_t>(length, fileEnd_ - e.pos);
+  try {
+    file_.Seek(e.pos);
+    file_.Read(buffer_.data(), length);
+  } catch (const FileError&) {
+    return false;
+  }
+  *obj = ObjectRecord::Decode(buffer_.data(), static_cast<int>(length));
+  currentObject_ = n;
+  return obj->PointCount() > 0;
+}
+
+void MapStore::PrepareForWrite(ObjectRecord& obj, IndexEntry* entry) {
+  obj.FixTextUnits();
+  SelectSymbol(obj.symbol);
+  entry->length = static_cast<int16_t>(obj.Length());
+  entry->symbol = obj.symbol;
+  entry->box = obj.BoundingBox(CurrentSymbol().Extent());
+}
+
+bool MapStore::AddObject(ObjectRecord& obj) {
+  if (symbolEditing_) return AddElement(obj);
+  if (obj.PointCount() < 1 || obj.PointCount() > kMaxPoints) {
+    InternalError("Internal error: Damaged object.");
+    return false;
+  }
+  if (objectCount_ >= maxObjectCount_) {
+    InternalError("Maximum number of objects reached.");
+    return false;
+  }
+  if (!file_.IsOpen() || fileEnd_ < 128) {
+    InternalError("Internal error: Invalid temporary file.");
+    return false;
+  }
+  const int32_t n = objectCount_ + 1;
+  const size_t blockIndex = static_cast<size_t>((n - 1) / kEntriesPerBlock);
+  const MapFileHeader savedHeader = header_;
+  bool newBlock = false;
+  try {
+    if (blockIndex >= blocks_.size()) {
+      // A new IndexBlock at the end of the file, linked from the previous one.
+      std::vector<uint8_t> zeros(kIndexBlockSize, 0);
+      int32_t p = 0;
+      AppendBytes(zeros.data(), kIndexBlockSize, &p);
+      auto block = std::make_unique<IndexBlockCache>();
+      block->filePos = p + 4;
+      blocks_.push_back(std::move(block));
+      newBlock = true;
+      if (blockIndex == 0) {
+        header_.firstIndexBlock = p;
+        WriteHeader();
+      } else {
+        uint8_t link[4];
+        PutI32(link, p);
+        WriteAt(blocks_[blockIndex - 1]->filePos - 4, link, 4);
+      }
+    }
+    IndexEntry e;
+    PrepareForWrite(obj, &e);
+    std::vector<uint8_t> bytes = obj.Encode();
+    AppendBytes(bytes.data(), static_cast<int64_t>(bytes.size()), &e.pos);
+    WriteEntry(n, e);
+    objectCount_ = n;
+    currentObject_ = n;
+    modified_ = true;
+    if (undo_) undo_->ObjectAdded(n, e);
+    return true;
+  } catch (const FileError&) {
+    if (newBlock) blocks_.pop_back();
+    header_ = savedHeader;
+    return false;
+  }
+}
+
+bool MapStore::DeleteObject(int32_t n) {
+  if (symbolEditing_) return DeleteElement(n);
+  IndexEntry e;
+  if (!ReadEntry(n, &e)) return false;
+  if (e.length < 33) {
+    InternalError("Internal error: Invalid index length.");
+    return false;
+  }
+  try {
+    if (undo_) undo_->ObjectDeleted(n, e);
+    e.symbol = 0;
+    WriteEntry(n, e);
+    modified_ = true;
+    return true;
+  } catch (const FileError&) {
+    return false;
+  }
+}
+
+bool MapStore::ReplaceObject(int32_t* n, ObjectRecord& obj) {
+  if (symbolEditing_) return ReplaceElement(*n, obj);
+  IndexEntry kept;
+  if (!ReadEntry(*n, &kept)) return false;
+  if (!DeleteObject(*n)) return false;
+  if (AddObject(obj)) {
+    *n = objectCount_;
+    return true;
+  }
+  try {
+    WriteEntry(*n, kept);
+  } catch (const FileError&) {
+  }
+  return false;
+}
+
+bool MapStore::RewriteObject(int32_t n, ObjectRecord& obj) {
+  if (symbolEditing_) return ReplaceElement(n, obj);
+  if (obj.PointCount() < 1 || obj.PointCount() + std::max<int>(obj.textUnits, 0) > kMaxPoints) {
+    InternalError("Internal error: Invalid object.");
+    return false;
+  }
+  IndexEntry old;
+  if (!ReadEntry(n, &old)) return false;
+  IndexEntry e = old;
+  PrepareForWrite(obj, &e);
+  if (old.pos <= kNewSetupPos) {
+    InternalError("Internal error: Invalid file position.");
+    return false;
+  }
+  // A longer record would overwrite whatever follows the old one.
+  if (e.length > old.length) {
+    InternalError("Internal error: Invalid object.");
+    return false;
+  }
+  try {
+    std::vector<uint8_t> bytes = obj.Encode();
+    WriteAt(old.pos, bytes.data(), static_cast<int64_t>(bytes.size()));
+    e.pos = old.pos;
+    WriteEntry(n, e);
+    if (undo_) undo_->ObjectChanged(n, e);
+    modified_ = true;
+    return true;
+  } catch (const FileError&) {
+    return false;
+  }
+}
+
+bool MapStore::SymbolUsesColor(int number, int color) const {
+  const int place = SymbolPlace(number);
+  const SymbolRecord& s = place >= 0 ? symbols_[static_cast<size_t>(place)] : placeholder_;
+  return (s.Bytes()[20 + (color >> 3)] >> (color & 7)) & 1;
+}
+
+SearchResult MapStore::Search(const Box& rect, int32_t stop, int color, int32_t* current) {
+  if (symbolEditing_) return SearchElements(rect, stop, color, current);
+  const int32_t count = objectCount_;
+  if (count <= 0) return {false, true};
+  if (color > 255) return {false, true};
+  int32_t n = *current;
+  int64_t visited = 0;
+  while (visited <= count) {
+    n = (n >= count || n < 0) ? 1 : n + 1;
+    const size_t b = static_cast<size_t>((n - 1) / kEntriesPerBlock);
+    const IndexBlockCache& block = *blocks_[b];
+    const int32_t blockLast = std::min<int32_t>(static_cast<int32_t>(b + 1) * kEntriesPerBlock, count);
+    if (block.liveCount == 0 || !block.box.Meets(rect) || (color >= 0 && !block.colors.Has(color))) {
+      if (stop >= n && stop <= blockLast) {
+        *current = blockLast;
+        return {false, true};
+      }
+      visited += blockLast - n + 1;
+      n = blockLast;
+      continue;
+    }
+    ++visited;
+    const IndexEntry& e = block.entries[(n - 1) % kEntriesPerBlock];
+    if (e.symbol != 0 && e.length >= 33 && e.box.Meets(rect) &&
+        (color < 0 || SymbolUsesColor(e.symbol, color))) {
+      SelectSymbol(e.symbol);
+      *current = n;
+      return {true, n == stop};
+    }
+    if (n == stop) {
+      *current = n;
+      return {false, true};
+    }
+  }
+  *current = n;
+  return {false, true};
+}
+
+bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
+  if (symbolEditing_) return true;
+  progress_->Start(";objects updated.", objectCount_, 5, false);
+  int32_t updated = 0;
+  bool ok = true;
+  ObjectRecord obj;
+  try {
+    for (int32_t n = 1; n <= objectCount_; ++n) {
+      const IndexEntry e = blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)]->entries[(n - 1) % kEntriesPerBlock];
+      if (e.symbol == 0 || e.symbol < lowSymbol || e.symbol > highSymbol || e.length <= 32) continue;
+      if (!ReadObject(n, &obj)) continue;
+      IndexEntry ne = e;
+      PrepareForWrite(obj, &ne);
+      if (CurrentSymbol().Type() == kSymbolText && ne.length <= e.length) {
+        std::vector<uint8_t> bytes = obj.Encode();
+        WriteAt(e.pos, bytes.data(), static_cast<int64_t>(bytes.size()));
+      } else {
+        ne.length = e.length;  // the record itself is unchanged
+      }
+      WriteEntry(n, ne);
+      ++updated;
+      progress_->Step(updated, n);
+    }
+  } catch (const FileError&) {
+    ok = false;
+  }
+  modified_ = true;
+  progress_->End();
+  return ok;
+}
+
+bool MapStore::MapExtent(Box* box) const {
+  bool any = false;
+  Box r;
+  for (const auto& block : blocks_) {
+    if (block->liveCount == 0) continue;
+    for (const IndexEntry& e : block->entries) {
+      if (e.symbol == 0 || !e.Used()) continue;
+      if (any) r.Unite(e.box);
+      else r = e.box;
+      any = true;
+    }
+  }
+  if (any) {
+    r.left = std::clamp(r.left, -kMapExtentLimit, kMapExtentLimit);
+    r.bottom = std::clamp(r.bottom, -kMapExtentLimit, kMapExtentLimit);
+    r.right = std::clamp(r.right, -kMapExtentLimit, kMapExtentLimit);
+    r.top = std::clamp(r.top, -kMapExtentLimit, kMapExtentLimit);
+  }
+  *box = r;
+  return any;
+}
+
+int32_t MapStore::LiveObjectCount() const {
+  int32_t live = 0;
+  for (const auto& block : blocks_) live += block->liveCount;
+  return live;
+}
+
+bool MapStore::MapIsEmpty() const { return LiveObjectCount() == 0; }
+
+// ---------------------------------------------------------------------------------------
+// Symbols
+
+int MapStore::SymbolPlace(int number) const {
+  if (number < 1 || number > 9999) return -1;
+  const int place = symbolLookup_[static_cast<size_t>(number)];
+  return place >= 0 && place < SymbolCount() ? place : -1;
+}
+
+bool MapStore::SelectSymbol(int number) {
+  if (symbolEditing_) {
+    // A pseudo symbol built from the element being edited.
+    pseudoSymbol_ = SymbolRecord();
+    pseudoSymbol_.SetNumber(number);
+    const int kind = number - kElementSymbolBase;
+    pseudoSymbol_.SetType(kind == kElementLine ? kSymbolLine : kind == kElementArea ? kSymbolArea : kSymbolPoint);
+    pseudoSymbol_.SetExtent(0);
+    currentSymbol_ = -2;
+    return true;
+  }
+  const int place = SymbolPlace(number);
+  if (place < 0) {
+    placeholder_.SetExtent(50);
+    currentSymbol_ = -1;
+    return false;
+  }
+  currentSymbol_ = place;
+  return true;
+}
+
+const SymbolRecord& MapStore::CurrentSymbol() const {
+  if (currentSymbol_ == -2) return pseudoSymbol_;
+  if (currentSymbol_ >= 0 && currentSymbol_ < SymbolCount()) return symbols_[static_cast<size_t>(currentSymbol_)];
+  return placeholder_;
+}
+
+const SymbolRecord& MapStore::SymbolFor(int number) const {
+  const int place = SymbolPlace(number);
+  return place >= 0 ? symbols_[static_cast<size_t>(place)] : placeholder_;
+}
+
+void MapStore::RebuildSymbolLookup() {
+  std::fill(symbolLookup_.begin(), symbolLookup_.end(), int16_t{-1});
+  for (int i = 0; i < SymbolCount(); ++i) {
+    const int num = symbols_[static_cast<size_t>(i)].Number();
+    if (num >= 1 && num <= 9999) symbolLookup_[static_cast<size_t>(num)] = static_cast<int16_t>(i);
+  }
+  currentSymbol_ = -1;
+}
+
+int MapStore::UniqueNumber(int number) const {
+  number = std::clamp(number, 1, 9999);
+  for (int tries = 0; tries < 10000 && symbolLookup_[static_cast<size_t>(number)] >= 0; ++tries)
+    number = number >= 9999 ? 1 : number + 1;
+  return number;
+}
+
+bool MapStore::AddSymbolRecord(int place, SymbolRecord rec) {
+  if (SymbolCount() >= kMaxSymbols) return false;
+  try {
+    rec.SetNumber(UniqueNumber(rec.Number()));
+    rec.SetSelected(0);
+    rec.SetStatus(kStatusNormal);
+    rec.SetLength(rec.Size());
+    rec.SetFilePos(static_cast<int32_t>(fileEnd_));
+    AppendBytes(rec.Bytes().data(), rec.Size(), nullptr);
+    symbols_.insert(symbols_.begin() + place, std::move(rec));
+    RebuildSymbolLookup();
+    modified_ = true;
+    return true;
+  } catch (const FileError&) {
+    return false;
+  }
+}
+
+bool MapStore::InsertSymbol(int afterPlace, const SymbolRecord& rec) {
+  return AddSymbolRecord(std::clamp(afterPlace + 1, 0, SymbolCount()), rec);
+}
+
+bool MapStore::AppendSymbol(const SymbolRecord& rec) { return AddSymbolRecord(SymbolCount(), rec); }
+
+bool MapStore::ReplaceSymbol(int place, const SymbolRecord& rec) {
+  if (place < 0 || place >= SymbolCount()) return false;
+  try {
+    SymbolRecord r = rec;
+    SymbolRecord& old = symbols_[static_cast<size_t>(place)];
+    r.SetLength(r.Size());
+    const bool fits = old.FilePos() > kNewSetupPos && r.Size() <= old.Length();
+    r.SetFilePos(fits ? old.FilePos() : static_cast<int32_t>(fileEnd_));
+    WriteAt(r.FilePos(), r.Bytes().data(), r.Size());
+    old = std::move(r);
+    RebuildSymbolLookup();
+    modified_ = true;
+    return true;
+  } catch (const FileError&) {
+    return false;
+  }
+}
+
+bool MapStore::DeleteSymbol(int place) {
+  if (place < 0 || place >= SymbolCount()) return false;
+  symbols_.erase(symbols_.begin() + place);
+  RebuildSymbolLookup();
+  return RewriteSymbolIndex();
+}
+
+bool MapStore::SetSymbolStatus(int place, uint8_t status) {
+  if (place < 0 || place >= SymbolCount()) return false;
+  symbols_[static_cast<size_t>(place)].SetStatus(status);
+  return WriteSymbolRecord(place);
+}
+
+bool MapStore::WriteSymbolRecord(int place) {
+  if (place < 0 || place >= SymbolCount()) return false;
+  SymbolRecord& r = symbols_[static_cast<size_t>(place)];
+  try {
+    if (r.FilePos() <= kNewSetupPos) r.SetFilePos(static_cast<int32_t>(fileEnd_));
+    WriteAt(r.FilePos(), r.Bytes().data(), r.Size());
+    modified_ = true;
+    return true;
+  } catch (const FileError&) {
+    return false;
+  }
+}
+
+int MapStore::FindOrAddEqualSymbol(const SymbolRecord& rec) {
+  int best = -1;
+  for (int i = 0; i < SymbolCount(); ++i) {
+    const SymbolRecord& s = symbols_[static_cast<size_t>(i)];
+    if (s.Size() != rec.Size() || s.Length() != rec.Length() || s.Type() != rec.Type() ||
+        s.Subtype() != rec.Subtype() || std::abs(s.Number() - rec.Number()) >= 20)
+      continue;
+    if (!std::equal(s.Bytes().begin() + kSymbolCommonSize, s.Bytes().end(),
+                    rec.Bytes().begin() + kSymbolCommonSize))
+      continue;
+    if (best < 0 || std::abs(s.Number() - rec.Number()) <
+                        std::abs(symbols_[static_cast<size_t>(best)].Number() - rec.Number()))
+      best = i;
+  }
+  if (best >= 0) return symbols_[static_cast<size_t>(best)].Number();
+  if (!AppendSymbol(rec)) return 0;
+  return symbols_.back().Number();
+}
+
+bool MapStore::RewriteSymbolIndex() {
+  try {
+    WriteSymbolHeader();
+    // The existing chain, walked safely, is reused block by block.
+    std::vector<int32_t> chain;
+    std::unordered_set<int32_t> visited;
+    int32_t p = header_.firstSymbolBlock;
+    while (p > 0 && p + kSymbolBlockSize <= fileEnd_ && chain.size() < static_cast<size_t>(kMaxIndexBlocks) &&
+           visited.insert(p).second) {
+      chain.push_back(p);
+      uint8_t link[4];
+      file_.Seek(p);
+      file_.Read(link, 4);
+      p = GetI32(link);
+    }
+    const size_t groups = (symbols_.size() + 255) / 256;
+    uint8_t positions[1024];
+    for (size_t g = 0; g < std::max(groups, chain.size()); ++g) {
+      std::memset(positions, 0, sizeof positions);
+      for (size_t i = 0; i < 256 && g * 256 + i < symbols_.size(); ++i)
+        PutI32(positions + 4 * i, symbols_[g * 256 + i].FilePos());
+      if (g < chain.size()) {
+        WriteAt(chain[g] + 4, positions, sizeof positions);
+        continue;
+      }
+      uint8_t block[kSymbolBlockSize] = {};
+      std::memcpy(block + 4, positions, sizeof positions);
+      int32_t at = 0;
+      AppendBytes(block, kSymbolBlockSize, &at);
+      uint8_t link[4];
+      PutI32(link, at);
+      if (g == 0) {
+        header_.firstSymbolBlock = at;
+        WriteHeader();
+      } else {
+        WriteAt(chain[g - 1], link, 4);
+      }
+      chain.push_back(at);
+    }
+    RebuildSymbolLookup();
+    modified_ = true;
+    return true;
+  } catch (const FileError&) {
+    return false;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Point-symbol editing: the same object operations on an in-memory element list
+
+void MapStore::BeginSymbolEditing(const std::vector<uint8_t>& elements) {
+  elements_ = elements;
+  elements_.resize(std::min<size_t>(elements_.size(), kElementListUnits * 8));
+  symbolEditing_ = true;
+}
+
+std::vector<uint8_t> MapStore::EndSymbolEditing() {
+  symbolEditing_ = false;
+  currentSymbol_ = -1;
+  return std::move(elements_);
+}
+
+std::vector<size_t> MapStore::ElementOffsets() const {
+  std::vector<size_t> offsets;
+  size_t at = 0;
+  while (at + SymbolElementHead::kSize <= elements_.size()) {
+    const SymbolElementHead h = SymbolElementHead::Decode(&elements_[at]);
+    const size_t size = SymbolElementHead::kSize + 8 * static_cast<size_t>(std::max<int>(h.pointCount, 0));
+    if (at + size > elements_.size()) break;  // a damaged count ends the list
+    offsets.push_back(at);
+    at += size;
+  }
+  return offsets;
+}
+
+bool MapStore::ReadElement(int32_t n, ObjectRecord* obj) {
+  *obj = ObjectRecord{};
+  const auto offsets = ElementOffsets();
+  if (n < 1 || n > static_cast<int32_t>(offsets.size())) {
+    InternalError("Internal Error: Index out of range.");
+    return false;
+  }
+  const uint8_t* p = &elements_[offsets[static_cast<size_t>(n - 1)]];
+  const SymbolElementHead h = SymbolElementHead::Decode(p);
+  obj->symbol = static_cast<int16_t>(kElementSymbolBase + h.kind);
+  obj->type = h.kind == kElementLine ? kObjectLine : h.kind == kElementArea ? kObjectArea : kObjectPoint;
+  obj->angle = h.color;  // offset 8
+  PutI16(&obj->reserved[0], h.lineWidth);  // offset 10
+  PutI16(&obj->reserved[2], h.flags);      // offset 12
+  PutI16(&obj->reserved[4], h.diameter);   // offset 14
+  for (int i = 0; i < h.pointCount; ++i)
+    obj->coords.push_back({GetI32(p + 16 + 8 * i), GetI32(p + 20 + 8 * i)});
+  currentObject_ = n;
+  return true;
+}
+
+bool MapStore::EncodeElement(const ObjectRecord& obj, std::vector<uint8_t>* bytes) {
+  SymbolElementHead h;
+  h.kind = static_cast<int16_t>(obj.symbol - kElementSymbolBase);
+  h.color = obj.angle;
+  h.lineWidth = GetI16(&obj.reserved[0]);
+  h.flags = GetI16(&obj.reserved[2]);
+  h.diameter = GetI16(&obj.reserved[4]);
+  h.pointCount = static_cast<int16_t>(obj.PointCount());
+  bytes->assign(SymbolElementHead::kSize + 8 * static_cast<size_t>(obj.PointCount()), 0);
+  h.Encode(bytes->data());
+  for (int i = 0; i < obj.PointCount(); ++i) {
+    PutI32(bytes->data() + 16 + 8 * i, obj.coords[static_cast<size_t>(i)].x);
+    PutI32(bytes->data() + 20 + 8 * i, obj.coords[static_cast<size_t>(i)].y);
+  }
+  return true;
+}
+
+bool MapStore::AddElement(ObjectRecord& obj) {
+  const auto offsets = ElementOffsets();
+  const size_t used = offsets.empty() ? 0 : elements_.size();
+  if (used / 8 + obj.PointCount() + 2 > static_cast<size_t>(kElementListUnits)) {
+    InternalError("Symbol is too complex.");
+    return false;
+  }
+  std::vector<uint8_t> bytes;
+  EncodeElement(obj, &bytes);
+  elements_.insert(elements_.end(), bytes.begin(), bytes.end());
+  currentObject_ = static_cast<int32_t>(offsets.size()) + 1;
+  modified_ = true;
+  return true;
+}
+
+bool MapStore::DeleteElement(int32_t n) {
+  const auto offsets = ElementOffsets();
+  if (n < 1 || n > static_cast<int32_t>(offsets.size())) {
+    InternalError("Internal Error: Index out of range.");
+    return false;
+  }
+  const size_t from = offsets[static_cast<size_t>(n - 1)];
+  const size_t to = static_cast<size_t>(n) < offsets.size() ? offsets[static_cast<size_t>(n)] : elements_.size();
+  elements_.erase(elements_.begin() + static_cast<std::ptrdiff_t>(from), elements_.begin() + static_cast<std::ptrdiff_t>(to));
+  modified_ = true;
+  return true;
+}
+
+bool MapStore::ReplaceElement(int32_t n, ObjectRecord& obj) {
+  const auto offsets = ElementOffsets();
+  if (n < 1 || n > static_cast<int32_t>(offsets.size())) {
+    InternalError("Internal Error: Index out of range.");
+    return false;
+  }
+  const size_t from = offsets[static_cast<size_t>(n - 1)];
+  const size_t to = static_cast<size_t>(n) < offsets.size() ? offsets[static_cast<size_t>(n)] : elements_.size();
+  std::vector<uint8_t> bytes;
+  EncodeElement(obj, &bytes);
+  if ((elements_.size() - (to - from) + bytes.size()) / 8 > static_cast<size_t>(kElementListUnits)) {
+    InternalError("Symbol is too complex.");
+    return false;
+  }
+  elements_.erase(elements_.begin() + static_cast<std::ptrdiff_t>(from), elements_.begin() + static_cast<std::ptrdiff_t>(to));
+  elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(from), bytes.begin(), bytes.end());
+  modified_ = true;
+  return true;
+}
+
+SearchResult MapStore::SearchElements(const Box& rect, int32_t stop, int color, int32_t* current) {
+  const auto offsets = ElementOffsets();
+  const int32_t count = static_cast<int32_t>(offsets.size());
+  if (count == 0) return {false, true};
+  int32_t n = *current;
+  for (int32_t i = 0; i < count; ++i) {
+    n = (n >= count || n < 0) ? 1 : n + 1;
+    ObjectRecord obj;
+    ReadElement(n, &obj);
+    const bool match = obj.PointCount() > 0 && obj.BoundingBox(0).Meets(rect) &&
+                       (color < 0 || obj.angle == color);
+    if (match) {
+      SelectSymbol(obj.symbol);
+      *current = n;
+      return {true, n == stop};
+    }
+    if (n == stop) break;
+  }
+  *current = n;
+  return {false, true};
+}
+
+}  // namespace zelk

@@ -1,0 +1,189 @@
+// The storage engine: edits the open map file in place through in-memory indexes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "storage/buffered_file.h"
+#include "storage/messages.h"
+#include "storage/records.h"
+
+namespace zelk {
+
+// Receives every single-object change the engine makes, with the entry as it was before
+// (deletions) or as written (additions and rewrites).
+class UndoRecorder {
+ public:
+  virtual ~UndoRecorder() = default;
+  virtual void ObjectAdded(int32_t n, const IndexEntry& entry) = 0;
+  virtual void ObjectChanged(int32_t n, const IndexEntry& entry) = 0;
+  virtual void ObjectDeleted(int32_t n, const IndexEntry& entry) = 0;
+};
+
+// The in-memory copy of one IndexBlock with the summaries that let searches skip it.
+struct IndexBlockCache {
+  Box box;
+  int16_t liveCount = 0;
+  int16_t usedCount = 0;
+  int32_t filePos = 0;  // position of the first entry (block position + 4)
+  ColorSet colors;
+  std::array<IndexEntry, kEntriesPerBlock> entries{};
+};
+
+struct SearchResult {
+  bool found = false;
+  bool done = false;
+};
+
+// Object numbers used by the element list while a point symbol is edited.
+constexpr int16_t kElementSymbolBase = 32752;
+constexpr int kElementListUnits = 512;
+
+class MapStore {
+ public:
+  explicit MapStore(MessageSink* sink);
+  ~MapStore();
+  MapStore(const MapStore&) = delete;
+  MapStore& operator=(const MapStore&) = delete;
+
+  void SetUndoRecorder(UndoRecorder* r) { undo_ = r; }
+  UndoRecorder* GetUndoRecorder() const { return undo_; }
+  void SetProgress(Progress* p) { progress_ = p ? p : &nullProgress_; }
+  MessageSink* Sink() const { return sink_; }
+
+  // --- The working file -------------------------------------------------------------
+  BufferedFile& WorkingFile() { return file_; }
+  // Writes a fresh map (header, empty colour table, default settings) and opens it.
+  bool CreateEmptyMap(const std::string& path);
+  // Reads header, settings, colour table, symbols and the object index of the open
+  // working file. On failure the tables are cleared and the file is closed.
+  bool LoadFromWorkingFile();
+  void CloseWorkingFile();
+  bool IsOpen() const { return file_.IsOpen(); }
+  int64_t FileEnd() const { return fileEnd_; }
+
+  bool Modified() const { return modified_; }
+  void SetModified(bool m) { modified_ = m; }
+
+  // --- Header, colour table and settings ----------------------------------------------
+  const MapFileHeader& Header() const { return header_; }
+  MapFileHeader& MutableHeader() { return header_; }
+  void WriteHeader();
+  const SymbolHeader& Colors() const { return *symbolHeader_; }
+  SymbolHeader& MutableColors() { return *symbolHeader_; }
+  void WriteSymbolHeader();
+  const SetupBlock& Setup() const { return setup_; }
+  SetupBlock& MutableSetup() { return setup_; }
+  // Writes the settings block (placing it at the end when it has no full place) and the header.
+  bool WriteSettings();
+  std::string ReadInfoText();
+  bool WriteInfoText(const std::string& text);
+
+  // --- Objects --------------------------------------------------------------------------
+  int32_t ObjectCount() const;
+  int32_t MaxObjectCount() const { return maxObjectCount_; }
+  void SetMaxObjectCount(int32_t n) { maxObjectCount_ = n; }
+  bool ReadEntry(int32_t n, IndexEntry* entry);
+  void WriteEntry(int32_t n, const IndexEntry& entry);
+  // Reads object n; an unused or damaged slot gives an empty object (no points).
+  bool ReadObject(int32_t n, ObjectRecord* obj);
+  bool AddObject(ObjectRecord& obj);
+  bool DeleteObject(int32_t n);
+  bool ReplaceObject(int32_t* n, ObjectRecord& obj);
+  bool RewriteObject(int32_t n, ObjectRecord& obj);
+  int32_t CurrentObject() const { return currentObject_; }
+
+  // Steps from *current to the next object (wrapping from the last to 1) whose box meets
+  // `rect` and whose symbol draws with `color` (-1: any colour). Reaching `stop` ends it.
+  SearchResult Search(const Box& rect, int32_t stop, int color, int32_t* current);
+  bool UpdateObjects(int lowSymbol, int highSymbol);
+  bool MapExtent(Box* box) const;
+  int32_t LiveObjectCount() const;
+  bool MapIsEmpty() const;
+  const ColorSet& UsedColors() const { return usedColors_; }
+  int BlockCount() const { return static_cast<int>(blocks_.size()); }
+  const IndexBlockCache& Block(int i) const { return *blocks_[static_cast<size_t>(i)]; }
+
+  // --- Symbols --------------------------------------------------------------------------
+  int SymbolCount() const { return static_cast<int>(symbols_.size()); }
+  const SymbolRecord& Symbol(int place) const { return symbols_[static_cast<size_t>(place)]; }
+  SymbolRecord& MutableSymbol(int place) { return symbols_[static_cast<size_t>(place)]; }
+  // Place of a symbol number in the table, or -1.
+  int SymbolPlace(int number) const;
+  // Makes the symbol current; an unknown number selects the placeholder (false).
+  bool SelectSymbol(int number);
+  const SymbolRecord& CurrentSymbol() const;
+  const SymbolRecord& Placeholder() const { return placeholder_; }
+  // The symbol objects of this number are drawn with (the placeholder when unknown).
+  const SymbolRecord& SymbolFor(int number) const;
+  bool InsertSymbol(int afterPlace, const SymbolRecord& rec);  // -1 inserts at the front
+  bool AppendSymbol(const SymbolRecord& rec);
+  bool ReplaceSymbol(int place, const SymbolRecord& rec);
+  bool DeleteSymbol(int place);
+  bool SetSymbolStatus(int place, uint8_t status);
+  // Returns the number of an equal symbol of the table or of the appended record; 0 on failure.
+  int FindOrAddEqualSymbol(const SymbolRecord& rec);
+  bool WriteSymbolRecord(int place);
+  bool RewriteSymbolIndex();
+  void RebuildSymbolLookup();
+
+  // --- Point-symbol editing -------------------------------------------------------------
+  // While on, object operations work on this element list instead of the file.
+  void BeginSymbolEditing(const std::vector<uint8_t>& elements);
+  std::vector<uint8_t> EndSymbolEditing();
+  bool SymbolEditing() const { return symbolEditing_; }
+  const std::vector<uint8_t>& EditedElements() const { return elements_; }
+
+ private:
+  void InternalError(const std::string& message);
+  void AppendBytes(const void* data, int64_t n, int32_t* pos);
+  void WriteAt(int64_t pos, const void* data, int64_t n);
+  void ClearTables();
+  bool ReadSymbols();
+  bool ReadIndex();
+  void AddToBlockColors(IndexBlockCache& block, const IndexEntry& e);
+  void PrepareForWrite(ObjectRecord& obj, IndexEntry* entry);
+  bool AddSymbolRecord(int place, SymbolRecord rec);
+  int UniqueNumber(int number) const;
+  bool SymbolUsesColor(int number, int color) const;
+
+  // Element list operations for point-symbol editing.
+  std::vector<size_t> ElementOffsets() const;
+  bool ReadElement(int32_t n, ObjectRecord* obj);
+  bool EncodeElement(const ObjectRecord& obj, std::vector<uint8_t>* bytes);
+  bool AddElement(ObjectRecord& obj);
+  bool DeleteElement(int32_t n);
+  bool ReplaceElement(int32_t n, ObjectRecord& obj);
+  SearchResult SearchElements(const Box& rect, int32_t stop, int color, int32_t* current);
+
+  MessageSink* sink_;
+  UndoRecorder* undo_ = nullptr;
+  NullProgress nullProgress_;
+  Progress* progress_ = &nullProgress_;
+  BufferedFile file_;
+  int64_t fileEnd_ = 0;
+  bool modified_ = false;
+
+  MapFileHeader header_;
+  std::unique_ptr<SymbolHeader> symbolHeader_;
+  SetupBlock setup_ = SetupBlock::Defaults();
+  std::vector<SymbolRecord> symbols_;
+  std::vector<int16_t> symbolLookup_;  // 10000 places, -1 when free
+  SymbolRecord placeholder_;
+  SymbolRecord pseudoSymbol_;
+  int currentSymbol_ = -1;  // place in the table; -1 the placeholder, -2 the pseudo symbol
+  std::vector<std::unique_ptr<IndexBlockCache>> blocks_;
+  int32_t objectCount_ = 0;
+  int32_t currentObject_ = 0;
+  int32_t maxObjectCount_ = kMaxObjectCount;
+  ColorSet usedColors_;
+  std::vector<uint8_t> buffer_;
+
+  bool symbolEditing_ = false;
+  std::vector<uint8_t> elements_;
+};
+
+}  // namespace zelk
