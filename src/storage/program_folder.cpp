@@ -8,7 +8,7 @@
 namespace zelk {
 namespace {
 
-// Unset and empty variables count alike, as the XDG folders are specified.
+// Unset and empty variables count alike, as the XDG base directory rules have it.
 std::string Env(const char* name) {
   const char* v = std::getenv(name);
   return v ? std::string(v) : std::string();
