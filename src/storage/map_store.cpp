@@ -181,40 +181,46 @@ bool MapStore::WriteInfoText(const std::string& text) {
 // ---------------------------------------------------------------------------------------
 // Opening the indexes
 
-bool MapStore::ReadSymbols() {
-  symbols_.clear();
-  std::vector<int> upgraded;
+void MapStore::ReadSymbolTable(BufferedFile& file, int64_t fileEnd, int32_t firstBlock,
+                               std::vector<SymbolRecord>* symbols, std::vector<int>* upgraded) {
+  symbols->clear();
   std::unordered_set<int32_t> visited;
-  int32_t blockPos = header_.firstSymbolBlock;
+  int32_t blockPos = firstBlock;
   uint8_t block[kSymbolBlockSize];
-  while (blockPos > 0 && blockPos + kSymbolBlockSize <= fileEnd_ &&
+  while (blockPos > 0 && blockPos + kSymbolBlockSize <= fileEnd &&
          visited.size() < static_cast<size_t>(kMaxIndexBlocks) && visited.insert(blockPos).second) {
-    file_.Seek(blockPos);
-    file_.Read(block, kSymbolBlockSize);
+    file.Seek(blockPos);
+    file.Read(block, kSymbolBlockSize);
     for (int slot = 0; slot < 256; ++slot) {
       const int32_t pos = GetI32(block + 4 + 4 * slot);
-      if (static_cast<int>(symbols_.size()) >= kMaxSymbols || pos <= 0 || pos >= fileEnd_) continue;
-      if (pos + kSymbolCommonSize > fileEnd_) continue;  // a truncated record is skipped
+      if (static_cast<int>(symbols->size()) >= kMaxSymbols || pos <= 0 || pos >= fileEnd) continue;
+      if (pos + kSymbolCommonSize > fileEnd) continue;  // a truncated record is skipped
       std::vector<uint8_t> bytes(kSymbolCommonSize);
-      file_.Seek(pos);
-      file_.Read(bytes.data(), kSymbolCommonSize);
+      file.Seek(pos);
+      file.Read(bytes.data(), kSymbolCommonSize);
       const int length = std::clamp<int>(GetI16(bytes.data()), kSymbolCommonSize, kMaxSymbolRecord);
-      if (pos + length > fileEnd_) continue;
+      if (pos + length > fileEnd) continue;
       bytes.resize(static_cast<size_t>(length));
-      if (length > kSymbolCommonSize) file_.Read(bytes.data() + kSymbolCommonSize, length - kSymbolCommonSize);
+      if (length > kSymbolCommonSize)
+        file.Read(bytes.data() + kSymbolCommonSize, length - kSymbolCommonSize);
       SymbolRecord rec(std::move(bytes));
       rec.SetLength(length);
       rec.SetSelected(0);
       rec.SetFilePos(pos);
       if (rec.UpgradeOlderLayout()) {
         rec.SetFilePos(0);
-        upgraded.push_back(static_cast<int>(symbols_.size()));
+        if (upgraded) upgraded->push_back(static_cast<int>(symbols->size()));
       }
       rec.RepairRectangle();
-      symbols_.push_back(std::move(rec));
+      symbols->push_back(std::move(rec));
     }
     blockPos = GetI32(block);
   }
+}
+
+bool MapStore::ReadSymbols() {
+  std::vector<int> upgraded;
+  ReadSymbolTable(file_, fileEnd_, header_.firstSymbolBlock, &symbols_, &upgraded);
   if (!upgraded.empty()) {
     for (int place : upgraded) {
       SymbolRecord& rec = symbols_[static_cast<size_t>(place)];
@@ -756,6 +762,30 @@ bool MapStore::RewriteSymbolIndex() {
     RebuildSymbolLookup();
     modified_ = true;
     return true;
+  } catch (const FileError&) {
+    return false;
+  }
+}
+
+bool MapStore::ReplaceAllSymbols(const SymbolHeader& colors, const std::vector<SymbolRecord>& symbols) {
+  try {
+    *symbolHeader_ = colors;
+    WriteSymbolHeader();
+    symbols_.clear();
+    RebuildSymbolLookup();
+    for (const SymbolRecord& rec : symbols) {
+      if (SymbolCount() >= kMaxSymbols) break;
+      SymbolRecord r = rec;
+      r.SetNumber(UniqueNumber(r.Number()));
+      r.SetLength(r.Size());
+      r.SetSelected(0);
+      r.SetFilePos(static_cast<int32_t>(fileEnd_));
+      AppendBytes(r.Bytes().data(), r.Size(), nullptr);
+      symbolLookup_[static_cast<size_t>(r.Number())] = static_cast<int16_t>(SymbolCount());
+      symbols_.push_back(std::move(r));
+    }
+    placeholder_ = SymbolRecord::Undefined(symbolHeader_->colors[0].colorNumber);
+    return RewriteSymbolIndex();
   } catch (const FileError&) {
     return false;
   }

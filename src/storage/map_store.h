@@ -56,6 +56,7 @@ class MapStore {
 
   // --- The working file -------------------------------------------------------------
   BufferedFile& WorkingFile() { return file_; }
+  const BufferedFile& WorkingFile() const { return file_; }
   // Writes a fresh map (header, empty colour table, default settings) and opens it.
   bool CreateEmptyMap(const std::string& path);
   // Reads header, settings, colour table, symbols and the object index of the open
@@ -129,6 +130,14 @@ class MapStore {
   bool WriteSymbolRecord(int place);
   bool RewriteSymbolIndex();
   void RebuildSymbolLookup();
+  // Replaces colour table and symbols by those of another map (appended anew, index rewritten).
+  bool ReplaceAllSymbols(const SymbolHeader& colors, const std::vector<SymbolRecord>& symbols);
+
+  // Reads a symbol table from any map file without writing to it: the slots of the chain,
+  // with the length clamps, the upgrade of older records and the rectangle repair.
+  // `upgraded` receives the places of widened records.
+  static void ReadSymbolTable(BufferedFile& file, int64_t fileEnd, int32_t firstBlock,
+                              std::vector<SymbolRecord>* symbols, std::vector<int>* upgraded);
 
   // --- Point-symbol editing -------------------------------------------------------------
   // While on, object operations work on this element list instead of the file.

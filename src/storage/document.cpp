@@ -1,0 +1,422 @@
+// Document lifecycle: how a map is made, opened, saved, closed and recovered.
+#include "storage/document.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <cstring>
+
+namespace zelk {
+
+namespace fs = std::filesystem;
+
+namespace {
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  if (a == b) return true;
+  return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
+}
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+  return s;
+}
+
+// The header's first bytes, or nothing when the file is shorter than asked.
+std::optional<std::vector<uint8_t>> ReadFirstBytes(const std::string& path, int n, MessageSink* sink) {
+  BufferedFile f(sink);
+  try {
+    f.OpenForReading(path);
+    std::vector<uint8_t> bytes(static_cast<size_t>(n));
+    const int64_t got = f.ReadUpTo(bytes.data(), n);
+    f.Close();
+    if (got < n) bytes.clear();
+    return bytes;
+  } catch (const FileError&) {
+    return std::nullopt;
+  }
+}
+}  // namespace
+
+std::string SymbolSetInformation(const std::string& path) {
+  BufferedFile f(nullptr);
+  try {
+    f.OpenForReading(path);
+    uint8_t raw[MapFileHeader::kSize];
+    if (f.ReadUpTo(raw, sizeof raw) != sizeof raw) return {};
+    const MapFileHeader h = MapFileHeader::Decode(raw);
+    if (h.mark != kMapMark || h.fileKind != 0 || h.version != kMapVersion || h.infoSize < 1 ||
+        h.infoSize > kMaxInfoSize || h.infoPos <= 0)
+      return {};
+    std::string text(static_cast<size_t>(h.infoSize), '\0');
+    f.Seek(h.infoPos);
+    text.resize(static_cast<size_t>(f.ReadUpTo(text.data(), h.infoSize)));
+    text.resize(std::strlen(text.c_str()));
+    return text;
+  } catch (const FileError&) {
+    return {};
+  }
+}
+
+std::vector<std::string> ListSymbolSets(const std::string& folder) {
+  std::vector<std::string> sets;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    if (entry.is_regular_file(ec) && Lower(entry.path().extension().string()) == ".zkm")
+      sets.push_back(entry.path().string());
+  }
+  std::sort(sets.begin(), sets.end());
+  return sets;
+}
+
+Document::Document(MessageSink* sink, Preferences* prefs, RegistryStore* registry, std::string tempPath)
+    : sink_(sink), prefs_(prefs), registry_(registry), tempPath_(std::move(tempPath)), store_(sink) {}
+
+Document::~Document() { store_.CloseWorkingFile(); }
+
+bool Document::WorkingOnCopy() const { return !SameFile(store_.WorkingFile().Path(), name_); }
+
+std::string Document::Caption() const {
+  if (!open_) return "ZELK";
+  return "ZELK - " + (name_.empty() ? std::string("Untitled") : name_);
+}
+
+void Document::NotifyCaption() { observer_->CaptionChanged(Caption()); }
+
+void Document::Error(const std::string& templ, const std::string& path, int helpContext) {
+  if (sink_) sink_->Error(ComposeMessage(templ, ArgumentOf(path)), helpContext);
+}
+
+void Document::WritePreferences() {
+  prefs_->file = name_;
+  if (!registry_) return;
+  prefs_->Write(*registry_);
+  registry_->Save();
+}
+
+bool Document::Close() {
+  if (!open_) return true;
+  if (store_.Modified()) {
+    store_.WriteSettings();
+    if (WorkingOnCopy()) {
+      const std::string shown = name_.empty() ? std::string("Untitled") : name_;
+      const Answer a = sink_ ? sink_->Ask(ComposeMessage(";has been modified. Save?", ArgumentOf(shown)),
+                                          help::kSaveQuestion)
+                             : Answer::No;
+      if (a == Answer::Cancel) return false;
+      if (a == Answer::Yes && !Save()) return false;
+    }
+  }
+  store_.CloseWorkingFile();
+  prefs_->PutRecentOnTop(name_);
+  open_ = false;
+  observer_->MapChanged();
+  observer_->RecentFilesChanged();
+  observer_->StatusText("");
+  NotifyCaption();
+  WritePreferences();
+  return true;
+}
+
+bool Document::Open(const std::string& path) {
+  if (!Close()) return false;
+  return OpenByName(path);
+}
+
+bool Document::OpenRecent(int n) {
+  if (n < 1 || n > Preferences::kRecentCount) return false;
+  const std::string path = prefs_->recentFiles[static_cast<size_t>(n - 1)];
+  if (path.empty()) return false;
+  return Open(path);
+}
+
+bool Document::OpenByName(const std::string& path) {
+  if (!FileExists(path)) {
+    Error(";File not found.", path, help::kFileNotFound);
+    return false;
+  }
+  const auto head = ReadFirstBytes(path, 24, sink_);
+  if (!head) return false;
+  if (head->empty() || GetI16(head->data()) != kMapMark) {
+    Error(";Format not correct.", path, help::kFormatNotCorrect);
+    return false;
+  }
+  const int16_t kind = GetI16(head->data() + 2);
+  if (kind != kFileKindCurrent) {
+    const bool elt = Lower(fs::path(path).extension().string()) == ".elt";
+    std::string question;
+    int context = 0;
+    if (kind == kFileKindZelk5) {
+      question = ";in ZELK 5 format. Convert?";
+      context = help::kConvertZelk5;
+    } else if (kind == kFileKindZelk4) {
+      question = ";in ZELK 4 format. Convert?";
+      context = help::kConvertZelk4;
+    } else if (kind == kFileKindZelk3 && elt) {
+      question = ";in ZELK 3 format. Convert?";
+      context = help::kConvertZelk3;
+    } else {
+      Error(";Format not correct.", path, help::kFormatNotCorrect);
+      return false;
+    }
+    if (!sink_ || sink_->Ask(ComposeMessage(question, ArgumentOf(path)), context) != Answer::Yes)
+      return false;
+    if (kind == kFileKindZelk3) {
+      std::string idx = fs::path(path).replace_extension(".IDX").string();
+      if (!FileExists(idx) && FileExists(fs::path(path).replace_extension(".idx").string()))
+        idx = fs::path(path).replace_extension(".idx").string();
+      if (!FileExists(idx)) {
+        Error(";File not found.", idx, help::kFileNotFound);
+        return false;
+      }
+      const auto idxHead = ReadFirstBytes(idx, 24, sink_);
+      if (!idxHead) return false;
+      if (idxHead->empty() || GetI16(idxHead->data() + 2) != 221) {
+        Error(";Format not correct.", idx, help::kFormatNotCorrect);
+        return false;
+      }
+    }
+    if (!convertOlderFormat) {
+      if (sink_) sink_->Error("Conversion of older map formats is not available.", context);
+      return false;
+    }
+    return convertOlderFormat(path, kind);
+  }
+
+  observer_->StatusText("Loading...");
+  std::string working = path;
+  if (!prefs_->autoSave && !SameFile(path, tempPath_)) {
+    if (!CopyFile(path, tempPath_, sink_, false)) {
+      observer_->StatusText("");
+      return false;
+    }
+    working = tempPath_;
+  }
+  try {
+    store_.WorkingFile().OpenExisting(working);
+  } catch (const FileError&) {
+    observer_->StatusText("");
+    return false;
+  }
+  const bool ok = LoadMap(path);
+  observer_->StatusText("");
+  return ok;
+}
+
+bool Document::LoadMap(const std::string& name) {
+  const bool ok = store_.LoadFromWorkingFile();
+  if (ok) {
+    SetupBlock& setup = store_.MutableSetup();
+    setup.SetCurrentSymbolIndex(
+        std::clamp<int>(setup.CurrentSymbolIndex(), 0, std::max(0, store_.SymbolCount() - 1)));
+    store_.SetModified(false);
+    open_ = true;
+    name_ = name;
+    prefs_->RemoveRecent(name);
+  } else {
+    open_ = false;
+  }
+  observer_->MapChanged();
+  observer_->RecentFilesChanged();
+  WritePreferences();
+  NotifyCaption();
+  return ok;
+}
+
+void Document::ReopenWorkingFile(const std::string& path) {
+  try {
+    store_.WorkingFile().OpenExisting(path);
+  } catch (const FileError&) {
+    // The message is shown; the map stays in memory but cannot be changed until reopened.
+  }
+}
+
+bool Document::Save() {
+  if (!open_) return false;
+  if (name_.empty()) return SaveAs();
+  store_.WriteSettings();
+  const std::string working = store_.WorkingFile().Path();
+  bool ok = true;
+  store_.WorkingFile().Close();
+  if (!SameFile(working, name_)) ok = CopyFile(working, name_, sink_, true);
+  ReopenWorkingFile(working);
+  if (!ok) return false;
+  store_.SetModified(false);
+  NotifyCaption();
+  WritePreferences();
+  return true;
+}
+
+bool Document::SaveAs() {
+  if (!open_ || !chooser_) return false;
+  const auto chosen = chooser_->ChooseFile(kSaveAsFilter, "zkm", name_, help::kSaveAs, true);
+  if (!chosen) return false;
+  return SaveAs(*chosen);
+}
+
+bool Document::SaveAs(const std::string& name) {
+  if (!open_ || name.empty()) return false;
+  store_.WriteSettings();
+  prefs_->PutRecentOnTop(name_);
+  const std::string working = store_.WorkingFile().Path();
+  store_.WorkingFile().Close();
+  bool ok = true;
+  if (!SameFile(working, name)) ok = CopyFile(working, name, sink_, true);
+  ReopenWorkingFile(ok && prefs_->autoSave ? name : working);
+  observer_->RecentFilesChanged();
+  // The map only takes the new name once it is there.
+  if (!ok) return false;
+  name_ = name;
+  store_.SetModified(false);
+  NotifyCaption();
+  WritePreferences();
+  return true;
+}
+
+bool Document::NewMap(const std::string& symbolSetPath) {
+  if (!Close()) return false;
+  name_.clear();
+  WritePreferences();
+  if (!store_.CreateEmptyMap(tempPath_)) return false;
+  open_ = true;
+  if (!LoadSymbolsFrom(symbolSetPath)) {
+    store_.CloseWorkingFile();
+    open_ = false;
+    NotifyCaption();
+    return false;
+  }
+  // The settings of the symbol set, with view, real-world position and print state reset.
+  SetupBlock setup = SetupBlock::Defaults();
+  try {
+    BufferedFile src(sink_);
+    src.OpenForReading(symbolSetPath);
+    uint8_t raw[MapFileHeader::kSize];
+    src.Read(raw, sizeof raw);
+    const MapFileHeader h = MapFileHeader::Decode(raw);
+    const int64_t size = std::clamp<int64_t>(h.setupSize, 0, SetupBlock::kSize);
+    if (h.setupPos > 0 && size > 0 && h.setupPos + size <= src.Size()) {
+      src.Seek(h.setupPos);
+      src.Read(setup.raw.data(), size);
+    }
+  } catch (const FileError&) {
+    store_.CloseWorkingFile();
+    open_ = false;
+    NotifyCaption();
+    return false;
+  }
+  setup.Correct();
+  const SetupBlock defaults = SetupBlock::Defaults();
+  std::copy(defaults.raw.begin() + 864, defaults.raw.begin() + 924, setup.raw.begin() + 864);
+  setup.SetViewX(0);
+  setup.SetViewY(0);
+  setup.SetRealWorldX(0);
+  setup.SetRealWorldY(0);
+  setup.SetRealWorldAngle(0);
+  setup.SetDraftScaleX(setup.MapScale());
+  setup.SetDraftScaleY(setup.MapScale());
+  setup.SetPrintMapScale(setup.MapScale());
+  setup.SetZoom(4.0);
+  store_.MutableSetup() = setup;
+  store_.WriteSettings();
+  // Load the map from the working file under no name, modified.
+  try {
+    store_.WorkingFile().Close();
+    store_.WorkingFile().OpenExisting(tempPath_);
+  } catch (const FileError&) {
+    open_ = false;
+    NotifyCaption();
+    return false;
+  }
+  if (!LoadMap("")) return false;
+  store_.SetModified(true);
+  return true;
+}
+
+bool Document::LoadSymbols() {
+  if (!open_ || !sink_ || !chooser_) return false;
+  if (!sink_->Confirm("All symbols will be deleted and replaced by the new symbols.\r\nContinue?",
+                      help::kLoadSymbols))
+    return false;
+  const auto chosen = chooser_->ChooseFile(kLoadSymbolsFilter, "zkm", name_, help::kLoadSymbols, false);
+  if (!chosen) return false;
+  return LoadSymbolsFrom(*chosen);
+}
+
+bool Document::LoadSymbolsFrom(const std::string& path) {
+  if (!open_) return false;
+  SymbolHeader colors;
+  std::vector<SymbolRecord> symbols;
+  try {
+    BufferedFile src(sink_);
+    src.OpenForReading(path);
+    const int64_t size = src.Size();
+    std::vector<uint8_t> raw(MapFileHeader::kSize + SymbolHeader::kSize, 0);
+    if (src.ReadUpTo(raw.data(), static_cast<int64_t>(raw.size())) < MapFileHeader::kSize) {
+      Error(";Format not correct.", path, help::kFormatNotCorrect);
+      return false;
+    }
+    const MapFileHeader h = MapFileHeader::Decode(raw.data());
+    if (h.mark != kMapMark || h.version != kMapVersion) {
+      // Nothing is changed; saying so beats a silent refusal.
+      Error(";Format not correct.", path, help::kFormatNotCorrect);
+      return false;
+    }
+    colors = SymbolHeader::Decode(raw.data() + MapFileHeader::kSize);
+    colors.Validate();
+    MapStore::ReadSymbolTable(src, size, h.firstSymbolBlock, &symbols, nullptr);
+  } catch (const FileError&) {
+    return false;
+  }
+  if (!store_.ReplaceAllSymbols(colors, symbols)) return false;
+  store_.MutableSetup().SetCurrentSymbolIndex(0);
+  store_.UpdateObjects(1, 9999);
+  store_.SetModified(true);
+  observer_->MapChanged();
+  return true;
+}
+
+bool Document::SetInfoText(const std::string& text) {
+  if (!open_) return false;
+  return store_.WriteInfoText(text);
+}
+
+void Document::Start(const std::vector<std::string>& arguments) {
+  if (!open_ && FileExists(tempPath_)) {
+    const auto head = ReadFirstBytes(tempPath_, MapFileHeader::kSize, nullptr);
+    const bool valid = head && !head->empty() && GetI16(head->data()) == kMapMark &&
+                       GetI16(head->data() + 2) == 0 && GetI16(head->data() + 4) == kMapVersion;
+    if (valid && sink_) {
+      const Answer a = sink_->Ask("Last session was aborted. Continue session?", help::kAbortedSession);
+      if (a == Answer::Yes) {
+        bool opened = false;
+        try {
+          store_.WorkingFile().OpenExisting(tempPath_);
+          opened = true;
+        } catch (const FileError&) {
+        }
+        if (opened && LoadMap(prefs_->file)) store_.SetModified(true);
+      } else if (a == Answer::No) {
+        WritePreferences();
+        std::error_code ec;
+        fs::remove(tempPath_, ec);
+      }
+    }
+  }
+  if (!open_) {
+    std::string name;
+    for (const auto& a : arguments) name += (name.empty() ? "" : " ") + a;
+    if (name.empty() && prefs_->autoLoad) name = prefs_->file;
+    if (!name.empty()) OpenByName(name);
+  }
+  observer_->RecentFilesChanged();
+}
+
+bool Document::Exit() {
+  if (!Close()) return false;
+  WritePreferences();
+  store_.CloseWorkingFile();
+  std::error_code ec;
+  fs::remove(tempPath_, ec);
+  return true;
+}
+
+}  // namespace zelk
