@@ -1,0 +1,129 @@
+// Storage engine figures: adding, opening and searching a map of 256000 objects.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "storage/map_store.h"
+
+namespace zelk {
+namespace {
+
+class QuietSink : public MessageSink {
+ public:
+  void Error(const std::string& m, int) override { std::fprintf(stderr, "%s\n", m.c_str()); }
+  bool Confirm(const std::string&, int) override { return true; }
+  Answer Ask(const std::string&, int) override { return Answer::No; }
+};
+
+std::string BenchMapPath() {
+  return (std::filesystem::temp_directory_path() / "zelk-bench-256k.zkm").string();
+}
+
+// 50 colours, 100 symbols, 256000 lines of 2..8 points spread over 400 x 300 mm.
+void BuildMap(MapStore& store, const std::string& path) {
+  store.CreateEmptyMap(path);
+  SymbolHeader& h = store.MutableColors();
+  h.colorCount = 50;
+  for (int c = 0; c < 50; ++c) h.colors[static_cast<size_t>(c)] = ColorRecord::NewColor(static_cast<int16_t>(c), "C" + std::to_string(c));
+  for (int s = 0; s < 100; ++s) {
+    SymbolRecord r;
+    r.Resize(424);
+    r.SetLength(424);
+    r.SetType(kSymbolLine);
+    r.SetNumber(1000 + s * 10);
+    r.SetExtent(25);
+    ColorSet set;
+    set.Add(s % 50);
+    r.SetColors(set);
+    store.AppendSymbol(r);
+  }
+  store.RewriteSymbolIndex();
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> x(0, 40000), y(0, 30000), d(-300, 300), sym(0, 99), pts(2, 8);
+  ObjectRecord o;
+  o.type = kObjectLine;
+  for (int i = 0; i < kMaxObjectCount; ++i) {
+    o.symbol = static_cast<int16_t>(1000 + sym(rng) * 10);
+    o.coords.clear();
+    int px = x(rng), py = y(rng);
+    for (int k = pts(rng); k > 0; --k) {
+      o.coords.push_back(Coord::FromUnits(px, py));
+      px += d(rng);
+      py += d(rng);
+    }
+    if (!store.AddObject(o)) std::abort();
+  }
+}
+
+void BM_Add256000Objects(benchmark::State& state) {
+  for (auto _ : state) {
+    QuietSink sink;
+    MapStore store(&sink);
+    BuildMap(store, BenchMapPath());
+    state.counters["objects"] = store.ObjectCount();
+    store.CloseWorkingFile();
+  }
+  state.SetItemsProcessed(state.iterations() * kMaxObjectCount);
+}
+BENCHMARK(BM_Add256000Objects)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_Open256000Objects(benchmark::State& state) {
+  QuietSink sink;
+  MapStore store(&sink);
+  for (auto _ : state) {
+    store.WorkingFile().OpenExisting(BenchMapPath());
+    if (!store.LoadFromWorkingFile()) std::abort();
+    benchmark::DoNotOptimize(store.ObjectCount());
+    store.CloseWorkingFile();
+  }
+}
+BENCHMARK(BM_Open256000Objects)->Unit(benchmark::kMillisecond);
+
+// One colour in a 100 x 100 mm window of the 400 x 300 mm map.
+void BM_SearchWindowOneColour(benchmark::State& state) {
+  QuietSink sink;
+  MapStore store(&sink);
+  store.WorkingFile().OpenExisting(BenchMapPath());
+  store.LoadFromWorkingFile();
+  const Box window{15000 * 256, 10000 * 256, 25000 * 256, 20000 * 256};
+  int64_t found = 0;
+  for (auto _ : state) {
+    const int32_t count = store.ObjectCount();
+    int32_t cur = count;
+    for (;;) {
+      const SearchResult r = store.Search(window, count, 17, &cur);
+      if (r.found) ++found;
+      if (r.done) break;
+    }
+  }
+  state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
+  store.CloseWorkingFile();
+}
+BENCHMARK(BM_SearchWindowOneColour)->Unit(benchmark::kMillisecond);
+
+// Objects spatially ordered (as a map drawn area by area is): block skipping pays off.
+void BM_SearchWindowAllColours(benchmark::State& state) {
+  QuietSink sink;
+  MapStore store(&sink);
+  store.WorkingFile().OpenExisting(BenchMapPath());
+  store.LoadFromWorkingFile();
+  const Box window{15000 * 256, 10000 * 256, 25000 * 256, 20000 * 256};
+  for (auto _ : state) {
+    const int32_t count = store.ObjectCount();
+    int32_t cur = count;
+    for (;;) {
+      const SearchResult r = store.Search(window, count, -1, &cur);
+      if (r.done) break;
+    }
+  }
+  store.CloseWorkingFile();
+}
+BENCHMARK(BM_SearchWindowAllColours)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace zelk
+
+BENCHMARK_MAIN();

@@ -1,0 +1,9 @@
+// zelk-cli entry point.
+#include <iostream>
+
+#include "cli/cli.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return zelk::RunCli(args, std::cout, std::cerr);
+}

@@ -1,0 +1,155 @@
+// zelk-cli run in-process: new, info and its JSON, and the failures it reports.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/cli.h"
+#include "storage/map_store.h"
+#include "storage/text_format.h"
+#include "test_support.h"
+
+namespace zelk {
+namespace {
+
+struct CliRun {
+  int code = 0;
+  std::string out, err;
+};
+
+CliRun RunTool(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  CliRun r;
+  r.code = RunCli(args, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+SymbolRecord Symbol(int number, int type, int size, int color) {
+  SymbolRecord s;
+  s.Resize(size);
+  s.SetLength(size);
+  s.SetType(type);
+  s.SetNumber(number);
+  s.SetExtent(10);
+  ColorSet set;
+  set.Add(color);
+  s.SetColors(set);
+  s.SetDescription("Road \xe9");  // é in the map's code page
+  return s;
+}
+
+std::string MakeSet(const TempDir& dir) {
+  RecordingSink sink;
+  MapStore s(&sink);
+  s.CreateEmptyMap(dir.Path("set.zkm"));
+  s.MutableColors().colorCount = 2;
+  s.MutableColors().colors[0] = ColorRecord::NewColor(0, "Black");
+  s.MutableColors().colors[1] = ColorRecord::NewColor(3, "Blue");
+  s.MutableColors().separationCount = 1;
+  s.MutableColors().separations[0].name = "BLACK";
+  s.AppendSymbol(Symbol(2010, kSymbolLine, 424, 0));
+  s.AppendSymbol(Symbol(4010, kSymbolText, 588, 3));
+  s.RewriteSymbolIndex();
+  s.CloseWorkingFile();
+  return dir.Path("set.zkm");
+}
+
+TEST(CliNew, MakesAMapFromASymbolSet) {
+  TempDir dir;
+  const std::string set = MakeSet(dir);
+  const CliRun r = RunTool({"new", dir.Path("m.zkm"), "--symbols", set});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const CliRun info = RunTool({"info", dir.Path("m.zkm")});
+  ASSERT_EQ(info.code, 0) << info.err;
+  EXPECT_NE(info.out.find("Symbols:  2 (point 0, line 1, area 0, text 1"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("Objects:  0 live, 0 deleted"), std::string::npos);
+  EXPECT_NE(info.out.find("Scale:    1:15000"), std::string::npos);
+}
+
+TEST(CliNew, ReportsAMissingSymbolSet) {
+  TempDir dir;
+  const CliRun r = RunTool({"new", dir.Path("m.zkm"), "--symbols", dir.Path("none.zkm")});
+  EXPECT_NE(r.code, 0);
+  EXPECT_NE(r.err.find("Cannot open " + dir.Path("none.zkm")), std::string::npos) << r.err;
+}
+
+TEST(CliInfo, ReportsMissingAndForeignFilesWithTheProgramsMessages) {
+  TempDir dir;
+  CliRun r = RunTool({"info", dir.Path("nope.zkm")});
+  EXPECT_NE(r.code, 0);
+  EXPECT_EQ(r.err, dir.Path("nope.zkm") + " File not found.\n");
+  WriteFileBytes(dir.Path("junk.zkm"), std::vector<uint8_t>(100, 1));
+  r = RunTool({"info", dir.Path("junk.zkm"), "--json"});
+  EXPECT_NE(r.code, 0);
+  EXPECT_EQ(r.err, dir.Path("junk.zkm") + " Format not correct.\n");
+  EXPECT_TRUE(r.out.empty());
+}
+
+TEST(CliInfo, JsonHoldsEveryUsedSlotInMapUnits) {
+  TempDir dir;
+  const std::string set = MakeSet(dir);
+  ASSERT_EQ(RunTool({"new", dir.Path("m.zkm"), "--symbols", set}).code, 0);
+  {
+    RecordingSink sink;
+    MapStore s(&sink);
+    s.WorkingFile().OpenExisting(dir.Path("m.zkm"));
+    ASSERT_TRUE(s.LoadFromWorkingFile());
+    ObjectRecord road;
+    road.symbol = 2010;
+    road.type = kObjectLine;
+    road.coords = {Coord::FromUnits(100, 200), Coord::FromUnits(300, -50, kFirstCurvePoint, kCornerPoint)};
+    ASSERT_TRUE(s.AddObject(road));
+    ObjectRecord gone = road;
+    ASSERT_TRUE(s.AddObject(gone));
+    ASSERT_TRUE(s.DeleteObject(2));
+    ObjectRecord layer = road;
+    layer.symbol = -1;
+    layer.SetLayerName("CONTOUR");
+    ASSERT_TRUE(s.AddObject(layer));
+    ObjectRecord name;
+    name.symbol = 4010;
+    name.type = kObjectText;
+    name.coords = {Coord::FromUnits(0, 0)};
+    name.SetText("Caf\xe9 \"Lake\"");
+    ASSERT_TRUE(s.AddObject(name));
+    s.WriteInfoText("Demo");
+    s.CloseWorkingFile();
+  }
+  const auto before = ReadFileBytes(dir.Path("m.zkm"));
+  const CliRun r = RunTool({"info", dir.Path("m.zkm"), "--json"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string& j = r.out;
+  EXPECT_EQ(ReadFileBytes(dir.Path("m.zkm")), before);  // reading never writes
+  EXPECT_EQ(j.rfind("{\"header\":{\"mark\":3245,\"fileKind\":0,\"version\":6,\"subversion\":5,", 0), 0u) << j;
+  EXPECT_NE(j.find("\"colors\":[{\"number\":0,\"name\":\"Black\",\"cmyk\":[0,0,0,0],\"separations\":[255,"), std::string::npos);
+  EXPECT_NE(j.find("\"separations\":[{\"name\":\"BLACK\",\"frequency\":1500,\"angle\":450}]"), std::string::npos);
+  EXPECT_NE(j.find("{\"number\":2010,\"type\":2,\"subtype\":0,\"extent\":10,\"status\":0,\"description\":\"Road \xc3\xa9\",\"colors\":[0],\"length\":424}"), std::string::npos) << j;
+  EXPECT_NE(j.find("\"objectCount\":4,\"liveObjectCount\":3"), std::string::npos);
+  EXPECT_NE(j.find("{\"index\":1,\"symbol\":2010,\"type\":2,\"angle\":0,\"deleted\":false,\"box\":[90,-60,310,210],"
+                   "\"points\":[[100,200,0,0],[300,-50,1,1]],\"text\":\"\"}"), std::string::npos) << j;
+  EXPECT_NE(j.find("{\"index\":2,\"symbol\":2010,\"type\":2,\"angle\":0,\"deleted\":true"), std::string::npos);
+  EXPECT_NE(j.find("\"text\":\"\",\"layer\":\"CONTOUR\"}"), std::string::npos);
+  EXPECT_NE(j.find("\"text\":\"Caf\xc3\xa9 \\\"Lake\\\"\"}"), std::string::npos);
+  EXPECT_NE(j.find("\"setup\":{\"zoom\":4,\"viewX\":0,\"viewY\":0,\"paperGrid\":10,\"currentTool\":5,"), std::string::npos);
+  EXPECT_NE(j.find("\"templateFile\":\"\",\"templateOpen\":0,\"scannerResolution\":300,\"templateAngle\":0},\"info\":\"Demo\"}"), std::string::npos) << j;
+}
+
+TEST(TextFormat, NumbersIgnoreTheLocaleAndSymbolNumbersReadAsShown) {
+  EXPECT_EQ(FormatNumber(15000), "15000");
+  EXPECT_EQ(FormatNumber(-0.0001, 2), "0");
+  EXPECT_EQ(FormatNumber(2.5, 3, 1), "2.5");
+  EXPECT_EQ(FormatNumber(3, 3, 2), "3.00");
+  EXPECT_EQ(FormatSymbolNumber(1012), "101.2");
+  EXPECT_EQ(ParseSymbolNumber("201.0"), 2010);
+  EXPECT_EQ(ParseSymbolNumber("101,2"), 1012);
+  EXPECT_EQ(ParseSymbolNumber("0.1"), 1);
+  EXPECT_EQ(ParseSymbolNumber("1000"), 0);
+  EXPECT_EQ(ParseSymbolNumber("1.25"), 0);
+  EXPECT_EQ(ParseSymbolNumber("abc"), 0);
+  EXPECT_EQ(Cp1252ToUtf8("\x80 \xe9"), "\xe2\x82\xac \xc3\xa9");
+  EXPECT_EQ(Utf8ToCp1252("\xe2\x82\xac \xc3\xa9 \xe4\xb8\xad"), "\x80 \xe9 ?");
+}
+
+}  // namespace
+}  // namespace zelk
