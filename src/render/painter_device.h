@@ -1,0 +1,54 @@
+// The graphics-device mode of the output primitives, drawing with a QPainter.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "render/output_device.h"
+
+class QPainter;
+class QColor;
+
+namespace zelk {
+
+// Draws on whatever the painter is open on: a QImage (bitmaps, tests), a widget or a printer.
+// The output state's scales and origin map coordinate words to the painter's device units; the
+// painter itself must have no world transform. Clips are undone when the device is destroyed.
+class PainterDevice : public OutputDevice {
+ public:
+  static constexpr int32_t kMaxDeviceExtent = 30000;  // larger polygons are refused
+
+  explicit PainterDevice(QPainter& painter, const OutputState& state = {});
+  ~PainterDevice() override;
+
+  // Smooth edges for the screen; off by default so that pixels are exactly predictable.
+  void SetAntialiasing(bool on);
+
+ protected:
+  void ColorChanged() override;
+  void DoStroke(std::span<const Coord> path, int32_t width, int style) override;
+  bool DoFill(std::span<const Coord> path, int style) override;
+  ClipResult DoClip(std::span<const Coord> path) override;
+  void DoEndClip() override;
+  void DoDot(const Coord& centre, int32_t diameter) override;
+  void DoRing(const Coord& centre, int32_t lineWidth, int32_t diameter) override;
+  void DoDrawCharacter(const CharacterSpec& character) override;
+
+ private:
+  QColor DrawColor() const;
+  // Device pen width of a stroke, after the line width percentage of printers.
+  int32_t StrokeWidth(int32_t width) const;
+  // Selects a pen only when width, style or colour changed.
+  void SelectPen(int32_t deviceWidth, int style);
+  void SelectNoPen();
+  void FillEllipse(int32_t x, int32_t y, int32_t w, int32_t h);
+
+  QPainter& painter_;
+  bool penValid_ = false;
+  int32_t penWidth_ = 0;
+  int penStyle_ = -1;
+  Rgb penRgb_;
+};
+
+}  // namespace zelk

@@ -1,0 +1,78 @@
+// The work window's map-to-device transform and the resolution transform of printers and bitmaps.
+#include "render/view_transform.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zelk {
+
+namespace {
+
+constexpr int32_t kSpaceLimit = 51200000;  // 200000 map units as coordinate words
+
+int32_t ToleranceUnits(double scaleX, double deviceUnits) {
+  return CoordRound(deviceUnits / scaleX / 256.0);
+}
+
+}  // namespace
+
+void ViewTransform::SetViewTransform() {
+  // Densities and sizes come from the platform; nonsense values must not divide by zero.
+  const double c = logPixelsX > 0 ? logPixelsX : 96;
+  const double d = logPixelsY > 0 ? logPixelsY : 96;
+  const double w = std::max(clientWidth, 0);
+  const double h = std::max(clientHeight, 0);
+
+  double minZoom;
+  if (d >= c) {
+    minZoom = std::max(w * 0.0000025 * 32 * d / c, h * 0.0000025 * 32);
+  } else {
+    minZoom = std::max(w * 0.0000025 * 32, h * 0.0000025 * 32 * c / d);
+  }
+  if (!std::isfinite(zoom) || zoom <= 0) zoom = std::max(minZoom, 1.0);
+  zoom = std::max(zoom, minZoom);
+  zoom = std::min(zoom, 1e9);
+
+  if (d >= c) {
+    scaleX = (c / d) * zoom / 256 / 32;
+    scaleY = -zoom / 256 / 32;
+  } else {
+    scaleX = zoom / 256 / 32;
+    scaleY = -(d / c) * zoom / 256 / 32;
+  }
+  curveTolerance = ToleranceUnits(scaleX, 4);
+  pickTolerance = CoordRound(3 / scaleX) + 128;
+
+  const int32_t hx = CoordRound(w / scaleX / 2) & kPosMask;
+  const int32_t hy = CoordRound(h / -scaleY / 2) & kPosMask;
+  // When the view is as wide as the whole space the two bounds meet at 0.
+  centreX = std::clamp(centreX, std::min(-kSpaceLimit + hx, 0), std::max(kSpaceLimit - hx, 0));
+  centreY = std::clamp(centreY, std::min(-kSpaceLimit + hy, 0), std::max(kSpaceLimit - hy, 0));
+  visible = {centreX - hx, centreY - hy, centreX + hx, centreY + hy};
+  originX = visible.left;
+  originY = visible.top;
+  scrollX = centreX / 25600;
+  scrollY = -centreY / 25600;
+}
+
+void ViewTransform::ApplyTo(OutputState& state) const {
+  state.scaleX = scaleX;
+  state.scaleY = scaleY;
+  state.originX = originX;
+  state.originY = originY;
+  state.clipRectangle = visible;
+  state.curveTolerance = curveTolerance;
+}
+
+void SetResolutionTransform(OutputState& state, double dotsPerInch, double factor, int32_t originX,
+                            int32_t originY) {
+  if (!(dotsPerInch > 0) || !std::isfinite(dotsPerInch)) dotsPerInch = 300;
+  if (!(factor > 0) || !std::isfinite(factor)) factor = 1;
+  state.scaleX = dotsPerInch / 2540 * factor / 256;
+  state.scaleY = -state.scaleX;
+  state.originX = originX;
+  state.originY = originY;
+  state.curveTolerance = ToleranceUnits(state.scaleX, 4);
+}
+
+}  // namespace zelk
