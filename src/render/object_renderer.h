@@ -1,0 +1,97 @@
+// The object renderer: draws one object by its symbol, for one colour pass, through an OutputDevice.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "render/font_service.h"
+#include "render/output_device.h"
+#include "storage/records.h"
+
+namespace zelk {
+
+// What the renderer needs besides the object and its symbol. The pass colour, the view
+// scale and the alternative colour live in the device's OutputState.
+struct RenderContext {
+  OutputDevice& device;
+  FontService* fonts = nullptr;  // texts and rectangle cell labels
+  // While a point symbol's graphics are edited, objects carry their own width and style.
+  bool symbolEditing = false;
+  // The redraw's abort test: true when a key or mouse button is waiting. Structures poll it
+  // after every cell; nullptr never aborts.
+  std::function<bool()> inputWaiting;
+
+  int PassColor() const { return device.State().passColor; }
+  bool Aborted() const { return inputWaiting && inputWaiting(); }
+};
+
+// Dispatch by object type. The caller has loaded the object and its symbol (the placeholder
+// for an unknown number), skipped hidden symbols and selected the pass colour.
+void DrawObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym);
+
+void DrawPointObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym);
+void DrawRectangleObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym);
+void DrawLineObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym);
+void DrawAreaObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym);
+// Texts: text objects, framed texts (rectangles with text) and line texts.
+void DrawTextObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym);
+void DrawFramedTextObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym);
+void DrawLineTextObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym);
+
+// The fallback line: the object's points stroked with width 15, style 0, in the alternative colour.
+void DrawFallbackLine(RenderContext& ctx, const ObjectRecord& obj);
+
+// --- Polygon fill with subdivision ---------------------------------------------------------
+// Draws one hole-free polygon; returns false when the device could not take it in one piece.
+using FillCallback = std::function<bool(std::span<const Coord> points)>;
+// Fills a polygon whose further rings start at HoleStart points: the callback gets hole-free
+// pieces; holes and refused pieces are halved up to 32 levels deep.
+void FillPolygon(RenderContext& ctx, std::span<const Coord> points, const FillCallback& callback,
+                 int depth = 0);
+// The solid fill callback: a path of the points filled in style 0 (1 in the hatched view).
+bool SolidFillCallback(RenderContext& ctx, std::span<const Coord> points);
+
+// --- Element lists ---------------------------------------------------------------------------
+// One element of a list: its head and its points (coordinate words relative to the origin).
+struct ElementView {
+  SymbolElementHead head;
+  std::span<const uint8_t> points;  // head.pointCount * 8 bytes
+  Coord Point(int i) const {
+    return {GetI32(points.data() + 8 * i), GetI32(points.data() + 8 * i + 4)};
+  }
+};
+
+// Walks an element list of `sizeUnits` 8-byte units; stops at a negative point count or at an
+// element that would pass the end. `f` returns false to stop early.
+template <typename F>
+void ForEachElement(std::span<const uint8_t> list, int sizeUnits, F f) {
+  const size_t end = std::min(list.size(), static_cast<size_t>(std::max(sizeUnits, 0)) * 8);
+  size_t at = 0;
+  while (at + SymbolElementHead::kSize <= end) {
+    ElementView e;
+    e.head = SymbolElementHead::Decode(list.data() + at);
+    if (e.head.pointCount < 0) break;
+    const size_t size = SymbolElementHead::kSize + 8 * static_cast<size_t>(e.head.pointCount);
+    if (at + size > end) break;
+    e.points = list.subspan(at + SymbolElementHead::kSize, 8 * static_cast<size_t>(e.head.pointCount));
+    if (!f(e)) break;
+    at += size;
+  }
+}
+
+// Where an element list is drawn: each point is scaled in y by yFactor (across a line), turned
+// by (cos, sin) about the list's origin and moved to `origin`.
+struct ElementPlacement {
+  Coord origin;
+  double cos = 1.0;
+  double sin = 0.0;
+  double yFactor = 1.0;
+};
+
+// Draws the elements of the pass colour: lines stroked with their width and style, areas
+// through FillPolygon, circles as rings and dots as discs (diameters scaled by yFactor).
+void DrawElementList(RenderContext& ctx, std::span<const uint8_t> list, int sizeUnits,
+                     const ElementPlacement& placement);
+
+}  // namespace zelk
