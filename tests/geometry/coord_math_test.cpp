@@ -1,0 +1,120 @@
+// Tests of rounding, rotation, nearness, midpoints, angles and the fast length.
+#include "geometry/coord_math.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "geometry_test_util.h"
+
+namespace zelk {
+namespace {
+
+using testing::U;
+
+TEST(Rounding, ClampsAndHalvesToEven) {
+  EXPECT_EQ(RoundToDevice(40000.0), 32767);
+  EXPECT_EQ(RoundToDevice(-40000.0), -32764);
+  EXPECT_EQ(RoundToDevice(std::numeric_limits<double>::quiet_NaN()), 0);
+  EXPECT_EQ(RoundToDevice(2.5), 2);
+  EXPECT_EQ(RoundToDevice(-3.5), -4);
+  EXPECT_EQ(RoundToDevice(2.5000001), 3);
+  EXPECT_EQ(RoundToCoord(2e9), 1073741823);
+  EXPECT_EQ(RoundToCoord(-1e300), -1073741824);
+  // Derived positions land on whole units, so rounding never sets a flag bit.
+  EXPECT_EQ(RoundToPosition(383.0), 256);
+  EXPECT_EQ(RoundToPosition(640.0), 512);
+  EXPECT_EQ(RoundToPosition(1e12) & 0xff, 0);
+  EXPECT_LE(RoundToPosition(1e12), kMaxCoordWord);
+}
+
+TEST(Rotation, CoordinatesTurnAndFlagBytesStay) {
+  Coord p{100 * 256 + 3, 0};
+  RotatePoints(0, 0, &p, 1, 0.0, 1.0, &p);
+  EXPECT_EQ(p, (Coord{0 + 3, 100 * 256}));
+  const Coord src[2] = {U(110, 10, 0, kCornerPoint), U(10, 20)};
+  Coord dst[2];
+  const double a = AngleToRadians(900);
+  RotatePoints(10 * 256, 10 * 256, src, 2, std::cos(a), std::sin(a), dst);
+  EXPECT_EQ(dst[0], U(10, 110, 0, kCornerPoint));
+  EXPECT_EQ(dst[1], U(0, 10));
+}
+
+TEST(Rotation, BackUndoesTheTurn) {
+  Coord pts[2] = {U(1234, -567, kFirstCurvePoint), U(-3000, 42, kNoLeftLine, kHoleStart)};
+  const Coord orig[2] = {pts[0], pts[1]};
+  const double a = AngleToRadians(337);
+  RotatePoints(500 * 256, 500 * 256, pts, 2, std::cos(a), std::sin(a), pts);
+  EXPECT_FALSE(PointsNearUnits(pts[0], orig[0], 10));
+  RotatePointsBack(500 * 256, 500 * 256, pts, 2, std::cos(a), std::sin(a), pts);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_TRUE(PointsNearUnits(pts[i], orig[i], 1)) << i;
+    EXPECT_EQ(pts[i].x & 0xff, orig[i].x & 0xff);
+    EXPECT_EQ(pts[i].y & 0xff, orig[i].y & 0xff);
+  }
+}
+
+TEST(Rotation, HugeCoordinatesAndOddCountsAreSafe) {
+  Coord p{kMaxCoordWord & kPosMask, kMaxCoordWord & kPosMask};
+  RotatePoints(kMinCoordWord, kMinCoordWord, &p, 1, std::sqrt(0.5), std::sqrt(0.5), &p);
+  EXPECT_GT(p.y, 0);  // clamped, never wrapped to a negative value
+  Coord q = U(5, 5);
+  RotatePoints(0, 0, &q, -3, 0.0, 1.0, &q);
+  EXPECT_EQ(q, U(5, 5));
+  const Coord src[3] = {U(1, 0), U(2, 0), U(3, 0)};
+  Coord dst[2] = {};
+  RotatePoints(0, 0, std::span<const Coord>(src), 0.0, 1.0, std::span<Coord>(dst));
+  EXPECT_EQ(dst[1], U(0, 2));
+}
+
+TEST(Moving, KeepsFlagsAndClamps) {
+  Coord pts[2] = {U(10, 20, kSecondCurvePoint, kCornerPoint), U(4000000, 0)};
+  MovePoints(pts, 5 * 256 + 0x7f, -3 * 256);
+  EXPECT_EQ(pts[0], U(15, 17, kSecondCurvePoint, kCornerPoint));
+  MovePoints(pts, kMaxCoordWord, 0);
+  EXPECT_GT(pts[1].x, 0);
+}
+
+TEST(Nearness, WholeWordsVersusMaskedUnits) {
+  const Coord a{256 * 10 + 255, 0}, b{256 * 10, 0};
+  EXPECT_FALSE(PointsNear(a, b, 100));
+  EXPECT_TRUE(PointsNear(a, b, 255));
+  EXPECT_TRUE(PointsNearUnits(a, b, 0));
+  EXPECT_TRUE(PointsNearUnits(U(0, 0), U(3, -3), 3));
+  EXPECT_FALSE(PointsNearUnits(U(0, 0), U(3, -4), 3));
+  EXPECT_FALSE(PointsNear({kMinCoordWord, 0}, {kMaxCoordWord, 0}, 1 << 30));
+}
+
+TEST(MidPoints, TruncateTowardZero) {
+  EXPECT_EQ(MidPoint({3, -3}, {0, 0}), (Coord{1, -1}));
+  EXPECT_EQ(MidPoint({-5, 7}, {-5, 7}), (Coord{-4, 6}));
+  EXPECT_EQ(MidPoint({INT32_MAX, INT32_MIN}, {INT32_MAX, INT32_MIN}),
+            (Coord{INT32_MAX - 1, INT32_MIN}));
+}
+
+TEST(Angles, VectorAngleTurnsAnUprightElementTowardTheTarget) {
+  EXPECT_DOUBLE_EQ(VectorAngle(U(0, 0), U(0, 10)), 0.0);
+  EXPECT_DOUBLE_EQ(VectorAngle(U(0, 0), U(10, 0)), -M_PI / 2);
+  EXPECT_DOUBLE_EQ(VectorAngle(U(0, 0), U(0, -10)), -M_PI);
+  EXPECT_DOUBLE_EQ(VectorAngle(U(5, 5), U(8, 2)), 0.0);  // within 3 units
+  // The upright vector (0, 1) turned by the angle points along q - p.
+  for (Coord q : {U(7, 3), U(-4, 9), U(-8, -8), U(2, -11), U(-10, 0)}) {
+    const double a = VectorAngle(U(0, 0), q);
+    const double len = std::hypot(q.PosX(), q.PosY());
+    EXPECT_NEAR(-std::sin(a), q.PosX() / len, 1e-12);
+    EXPECT_NEAR(std::cos(a), q.PosY() / len, 1e-12);
+  }
+}
+
+TEST(Lengths, FastLengthIsMaxPlusHalfMinOnWholeUnits) {
+  EXPECT_EQ(SegmentLength(U(0, 0), U(30, 40)), 55);
+  EXPECT_EQ(SegmentLength(U(30, 40), U(0, 0)), 55);
+  EXPECT_EQ(SegmentLength(U(0, 0), U(3, 3)), 4);
+  EXPECT_EQ(SegmentLength(U(1, 1, 255, 255), U(1, 1)), 0);
+  EXPECT_EQ(SegmentLength({INT32_MIN, 0}, {INT32_MAX & kPosMask, 0}), (1 << 24) - 1);
+  EXPECT_DOUBLE_EQ(Distance(U(0, 0), U(30, 40)), 50.0 * 256);
+}
+
+}  // namespace
+}  // namespace zelk
