@@ -39,6 +39,21 @@ void DrawTextObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRec
 void DrawFramedTextObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym);
 void DrawLineTextObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym);
 
+// While a point symbol's graphics are edited, its elements are shown as objects of these
+// reserved numbers; they carry their own width, style and diameter in the words after the angle.
+constexpr int16_t kEditedLineSymbol = 32753;
+constexpr int16_t kEditedAreaSymbol = 32754;
+constexpr int16_t kEditedCircleSymbol = 32755;
+constexpr int16_t kEditedDotSymbol = 32756;
+struct EditedElementFields {
+  int16_t lineWidth = 0;
+  int16_t lineStyle = 0;
+  int16_t diameter = 0;
+  static EditedElementFields Of(const ObjectRecord& obj) {
+    return {GetI16(&obj.reserved[0]), GetI16(&obj.reserved[2]), GetI16(&obj.reserved[4])};
+  }
+};
+
 // The fallback line: the object's points stroked with width 15, style 0, in the alternative colour.
 void DrawFallbackLine(RenderContext& ctx, const ObjectRecord& obj);
 
