@@ -1,0 +1,242 @@
+// Area objects: solid fill, hatch families and structures, each inside the area and outside its holes.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "geometry/box_ops.h"
+#include "geometry/coord_math.h"
+#include "render/object_renderer.h"
+
+namespace zelk {
+namespace {
+
+constexpr int kAreaFixedSize = 380;
+constexpr int kMaxStructureUnits = 512;
+// Hatch lines of one family in one piece; more than any device can show apart, so a family
+// that needs more is drawn as the solid fill it looks like.
+constexpr int64_t kMaxHatchLines = 1000000;
+// Structure cells of one piece; beyond this the structure stops as if the user had interrupted.
+constexpr int64_t kMaxStructureCells = 64000000;
+
+struct AreaSymbol {
+  int16_t fillOn, fillColor, hatchMode, hatchColor, hatchLineWidth, hatchDist;
+  int16_t hatchAngle1, hatchAngle2, structMode, structWidth, structHeight, structAngle;
+  int16_t structUnits;
+
+  static AreaSymbol Of(const SymbolRecord& s) {
+    return {s.I16At(350), s.I16At(352), s.I16At(354), s.I16At(356), s.I16At(358), s.I16At(360),
+            s.I16At(362), s.I16At(364), s.I16At(368), s.I16At(370), s.I16At(372), s.I16At(374),
+            s.I16At(378)};
+  }
+};
+
+bool AreaSymbolUsable(const SymbolRecord& sym) {
+  if (sym.Type() != kSymbolArea) return false;
+  const int units = sym.I16At(378);
+  return units >= 0 && units <= kMaxStructureUnits && sym.Size() == kAreaFixedSize + 8 * units;
+}
+
+// The range of whole-word positions along the rotated y (or x) axis that the clip rectangle
+// covers, so that lines and cells out of sight are never produced.
+struct Range {
+  int64_t lo, hi;
+};
+Range ClipRange(const OutputState& st, double cos, double sin, bool yAxis) {
+  const Box& c = st.clipRectangle;
+  const double xs[2] = {static_cast<double>(c.left), static_cast<double>(c.right)};
+  const double ys[2] = {static_cast<double>(c.bottom), static_cast<double>(c.top)};
+  double lo = 1e300, hi = -1e300;
+  for (double x : xs) {
+    for (double y : ys) {
+      // Turned back by the angle, as the piece's points are.
+      const double v = yAxis ? cos * y - sin * x : cos * x + sin * y;
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+    }
+  }
+  return {static_cast<int64_t>(std::floor(lo)), static_cast<int64_t>(std::ceil(hi))};
+}
+
+class AreaPainter {
+ public:
+  AreaPainter(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym)
+      : ctx_(ctx), obj_(obj), sym_(sym), a_(AreaSymbol::Of(sym)) {}
+
+  void Draw() {
+    const int pass = ctx_.PassColor();
+    if (a_.fillOn != 0 && a_.fillColor == pass) {
+      SolidFill(ctx_, obj_.coords);
+      return;
+    }
+    const bool hatch = a_.hatchMode > 0 && a_.hatchColor == pass;
+    const bool structure = (a_.structMode == 1 || a_.structMode == 2) && StructureHasPassColor();
+    if (!hatch && !structure) return;
+    FillPolygon(ctx_, obj_.coords, [&](std::span<const Coord> piece) {
+      return HatchAndStructure(piece, hatch, structure);
+    });
+  }
+
+  // The outline of every ring in the hatched view, then the fill.
+  static void SolidFill(RenderContext& ctx, std::span<const Coord> points) {
+    OutputDevice& dev = ctx.device;
+    if (dev.State().HatchedView()) {
+      size_t begin = 0;
+      while (begin < points.size()) {
+        size_t end = begin + 1;
+        while (end < points.size() && !(points[end].y & kHoleStart)) ++end;
+        dev.BeginPath({points[begin].x, points[begin].y & ~kHoleStart});
+        for (size_t i = begin + 1; i < end; ++i) dev.AddPoint(points[i]);
+        dev.AddPoint(PosOnly(points[begin]));
+        dev.StrokePath(1, kStyleFlatBevel);
+        begin = end;
+      }
+    }
+    FillPolygon(ctx, points,
+                [&ctx](std::span<const Coord> piece) { return SolidFillCallback(ctx, piece); });
+  }
+
+ private:
+  bool StructureHasPassColor() const {
+    bool found = false;
+    const std::span<const uint8_t> bytes(sym_.Bytes());
+    ForEachElement(bytes.subspan(kAreaFixedSize), a_.structUnits, [&](const ElementView& e) {
+      found = e.head.color == ctx_.PassColor();
+      return !found;
+    });
+    return found;
+  }
+
+  bool HatchAndStructure(std::span<const Coord> piece, bool hatch, bool structure) {
+    if (aborted_) return true;
+    OutputDevice& dev = ctx_.device;
+    dev.BeginPath(piece[0]);
+    for (size_t i = 1; i < piece.size(); ++i) dev.AddPoint(piece[i]);
+    const ClipResult clip = dev.ClipPath();
+    if (clip == ClipResult::Refused) return false;
+    if (clip == ClipResult::NothingVisible) return true;
+    if (hatch) {
+      HatchFamily(piece, a_.hatchAngle1 + obj_.angle);
+      if (a_.hatchMode == 2) HatchFamily(piece, a_.hatchAngle2 + obj_.angle);
+    }
+    if (structure) Structure(piece);
+    dev.EndClip();
+    return true;
+  }
+
+  // The piece turned back by an angle about the map origin, and its bounding box.
+  Box TurnedBox(std::span<const Coord> piece, double cos, double sin) {
+    turned_.assign(piece.begin(), piece.end());
+    RotatePointsBack(0, 0, turned_.data(), static_cast<int>(turned_.size()), cos, sin,
+                     turned_.data());
+    return BoxOfPoints(turned_).value_or(Box{});
+  }
+
+  void HatchFamily(std::span<const Coord> piece, int angle) {
+    OutputDevice& dev = ctx_.device;
+    const OutputState& st = dev.State();
+    if (std::abs(a_.hatchDist * st.scaleY * 256.0) < 1.0) {
+      SolidFill(piece);
+      return;
+    }
+    const int64_t p = int64_t{a_.hatchDist} + a_.hatchLineWidth;
+    if (p <= 0) return;
+    const double rad = AngleToRadians(angle);
+    const double cos = std::cos(rad), sin = std::sin(rad);
+    const Box b = TurnedBox(piece, cos, sin);
+    const int64_t half = a_.hatchLineWidth / 2;
+    int64_t low = ((b.bottom / 256) - half) / p - 1;
+    int64_t high = ((b.top / 256) + half) / p + 1;
+    const Range seen = ClipRange(st, cos, sin, true);
+    low = std::max(low, (seen.lo / 256 - std::abs(half)) / p - 1);
+    high = std::min(high, (seen.hi / 256 + std::abs(half)) / p + 1);
+    if (high - low > kMaxHatchLines) {
+      SolidFill(piece);
+      return;
+    }
+    const int32_t x0 = PosWord(b.left), x1 = PosWord(b.right);
+    for (int64_t k = low; k <= high; ++k) {
+      const int32_t y = ClampCoord(k * p * 256);
+      dev.BeginPath({x0, y});
+      dev.AddPoint({x1, y});
+      dev.RotatePath({0, 0}, cos, sin);
+      dev.StrokePath(a_.hatchLineWidth, kStyleFlatBevel);
+      if (((k - low) & 255) == 255 && Poll()) return;
+    }
+  }
+
+  void SolidFill(std::span<const Coord> piece) {
+    FillPolygon(ctx_, piece,
+                [this](std::span<const Coord> part) { return SolidFillCallback(ctx_, part); });
+  }
+
+  void Structure(std::span<const Coord> piece) {
+    const int64_t w = a_.structWidth, h = a_.structHeight;
+    if (w <= 0 || h <= 0) return;
+    ElementPlacement placement;
+    if (obj_.angle != 0) {
+      const double r = AngleToRadians(obj_.angle);
+      placement.cos = std::cos(r);
+      placement.sin = std::sin(r);
+    }
+    const double rad = AngleToRadians(a_.structAngle + obj_.angle);
+    const double cos = std::cos(rad), sin = std::sin(rad);
+    const Box b = TurnedBox(piece, cos, sin);
+    const int64_t x = sym_.Extent();
+    const OutputState& st = ctx_.device.State();
+    const Range seenY = ClipRange(st, cos, sin, true);
+    const Range seenX = ClipRange(st, cos, sin, false);
+    const int64_t ax = std::abs(x);
+    const int64_t oLow = std::max(((b.bottom / 256) - x) / h - 1, (seenY.lo / 256 - ax) / h - 1);
+    const int64_t oHigh = std::min((x + (b.top / 256)) / h + 1, (seenY.hi / 256 + ax) / h + 1);
+    const int64_t qLow = std::max(((b.left / 256) - x) / w - 1, (seenX.lo / 256 - ax) / w - 1);
+    const int64_t qHigh = std::min((x + (b.right / 256)) / w + 2, (seenX.hi / 256 + ax) / w + 2);
+    if (oHigh < oLow || qHigh < qLow) return;
+    const std::span<const uint8_t> list = std::span<const uint8_t>(sym_.Bytes()).subspan(kAreaFixedSize);
+    int64_t cells = 0;
+    for (int64_t o = oLow; o <= oHigh; ++o) {
+      for (int64_t q = qLow; q <= qHigh; ++q) {
+        int64_t cx = w * q;
+        if (a_.structMode == 2 && o % 2 != 0) cx -= w / 2;
+        Coord origin{ClampCoord(cx * 256), ClampCoord(h * o * 256)};
+        RotatePoints(0, 0, &origin, 1, cos, sin, &origin);
+        placement.origin = origin;
+        DrawElementList(ctx_, list, a_.structUnits, placement);
+        if (Poll() || ++cells >= kMaxStructureCells) return;
+      }
+    }
+  }
+
+  // The redraw's abort test; once true, nothing more of this object is drawn.
+  bool Poll() {
+    if (!aborted_ && ctx_.Aborted()) aborted_ = true;
+    return aborted_;
+  }
+
+  RenderContext& ctx_;
+  const ObjectRecord& obj_;
+  const SymbolRecord& sym_;
+  AreaSymbol a_;
+  std::vector<Coord> turned_;
+  bool aborted_ = false;
+};
+
+}  // namespace
+
+void DrawAreaObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym) {
+  if (obj.PointCount() < 3) return;
+  if (ctx.symbolEditing) {
+    AreaPainter::SolidFill(ctx, obj.coords);
+    return;
+  }
+  if (!AreaSymbolUsable(sym)) {
+    OutputDevice& dev = ctx.device;
+    const bool wasAlternative = dev.State().useAlternative;
+    dev.UseAlternativeColor(true);
+    AreaPainter::SolidFill(ctx, obj.coords);
+    dev.UseAlternativeColor(wasAlternative);
+    return;
+  }
+  AreaPainter(ctx, obj, sym).Draw();
+}
+
+}  // namespace zelk
