@@ -30,3 +30,20 @@ function(add_fuzz_target name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
 endfunction()
+
+# add_qt_test(name SOURCES... DEPS ...): a Qt Test executable (one test class, QTEST_MAIN)
+# registered with CTest and run on the offscreen platform.
+function(add_qt_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  find_package(Qt6 REQUIRED COMPONENTS Test Widgets)
+  add_executable(${name} ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} Qt6::Test)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_definitions(${name} PRIVATE
+    ZELK_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+    ZELK_SHIPPED_DATA_DIR="${PROJECT_SOURCE_DIR}/data"
+    ZELK_TEST_OUTPUT_DIR="${CMAKE_CURRENT_BINARY_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
