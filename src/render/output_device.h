@@ -1,6 +1,8 @@
 // The output primitives through which the renderer draws, and the output state of one output run.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -68,8 +70,9 @@ struct CharacterSpec {
   char32_t character = 0;
   bool operator==(const CharacterSpec&) const = default;
 
-  // Character height in map units (size * 254 / 72 is in 0.01 mm for size in tenths of a point).
-  double HeightUnits() const { return size * 254.0 / 72.0 / 10.0; }
+  // Character height in whole map units, as fonts are created: size * 254 / 72 is the height
+  // in 0.01 mm for a size in tenths of a point (100, ten points, is 353). At least 1.
+  double HeightUnits() const { return std::max(1.0, std::nearbyint(size * 254.0 / 72.0)); }
 };
 
 // The renderer builds a path in coordinate words and hands it to a primitive; the device applies

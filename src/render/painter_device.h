@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -11,6 +12,8 @@ class QPainter;
 class QColor;
 
 namespace zelk {
+
+class QtFontService;
 
 // Draws on whatever the painter is open on: a QImage (bitmaps, tests), a widget or a printer.
 // The output state's scales and origin map coordinate words to the painter's device units; the
@@ -24,6 +27,9 @@ class PainterDevice : public OutputDevice {
 
   // Smooth edges for the screen; off by default so that pixels are exactly predictable.
   void SetAntialiasing(bool on);
+  // Characters are drawn with the glyphs of this service, the one the renderer measured them
+  // with. Without one the device keeps a service of its own.
+  void SetFontService(QtFontService* fonts) { fonts_ = fonts; }
 
  protected:
   void ColorChanged() override;
@@ -44,7 +50,11 @@ class PainterDevice : public OutputDevice {
   void SelectNoPen();
   void FillEllipse(int32_t x, int32_t y, int32_t w, int32_t h);
 
+  QtFontService& Fonts();
+
   QPainter& painter_;
+  QtFontService* fonts_ = nullptr;
+  std::unique_ptr<QtFontService> ownFonts_;
   bool penValid_ = false;
   int32_t penWidth_ = 0;
   int penStyle_ = -1;

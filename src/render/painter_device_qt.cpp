@@ -2,7 +2,6 @@
 #include "render/painter_device.h"
 
 #include <QColor>
-#include <QFont>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
@@ -12,13 +11,11 @@
 #include <numbers>
 
 #include "render/device_path.h"
+#include "render/font_service_qt.h"
 
 namespace zelk {
 
 namespace {
-
-// Glyph outlines are taken at this size and scaled, so that small texts keep their shapes.
-constexpr int kGlyphEm = 1024;
 
 QPainterPath RingsPath(const DevicePolyline& poly) {
   QPainterPath qp;
@@ -236,6 +233,12 @@ void PainterDevice::DoRing(const Coord& centre, int32_t lineWidth, int32_t diame
   painter_.drawEllipse(QRectF(c.x - w / 2 + half, c.y - h / 2 + half, w - p, h - p));
 }
 
+QtFontService& PainterDevice::Fonts() {
+  if (fonts_) return *fonts_;
+  if (!ownFonts_) ownFonts_ = std::make_unique<QtFontService>();
+  return *ownFonts_;
+}
+
 void PainterDevice::DoDrawCharacter(const CharacterSpec& ch) {
   const OutputState& s = State();
   if (ch.character < 32 || ch.character > 0x10FFFF ||
@@ -247,24 +250,22 @@ void PainterDevice::DoDrawCharacter(const CharacterSpec& ch) {
   const double height = ch.HeightUnits();
   const double deviceHeight = height * std::abs(sy);
   if (!std::isfinite(deviceHeight) || deviceHeight > 32767.0) return;
+  // Characters far outside the device would only cost time (and overflow device coordinates).
+  const DevicePoint at = ToDevice(s, ch.position);
+  const DeviceRect clip = DeviceClipRect(s);
+  const double reach = std::max(deviceHeight, height * std::abs(sx)) * 2;
+  if (at.x + reach < clip.left || at.x - reach > clip.right || at.y + reach < clip.top ||
+      at.y - reach > clip.bottom) {
+    return;
+  }
 
-  QFont font(QString::fromStdString(ch.fontName));
-  font.setPixelSize(kGlyphEm);
-  font.setWeight(static_cast<QFont::Weight>(std::clamp(ch.weight <= 0 ? 400 : ch.weight, 1, 1000)));
-  font.setItalic(ch.italic);
-  font.setKerning(false);
-  font.setHintingPreference(QFont::PreferNoHinting);
-  const char32_t code = ch.character;
-  QPainterPath glyph;
-  glyph.addText(0, 0, font, QString::fromUcs4(&code, 1));
+  const QPainterPath& glyph = Fonts().GlyphPath(ch.fontName, ch.weight, ch.italic, ch.character);
   if (glyph.isEmpty()) return;
-  glyph.setFillRule(Qt::WindingFill);
 
   // Glyph units (y down) -> map units (y up), turned counter-clockwise on the map, -> device.
-  const double k = height / kGlyphEm;
+  const double k = height / QtFontService::kReferenceSize;
   const double a = ch.angle * std::numbers::pi / 1800.0;
   const double cs = std::cos(a), sn = std::sin(a);
-  DevicePoint at = ToDevice(s, ch.position);
   QTransform t(sx * cs * k, sy * sn * k, sx * sn * k, -sy * cs * k, at.x, at.y);
   SelectNoPen();
   painter_.fillPath(t.map(glyph), QBrush(DrawColor()));

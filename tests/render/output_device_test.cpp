@@ -246,7 +246,10 @@ TEST(OutputCharacter, PassedOnUnlessEmpty) {
   EXPECT_EQ(chars[0].character.angle, 450);
   CharacterSpec inch;
   inch.size = 720;  // 72 points: one inch
-  EXPECT_NEAR(inch.HeightUnits(), 254.0, 1e-9);
+  EXPECT_EQ(inch.HeightUnits(), 2540.0);
+  CharacterSpec tenPoints;
+  tenPoints.size = 100;
+  EXPECT_EQ(tenPoints.HeightUnits(), 353.0);
 }
 
 TEST(OutputRounding, HalvesToEvenAndClamps) {

@@ -383,7 +383,7 @@ class PainterText : public ::testing::Test {
     CharacterSpec character;
     character.position = U(40, 40);
     character.fontName = font;
-    character.size = 113;  // 39.9 map units
+    character.size = 11;  // 39 map units
     character.weight = 700;
     character.angle = angle;
     character.character = ch;
@@ -488,7 +488,7 @@ TEST(PainterPicture, Sampler) {
     d.UseAlternativeColor(true);
     CharacterSpec ch;
     ch.fontName = "Liberation Serif";
-    ch.size = 43;  // 15 map units
+    ch.size = 4;  // 14 map units
     const std::u32string text = U"Zelk";
     for (size_t i = 0; i < text.size(); ++i) {
       ch.position = U(75 + static_cast<int32_t>(i) * 6, 58 + static_cast<int32_t>(i) * 3);
