@@ -6,6 +6,7 @@
 
 #include "geometry/coord_math.h"
 #include "render/object_renderer.h"
+#include "storage/text_format.h"
 
 namespace zelk {
 namespace {
@@ -171,8 +172,8 @@ class RectanglePainter {
         const std::string text = number > numbered ? r_.unnumText : std::to_string(number);
         double x = left_ + cw * (u + 0.07);
         const double y = top_ - ch * (n + 0.05) - kLabelDrop * 256.0;
-        for (char ch8 : text) {
-          const char32_t c = static_cast<unsigned char>(ch8);
+        // The unnumbered cells' text is map text, in the map's code page.
+        for (const char32_t c : Cp1252ToUnicode(text)) {
           CharacterSpec spec;
           spec.position = {RoundToPosition(x), RoundToPosition(y)};
           if (obj_.angle != 0)

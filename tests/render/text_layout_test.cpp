@@ -10,6 +10,7 @@
 #include "render/text_line.h"
 #include "render/text_render.h"
 #include "render/text_symbol.h"
+#include "symbol_builders.h"
 
 namespace zelk {
 namespace {
@@ -621,6 +622,26 @@ TEST(LineTextAngle, QuadrantsAndVerticals) {
   EXPECT_EQ(CharacterAngle(U(0, 0), U(10, -10)), -450);
   EXPECT_EQ(CharacterAngle(U(0, 0), U(0, 10)), 900);
   EXPECT_EQ(CharacterAngle(U(0, 0), U(0, -10)), -900);
+}
+
+// --- Grid cell labels, drawn through the same character primitive -----------------------
+
+TEST_F(TextTest, GridLabelsOfUnnumberedCellsAreMapText) {
+  test::RectangleFields r;
+  r.gridFlags = 3;
+  r.cellWidth = 1000;
+  r.cellHeight = 1000;
+  r.unnumCells = 1;
+  r.unnumText = "\x80";
+  ObjectRecord o;
+  o.type = kObjectRectangle;
+  o.coords = {U(0, 0), U(2000, 0), U(2000, 1000), U(0, 1000)};
+  device.SelectColorPass(0, {0, 0, 0, 200});
+  DrawObject(ctx, o, test::RectangleSymbol(r));
+  const auto chars = device.Of(Kind::Character);
+  ASSERT_EQ(chars.size(), 2u);
+  EXPECT_EQ(chars[0].character.character, U'1');
+  EXPECT_EQ(chars[1].character.character, U'\u20ac');
 }
 
 // --- Fonts check ---------------------------------------------------------------------------
