@@ -8,6 +8,7 @@
 #include <map>
 
 #include "cli/map_report.h"
+#include "output/bitmap_export.h"
 #include "storage/document.h"
 
 namespace zelk {
@@ -61,7 +62,8 @@ struct CliDocument {
 void Usage(std::ostream& err) {
   err << "usage:\n"
          "  zelk-cli new MAP --symbols SET.zkm\n"
-         "  zelk-cli info MAP [--json]\n";
+         "  zelk-cli info MAP [--json]\n"
+         "  zelk-cli render MAP -o OUT.bmp|OUT.png [--dpi N]\n";
 }
 
 int CmdNew(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -98,12 +100,51 @@ int CmdInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   return 0;
 }
 
+int CmdRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::string map, target, dpiText = std::to_string(kDefaultExportResolution);
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "-o" && i + 1 < args.size()) target = args[++i];
+    else if (args[i] == "--dpi" && i + 1 < args.size()) dpiText = args[++i];
+    else if (map.empty()) map = args[i];
+    else return Usage(err), 2;
+  }
+  if (map.empty() || target.empty()) return Usage(err), 2;
+  int resolution = 0;
+  if (const std::string problem = CheckResolution(dpiText, &resolution); !problem.empty()) {
+    err << problem << "\n";
+    return 1;
+  }
+  CliDocument d(err, map);
+  if (!d.doc.OpenByName(map)) {
+    if (!d.sink.failed) err << "Cannot open " << map << "\n";
+    return 1;
+  }
+  BitmapExportRequest request;
+  request.path = target;
+  request.resolution = resolution;
+  switch (ExportBitmap(d.doc.Store(), request, &d.sink)) {
+    case ExportResult::Written: {
+      Box extent;
+      d.doc.Store().MapExtent(&extent);
+      const BitmapSize size = BitmapSizeFor(extent, resolution);
+      out << "Wrote " << target << " (" << size.width << " x " << size.height << " pixels at "
+          << resolution << " DPI)\n";
+      return 0;
+    }
+    case ExportResult::NoExtent:
+      err << "The map has no objects; nothing was written.\n";
+      return 1;
+    default:
+      return 1;
+  }
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   static const std::map<std::string, std::function<int(const std::vector<std::string>&, std::ostream&,
                                                        std::ostream&)>>
-      commands = {{"new", CmdNew}, {"info", CmdInfo}};
+      commands = {{"new", CmdNew}, {"info", CmdInfo}, {"render", CmdRender}};
   if (args.empty()) return Usage(err), 2;
   const auto it = commands.find(args[0]);
   if (it == commands.end()) return Usage(err), 2;

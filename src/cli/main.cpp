@@ -1,9 +1,16 @@
 // zelk-cli entry point.
+#include <QtGui/QGuiApplication>
+#include <cstdlib>
 #include <iostream>
 
 #include "cli/cli.h"
 
 int main(int argc, char** argv) {
+  // Rendering needs a GUI application for fonts, but the tool must run without a display.
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform == nullptr || *platform == '\0') setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  int qtArgc = 1;
+  QGuiApplication app(qtArgc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
   return zelk::RunCli(args, std::cout, std::cerr);
 }

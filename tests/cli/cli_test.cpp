@@ -1,6 +1,8 @@
 // zelk-cli run in-process: new, info and its JSON, and the failures it reports.
 #include <gtest/gtest.h>
 
+#include <QtGui/QGuiApplication>
+#include <cstdlib>
 #include <sstream>
 
 #include "cli/cli.h"
@@ -133,6 +135,65 @@ TEST(CliInfo, JsonHoldsEveryUsedSlotInMapUnits) {
   EXPECT_NE(j.find("\"text\":\"Caf\xc3\xa9 \\\"Lake\\\"\"}"), std::string::npos);
   EXPECT_NE(j.find("\"setup\":{\"zoom\":4,\"viewX\":0,\"viewY\":0,\"paperGrid\":10,\"currentTool\":5,"), std::string::npos);
   EXPECT_NE(j.find("\"templateFile\":\"\",\"templateOpen\":0,\"scannerResolution\":300,\"templateAngle\":0},\"info\":\"Demo\"}"), std::string::npos) << j;
+}
+
+// Rendering measures and draws with real fonts, as the tool's own main provides them.
+void NeedGuiApplication() {
+  static int argc = 1;
+  static char name[] = "cli_tests";
+  static char* argv[] = {name, nullptr};
+  if (QGuiApplication::instance() == nullptr) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    new QGuiApplication(argc, argv);
+  }
+}
+
+// The shipped demo map, rendered whole.
+TEST(CliRender, WritesTheShippedDemoMapAsBmpAndPng) {
+  NeedGuiApplication();
+  TempDir dir;
+  const std::string demo = std::string(ZELK_SHIPPED_DATA_DIR) + "/demo.zkm";
+  const CliRun bmp = RunTool({"render", demo, "-o", dir.Path("demo.bmp"), "--dpi", "50"});
+  ASSERT_EQ(bmp.code, 0) << bmp.err;
+  EXPECT_NE(bmp.out.find("Wrote " + dir.Path("demo.bmp")), std::string::npos);
+  const auto bytes = ReadFileBytes(dir.Path("demo.bmp"));
+  ASSERT_GT(bytes.size(), 54u);
+  EXPECT_EQ(bytes[0], 'B');
+  EXPECT_EQ(bytes[1], 'M');
+  // The sheet is about 300 x 200 mm: 591 x 396 pixels at 50 DPI, give or take its frame.
+  EXPECT_NEAR(GetI32(&bytes[18]), 598, 10);
+  EXPECT_NEAR(GetI32(&bytes[22]), 396, 10);
+
+  const CliRun png = RunTool({"render", demo, "-o", dir.Path("demo.png"), "--dpi", "50"});
+  ASSERT_EQ(png.code, 0) << png.err;
+  const auto head = ReadFileBytes(dir.Path("demo.png"));
+  ASSERT_GT(head.size(), 8u);
+  EXPECT_EQ(std::string(head.begin() + 1, head.begin() + 4), "PNG");
+}
+
+TEST(CliRender, RefusesBadResolutionsAndMissingMapsWithTheProgramsMessages) {
+  TempDir dir;
+  const std::string demo = std::string(ZELK_SHIPPED_DATA_DIR) + "/demo.zkm";
+  const CliRun high = RunTool({"render", demo, "-o", dir.Path("a.bmp"), "--dpi", "2541"});
+  EXPECT_NE(high.code, 0);
+  EXPECT_EQ(high.err, "Resolution must be between 50 and 2540 DPI\n");
+  const CliRun word = RunTool({"render", demo, "-o", dir.Path("a.bmp"), "--dpi", "fine"});
+  EXPECT_NE(word.code, 0);
+  EXPECT_EQ(word.err, "Resolution must be a number.\n");
+  const CliRun missing = RunTool({"render", dir.Path("none.zkm"), "-o", dir.Path("a.bmp")});
+  EXPECT_NE(missing.code, 0);
+  EXPECT_FALSE(missing.err.empty());
+  EXPECT_FALSE(FileExists(dir.Path("a.bmp")));
+  EXPECT_EQ(RunTool({"render", demo}).code, 2);  // no output named
+}
+
+TEST(CliRender, AMapWithoutObjectsWritesNothing) {
+  TempDir dir;
+  const std::string set = std::string(ZELK_SHIPPED_DATA_DIR) + "/SYMBOL/Topo15000.zkm";
+  const CliRun r = RunTool({"render", set, "-o", dir.Path("empty.bmp")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "The map has no objects; nothing was written.\n");
+  EXPECT_FALSE(FileExists(dir.Path("empty.bmp")));
 }
 
 TEST(TextFormat, NumbersIgnoreTheLocaleAndSymbolNumbersReadAsShown) {

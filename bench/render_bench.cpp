@@ -1,0 +1,224 @@
+// Drawing figures: a map of 100000 mixed objects drawn whole, exported at 300 DPI, and a window.
+#include <benchmark/benchmark.h>
+
+#include <QtGui/QGuiApplication>
+#include <QtGui/QImage>
+#include <QtGui/QPainter>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+
+#include "datagen.h"
+#include "output/bitmap_export.h"
+#include "render/map_drawing.h"
+#include "render/painter_device.h"
+
+namespace zelk {
+namespace {
+
+using namespace datagen;
+
+class QuietSink : public MessageSink {
+ public:
+  void Error(const std::string& m, int) override { std::fprintf(stderr, "%s\n", m.c_str()); }
+  bool Confirm(const std::string&, int) override { return true; }
+  Answer Ask(const std::string&, int) override { return Answer::No; }
+};
+
+constexpr int kObjects = 100000;
+constexpr int kWidth = 40000, kHeight = 30000;  // 400 x 300 mm
+
+// 100 symbols in five kinds over 50 colours: points of three elements, dashed lines, double
+// lines with fill, hatched areas and areas with a structure.
+void AddBenchSymbols(MapStore& store) {
+  for (int s = 0; s < 100; ++s) {
+    const auto c = static_cast<int16_t>(s % 50), c2 = static_cast<int16_t>((s * 7 + 3) % 50);
+    const int number = 1000 + 10 * s;
+    switch (s % 5) {
+      case 0:
+        Add(store, PointSymbol(number, "point",
+                               ElementList().Circle(c, 15, 120).Dot(c2, 40).Line(c, 15, {{0, 60}, {0, 160}}, 0)));
+        break;
+      case 1: {
+        LineFields f;
+        f.lineColor = c;
+        f.lineWidth = 20;
+        f.mainLength = 300;
+        f.mainGap = 60;
+        f.endLength = 150;
+        Add(store, LineSymbol(number, "dashed", f));
+        break;
+      }
+      case 2: {
+        LineFields f;
+        f.dblMode = 1;
+        f.dblFlags = 1;
+        f.dblWidth = 60;
+        f.dblFillColor = c2;
+        f.dblLeftColor = f.dblRightColor = c;
+        f.dblLeftWidth = f.dblRightWidth = 15;
+        Add(store, LineSymbol(number, "double", f));
+        break;
+      }
+      case 3: {
+        AreaFields f;
+        f.fillOn = 1;
+        f.fillColor = c2;
+        f.hatchMode = 1;
+        f.hatchColor = c;
+        f.hatchLineWidth = 10;
+        f.hatchDist = 60;
+        f.hatchAngle1 = static_cast<int16_t>(450 * (s % 4));
+        Add(store, AreaSymbol(number, "hatched", f));
+        break;
+      }
+      default: {
+        AreaFields f;
+        f.structMode = 2;
+        f.structWidth = 250;
+        f.structHeight = 200;
+        f.structure.Dot(c, 50);
+        Add(store, AreaSymbol(number, "structured", f));
+        break;
+      }
+    }
+  }
+  store.RewriteSymbolIndex();
+}
+
+// Objects come tile by tile (10 x 10 mm tiles), as a map drawn area by area does, so index
+// blocks cover small parts of the sheet.
+void BuildMap(MapStore& store, const std::string& path) {
+  store.CreateEmptyMap(path);
+  SymbolHeader& h = store.MutableColors();
+  h.colorCount = 50;
+  for (int c = 0; c < 50; ++c) {
+    ColorRecord r = ColorRecord::NewColor(static_cast<int16_t>(c), "C" + std::to_string(c));
+    r.cmyk = {static_cast<uint8_t>(c * 37 % 200), static_cast<uint8_t>(c * 53 % 200),
+              static_cast<uint8_t>(c * 71 % 200), static_cast<uint8_t>(c % 5 == 0 ? 120 : 0)};
+    h.colors[static_cast<size_t>(c)] = r;
+  }
+  store.WriteSymbolHeader();
+  AddBenchSymbols(store);
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> in(0, 999), step(-600, 600), kind(0, 19), pts(2, 8), radius(200, 900);
+  const int tilesX = kWidth / 1000, tilesY = kHeight / 1000;
+  const int perTile = kObjects / (tilesX * tilesY) + 1;
+  int made = 0;
+  for (int ty = 0; ty < tilesY && made < kObjects; ++ty) {
+    for (int tx = 0; tx < tilesX && made < kObjects; ++tx) {
+      for (int i = 0; i < perTile && made < kObjects; ++i, ++made) {
+        const int x0 = tx * 1000 + in(rng), y0 = ty * 1000 + in(rng);
+        const int k = kind(rng);  // 6 in 20 points, 6 lines, 8 areas
+        const int symbolIndex = (k < 6 ? 0 : k < 12 ? 1 + (k % 2) : 3 + (k % 2)) + 5 * (made % 20);
+        std::vector<Pt> p;
+        int16_t type = kObjectPoint;
+        if (k < 6) {
+          p = {{x0, y0}};
+        } else if (k < 12) {
+          type = kObjectLine;
+          int x = x0, y = y0;
+          for (int n = pts(rng); n > 0; --n) {
+            p.push_back({x, y});
+            x += step(rng);
+            y += step(rng);
+          }
+        } else {
+          type = kObjectArea;
+          const int n = pts(rng) + 2, r = radius(rng);
+          for (int j = 0; j < n; ++j) {
+            const double a = 2 * M_PI * j / n;
+            p.push_back({x0 + static_cast<int32_t>(r * std::cos(a)), y0 + static_cast<int32_t>(r * std::sin(a))});
+          }
+          p.push_back(p.front());
+        }
+        AddObject(store, 1000 + 10 * symbolIndex, type, p);
+      }
+    }
+  }
+}
+
+struct BenchMap {
+  QuietSink sink;
+  MapStore store{&sink};
+  std::string path = (std::filesystem::temp_directory_path() / "zelk-render-bench.zkm").string();
+  BenchMap() { BuildMap(store, path); }
+  ~BenchMap() {
+    store.CloseWorkingFile();
+    std::filesystem::remove(path);
+  }
+};
+
+BenchMap& Map() {
+  static BenchMap map;
+  return map;
+}
+
+// Draws `region` into `image` at `pixelsPerUnit`, the region's top left at the image's.
+int64_t Draw(QImage& image, const Box& region, double pixelsPerUnit) {
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  OutputState state;
+  state.scaleX = pixelsPerUnit / 256;
+  state.scaleY = -state.scaleX;
+  state.originX = region.left;
+  state.originY = region.top;
+  state.clipRectangle = region;
+  state.curveTolerance = static_cast<int32_t>(4 / pixelsPerUnit);
+  PainterDevice device(painter, state);
+  RenderContext ctx{device};
+  return DrawMapRegion(Map().store, ctx, region).objectsDrawn;
+}
+
+constexpr double kScreenScale = 1080.0 / kHeight;  // the whole sheet in 1440 x 1080 of 1920 x 1080
+
+void BM_DrawWholeMapOnScreen(benchmark::State& state) {
+  QImage image(1920, 1080, QImage::Format_RGB32);
+  const Box whole{0, 0, kWidth * 256, kHeight * 256};
+  int64_t drawn = 0;
+  for (auto _ : state) drawn = Draw(image, whole, kScreenScale);
+  state.counters["objects"] = static_cast<double>(drawn);
+  state.counters["objects/s"] = benchmark::Counter(static_cast<double>(drawn), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_DrawWholeMapOnScreen)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A 100 x 100 mm window at the same scale: the time per object drawn should match the whole.
+void BM_DrawWindowOnScreen(benchmark::State& state) {
+  const int side = static_cast<int>(10000 * kScreenScale);
+  QImage image(side, side, QImage::Format_RGB32);
+  const Box window{15000 * 256, 10000 * 256, 25000 * 256, 20000 * 256};
+  int64_t drawn = 0;
+  for (auto _ : state) drawn = Draw(image, window, kScreenScale);
+  state.counters["objects"] = static_cast<double>(drawn);
+  state.counters["objects/s"] = benchmark::Counter(static_cast<double>(drawn), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_DrawWindowOnScreen)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ExportBmpAt300Dpi(benchmark::State& state) {
+  const std::string out = (std::filesystem::temp_directory_path() / "zelk-render-bench.bmp").string();
+  QuietSink sink;
+  for (auto _ : state) {
+    if (ExportBitmap(Map().store, {out, 300}, &sink) != ExportResult::Written) state.SkipWithError("export failed");
+  }
+  Box extent;
+  Map().store.MapExtent(&extent);
+  const BitmapSize size = BitmapSizeFor(extent, 300);
+  state.counters["width"] = static_cast<double>(size.width);
+  state.counters["height"] = static_cast<double>(size.height);
+  std::filesystem::remove(out);
+}
+BENCHMARK(BM_ExportBmpAt300Dpi)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+}  // namespace
+}  // namespace zelk
+
+int main(int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QGuiApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  zelk::Map();  // build the map before any timing
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,58 @@
+// Bitmap export: the whole map rendered at a resolution and written as a BMP (or PNG) file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "render/font_service.h"
+#include "storage/map_store.h"
+#include "storage/messages.h"
+
+class QImage;
+
+namespace zelk {
+
+constexpr int kMinExportResolution = 50;
+constexpr int kMaxExportResolution = 2540;
+constexpr int kDefaultExportResolution = 300;
+constexpr int kMaxBitmapSide = 32000;
+
+struct BitmapSize {
+  int64_t width = 0;
+  int64_t height = 0;
+};
+
+// round(resolution * extent side / 2540) pixels for an extent in coordinate words; at least one
+// pixel, so a map of a single tiny object still gives a valid file.
+BitmapSize BitmapSizeFor(const Box& extent, int resolution);
+
+// Checks a typed resolution as the export dialog does. Returns an empty text when `text` is an
+// integer within 50..2540 (stored in *resolution), else the message to show.
+std::string CheckResolution(const std::string& text, int* resolution);
+
+enum class ExportResult {
+  Written,   // the file is complete
+  NoExtent,  // the map has no objects: nothing happens
+  Refused,   // resolution out of range or bitmap too large; the message was shown
+  Failed,    // the bitmap could not be made or the file not written; the message was shown
+  Aborted,   // the user stopped the drawing; no file was written
+};
+
+struct BitmapExportRequest {
+  std::string path;  // ".png" (any case) writes PNG, anything else BMP
+  int resolution = kDefaultExportResolution;
+  FontService* fonts = nullptr;  // texts are skipped without one
+};
+
+// Renders the map's object extent at the requested resolution, colour by colour, and writes
+// the file under a temporary name that is renamed into place once complete. Progress counts
+// ";objects drawn." then ";lines written"; its abort request stops the drawing.
+ExportResult ExportBitmap(MapStore& store, const BitmapExportRequest& request, MessageSink* sink,
+                          Progress* progress = nullptr);
+
+// Renders `extent` (coordinate words) at `resolution` into `image` (white first), which must
+// already have the size of BitmapSizeFor. Returns false when the progress asked to abort.
+bool RenderMapImage(MapStore& store, const Box& extent, int resolution, FontService* fonts,
+                    QImage& image, Progress* progress = nullptr);
+
+}  // namespace zelk

@@ -1,0 +1,146 @@
+// Bitmap export: renders the map into a QImage through the graphics-device mode and writes it.
+#include <QtCore/QSaveFile>
+#include <QtGui/QImage>
+#include <QtGui/QImageWriter>
+#include <QtGui/QPainter>
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "output/bitmap_export.h"
+#include "output/bmp_file.h"
+#include "render/map_drawing.h"
+#include "render/painter_device.h"
+#include "render/view_transform.h"
+
+namespace zelk {
+
+BitmapSize BitmapSizeFor(const Box& extent, int resolution) {
+  // Map coordinates div 256 give 0.01 mm; the side in pixels is resolution * side / 2540.
+  const auto side = [&](int32_t low, int32_t high) {
+    const int64_t units = static_cast<int64_t>(high >> 8) - static_cast<int64_t>(low >> 8);
+    return std::max<int64_t>(1, std::llround(std::nearbyint(resolution * static_cast<double>(units) / 2540.0)));
+  };
+  return {side(extent.left, extent.right), side(extent.bottom, extent.top)};
+}
+
+std::string CheckResolution(const std::string& text, int* resolution) {
+  size_t start = 0, end = text.size();
+  while (start < end && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
+  while (end > start && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+  const std::string t = text.substr(start, end - start);
+  size_t digitsFrom = (!t.empty() && (t[0] == '+' || t[0] == '-')) ? 1 : 0;
+  const bool integer = t.size() > digitsFrom && t.size() - digitsFrom <= 9 &&
+                       std::all_of(t.begin() + static_cast<std::ptrdiff_t>(digitsFrom), t.end(),
+                                   [](char c) { return c >= '0' && c <= '9'; });
+  if (!integer) return ComposeMessage(";must be a number.", "Resolution");
+  const int value = std::stoi(t);
+  if (value < kMinExportResolution || value > kMaxExportResolution)
+    return ComposeMessage(";must be between;and", "Resolution;" + std::to_string(kMinExportResolution) +
+                                                      ";" + std::to_string(kMaxExportResolution) + " DPI");
+  if (resolution) *resolution = value;
+  return {};
+}
+
+namespace {
+
+// Counts drawn objects for the progress display and turns its abort request into the
+// renderer's input test.
+class DrawingProgress {
+ public:
+  explicit DrawingProgress(Progress* p) : progress_(p) {}
+  bool AbortRequested() const { return progress_ && progress_->AbortRequested(); }
+  void Drawn(int64_t n) {
+    if (progress_) progress_->Step(static_cast<int32_t>(std::min<int64_t>(n, INT32_MAX)), 0);
+  }
+
+ private:
+  Progress* progress_;
+};
+
+bool EndsWithPng(const std::string& path) {
+  if (path.size() < 4) return false;
+  std::string tail = path.substr(path.size() - 4);
+  std::transform(tail.begin(), tail.end(), tail.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return tail == ".png";
+}
+
+bool WritePng(const std::string& path, const QImage& image, MessageSink* sink) {
+  // QSaveFile writes beside the target and renames only on commit.
+  QSaveFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::WriteOnly)) {
+    if (sink) sink->Error(ComposeMessage("Cannot create", path));
+    return false;
+  }
+  QImageWriter writer(&file, "png");
+  if (!writer.write(image) || !file.commit()) {
+    file.cancelWriting();
+    if (sink) sink->Error(ComposeMessage("Cannot write to", path));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool RenderMapImage(MapStore& store, const Box& extent, int resolution, FontService* fonts,
+                    QImage& image, Progress* progress) {
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  OutputState state;
+  state.screen = false;
+  SetResolutionTransform(state, resolution, 1.0, extent.left & kPosMask, extent.top & kPosMask);
+  state.clipRectangle = extent;
+  PainterDevice device(painter, state);
+  DrawingProgress counter(progress);
+  RenderContext ctx{device, fonts};
+  ctx.inputWaiting = [&counter] { return counter.AbortRequested(); };
+  MapDrawingOptions options;
+  options.objectDrawn = [&counter](int64_t n) { counter.Drawn(n); };
+  return DrawMapRegion(store, ctx, extent, options).completed;
+}
+
+ExportResult ExportBitmap(MapStore& store, const BitmapExportRequest& request, MessageSink* sink,
+                          Progress* progress) {
+  if (request.resolution < kMinExportResolution || request.resolution > kMaxExportResolution) {
+    if (sink)
+      sink->Error(CheckResolution(std::to_string(request.resolution), nullptr));
+    return ExportResult::Refused;
+  }
+  Box extent;
+  if (!store.MapExtent(&extent)) return ExportResult::NoExtent;
+  const BitmapSize size = BitmapSizeFor(extent, request.resolution);
+  if (size.width > kMaxBitmapSide || size.height > kMaxBitmapSide) {
+    if (sink) sink->Error("BMP Resolution is too high");
+    return ExportResult::Refused;
+  }
+  QImage image(static_cast<int>(size.width), static_cast<int>(size.height), QImage::Format_RGB32);
+  if (image.isNull()) {
+    if (sink) sink->Error("Windows cannot create bitmap");
+    return ExportResult::Failed;
+  }
+  if (progress) progress->Start(";objects drawn.", store.LiveObjectCount(), 50, true);
+  const bool completed =
+      RenderMapImage(store, extent, request.resolution, request.fonts, image, progress);
+  if (progress) progress->End();
+  if (!completed) return ExportResult::Aborted;
+
+  if (EndsWithPng(request.path)) {
+    return WritePng(request.path, image, sink) ? ExportResult::Written : ExportResult::Failed;
+  }
+  const BmpRowSource rows = [&image](int y, uint8_t* bgr) {
+    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+      bgr[3 * x] = static_cast<uint8_t>(qBlue(line[x]));
+      bgr[3 * x + 1] = static_cast<uint8_t>(qGreen(line[x]));
+      bgr[3 * x + 2] = static_cast<uint8_t>(qRed(line[x]));
+    }
+  };
+  return WriteBmp24(request.path, image.width(), image.height(), request.resolution, rows, sink,
+                    progress)
+             ? ExportResult::Written
+             : ExportResult::Failed;
+}
+
+}  // namespace zelk

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and shows the bundled demo map. Until the editor exists the
+# demo map is rendered to build/demo.png with zelk-cli and summarised with zelk-cli info.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./tools/deps.sh
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs" --target zelk-cli
+
+cli=build/src/cli/zelk-cli
+"$cli" render data/demo.zkm -o build/demo.png --dpi 200
+echo "The demo map is drawn in $(pwd)/build/demo.png"
+echo
+"$cli" info data/demo.zkm
