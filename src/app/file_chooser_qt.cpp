@@ -58,8 +58,8 @@ void QtFileChooser::Prepare(QFileDialog& dialog, const std::string& titleAndFilt
 
 std::optional<std::string> QtFileChooser::ChooseFile(const std::string& titleAndFilter,
                                                      const std::string& defaultExtension,
-                                                     const std::string& startPath,
-                                                     int helpContext, bool forSaving) {
+                                                     const std::string& startPath, int helpContext,
+                                                     bool forSaving) {
   QFileDialog dialog(parent_);
   Prepare(dialog, titleAndFilter, defaultExtension, startPath, helpContext, forSaving);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

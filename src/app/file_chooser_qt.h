@@ -1,10 +1,9 @@
 // The file dialogs of the document commands, over QFileDialog.
 #pragma once
 
-#include <string>
-
 #include <QString>
 #include <QStringList>
+#include <string>
 
 #include "storage/document.h"
 

@@ -71,8 +71,8 @@ void HelpViewer::Open(const QString& file, int context) {
   }
   // While a modal dialog runs, the help window must take input as well: it is then made
   // modal itself, on top of the dialog, until the user closes it.
-  const bool overModal = QApplication::activeModalWidget() != nullptr &&
-                         QApplication::activeModalWidget() != window_;
+  const bool overModal =
+      QApplication::activeModalWidget() != nullptr && QApplication::activeModalWidget() != window_;
   const Qt::WindowModality wanted = overModal ? Qt::ApplicationModal : Qt::NonModal;
   if (window_->windowModality() != wanted) {
     window_->hide();
@@ -89,10 +89,16 @@ void HelpViewer::ShowHelp(int context) {
   Open(file, HasTopic(context) ? context : 0);
 }
 
-void HelpViewer::ShowIndex() { Open(IndexFile(), 0); }
+void HelpViewer::ShowIndex() {
+  Open(IndexFile(), 0);
+}
 
-QWidget* HelpViewer::Window() const { return window_; }
-QTextBrowser* HelpViewer::Browser() const { return window_ ? browser_ : nullptr; }
+QWidget* HelpViewer::Window() const {
+  return window_;
+}
+QTextBrowser* HelpViewer::Browser() const {
+  return window_ ? browser_ : nullptr;
+}
 
 void HelpViewer::SetContext(QWidget* widget, int context) {
   if (widget) widget->setProperty(kHelpContextProperty, context);
@@ -113,7 +119,9 @@ int HelpViewer::CurrentContext() {
   return ContextOf(w);
 }
 
-void HelpViewer::InstallF1() { qApp->installEventFilter(this); }
+void HelpViewer::InstallF1() {
+  qApp->installEventFilter(this);
+}
 
 bool HelpViewer::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&

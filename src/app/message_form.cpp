@@ -33,11 +33,11 @@ TMessageForm::TMessageForm(MessageKind kind, const QString& message, int helpCon
   auto* outer = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;
   auto* icon = new QLabel(this);
-  const QStyle::StandardPixmap pixmap = kind == MessageKind::Error
-                                            ? QStyle::SP_MessageBoxCritical
-                                            : (kind == MessageKind::Confirmation
-                                                   ? QStyle::SP_MessageBoxWarning
-                                                   : QStyle::SP_MessageBoxQuestion);
+  const QStyle::StandardPixmap pixmap =
+      kind == MessageKind::Error
+          ? QStyle::SP_MessageBoxCritical
+          : (kind == MessageKind::Confirmation ? QStyle::SP_MessageBoxWarning
+                                               : QStyle::SP_MessageBoxQuestion);
   const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
   icon->setPixmap(style()->standardIcon(pixmap, nullptr, this).pixmap(iconSize, iconSize));
   icon->setAlignment(Qt::AlignTop);
@@ -72,7 +72,8 @@ TMessageForm::TMessageForm(MessageKind kind, const QString& message, int helpCon
     CancelBtn = add("Cancel", "CancelBtn", MessageResult::Cancel);
   } else {
     OkBtn = add("OK", "OkBtn", MessageResult::Ok);
-    if (kind == MessageKind::Confirmation) CancelBtn = add("Cancel", "CancelBtn", MessageResult::Cancel);
+    if (kind == MessageKind::Confirmation)
+      CancelBtn = add("Cancel", "CancelBtn", MessageResult::Cancel);
   }
   if (helpContext > 0) {
     HelpBtn = new QPushButton("&Help", this);
@@ -93,9 +94,13 @@ TMessageForm::TMessageForm(MessageKind kind, const QString& message, int helpCon
                                        : (CancelBtn ? MessageResult::Cancel : MessageResult::No);
 }
 
-QString TMessageForm::Message() const { return MessageL->text(); }
+QString TMessageForm::Message() const {
+  return MessageL->text();
+}
 
-QPushButton* TMessageForm::DefaultButton() const { return OkBtn ? OkBtn : YesBtn; }
+QPushButton* TMessageForm::DefaultButton() const {
+  return OkBtn ? OkBtn : YesBtn;
+}
 
 QPushButton* TMessageForm::CancelButton() const {
   if (CancelBtn) return CancelBtn;
@@ -135,8 +140,8 @@ bool DialogMessageSink::Confirm(const std::string& message, int helpContext) {
 }
 
 Answer DialogMessageSink::Ask(const std::string& message, int helpContext) {
-  switch (TMessageForm::Show(MessageKind::Question, MessageDisplayText(message), helpContext,
-                             help_, parent_)) {
+  switch (TMessageForm::Show(MessageKind::Question, MessageDisplayText(message), helpContext, help_,
+                             parent_)) {
     case MessageResult::Yes:
       return Answer::Yes;
     case MessageResult::No:

@@ -1,14 +1,13 @@
 // The generated splash picture.
 #include "app/splash.h"
 
-#include <cmath>
-
 #include <QApplication>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSplashScreen>
+#include <cmath>
 
 namespace zelk {
 
@@ -28,7 +27,8 @@ QPixmap MakeSplashPicture(const QString& version) {
     for (int a = 0; a <= 72; ++a) {
       const double t = a * 2 * M_PI / 72;
       const double wobble = 1 + 0.12 * std::sin(3 * t + i * 0.4) + 0.05 * std::cos(5 * t);
-      const QPointF pt(top.x() + r * 1.25 * wobble * std::cos(t), top.y() + r * wobble * std::sin(t));
+      const QPointF pt(top.x() + r * 1.25 * wobble * std::cos(t),
+                       top.y() + r * wobble * std::sin(t));
       a == 0 ? ring.moveTo(pt) : ring.lineTo(pt);
     }
     p.setPen(QPen(QColor(176, 104, 40), i % 5 == 0 ? 2.2 : 1.0));

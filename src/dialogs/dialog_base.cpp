@@ -8,8 +8,8 @@
 
 namespace zelk {
 
-TZelkDlg::TZelkDlg(MessageSink& sink, HelpRequester* help, const QString& caption,
-                   int helpContext, QWidget* parent)
+TZelkDlg::TZelkDlg(MessageSink& sink, HelpRequester* help, const QString& caption, int helpContext,
+                   QWidget* parent)
     : QDialog(parent), sink_(sink), help_(help), helpContext_(helpContext) {
   setWindowTitle(caption);
   setModal(true);

@@ -64,6 +64,7 @@ TScalesDlg::TScalesDlg(MapStore& store, MessageSink& sink, HelpRequester* help, 
   for (const char* s : {"5000", "7500", "10000", "12500", "15000", "20000", "25000", "50000"})
     MapScaleB->addItem(s);
   MapScaleB->lineEdit()->setMaxLength(11);
+  MapScaleB->setMinimumWidth(110);
   MapScaleL = MakeLabel(this, "Map scale:", "MapScaleL", MapScaleB);
   AddRow(top, 0, MapScaleL, MapScaleB, nullptr);
   top->setColumnStretch(3, 1);

@@ -1,10 +1,6 @@
 // The numeric entry fields: key filter, stepping, reading and writing, and validation.
 #include "dialogs/spin_edit.h"
 
-#include <algorithm>
-#include <cmath>
-#include <limits>
-
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -14,6 +10,9 @@
 #include <QMenu>
 #include <QStyle>
 #include <QToolButton>
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "dialogs/number_text.h"
 #include "storage/messages.h"
@@ -25,7 +24,9 @@ constexpr int kButtonWidth = 15;
 constexpr int kButtonHeight = 17;  // the pair
 
 // Rounding of the stepping rule: to nearest, halves to even, like all real arithmetic here.
-double RoundEven(double v) { return std::nearbyint(v); }
+double RoundEven(double v) {
+  return std::nearbyint(v);
+}
 
 std::string Caption(const QLabel* label) {
   return label ? FieldName(label->text().toStdString()) : std::string();
@@ -114,13 +115,12 @@ void SpinField::keyPressEvent(QKeyEvent* e) {
     e->ignore();
     return;
   }
-  const bool changes = e->matches(QKeySequence::Paste) || e->matches(QKeySequence::Cut) ||
-                       e->matches(QKeySequence::Undo) || e->matches(QKeySequence::Redo) ||
-                       e->matches(QKeySequence::Delete) || e->matches(QKeySequence::Backspace) ||
-                       e->matches(QKeySequence::DeleteEndOfWord) ||
-                       e->matches(QKeySequence::DeleteStartOfWord) ||
-                       e->matches(QKeySequence::DeleteEndOfLine) ||
-                       e->matches(QKeySequence::DeleteCompleteLine);
+  const bool changes =
+      e->matches(QKeySequence::Paste) || e->matches(QKeySequence::Cut) ||
+      e->matches(QKeySequence::Undo) || e->matches(QKeySequence::Redo) ||
+      e->matches(QKeySequence::Delete) || e->matches(QKeySequence::Backspace) ||
+      e->matches(QKeySequence::DeleteEndOfWord) || e->matches(QKeySequence::DeleteStartOfWord) ||
+      e->matches(QKeySequence::DeleteEndOfLine) || e->matches(QKeySequence::DeleteCompleteLine);
   if (changes && !editorEnabled_) return Beep();
   if (e->matches(QKeySequence::Paste) || e->matches(QKeySequence::Cut)) {
     if (!CanChangeText()) return Beep();
@@ -203,7 +203,9 @@ int32_t TIntSpin::Value() const {
   return maxValue_;
 }
 
-void TIntSpin::SetValue(int32_t v) { ShowText(QString::number(v)); }
+void TIntSpin::SetValue(int32_t v) {
+  ShowText(QString::number(v));
+}
 
 bool TIntSpin::AcceptsCharacter(QChar c) const {
   return c.isDigit() && c.unicode() < 128 ? true : (c == '+' || c == '-');
@@ -214,7 +216,8 @@ void TIntSpin::StepUp() {
   if (Bounded() && v >= maxValue_) return;
   int64_t n = static_cast<int64_t>(v) + increment_;
   // A step that does not divide the range stops at the bound instead of passing it.
-  if (Bounded()) n = std::clamp<int64_t>(n, minValue_, maxValue_);
+  if (Bounded())
+    n = std::clamp<int64_t>(n, std::min(minValue_, maxValue_), std::max(minValue_, maxValue_));
   n = std::clamp<int64_t>(n, std::numeric_limits<int32_t>::min(),
                           std::numeric_limits<int32_t>::max());
   SetValue(static_cast<int32_t>(n));
@@ -224,7 +227,8 @@ void TIntSpin::StepDown() {
   const int32_t v = Value();
   if (Bounded() && v <= minValue_) return;
   int64_t n = static_cast<int64_t>(v) - increment_;
-  if (Bounded()) n = std::clamp<int64_t>(n, minValue_, maxValue_);
+  if (Bounded())
+    n = std::clamp<int64_t>(n, std::min(minValue_, maxValue_), std::max(minValue_, maxValue_));
   n = std::clamp<int64_t>(n, std::numeric_limits<int32_t>::min(),
                           std::numeric_limits<int32_t>::max());
   SetValue(static_cast<int32_t>(n));
@@ -250,7 +254,8 @@ double TRealSpin::Value() const {
 }
 
 void TRealSpin::SetValue(double v) {
-  if (!std::isfinite(v)) v = v > 0 ? std::numeric_limits<double>::max() : (v < 0 ? -std::numeric_limits<double>::max() : 0.0);
+  if (std::isnan(v)) v = 0;
+  if (std::isinf(v)) v = std::copysign(std::numeric_limits<double>::max(), v);
   ShowText(QString::fromStdString(FormatFixed(Clamp(v), decimals_)));
 }
 
@@ -277,8 +282,7 @@ void TRealSpin::StepDown() {
 // --- Validation -------------------------------------------------------------------------
 
 std::optional<std::string> IntegerFieldProblem(const std::string& text, int32_t lo, int32_t hi,
-                                               const std::string& name,
-                                               const std::string& unit) {
+                                               const std::string& name, const std::string& unit) {
   const IntegerText t = ReadIntegerText(text);
   if (!t.isNumber && !t.empty) return ComposeMessage(";must be a number.", name);
   const int64_t v = t.empty ? 0 : t.value;

@@ -1,11 +1,10 @@
 // The numeric entry fields of every dialog (TIntSpin, TRealSpin) and their validation.
 #pragma once
 
+#include <QLineEdit>
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include <QLineEdit>
 
 class QLabel;
 class QToolButton;

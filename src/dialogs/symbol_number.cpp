@@ -1,9 +1,8 @@
 // Checks of the symbol number field.
 #include "dialogs/symbol_number.h"
 
-#include <cmath>
-
 #include <QLineEdit>
+#include <cmath>
 
 #include "dialogs/number_text.h"
 #include "storage/map_store.h"
@@ -34,8 +33,8 @@ std::optional<int> CheckSymbolNumber(const std::string& text, MessageSink& sink,
   return stored;
 }
 
-std::optional<int> ValidateSymbolNumber(QLineEdit* field, MessageSink& sink,
-                                        const MapStore* store, int editedPlace) {
+std::optional<int> ValidateSymbolNumber(QLineEdit* field, MessageSink& sink, const MapStore* store,
+                                        int editedPlace) {
   std::function<bool(int)> taken;
   if (store) {
     taken = [store, editedPlace](int stored) {

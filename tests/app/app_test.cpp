@@ -138,8 +138,7 @@ void AppTest::enterChoosesTheDefaultButton() {
 }
 
 void AppTest::messageTextIsPlainAndLinesAreTidy() {
-  const std::string composed =
-      ComposeMessage(";File not found.", "/maps/<b>river</b>.zkm\r\n");
+  const std::string composed = ComposeMessage(";File not found.", "/maps/<b>river</b>.zkm\r\n");
   QCOMPARE(MessageDisplayText(composed), QString("/maps/<b>river</b>.zkm\nFile not found."));
   TMessageForm form(MessageKind::Error, MessageDisplayText(composed), 0, nullptr);
   QCOMPARE(form.MessageL->textFormat(), Qt::PlainText);
@@ -206,7 +205,8 @@ void AppTest::argumentsAreJoinedWithBlanks() {
 void AppTest::filtersAreConverted() {
   const DialogFilter open = ConvertFilter(kOpenFilter);
   QCOMPARE(open.title, QString("Open"));
-  QCOMPARE(open.filters, QStringList({"Map files (*.zkm)", "ZELK 3 files (*.elt)", "All files (*)"}));
+  QCOMPARE(open.filters,
+           QStringList({"Map files (*.zkm)", "ZELK 3 files (*.elt)", "All files (*)"}));
   const DialogFilter bmp = ConvertFilter("Export BMP File;BMP files (*.bmp)|*.bmp;*.dib");
   QCOMPARE(bmp.title, QString("Export BMP File"));
   QCOMPARE(bmp.filters, QStringList({"BMP files (*.bmp *.dib)"}));
@@ -229,7 +229,8 @@ void AppTest::fileDialogIsPrepared() {
   QCOMPARE(open.defaultSuffix(), QString("zkm"));
   QCOMPARE(open.acceptMode(), QFileDialog::AcceptOpen);
   QCOMPARE(open.fileMode(), QFileDialog::ExistingFile);
-  QCOMPARE(open.directory().absolutePath(), QDir(QString::fromStdString(dir.Path())).absolutePath());
+  QCOMPARE(open.directory().absolutePath(),
+           QDir(QString::fromStdString(dir.Path())).absolutePath());
   QCOMPARE(open.selectedFiles().value(0), QString::fromStdString(dir.Path("river.zkm")));
   QCOMPARE(open.property("helpContext").toInt(), 113);
 

@@ -99,12 +99,27 @@ void HelpTopicsTest::f1OpensTheContextOfTheFocusedWidget() {
 
 void HelpTopicsTest::everyNamedContextHasAShippedTopic() {
   HelpViewer viewer(kShipped);
-  const int contexts[] = {help::kFileNotFound, help::kFormatNotCorrect, help::kConvertZelk3,
-                          help::kConvertZelk4,  help::kConvertZelk5,     help::kNoSymbolFile,
-                          help::kAbortedSession, help::kNewMap,          help::kOpen,
-                          help::kSaveAs,        help::kSaveQuestion,      help::kLoadSymbols,
-                          help::kMainWindow,    help::kPreferences,       help::kScales,
-                          help::kNumberFields,  100, 162, 224, 225, 226};
+  const int contexts[] = {help::kFileNotFound,
+                          help::kFormatNotCorrect,
+                          help::kConvertZelk3,
+                          help::kConvertZelk4,
+                          help::kConvertZelk5,
+                          help::kNoSymbolFile,
+                          help::kAbortedSession,
+                          help::kNewMap,
+                          help::kOpen,
+                          help::kSaveAs,
+                          help::kSaveQuestion,
+                          help::kLoadSymbols,
+                          help::kMainWindow,
+                          help::kPreferences,
+                          help::kScales,
+                          help::kNumberFields,
+                          100,
+                          162,
+                          224,
+                          225,
+                          226};
   const QString index = ReadAll(viewer.IndexFile());
   QVERIFY(!index.isEmpty());
   for (int c : contexts) {

@@ -57,10 +57,9 @@ void SettingsDialogsTest::preferencesShowCaptionsInOrder() {
   TPrefsDlg dlg(prefs, nullptr, sink, nullptr);
   QCOMPARE(dlg.windowTitle(), QString("Preferences"));
   QCOMPARE(dlg.HelpContext(), 188);
-  const QStringList expected = {"Delayed redraw of lines", "Delayed redraw of areas",
-                                "Hatched areas",           "Di&m template",
-                                "Real world coordinates",  "Freehand to cur&ve",
-                                "&Auto file load",         "Auto &file save"};
+  const QStringList expected = {
+      "Delayed redraw of lines", "Delayed redraw of areas", "Hatched areas",   "Di&m template",
+      "Real world coordinates",  "Freehand to cur&ve",      "&Auto file load", "Auto &file save"};
   QCOMPARE(Captions(dlg.findChildren<QCheckBox*>()), expected);
   QCOMPARE(dlg.SelectModeG->title(), QString("Selecting objects"));
   QCOMPARE(dlg.SelPartialB->text(), QString("All objects &partially in the rectangle"));
@@ -229,19 +228,33 @@ void SettingsDialogsTest::scalesRefuseInvalidFields_data() {
   QTest::addColumn<QString>("field");
   QTest::addColumn<QString>("text");
   QTest::addColumn<QString>("message");
-  QTest::newRow("scale text") << "MapScaleB" << "1:15000" << "Map scale must be a number.";
-  QTest::newRow("scale empty") << "MapScaleB" << "" << "Map scale must be between 1 and 10000000";
-  QTest::newRow("scale huge") << "MapScaleB" << "99999999999"
+  QTest::newRow("scale text") << "MapScaleB"
+                              << "1:15000"
+                              << "Map scale must be a number.";
+  QTest::newRow("scale empty") << "MapScaleB"
+                               << ""
+                               << "Map scale must be between 1 and 10000000";
+  QTest::newRow("scale huge") << "MapScaleB"
+                              << "99999999999"
                               << "Map scale must be between 1 and 10000000";
-  QTest::newRow("draft") << "DraftHorB" << "200000"
+  QTest::newRow("draft") << "DraftHorB"
+                         << "200000"
                          << "Horizontal scale must be between 1500.0 and 150000.0";
-  QTest::newRow("draft text") << "DraftVerB" << "1.2.3" << "Vertical scale must be a number.";
-  QTest::newRow("paper grid") << "PaperGridB" << "0.01"
+  QTest::newRow("draft text") << "DraftVerB"
+                              << "1.2.3"
+                              << "Vertical scale must be a number.";
+  QTest::newRow("paper grid") << "PaperGridB"
+                              << "0.01"
                               << "Grid distance must be between 0.05 and 100.00 mm";
-  QTest::newRow("offset") << "RealHorB" << "-20000000"
+  QTest::newRow("offset") << "RealHorB"
+                          << "-20000000"
                           << "Horizontal offset must be between -10000000.0 and 10000000.0 m";
-  QTest::newRow("angle") << "RealAngleB" << "361" << "Angle must be between -360.00 and 360.00 deg";
-  QTest::newRow("grid") << "RealGridB" << "5" << "Grid distance must be between 10 and 100000 m";
+  QTest::newRow("angle") << "RealAngleB"
+                         << "361"
+                         << "Angle must be between -360.00 and 360.00 deg";
+  QTest::newRow("grid") << "RealGridB"
+                        << "5"
+                        << "Grid distance must be between 10 and 100000 m";
 }
 
 void SettingsDialogsTest::scalesRefuseInvalidFields() {

@@ -1,4 +1,6 @@
 // The numeric fields: keys, stepping, reading and writing, validation, symbol numbers.
+#include "dialogs/spin_edit.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
@@ -10,7 +12,6 @@
 #include <QVBoxLayout>
 
 #include "dialogs/number_text.h"
-#include "dialogs/spin_edit.h"
 #include "dialogs/symbol_number.h"
 #include "storage/map_fixture.h"
 #include "test_support.h"
@@ -413,10 +414,12 @@ void SpinEditTest::symbolNumberChecks() {
   QVERIFY(!CheckSymbolNumber("999.91", sink));
   QVERIFY(!CheckSymbolNumber("-5", sink));
   QVERIFY(!CheckSymbolNumber("1e9", sink));
-  const std::vector<std::string> expected = {
-      "Symbol number not correct.", "Symbol number not correct.",
-      "Symbol no. must be between 0.1 and 999.9", "Symbol no. must be between 0.1 and 999.9",
-      "Symbol no. must be between 0.1 and 999.9", "Symbol no. must be between 0.1 and 999.9"};
+  const std::vector<std::string> expected = {"Symbol number not correct.",
+                                             "Symbol number not correct.",
+                                             "Symbol no. must be between 0.1 and 999.9",
+                                             "Symbol no. must be between 0.1 and 999.9",
+                                             "Symbol no. must be between 0.1 and 999.9",
+                                             "Symbol no. must be between 0.1 and 999.9"};
   QCOMPARE(sink.errors, expected);
   QVERIFY(!CheckSymbolNumber("101.0", sink, [](int n) { return n == 1010; }));
   QCOMPARE(sink.errors.back(), std::string("Symbol number already exists."));
