@@ -132,6 +132,12 @@ void LineDrawer::Draw() {
   }
 }
 
+void LineDrawer::PrepareWorkPath() {
+  if (prepared_) return;
+  wp_.PrepareWorkPath(points_);
+  prepared_ = true;
+}
+
 // --- Output path helpers ----------------------------------------------------------------------
 
 void LineDrawer::BeginAtPosition() {
@@ -210,7 +216,7 @@ bool LineDrawer::ThinForTaper() const {
 // The walk runs over the whole line rather than section by section: a distance from the start
 // longer than the first section then ends inside a later section instead of doubling back.
 void LineDrawer::DrawSolidWithDistances() {
-  wp_.PrepareWorkPath(points_);
+  PrepareWorkPath();
   const int sections = wp_.SectionCount();
   if (sections == 0) return;
   const int64_t total = wp_.TotalLength();
@@ -302,7 +308,7 @@ void LineDrawer::CutGap(int64_t from, int64_t to, int64_t gap) {
 }
 
 void LineDrawer::DrawDashedMainLine() {
-  wp_.PrepareWorkPath(points_);
+  PrepareWorkPath();
   const int sections = wp_.SectionCount();
   const int64_t largest = wp_.LargestSectionLength();
   const int64_t A = len_.mainLength, G = len_.mainGap, E = len_.endLength;

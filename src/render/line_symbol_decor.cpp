@@ -62,7 +62,7 @@ struct SectionPositions {
 
 void LineDrawer::DrawSymbolsAlongLine() {
   if (sym_.DecMode != 0 && len_.mainLength < 1) return;
-  wp_.PrepareWorkPath(points_);
+  PrepareWorkPath();
   const int sections = wp_.SectionCount();
   const int64_t largest = wp_.LargestSectionLength();
   const double l = (100 - len_.decLast) * 0.01;

@@ -27,7 +27,7 @@ Coord ReversedControl(Coord p) {
 }  // namespace
 
 void LineDrawer::DrawFullSide(bool left, double offset, int32_t width) {
-  wp_.PrepareWorkPath(points_);
+  PrepareWorkPath();
   const std::span<const Coord> pts = wp_.Points();
   const int n = static_cast<int>(pts.size());
   if (n < 2) return;
@@ -55,7 +55,7 @@ void LineDrawer::DrawFullSide(bool left, double offset, int32_t width) {
 }
 
 void LineDrawer::DrawDashedSide(double offset, int32_t width) {
-  wp_.PrepareWorkPath(points_);
+  PrepareWorkPath();
   const int sections = wp_.SectionCount();
   if (sections == 0) return;
   const int64_t dash = len_.dblLength, gap = len_.dblGap;
@@ -92,7 +92,7 @@ void LineDrawer::DrawDashedSide(double offset, int32_t width) {
 }
 
 void LineDrawer::DrawDoubleLineFill() {
-  wp_.PrepareWorkPath(points_);
+  PrepareWorkPath();
   const std::span<const Coord> pts = wp_.Points();
   const int n = static_cast<int>(pts.size());
   if (n < 2) return;

@@ -61,6 +61,10 @@ class LineDrawer {
   void DrawPointedEnd(int64_t total, int64_t a, int64_t b);
   bool ThinForTaper() const;
 
+  // Every layer walks the same work path; it is built once per object and colour pass. The
+  // main line comes first, so the stored first segment it closes over is still unset then.
+  void PrepareWorkPath();
+
   // Output path helpers: the path is built in work_.out and handed to the device when drawn.
   void BeginAtPosition();
   void ExtendTo(double d);
@@ -79,6 +83,7 @@ class LineDrawer {
   LineWork& work_;
   WorkPath& wp_;
   OutputPath& out_;
+  bool prepared_ = false;
   bool open_ = false;  // an output path has been begun and not yet drawn
   double scale_ = 0;   // DashScale of the current section, for CutGap
 };
