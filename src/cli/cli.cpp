@@ -9,6 +9,7 @@
 
 #include "cli/map_report.h"
 #include "output/bitmap_export.h"
+#include "render/font_service_qt.h"
 #include "storage/document.h"
 
 namespace zelk {
@@ -119,9 +120,11 @@ int CmdRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (!d.sink.failed) err << "Cannot open " << map << "\n";
     return 1;
   }
+  QtFontService fonts;  // texts and grid labels; needs the GUI application of main()
   BitmapExportRequest request;
   request.path = target;
   request.resolution = resolution;
+  request.fonts = &fonts;
   switch (ExportBitmap(d.doc.Store(), request, &d.sink)) {
     case ExportResult::Written: {
       Box extent;
