@@ -1,0 +1,77 @@
+// The editor's start-up and shut-down: one instance, splash, preferences, main window, session.
+#include <QApplication>
+#include <QScreen>
+#include <QSessionManager>
+#include <QSplashScreen>
+#include <QTimer>
+
+#include "app/file_chooser_qt.h"
+#include "app/help_viewer.h"
+#include "app/message_form.h"
+#include "app/single_instance.h"
+#include "app/splash.h"
+#include "editor/document_dialogs.h"
+#include "editor/main_form.h"
+#include "render/font_service_qt.h"
+#include "storage/preferences.h"
+#include "storage/program_folder.h"
+#include "storage/registry_store.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("ZELK");
+  QApplication::setApplicationVersion("6.0");
+
+  const QString fileName = zelk::SingleInstance::FileNameFromArguments(QApplication::arguments());
+  zelk::SingleInstance single;
+  if (!single.Start(fileName)) return 0;
+
+  QSplashScreen* splash = zelk::ShowSplash(QApplication::applicationVersion());
+
+  zelk::RegistryStore registry(zelk::ProgramFolder::RegistryFile());
+  registry.Load();
+  zelk::Preferences prefs;
+  zelk::HelpViewer help;
+  help.InstallF1();
+  zelk::DialogMessageSink sink(nullptr, &help);
+  zelk::QtFileChooser chooser(nullptr);
+  zelk::QtFontService fonts;
+  zelk::QtDocumentDialogs dialogs(nullptr, sink, &chooser, &help, zelk::ProgramFolder::SymbolSetFolder());
+
+  zelk::MainFormServices services;
+  services.sink = &sink;
+  services.chooser = &chooser;
+  services.dialogs = &dialogs;
+  services.help = &help;
+  services.fonts = &fonts;
+  services.prefs = &prefs;
+  services.registry = &registry;
+  services.tempPath = zelk::ProgramFolder::TempMapPath();
+  zelk::TMainFm form(services);
+  sink.SetParent(&form);
+
+  QObject::connect(&single, &zelk::SingleInstance::OpenRequested, &form, [&form](const QString& name) {
+    zelk::SingleInstance::BringToFront(&form);
+    if (!name.isEmpty()) form.OpenRequested(name.toStdString());
+  });
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager& manager) {
+    QStringList command;
+    for (const std::string& s : form.SessionEnding(QApplication::applicationFilePath().toStdString()))
+      command << QString::fromStdString(s);
+    manager.setRestartCommand(command);
+    manager.setRestartHint(QSessionManager::RestartIfRunning);
+  });
+
+  // Without a window manager "maximised" means nothing; the screen's free area is the same wish.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) form.setGeometry(screen->availableGeometry());
+  form.showMaximized();
+  if (splash) splash->finish(&form);
+
+  // The start-up work runs once the window is on the screen.
+  std::vector<std::string> arguments;
+  if (!fileName.isEmpty()) arguments.push_back(fileName.toStdString());
+  QTimer::singleShot(0, &form, [&form, arguments] { form.StartUp(arguments); });
+  const int rc = app.exec();
+  delete splash;
+  return rc;
+}

@@ -1,0 +1,124 @@
+// The symbol box: icons, current and marked symbols, clicks and the pop-up menu.
+#include "editor/symbol_box.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace zelk {
+
+namespace {
+constexpr QRgb kIconPalette[16] = {
+    qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
+    qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(128, 128, 128),
+    qRgb(192, 192, 192), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
+    qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
+constexpr int kIcon = 22;
+constexpr int kRowBytes = 12;
+}  // namespace
+
+QRgb IconPaletteColor(int index) { return kIconPalette[index & 15]; }
+
+QImage DecodeSymbolIcon(const uint8_t* icon) {
+  QImage img(kIcon, kIcon, QImage::Format_RGB32);
+  for (int row = 0; row < kIcon; ++row) {
+    const uint8_t* bytes = icon + (kIcon - 1 - row) * kRowBytes;
+    auto* line = reinterpret_cast<QRgb*>(img.scanLine(row));
+    for (int x = 0; x < kIcon; ++x) {
+      const uint8_t b = bytes[x / 2];
+      line[x] = kIconPalette[(x % 2 == 0) ? (b >> 4) : (b & 15)];
+    }
+  }
+  return img;
+}
+
+TSymbolWin::TSymbolWin(QWidget* parent) : QWidget(parent), scroll_(new QScrollBar(Qt::Vertical, this)) {
+  setFixedWidth(kColumns * kCell + 1 + scroll_->sizeHint().width());
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  scroll_->setSingleStep(kCell);
+  connect(scroll_, &QScrollBar::valueChanged, this, qOverload<>(&QWidget::update));
+}
+
+int TSymbolWin::SymbolCount() const { return store_ && store_->IsOpen() ? store_->SymbolCount() : 0; }
+
+void TSymbolWin::SetCurrent(int place) {
+  if (place == current_) return;
+  current_ = place;
+  EnsureVisible(place);
+  update();
+}
+
+void TSymbolWin::TableChanged() {
+  const int rows = (SymbolCount() + kColumns - 1) / kColumns;
+  scroll_->setRange(0, std::max(0, rows * kCell - height()));
+  scroll_->setPageStep(std::max(kCell, height() - kCell));
+  if (current_ >= SymbolCount()) current_ = SymbolCount() > 0 ? SymbolCount() - 1 : -1;
+  update();
+}
+
+QRect TSymbolWin::CellRect(int place) const {
+  return QRect((place % kColumns) * kCell, (place / kColumns) * kCell - scroll_->value(), kCell, kCell);
+}
+
+int TSymbolWin::PlaceAt(QPoint p) const {
+  if (p.x() < 0 || p.x() >= kColumns * kCell || p.y() < 0) return -1;
+  const int place = ((p.y() + scroll_->value()) / kCell) * kColumns + p.x() / kCell;
+  return place < SymbolCount() ? place : -1;
+}
+
+void TSymbolWin::EnsureVisible(int place) {
+  if (place < 0) return;
+  const QRect r = CellRect(place);
+  if (r.top() < 0) scroll_->setValue(scroll_->value() + r.top());
+  else if (r.bottom() >= height()) scroll_->setValue(scroll_->value() + r.bottom() - height() + 1);
+}
+
+void TSymbolWin::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), palette().window());
+  const int count = SymbolCount();
+  for (int place = 0; place < count; ++place) {
+    const QRect cell = CellRect(place);
+    if (cell.bottom() < 0 || cell.top() > height()) continue;
+    const SymbolRecord& s = store_->Symbol(place);
+    const uint8_t status = s.Status();
+    p.setOpacity(status == kStatusHidden ? 0.3 : 1.0);
+    p.drawImage(cell.topLeft() + QPoint(1, 1), DecodeSymbolIcon(s.Icon()));
+    p.setOpacity(1.0);
+    if (status == kStatusProtected) {
+      // A protected symbol cannot be drawn with: a small bar in its corner says so.
+      p.fillRect(QRect(cell.right() - 5, cell.top() + 1, 5, 3), QColor(200, 0, 0));
+    }
+    if (s.Selected()) {
+      p.setPen(QPen(QColor(0, 0, 200), 2));
+      p.setBrush(Qt::NoBrush);
+      p.drawRect(cell.adjusted(1, 1, -1, -1));
+    }
+    if (place == current_) {
+      p.setPen(QPen(Qt::red, 2));
+      p.setBrush(Qt::NoBrush);
+      p.drawRect(cell.adjusted(1, 1, -1, -1));
+    }
+  }
+}
+
+void TSymbolWin::mousePressEvent(QMouseEvent* e) {
+  const int place = PlaceAt(e->position().toPoint());
+  if (e->button() == Qt::LeftButton) {
+    if (symbolClicked) symbolClicked(place, e->modifiers() & Qt::ShiftModifier, e->modifiers() & Qt::ControlModifier);
+  } else if (e->button() == Qt::RightButton) {
+    if (popupRequested) popupRequested(place, e->globalPosition().toPoint());
+  }
+}
+
+void TSymbolWin::wheelEvent(QWheelEvent* e) {
+  scroll_->setValue(scroll_->value() - e->angleDelta().y() / 120 * kCell);
+}
+
+void TSymbolWin::resizeEvent(QResizeEvent*) {
+  const int w = scroll_->sizeHint().width();
+  scroll_->setGeometry(width() - w, 0, w, height());
+  TableChanged();
+}
+
+}  // namespace zelk

@@ -1,0 +1,365 @@
+// The work window: view transform, paint handling, interruptible redraw, overlay.
+#include "editor/work_window.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <cmath>
+
+#include "editor/input_gate.h"
+#include "editor/screen_palette.h"
+#include "render/map_drawing.h"
+#include "render/object_renderer.h"
+#include "render/painter_device.h"
+
+namespace zelk {
+
+TWorkWin::TWorkWin(EditorState& state, InputGate& gate, QWidget* parent)
+    : QWidget(parent), state_(state), gate_(gate) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  setMinimumSize(32, 32);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  paletteDisplay_ = screen && screen->depth() <= 8;
+  view_.logPixelsX = logicalDpiX();
+  view_.logPixelsY = logicalDpiY();
+  retryTimer_.setSingleShot(true);
+  retryTimer_.setInterval(100);
+  connect(&retryTimer_, &QTimer::timeout, this, [this] { Invalidate(pending_); });
+}
+
+// --- View transform ------------------------------------------------------------------------
+
+void TWorkWin::SetViewTransform() {
+  view_.clientWidth = width();
+  view_.clientHeight = height();
+  view_.SetViewTransform();
+  state_.PickTolerance = view_.pickTolerance;
+  if (viewChanged) viewChanged();
+}
+
+void TWorkWin::SetView(double zoom, int32_t centreX, int32_t centreY) {
+  view_.zoom = zoom;
+  view_.centreX = centreX & kPosMask;
+  view_.centreY = centreY & kPosMask;
+  SetViewTransform();
+  InvalidateAll();
+}
+
+Coord TWorkWin::DeviceToMap(PixelPos p) const {
+  return {CoordRound(view_.originX + p.x / view_.scaleX) & kPosMask,
+          CoordRound(view_.originY + p.y / view_.scaleY) & kPosMask};
+}
+
+PixelPos TWorkWin::MapToDevice(const Coord& c) const {
+  return {DeviceRound((static_cast<double>(c.x & kPosMask) - view_.originX) * view_.scaleX),
+          DeviceRound((static_cast<double>(c.y & kPosMask) - view_.originY) * view_.scaleY)};
+}
+
+QRect TWorkWin::DeviceRect(const Box& box) const {
+  const PixelPos a = MapToDevice({box.left, box.top});
+  const PixelPos b = MapToDevice({box.right, box.bottom});
+  return QRect(QPoint(a.x, a.y), QPoint(b.x, b.y)).normalized();
+}
+
+Box TWorkWin::MapBox(const QRect& r) const {
+  const Coord a = DeviceToMap({r.left() - 1, r.top() - 1});
+  const Coord b = DeviceToMap({r.right() + 2, r.bottom() + 2});
+  return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+// --- Paint handling --------------------------------------------------------------------------
+
+void TWorkWin::Invalidate(const QRect& r) {
+  const QRect clipped = r.intersected(rect());
+  if (clipped.isEmpty()) return;
+  dirty_ = dirty_.united(clipped);
+  SchedulePaint();
+}
+
+void TWorkWin::SchedulePaint() {
+  if (paintScheduled_) return;
+  paintScheduled_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        paintScheduled_ = false;
+        PaintMessage();
+      },
+      Qt::QueuedConnection);
+}
+
+void TWorkWin::DeliverPaint() {
+  paintScheduled_ = false;
+  PaintMessage();
+}
+
+void TWorkWin::PaintMessage() {
+  // A request that arrives while drawing is taken up when the drawing has ended.
+  if (redrawRunning_ || dirty_.isEmpty()) return;
+  const QRect r = dirty_;
+  dirty_ = QRect();
+  if (!MapShown()) {
+    EnsurePicture();
+    image_.fill(Qt::white);
+    pending_ = QRect();
+    state_.PaintPending = false;
+    update();
+    return;
+  }
+  if (!state_.PaintPending || r.contains(pending_)) {
+    pending_ = r;
+    state_.PaintPending = true;
+    if (mouseCaptured_) {
+      deferredByMouse_ = true;  // taken up when the button is released
+    } else if (mayPaintNow && !mayPaintNow()) {
+      retryTimer_.start();
+    } else {
+      RedrawWindow(r);
+    }
+  } else {
+    pending_ = pending_.united(r);
+    Invalidate(pending_);
+  }
+}
+
+void TWorkWin::EnsurePicture() {
+  const QSize size = this->size().expandedTo(QSize(1, 1));
+  if (image_.size() == size) return;
+  image_ = QImage(size, QImage::Format_RGB32);
+  image_.fill(Qt::white);
+}
+
+bool TWorkWin::RedrawWindow(const QRect& paintRect) {
+  if (redrawRunning_) return false;
+  EnsurePicture();
+  if (!MapShown()) {
+    image_.fill(Qt::white);
+    state_.PaintPending = false;
+    pending_ = QRect();
+    update();
+    return true;
+  }
+  const QRect r = paintRect.intersected(rect());
+  redrawRunning_ = true;
+  interrupt_ = false;
+  ++redrawCount_;
+  state_.PaintPending = true;
+  pending_ = r;
+
+  QPainter painter(&image_);
+  painter.fillRect(r.adjusted(-1, -1, 1, 1), Qt::white);
+  painter.setClipRect(r);
+  SetViewTransform();
+
+  OutputState out;
+  view_.ApplyTo(out);
+  out.screen = true;
+  out.clipRectangle = MapBox(r);
+  out.hatchAreas = prefs_ && prefs_->hatchAreas;
+  PainterDevice device(painter, out);
+  device.SetAntialiasing(true);
+
+  if (redrawStatus) redrawStatus("Redrawing screen...", "Press Esc to Abort");
+  if (drawTemplate) drawTemplate(painter, r);
+
+  gate_.BeginCapture();
+  RenderContext ctx{device, fonts_};
+  ctx.symbolEditing = state_.SymbolEditing;
+  ctx.inputWaiting = [this] { return interrupt_ || gate_.InputWaiting(); };
+  MapDrawingOptions options;
+  if (paletteDisplay_) {
+    options.selectColor = [](OutputDevice& d, const ColorRecord& c) {
+      const Cmyk cmyk{c.cmyk[0], c.cmyk[1], c.cmyk[2], c.cmyk[3]};
+      d.SelectColorPass(c.colorNumber, cmyk, PaletteColor(ScreenColor(cmyk)));
+    };
+  }
+  const MapDrawingResult result = DrawMapRegion(*store_, ctx, out.clipRectangle, options);
+  gate_.EndCapture();
+  painter.end();
+
+  lastObjectsDrawn_ = result.objectsDrawn;
+  redrawRunning_ = false;
+  if (redrawStatus) redrawStatus("", "");
+  const bool completed = result.completed && !interrupt_;
+  if (completed) {
+    state_.PaintPending = false;
+    pending_ = QRect();
+  }
+  update();
+  if (interrupt_) {
+    // The size changed meanwhile: everything is drawn anew at the new size.
+    interrupt_ = false;
+    EnsurePicture();
+    SetViewTransform();
+    Invalidate(rect());
+  } else if (!completed && !gate_.EscapeHeld()) {
+    // Resumes after the input that stopped it, which the event loop delivers first.
+    Invalidate(pending_);
+  } else if (!dirty_.isEmpty()) {
+    SchedulePaint();
+  }
+  if (state_.InteractionState == interaction::kIdle && redrawEnded) redrawEnded();
+  return completed;
+}
+
+void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
+  if (!MapShown() || redrawRunning_ || obj.PointCount() == 0) return;
+  EnsurePicture();
+  const SymbolRecord& symbol = store_->SymbolFor(obj.symbol);
+  if (symbol.Status() == kStatusHidden) return;
+  QPainter painter(&image_);
+  OutputState out;
+  view_.ApplyTo(out);
+  out.hatchAreas = prefs_ && prefs_->hatchAreas;
+  PainterDevice device(painter, out);
+  device.SetAntialiasing(true);
+  RenderContext ctx{device, fonts_};
+  ctx.symbolEditing = state_.SymbolEditing;
+  const ColorSet colors = symbol.Colors();
+  const SymbolHeader& table = store_->Colors();
+  for (int place = std::clamp<int>(table.colorCount, 0, kMaxColors) - 1; place >= 0; --place) {
+    const ColorRecord& c = table.colors[static_cast<size_t>(place)];
+    if (!colors.Has(c.colorNumber)) continue;
+    const Cmyk cmyk{c.cmyk[0], c.cmyk[1], c.cmyk[2], c.cmyk[3]};
+    if (paletteDisplay_)
+      device.SelectColorPass(c.colorNumber, cmyk, PaletteColor(ScreenColor(cmyk)));
+    else
+      device.SelectColorPass(c.colorNumber, cmyk);
+    DrawObject(ctx, obj, symbol);
+  }
+  painter.end();
+  update();
+}
+
+// --- Overlay -------------------------------------------------------------------------------
+
+void TWorkWin::SetRubberBand(std::vector<RubberShape> shapes) {
+  if (shapes.empty() && rubber_.empty()) return;
+  rubber_ = std::move(shapes);
+  update();
+}
+
+void TWorkWin::SetPanOffset(PixelPos offset) {
+  if (offset == panOffset_) return;
+  panOffset_ = offset;
+  update();
+}
+
+int32_t TWorkWin::GridSpacing() const {
+  if (!MapShown() || !prefs_ || !prefs_->screenGrid) return 0;
+  const SetupBlock& setup = store_->Setup();
+  double mm = setup.PaperGrid();
+  if (prefs_->realWorldCord && setup.MapScale() > 0) mm = setup.RealWorldGrid() * 1000.0 / setup.MapScale();
+  if (!(mm > 0) || !std::isfinite(mm)) return 0;
+  return static_cast<int32_t>(std::lround(std::clamp(mm * 100.0, 1.0, 1e7)));
+}
+
+void TWorkWin::PaintGrid(QPainter& p) const {
+  const int32_t spacing = GridSpacing();
+  if (spacing <= 0) return;
+  const double step = spacing * 256.0 * view_.scaleX;  // pixels between lines
+  if (step < 6) return;  // a grid denser than this hides the map
+  p.setPen(QPen(QColor(150, 150, 255), 1, Qt::DotLine));
+  const double unit = spacing * 256.0;
+  const double x0 = std::ceil(view_.visible.left / unit) * unit;
+  for (double x = x0; x <= view_.visible.right; x += unit) {
+    const int px = DeviceRound((x - view_.originX) * view_.scaleX) + panOffset_.x;
+    p.drawLine(px, 0, px, height());
+  }
+  const double y0 = std::ceil(view_.visible.bottom / unit) * unit;
+  for (double y = y0; y <= view_.visible.top; y += unit) {
+    const int py = DeviceRound((y - view_.originY) * view_.scaleY) + panOffset_.y;
+    p.drawLine(0, py, width(), py);
+  }
+}
+
+void TWorkWin::PaintRubberBand(QPainter& p) const {
+  for (const RubberShape& s : rubber_) {
+    std::vector<QPoint> pts;
+    for (const Coord& c : s.points) {
+      const PixelPos d = MapToDevice(c);
+      pts.emplace_back(d.x, d.y);
+    }
+    // Drawn twice, white under black dots, so that it shows on any colour.
+    for (int pass = 0; pass < 2; ++pass) {
+      QPen pen(pass == 0 ? Qt::white : Qt::black, s.solid && pass == 1 ? 1 : 1,
+               pass == 0 || s.solid ? Qt::SolidLine : Qt::DotLine);
+      p.setPen(pen);
+      p.setBrush(Qt::NoBrush);
+      if (s.kind == RubberShape::Kind::Polyline) {
+        if (pts.size() >= 2) p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+      } else if (pts.size() >= 2) {
+        const QRect r = QRect(pts[0], pts[1]).normalized();
+        if (s.kind == RubberShape::Kind::Rectangle)
+          p.drawRect(r);
+        else
+          p.drawEllipse(r);
+      }
+    }
+    if (s.solid && s.kind == RubberShape::Kind::Rectangle && pts.size() >= 2) {
+      // Grips at the corners and in the middle of each side.
+      const QRect r = QRect(pts[0], pts[1]).normalized();
+      p.setPen(Qt::black);
+      p.setBrush(Qt::white);
+      for (QPoint g : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight(),
+                       QPoint(r.center().x(), r.top()), QPoint(r.center().x(), r.bottom()),
+                       QPoint(r.left(), r.center().y()), QPoint(r.right(), r.center().y())})
+        p.drawRect(g.x() - 2, g.y() - 2, 4, 4);
+    }
+  }
+}
+
+// --- Events --------------------------------------------------------------------------------
+
+void TWorkWin::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  if (panOffset_.x != 0 || panOffset_.y != 0) p.fillRect(rect(), Qt::white);
+  if (!image_.isNull()) p.drawImage(QPoint(panOffset_.x, panOffset_.y), image_);
+  if (image_.width() < width() || image_.height() < height()) {
+    p.fillRect(QRect(image_.width(), 0, width() - image_.width(), height()), Qt::white);
+    p.fillRect(QRect(0, image_.height(), width(), height() - image_.height()), Qt::white);
+  }
+  if (MapShown()) {
+    PaintGrid(p);
+    if (drawMarks) drawMarks(p);
+    PaintRubberBand(p);
+  }
+}
+
+void TWorkWin::resizeEvent(QResizeEvent*) {
+  if (redrawRunning_) {
+    interrupt_ = true;
+    return;
+  }
+  EnsurePicture();
+  SetViewTransform();
+  InvalidateAll();
+}
+
+void TWorkWin::mousePressEvent(QMouseEvent* e) {
+  mouseCaptured_ = true;
+  if (mousePressed) mousePressed(e);
+}
+
+void TWorkWin::mouseMoveEvent(QMouseEvent* e) {
+  if (mouseMoved) mouseMoved(e);
+}
+
+void TWorkWin::mouseReleaseEvent(QMouseEvent* e) {
+  mouseCaptured_ = e->buttons() != Qt::NoButton;
+  if (mouseReleased) mouseReleased(e);
+  if (!mouseCaptured_ && deferredByMouse_ && !redrawRunning_) {
+    deferredByMouse_ = false;
+    Invalidate(pending_);
+  }
+}
+
+void TWorkWin::wheelEvent(QWheelEvent* e) {
+  if (wheelTurned) wheelTurned(e);
+}
+
+}  // namespace zelk
