@@ -9,6 +9,7 @@
 
 #include "output/bitmap_export.h"
 #include "output/bmp_file.h"
+#include "render/font_service_qt.h"
 #include "render/map_drawing.h"
 #include "render/painter_device.h"
 #include "render/view_transform.h"
@@ -93,6 +94,8 @@ bool RenderMapImage(MapStore& store, const Box& extent, int resolution, FontServ
   SetResolutionTransform(state, resolution, 1.0, extent.left & kPosMask, extent.top & kPosMask);
   state.clipRectangle = extent;
   PainterDevice device(painter, state);
+  // Glyphs are drawn from the fonts the texts were measured with.
+  if (auto* qtFonts = dynamic_cast<QtFontService*>(fonts)) device.SetFontService(qtFonts);
   DrawingProgress counter(progress);
   RenderContext ctx{device, fonts};
   ctx.inputWaiting = [&counter] { return counter.AbortRequested(); };

@@ -268,7 +268,10 @@ void PainterDevice::DoDrawCharacter(const CharacterSpec& ch) {
   const double cs = std::cos(a), sn = std::sin(a);
   QTransform t(sx * cs * k, sy * sn * k, sx * sn * k, -sy * cs * k, at.x, at.y);
   SelectNoPen();
-  painter_.fillPath(t.map(glyph), QBrush(DrawColor()));
+  // The painter transforms the cached outline itself: no copy of the path per character.
+  painter_.setTransform(t);
+  painter_.fillPath(glyph, DrawColor());
+  painter_.resetTransform();
 }
 
 }  // namespace zelk
