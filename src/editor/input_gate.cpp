@@ -103,10 +103,11 @@ bool InputGate::eventFilter(QObject* watched, QEvent* event) {
   // Only the first delivery counts: a key the focus widget ignores travels on to its parents.
   QWidget* focus = QApplication::focusWidget();
   const bool firstDelivery = watched == focus || (!focus && watched == form_);
-  if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && firstDelivery &&
+  if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && qobject_cast<QWidget*>(watched) &&
       BelongsToForm(watched) && !QApplication::activeModalWidget()) {
     auto* k = static_cast<QKeyEvent*>(event);
-    if (type == QEvent::KeyPress) return keyDown && keyDown(k);
+    if (type == QEvent::KeyPress) return firstDelivery && keyDown && keyDown(k);
+    // Releases only clear flags, so a second delivery does no harm.
     if (keyUp) keyUp(k);
   }
   return false;

@@ -62,7 +62,7 @@ void ViewZoomTool::Up(const ToolEvent& e) {
   if (kind_ == Kind::ZoomIn) {
     view_.SetRubberBand({});
     if (std::abs(dx) < 4 && std::abs(dy) < 4) {
-      view_.SetView(std::min(v.zoom * 2, kMaxZoom), e.map.x, e.map.y, true);
+      view_.SetView(std::min(v.zoom * 2, kMaxZoom), startMap_.x, startMap_.y, true);
     } else {
       const double fx = static_cast<double>(v.clientWidth) / std::max(std::abs(dx), 1);
       const double fy = static_cast<double>(v.clientHeight) / std::max(std::abs(dy), 1);

@@ -1,0 +1,181 @@
+// A main window over a scripted world: messages, file names and dialogs answer from scripts,
+// maps are built through the engine in a temporary folder, and nothing touches the user's files.
+#pragma once
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <deque>
+#include <memory>
+#include <optional>
+
+#include "editor/document_dialogs.h"
+#include "editor/main_form.h"
+#include "editor/work_window.h"
+#include "storage/map_fixture.h"
+#include "test_support.h"
+
+namespace zelk {
+
+inline void EnsureApplication() {
+  static int argc = 1;
+  static char name[] = "editor_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = QApplication::instance() ? nullptr : new QApplication(argc, argv);
+  (void)app;
+}
+
+class ScriptedChooser : public FileChooser {
+ public:
+  std::deque<std::optional<std::string>> answers;
+  std::vector<std::string> titles;
+  std::optional<std::string> ChooseFile(const std::string& titleAndFilter, const std::string&, const std::string&, int,
+                                        bool) override {
+    titles.push_back(titleAndFilter);
+    if (answers.empty()) return std::nullopt;
+    auto a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+};
+
+class ScriptedDialogs : public DocumentDialogs {
+ public:
+  std::optional<std::string> symbolSet;
+  std::optional<std::string> information;
+  std::vector<std::vector<std::string>> fontReports;
+  int newMapShown = 0;
+  std::optional<std::string> ChooseSymbolSet() override {
+    ++newMapShown;
+    return symbolSet;
+  }
+  std::optional<std::string> EditInformation(const std::string&) override { return information; }
+  void FontsNotFound(const std::vector<std::string>& lines) override { fontReports.push_back(lines); }
+};
+
+// A tool that records what reached it; `endsOnUp` finishes itself on the button release.
+class RecordingTool : public Tool {
+ public:
+  RecordingTool(EditorState& state, int16_t number) : state_(state), number_(number) {}
+  std::vector<std::string> log;
+  std::vector<ToolPurpose> purposes;
+  std::u32string keys;
+  bool endsOnUp = false;
+  void Start(ToolPurpose p) override {
+    state_.InteractionState = number_;
+    state_.CursorName = "Recording";
+    purposes.push_back(p);
+    log.push_back("start");
+  }
+  void Down(const ToolEvent&) override { log.push_back("down"); }
+  void Move(const ToolEvent&) override { log.push_back("move"); }
+  void Up(const ToolEvent&) override {
+    log.push_back("up");
+    if (endsOnUp) Finish();
+  }
+  void Key(char32_t c) override { keys.push_back(c); }
+  void Finish() override {
+    log.push_back("finish");
+    state_.InteractionState = 0;
+  }
+  int Count(const std::string& what) const {
+    int n = 0;
+    for (const auto& l : log) n += l == what;
+    return n;
+  }
+
+ private:
+  EditorState& state_;
+  int16_t number_;
+};
+
+inline SymbolRecord MakeTextSymbolWithFont(int number, const std::string& font) {
+  SymbolRecord s = MakeSymbol(number, kSymbolText, 0, {2});
+  PutShortString(&s.MutableBytes()[348], 32, font);
+  return s;
+}
+
+// Writes a map with a line, an area, a point and a text symbol and `lines` line objects.
+inline std::string WriteTestMap(const TempDir& dir, const std::string& name, int lines,
+                                const std::string& textFont = "Arial") {
+  RecordingSink sink;
+  MapStore store(&sink);
+  const std::string path = dir.Path(name);
+  store.CreateEmptyMap(path);
+  SymbolHeader& h = store.MutableColors();
+  h.colorCount = 3;
+  h.colors[0] = ColorRecord::NewColor(2, "Black");
+  h.colors[0].cmyk = {0, 0, 0, 200};
+  h.colors[1] = ColorRecord::NewColor(0, "Blue");
+  h.colors[1].cmyk = {200, 0, 0, 0};
+  h.colors[2] = ColorRecord::NewColor(1, "Yellow");
+  h.colors[2].cmyk = {0, 0, 200, 0};
+  store.WriteSymbolHeader();
+  SymbolRecord line = MakeSymbol(1010, kSymbolLine, 20, {2});
+  line.SetI16At(348, 2);   // main line in black
+  line.SetI16At(350, 40);  // 0.4 mm wide
+  store.AppendSymbol(line);
+  store.AppendSymbol(MakeSymbol(2010, kSymbolArea, 0, {1}));
+  store.AppendSymbol(MakeSymbol(3010, kSymbolPoint, 100, {0, 2}));
+  store.AppendSymbol(MakeTextSymbolWithFont(4010, textFont));
+  store.RewriteSymbolIndex();
+  for (int i = 0; i < lines; ++i) {
+    ObjectRecord o = MakeLine(1010, -5000 + (i % 100) * 100, -5000 + (i / 100) * 50, 5000 - (i % 100) * 100, 5000);
+    store.AddObject(o);
+  }
+  store.WriteSettings();
+  store.CloseWorkingFile();
+  return path;
+}
+
+struct EditorFixture {
+  TempDir dir;
+  RecordingSink sink;
+  ScriptedChooser chooser;
+  ScriptedDialogs dialogs;
+  FixedMetricsFonts fonts;
+  Preferences prefs;
+  std::unique_ptr<RegistryStore> registry;
+  // Tools outlive the window that calls them.
+  std::vector<std::unique_ptr<RecordingTool>> tools;
+  std::unique_ptr<TMainFm> form;
+
+  explicit EditorFixture(bool withRegistry = false) {
+    EnsureApplication();
+    if (withRegistry) registry = std::make_unique<RegistryStore>(dir.Path("registry.reg"));
+    MainFormServices s;
+    s.sink = &sink;
+    s.chooser = &chooser;
+    s.dialogs = &dialogs;
+    s.fonts = &fonts;
+    s.prefs = &prefs;
+    s.registry = registry.get();
+    s.tempPath = dir.Path("temp.~km");
+    form = std::make_unique<TMainFm>(s);
+    form->resize(900, 700);
+    form->show();
+    Settle();
+  }
+  ~EditorFixture() {
+    // Nothing may ask questions on the way out.
+    sink.answers.assign(8, Answer::No);
+    form->close();
+  }
+  EditorState& State() { return form->State(); }
+  RecordingTool& AddTool(int16_t state) {
+    tools.push_back(std::make_unique<RecordingTool>(form->State(), state));
+    form->RegisterTool(state, tools.back().get());
+    return *tools.back();
+  }
+  TWorkWin& Work() { return *form->WorkWin; }
+  // Lets queued paints, posted commands and replays run.
+  void Settle() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  }
+  bool OpenMap(const std::string& path) {
+    const bool ok = form->Doc().Open(path);
+    Settle();
+    return ok;
+  }
+};
+
+}  // namespace zelk
