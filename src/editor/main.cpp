@@ -1,5 +1,6 @@
 // The editor's start-up and shut-down: one instance, splash, preferences, main window, session.
 #include <QApplication>
+#include <QFileInfo>
 #include <QScreen>
 #include <QSessionManager>
 #include <QSplashScreen>
@@ -22,7 +23,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("ZELK");
   QApplication::setApplicationVersion("6.0");
 
-  const QString fileName = zelk::SingleInstance::FileNameFromArguments(QApplication::arguments());
+  // A relative name would mean another map once the current folder changes.
+  QString fileName = zelk::SingleInstance::FileNameFromArguments(QApplication::arguments());
+  if (!fileName.isEmpty()) fileName = QFileInfo(fileName).absoluteFilePath();
   zelk::SingleInstance single;
   if (!single.Start(fileName)) return 0;
 

@@ -244,6 +244,7 @@ void TMainFm::BuildPanels() {
   };
 
   SymbolBox->SetStore(&doc_->Store());
+  SymbolBox->SetFonts(services_.fonts);
   SymbolBox->symbolClicked = [this](int place, bool shift, bool ctrl) { SymbolBoxClick(place, shift, ctrl); };
   SymbolBox->popupRequested = [this](int place, QPoint global) {
     if (place >= 0 && !doc_->Store().Symbol(place).Selected() && place != state_.CurrentSymbol)

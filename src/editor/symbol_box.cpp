@@ -4,6 +4,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
+
+#include "render/object_renderer.h"
+#include "render/painter_device.h"
 
 namespace zelk {
 
@@ -31,6 +35,67 @@ QImage DecodeSymbolIcon(const uint8_t* icon) {
   }
   return img;
 }
+
+QImage SymbolPreview(const MapStore& store, const SymbolRecord& symbol, FontService* fonts) {
+  QImage img(kIcon, kIcon, QImage::Format_RGB32);
+  img.fill(Qt::white);
+  QPainter painter(&img);
+  OutputState out;
+  // A point symbol fills the icon; lines and areas are shown 6 mm across.
+  const double mm = symbol.Type() == kSymbolPoint ? std::clamp(symbol.Extent() * 2.2 / 100.0, 0.5, 20.0) : 6.0;
+  out.scaleX = kIcon / (mm * 100.0 * 256.0);
+  out.scaleY = -out.scaleX;
+  out.originX = -static_cast<int32_t>(mm * 50 * 256);
+  out.originY = static_cast<int32_t>(mm * 50 * 256);
+  out.curveTolerance = 4;
+  PainterDevice device(painter, out);
+  device.SetAntialiasing(true);
+  RenderContext ctx{device, fonts};
+  const int32_t h = static_cast<int32_t>(mm * 40);
+  ObjectRecord obj;
+  obj.symbol = symbol.Number();
+  switch (symbol.Type()) {
+    case kSymbolPoint: obj.type = kObjectPoint; obj.coords = {Coord::FromUnits(0, 0)}; break;
+    case kSymbolLine:
+      obj.type = kObjectLine;
+      obj.coords = {Coord::FromUnits(-h, -h / 2), Coord::FromUnits(0, h / 2), Coord::FromUnits(h, -h / 2)};
+      break;
+    case kSymbolArea:
+      obj.type = kObjectArea;
+      obj.coords = {Coord::FromUnits(-h, -h), Coord::FromUnits(h, -h), Coord::FromUnits(h, h),
+                    Coord::FromUnits(-h, h), Coord::FromUnits(-h, -h)};
+      break;
+    case kSymbolRectangle:
+      obj.type = kObjectRectangle;
+      obj.coords = {Coord::FromUnits(-h, -h), Coord::FromUnits(h, -h), Coord::FromUnits(h, h), Coord::FromUnits(-h, h)};
+      break;
+    default: {
+      // Texts: a letter says more than a scaled-down word.
+      painter.setPen(Qt::black);
+      QFont f = painter.font();
+      f.setPixelSize(16);
+      f.setBold(true);
+      painter.setFont(f);
+      painter.drawText(img.rect(), Qt::AlignCenter, "T");
+      return img;
+    }
+  }
+  const ColorSet colors = symbol.Colors();
+  const SymbolHeader& table = store.Colors();
+  for (int place = std::clamp<int>(table.colorCount, 0, kMaxColors) - 1; place >= 0; --place) {
+    const ColorRecord& c = table.colors[static_cast<size_t>(place)];
+    if (!colors.Has(c.colorNumber)) continue;
+    device.SelectColorPass(c.colorNumber, Cmyk{c.cmyk[0], c.cmyk[1], c.cmyk[2], c.cmyk[3]});
+    DrawObject(ctx, obj, symbol);
+  }
+  return img;
+}
+
+namespace {
+bool BlankIcon(const uint8_t* icon) {
+  return std::all_of(icon, icon + SymbolRecord::kIconSize, [](uint8_t b) { return b == 0xff; });
+}
+}  // namespace
 
 TSymbolWin::TSymbolWin(QWidget* parent) : QWidget(parent), scroll_(new QScrollBar(Qt::Vertical, this)) {
   setFixedWidth(kColumns * kCell + 1 + scroll_->sizeHint().width());
@@ -83,7 +148,8 @@ void TSymbolWin::paintEvent(QPaintEvent*) {
     const SymbolRecord& s = store_->Symbol(place);
     const uint8_t status = s.Status();
     p.setOpacity(status == kStatusHidden ? 0.3 : 1.0);
-    p.drawImage(cell.topLeft() + QPoint(1, 1), DecodeSymbolIcon(s.Icon()));
+    p.drawImage(cell.topLeft() + QPoint(1, 1),
+                BlankIcon(s.Icon()) ? SymbolPreview(*store_, s, fonts_) : DecodeSymbolIcon(s.Icon()));
     p.setOpacity(1.0);
     if (status == kStatusProtected) {
       // A protected symbol cannot be drawn with: a small bar in its corner says so.

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "render/font_service.h"
 #include "storage/map_store.h"
 
 class QScrollBar;
@@ -17,6 +18,10 @@ QImage DecodeSymbolIcon(const uint8_t* icon);
 // The 16 colours of icon pixels.
 QRgb IconPaletteColor(int index);
 
+// A picture of the symbol drawn by the renderer, for symbols whose icon was never painted (all
+// white): a white square tells the user nothing about which symbol it is.
+QImage SymbolPreview(const MapStore& store, const SymbolRecord& symbol, FontService* fonts);
+
 class TSymbolWin : public QWidget {
  public:
   static constexpr int kColumns = 5;
@@ -25,6 +30,7 @@ class TSymbolWin : public QWidget {
   explicit TSymbolWin(QWidget* parent = nullptr);
 
   void SetStore(MapStore* store) { store_ = store; }
+  void SetFonts(FontService* fonts) { fonts_ = fonts; }
   // Place of the current symbol, -1 for none.
   void SetCurrent(int place);
   int Current() const { return current_; }
@@ -47,6 +53,7 @@ class TSymbolWin : public QWidget {
  private:
   int SymbolCount() const;
   MapStore* store_ = nullptr;
+  FontService* fonts_ = nullptr;
   QScrollBar* scroll_;
   int current_ = -1;
 };

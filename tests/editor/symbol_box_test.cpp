@@ -72,3 +72,20 @@ TEST(Cursors, EveryToolCursorIsDrawnAndDiffersFromTheArrow) {
 
 }  // namespace
 }  // namespace zelk
+
+namespace zelk {
+namespace {
+
+TEST(SymbolIcon, AnUnpaintedIconShowsTheSymbolItself) {
+  EditorFixture f;
+  ASSERT_TRUE(f.OpenMap(WriteTestMap(f.dir, "map.zkm", 0)));
+  const MapStore& s = f.form->Doc().Store();
+  const QImage line = SymbolPreview(s, s.Symbol(0), &f.fonts);
+  int dark = 0;
+  for (int y = 0; y < 22; ++y)
+    for (int x = 0; x < 22; ++x) dark += qGray(line.pixel(x, y)) < 100;
+  EXPECT_GT(dark, 10);  // the black main line across the icon
+}
+
+}  // namespace
+}  // namespace zelk
