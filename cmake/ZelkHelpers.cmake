@@ -16,6 +16,7 @@ function(add_gtest name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     ZELK_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+    ZELK_TESTS_DIR="${PROJECT_SOURCE_DIR}/tests"
     ZELK_SHIPPED_DATA_DIR="${PROJECT_SOURCE_DIR}/data"
     ZELK_TEST_OUTPUT_DIR="${CMAKE_CURRENT_BINARY_DIR}")
   add_test(NAME ${name} COMMAND ${name})
@@ -42,6 +43,7 @@ function(add_qt_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     ZELK_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+    ZELK_TESTS_DIR="${PROJECT_SOURCE_DIR}/tests"
     ZELK_SHIPPED_DATA_DIR="${PROJECT_SOURCE_DIR}/data"
     ZELK_TEST_OUTPUT_DIR="${CMAKE_CURRENT_BINARY_DIR}")
   add_test(NAME ${name} COMMAND ${name})

@@ -11,7 +11,7 @@
 
 namespace zelk {
 
-inline std::string GoldenDir() { return std::string(ZELK_TEST_DATA_DIR) + "/../render/golden"; }
+inline std::string GoldenDir() { return std::string(ZELK_TESTS_DIR) + "/render/golden"; }
 
 // Compares `actual` with golden/<name>.png. A pixel differs when any channel differs by more than
 // `channelTolerance`; the test fails when more than `maxDifferentPixels` differ. The actual and a
