@@ -85,8 +85,17 @@ void FlattenThreePoint(const Coord* p, double tolerance, std::vector<Coord>& out
 DevicePolyline ToDevicePolyline(std::span<const Coord> path, const OutputState& state,
                                 double tolerance, bool splitRings) {
   DevicePolyline result;
+  ToDevicePolyline(path, state, tolerance, &result, splitRings);
+  return result;
+}
+
+void ToDevicePolyline(std::span<const Coord> path, const OutputState& state, double tolerance,
+                      DevicePolyline* out, bool splitRings) {
+  DevicePolyline& result = *out;
+  result.points.clear();
+  result.ringLengths.clear();
   const size_t n = path.size();
-  if (n == 0) return result;
+  if (n == 0) return;
   int ringStart = 0;
   auto append = [&](const Coord& c) {
     DevicePoint d = ToDevice(state, c);
@@ -98,7 +107,7 @@ DevicePolyline ToDevicePolyline(std::span<const Coord> path, const OutputState& 
     if (length > 0) result.ringLengths.push_back(length);
     ringStart = static_cast<int>(result.points.size());
   };
-  std::vector<Coord> flat;
+  thread_local std::vector<Coord> flat;
   append(path[0]);
   size_t i = 0;
   while (i + 1 < n) {
@@ -120,7 +129,6 @@ DevicePolyline ToDevicePolyline(std::span<const Coord> path, const OutputState& 
     }
   }
   newRing();
-  return result;
 }
 
 void CloseRings(DevicePolyline& polyline) {
@@ -141,6 +149,14 @@ void CloseRings(DevicePolyline& polyline) {
 std::vector<std::pair<int, int>> VisibleRuns(std::span<const DevicePoint> ring,
                                              const DeviceRect& rect) {
   std::vector<std::pair<int, int>> runs;
+  VisibleRuns(ring, rect, &runs);
+  return runs;
+}
+
+void VisibleRuns(std::span<const DevicePoint> ring, const DeviceRect& rect,
+                 std::vector<std::pair<int, int>>* out) {
+  std::vector<std::pair<int, int>>& runs = *out;
+  runs.clear();
   int first = -1;
   for (size_t i = 0; i + 1 < ring.size(); ++i) {
     const DevicePoint& a = ring[i];
@@ -155,7 +171,6 @@ std::vector<std::pair<int, int>> VisibleRuns(std::span<const DevicePoint> ring,
     }
   }
   if (first >= 0) runs.emplace_back(first, static_cast<int>(ring.size()) - 1);
-  return runs;
 }
 
 }  // namespace zelk

@@ -49,6 +49,9 @@ void FlattenThreePoint(const Coord* p, double tolerance, std::vector<Coord>& out
 // ring begun at every point flagged HoleStart when splitRings is set.
 DevicePolyline ToDevicePolyline(std::span<const Coord> path, const OutputState& state,
                                 double tolerance, bool splitRings = true);
+// The same into a caller's buffers, so that drawing does not allocate per primitive.
+void ToDevicePolyline(std::span<const Coord> path, const OutputState& state, double tolerance,
+                      DevicePolyline* out, bool splitRings = true);
 
 // Closes every ring (first point appended when the last differs) and drops rings that are then
 // shorter than four points.
@@ -58,5 +61,7 @@ void CloseRings(DevicePolyline& polyline);
 // touch the rectangle; strokes draw only these, so far-off parts never reach the device.
 std::vector<std::pair<int, int>> VisibleRuns(std::span<const DevicePoint> ring,
                                              const DeviceRect& rect);
+void VisibleRuns(std::span<const DevicePoint> ring, const DeviceRect& rect,
+                 std::vector<std::pair<int, int>>* out);
 
 }  // namespace zelk

@@ -6,6 +6,14 @@
 #include <span>
 #include <string>
 
+#include <QColor>
+#include <QLine>
+#include <QRect>
+#include <QPoint>
+#include <QVector>
+#include <vector>
+
+#include "render/device_path.h"
 #include "render/output_device.h"
 
 class QPainter;
@@ -30,6 +38,9 @@ class PainterDevice : public OutputDevice {
   // Characters are drawn with the glyphs of this service, the one the renderer measured them
   // with. Without one the device keeps a service of its own.
   void SetFontService(QtFontService* fonts) { fonts_ = fonts; }
+  // Draws the one-pixel lines still collected; call before drawing on the painter directly.
+  // The destructor flushes too.
+  void FlushLines();
 
  protected:
   void ColorChanged() override;
@@ -59,6 +70,15 @@ class PainterDevice : public OutputDevice {
   int32_t penWidth_ = 0;
   int penStyle_ = -1;
   Rgb penRgb_;
+  // Reused between calls so that drawing does not allocate per primitive.
+  std::vector<QPoint> run_;
+  std::vector<QLine> lineBatch_;
+  std::vector<QRect> dotBatch_;
+  QColor dotColor_;
+  std::vector<std::pair<int, int>> runs_;
+  DevicePolyline strokePoly_;
+  DevicePolyline fillPoly_;
+  QVector<QPoint> polygon_;
 };
 
 }  // namespace zelk

@@ -80,7 +80,22 @@ PainterDevice::PainterDevice(QPainter& painter, const OutputState& state)
 }
 
 PainterDevice::~PainterDevice() {
+  FlushLines();
   while (ClipDepth() > 0) EndClip();
+}
+
+void PainterDevice::FlushLines() {
+  if (!dotBatch_.empty()) {
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(dotColor_);
+    painter_.drawRects(dotBatch_.data(), static_cast<int>(dotBatch_.size()));
+    painter_.setBrush(Qt::NoBrush);
+    dotBatch_.clear();
+    penValid_ = false;
+  }
+  if (lineBatch_.empty()) return;
+  painter_.drawLines(lineBatch_.data(), static_cast<int>(lineBatch_.size()));
+  lineBatch_.clear();
 }
 
 void PainterDevice::SetAntialiasing(bool on) {
@@ -93,6 +108,7 @@ QColor PainterDevice::DrawColor() const {
 }
 
 void PainterDevice::ColorChanged() {
+  FlushLines();
   penValid_ = false;
 }
 
@@ -108,8 +124,11 @@ int32_t PainterDevice::StrokeWidth(int32_t width) const {
 void PainterDevice::SelectPen(int32_t deviceWidth, int style) {
   Rgb rgb = State().DrawRgb();
   if (penValid_ && penWidth_ == deviceWidth && penStyle_ == style && penRgb_ == rgb) return;
+  FlushLines();
   QPen pen(DrawColor());
-  pen.setWidth(deviceWidth);
+  // One-pixel lines go through the raster engine's thin-line path, which draws the same
+  // pixels many times faster than the general stroker.
+  pen.setWidth(deviceWidth <= 1 ? 0 : deviceWidth);
   pen.setCapStyle(style == kStyleRound ? Qt::RoundCap : Qt::FlatCap);
   pen.setJoinStyle(style == kStyleRound       ? Qt::RoundJoin
                    : style == kStyleFlatMitre ? Qt::SvgMiterJoin
@@ -125,6 +144,7 @@ void PainterDevice::SelectPen(int32_t deviceWidth, int style) {
 }
 
 void PainterDevice::SelectNoPen() {
+  FlushLines();
   painter_.setPen(Qt::NoPen);
   penValid_ = false;
 }
@@ -134,27 +154,42 @@ void PainterDevice::DoStroke(std::span<const Coord> path, int32_t width, int sty
   const int32_t f = StrokeWidth(width);
   // The flattening tolerance follows the pen: a thick line hides finer detail.
   const double tolerance = std::max<double>(s.curveTolerance, f / (s.scaleX * 256.0));
-  DevicePolyline poly = ToDevicePolyline(path, s, tolerance);
+  ToDevicePolyline(path, s, tolerance, &strokePoly_);
+  const DevicePolyline& poly = strokePoly_;
   DeviceRect rect = DeviceClipRect(s);
   rect = {rect.left - f, rect.top - f, rect.right + f, rect.bottom + f};
   SelectPen(f, style);
-  std::vector<QPoint> run;
   size_t start = 0;
   for (int length : poly.ringLengths) {
     std::span<const DevicePoint> ring(poly.points.data() + start, length);
     start += length;
     if (length < 2) continue;
-    for (auto [first, last] : VisibleRuns(ring, rect)) {
-      run.clear();
-      for (int i = first; i <= last; ++i) run.emplace_back(ring[i].x, ring[i].y);
-      painter_.drawPolyline(run.data(), static_cast<int>(run.size()));
+    VisibleRuns(ring, rect, &runs_);
+    for (auto [first, last] : runs_) {
+      if (f <= 1) {
+        // One-pixel lines have no visible joins or caps: their segments are collected and
+        // drawn in one call when the pen changes or anything else is drawn.
+        for (int i = first; i < last; ++i)
+          lineBatch_.emplace_back(ring[i].x, ring[i].y, ring[i + 1].x, ring[i + 1].y);
+        continue;
+      }
+      if (last == first + 1) {
+        // A single segment goes to the line rasterizer without building a polyline.
+        painter_.drawLine(QPoint(ring[first].x, ring[first].y), QPoint(ring[last].x, ring[last].y));
+        continue;
+      }
+      run_.clear();
+      for (int i = first; i <= last; ++i) run_.emplace_back(ring[i].x, ring[i].y);
+      painter_.drawPolyline(run_.data(), static_cast<int>(run_.size()));
     }
   }
 }
 
 bool PainterDevice::DoFill(std::span<const Coord> path, int style) {
+  FlushLines();
   const OutputState& s = State();
-  DevicePolyline poly = ToDevicePolyline(path, s, s.curveTolerance);
+  ToDevicePolyline(path, s, s.curveTolerance, &fillPoly_);
+  DevicePolyline& poly = fillPoly_;
   CloseRings(poly);
   if (poly.points.size() < 4) return true;
   switch (PlacePolygon(poly, DeviceClipRect(s))) {
@@ -171,6 +206,14 @@ bool PainterDevice::DoFill(std::span<const Coord> path, int style) {
     painter_.setBrushOrigin((s.passColor & 1) ? QPoint(shift, 0) : QPoint(0, shift));
     painter_.fillPath(RingsPath(poly), QBrush(DrawColor(), HatchStyle(s.passColor)));
     painter_.setBrushOrigin(0, 0);
+  } else if (poly.ringLengths.size() == 1) {
+    // One ring: a plain polygon, much cheaper for the raster engine than a painter path.
+    painter_.setBrush(DrawColor());
+    polygon_.resize(static_cast<qsizetype>(poly.points.size()));
+    for (size_t i = 0; i < poly.points.size(); ++i)
+      polygon_[static_cast<qsizetype>(i)] = QPoint(poly.points[i].x, poly.points[i].y);
+    painter_.drawPolygon(polygon_.constData(), static_cast<int>(polygon_.size()), Qt::OddEvenFill);
+    painter_.setBrush(Qt::NoBrush);
   } else {
     painter_.fillPath(RingsPath(poly), QBrush(DrawColor()));
   }
@@ -178,6 +221,7 @@ bool PainterDevice::DoFill(std::span<const Coord> path, int style) {
 }
 
 ClipResult PainterDevice::DoClip(std::span<const Coord> path) {
+  FlushLines();
   const OutputState& s = State();
   DevicePolyline poly = ToDevicePolyline(path, s, s.curveTolerance);
   CloseRings(poly);
@@ -196,14 +240,24 @@ ClipResult PainterDevice::DoClip(std::span<const Coord> path) {
 }
 
 void PainterDevice::DoEndClip() {
+  FlushLines();
   painter_.restore();
   penValid_ = false;
 }
 
 void PainterDevice::FillEllipse(int32_t x, int32_t y, int32_t w, int32_t h) {
+  // A disc of one or two pixels is its bounding square; filling that skips the ellipse
+  // rasterizer, which dominates maps with dense dot structures.
+  if (w <= 2 && h <= 2) {
+    // Collected like one-pixel lines and filled in one call.
+    if (!lineBatch_.empty()) FlushLines();
+    if (dotBatch_.empty()) dotColor_ = DrawColor();  // the colour may change before the flush
+    dotBatch_.emplace_back(x - w / 2, y - h / 2, w, h);
+    return;
+  }
   SelectNoPen();
   painter_.setBrush(DrawColor());
-  painter_.drawEllipse(QRectF(x - w / 2, y - h / 2, w, h));
+  painter_.drawEllipse(QRect(x - w / 2, y - h / 2, w, h));
   painter_.setBrush(Qt::NoBrush);
 }
 
@@ -217,6 +271,7 @@ void PainterDevice::DoDot(const Coord& centre, int32_t diameter) {
 }
 
 void PainterDevice::DoRing(const Coord& centre, int32_t lineWidth, int32_t diameter) {
+  FlushLines();
   const OutputState& s = State();
   DevicePoint c = ToDevice(s, centre);
   int32_t w = DeviceRound(std::abs(diameter * s.scaleX * 256.0));
@@ -240,6 +295,7 @@ QtFontService& PainterDevice::Fonts() {
 }
 
 void PainterDevice::DoDrawCharacter(const CharacterSpec& ch) {
+  FlushLines();
   const OutputState& s = State();
   if (ch.character < 32 || ch.character > 0x10FFFF ||
       (ch.character >= 0xD800 && ch.character <= 0xDFFF)) {

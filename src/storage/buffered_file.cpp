@@ -28,6 +28,7 @@ void BufferedFile::OpenWith(const std::string& path, int flags, const char* fail
   position_ = 0;
   endReached_ = false;
   textLength_ = textStart_ = 0;
+  offsetStale_ = false;
   fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
   if (fd_ < 0) Fail(failure);
   struct stat st {};
@@ -49,6 +50,7 @@ void BufferedFile::Create(const std::string& path) {
 void BufferedFile::Seek(int64_t pos) {
   if (fd_ < 0 || pos < 0 || ::lseek(fd_, pos, SEEK_SET) < 0) Fail("Cannot read from");
   position_ = pos;
+  offsetStale_ = false;
   textLength_ = textStart_ = 0;
 }
 
@@ -58,8 +60,15 @@ int64_t BufferedFile::Size() {
   return st.st_size;
 }
 
+void BufferedFile::SyncOffset(const char* failure) {
+  if (!offsetStale_) return;
+  if (::lseek(fd_, position_, SEEK_SET) < 0) Fail(failure);
+  offsetStale_ = false;
+}
+
 int64_t BufferedFile::ReadUpTo(void* buf, int64_t n) {
   if (fd_ < 0 || n < 0) Fail("Cannot read from");
+  SyncOffset("Cannot read from");
   auto* out = static_cast<char*>(buf);
   int64_t done = 0;
   while (done < n) {
@@ -77,6 +86,22 @@ int64_t BufferedFile::ReadUpTo(void* buf, int64_t n) {
 
 void BufferedFile::Read(void* buf, int64_t n) {
   if (ReadUpTo(buf, n) != n) Fail("Cannot read from");
+}
+
+void BufferedFile::ReadAt(int64_t pos, void* buf, int64_t n) {
+  if (fd_ < 0 || pos < 0 || n < 0) Fail("Cannot read from");
+  auto* out = static_cast<char*>(buf);
+  int64_t done = 0;
+  while (done < n) {
+    const ssize_t r = ::pread(fd_, out + done, static_cast<size_t>(n - done), pos + done);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) Fail("Cannot read from");
+    done += r;
+  }
+  // The descriptor's own offset is set only when a sequential read or write needs it.
+  offsetStale_ = true;
+  position_ = pos + n;
+  textLength_ = textStart_ = 0;
 }
 
 std::string BufferedFile::ReadLine() {
@@ -100,6 +125,7 @@ std::string BufferedFile::ReadLine() {
 
 void BufferedFile::Write(const void* buf, int64_t n) {
   if (fd_ < 0 || n < 0) Fail("Cannot write to");
+  SyncOffset("Cannot write to");
   if (textLength_ > textStart_) {
     // Writing after a line read: put the file position where the reader stands.
     Seek(position_ - (textLength_ - textStart_));

@@ -33,6 +33,8 @@ class BufferedFile {
   void Read(void* buf, int64_t n);           // exactly n bytes
   int64_t ReadUpTo(void* buf, int64_t n);    // returns the count
   std::string ReadLine();                    // ends at CR LF or LF, returned without them
+  // Exactly n bytes at an absolute position in one call; the position moves past them.
+  void ReadAt(int64_t pos, void* buf, int64_t n);
   void Write(const void* buf, int64_t n);    // exactly n bytes
   void WriteLine(const std::string& line);   // appends CR LF
   // Hands written data to the disk itself (used before renaming a finished copy into place).
@@ -46,6 +48,7 @@ class BufferedFile {
 
  private:
   [[noreturn]] void Fail(const char* templ);
+  void SyncOffset(const char* failure);
   void OpenWith(const std::string& path, int flags, const char* failure);
 
   MessageSink* sink_;
@@ -53,6 +56,7 @@ class BufferedFile {
   std::string path_;
   int64_t position_ = 0;
   bool endReached_ = false;
+  bool offsetStale_ = false;
   unsigned char textBuffer_[256] = {};
   int textLength_ = 0;
   int textStart_ = 0;

@@ -29,7 +29,24 @@ void MapStore::InternalError(const std::string& message) {
   if (sink_) sink_->Error(message);
 }
 
+void MapStore::ReadThroughCache(int64_t pos, uint8_t* out, int64_t n) {
+  // Objects added one after another lie one after another in the file, so drawing in object
+  // order reads mostly forward: one read of the window serves many records.
+  if (pos < readCachePos_ || pos + n > readCachePos_ + readCacheLength_) {
+    const int64_t length = std::min<int64_t>(kReadCacheSize, fileEnd_ - pos);
+    if (length < n) {
+      file_.ReadAt(pos, out, n);
+      return;
+    }
+    file_.ReadAt(pos, readCache_.data(), length);
+    readCachePos_ = pos;
+    readCacheLength_ = length;
+  }
+  std::memcpy(out, readCache_.data() + (pos - readCachePos_), static_cast<size_t>(n));
+}
+
 void MapStore::WriteAt(int64_t pos, const void* data, int64_t n) {
+  if (pos < readCachePos_ + readCacheLength_ && pos + n > readCachePos_) readCacheLength_ = 0;
   file_.Seek(pos);
   file_.Write(data, n);
   fileEnd_ = std::max(fileEnd_, pos + n);
@@ -45,6 +62,7 @@ void MapStore::AppendBytes(const void* data, int64_t n, int32_t* pos) {
 // Working file
 
 void MapStore::ClearTables() {
+  readCacheLength_ = 0;
   symbols_.clear();
   std::fill(symbolLookup_.begin(), symbolLookup_.end(), int16_t{-1});
   blocks_.clear();
@@ -82,6 +100,7 @@ void MapStore::CloseWorkingFile() {
 }
 
 bool MapStore::LoadFromWorkingFile() {
+  readCacheLength_ = 0;
   try {
     fileEnd_ = file_.Size();
     uint8_t head[MapFileHeader::kSize] = {};
@@ -332,8 +351,7 @@ bool MapStore::ReadObject(int32_t n, ObjectRecord* obj) {
   if (e.pos < 1 || e.pos >= fileEnd_) return false;
   length = std::min<int64_t>(length, fileEnd_ - e.pos);
   try {
-    file_.Seek(e.pos);
-    file_.Read(buffer_.data(), length);
+    ReadThroughCache(e.pos, buffer_.data(), length);
   } catch (const FileError&) {
     return false;
   }

@@ -150,6 +150,7 @@ class MapStore {
   void InternalError(const std::string& message);
   void AppendBytes(const void* data, int64_t n, int32_t* pos);
   void WriteAt(int64_t pos, const void* data, int64_t n);
+  void ReadThroughCache(int64_t pos, uint8_t* out, int64_t n);
   void ClearTables();
   bool ReadSymbols();
   bool ReadIndex();
@@ -190,6 +191,12 @@ class MapStore {
   int32_t maxObjectCount_ = kMaxObjectCount;
   ColorSet usedColors_;
   std::vector<uint8_t> buffer_;
+  // A read-ahead window over the working file for object records; every write through the
+  // engine that touches it empties it.
+  static constexpr int64_t kReadCacheSize = 4096;
+  std::vector<uint8_t> readCache_ = std::vector<uint8_t>(kReadCacheSize);
+  int64_t readCachePos_ = 0;
+  int64_t readCacheLength_ = 0;
 
   bool symbolEditing_ = false;
   std::vector<uint8_t> elements_;

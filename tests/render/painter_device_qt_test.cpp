@@ -509,3 +509,35 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
+
+namespace zelk {
+namespace {
+
+// Thin lines and tiny dots are collected and drawn later; they must keep the colour, the clip
+// and the order in which they were asked for.
+TEST(PainterBatching, CollectedLinesAndDotsKeepTheirColourAndClip) {
+  Canvas c;
+  c.device->SelectColorPass(3, {200, 0, 0, 0});  // cyan
+  c.device->BeginPath(U(5, 50));
+  c.device->AddPoint(U(95, 50));
+  c.device->StrokePath(1, kStyleFlatBevel);
+  c.device->Dot(U(10, 10), 1);
+  c.device->SelectColorPass(4, {0, 200, 0, 0});  // magenta, chosen before anything was flushed
+  c.device->Dot(U(20, 10), 1);
+  // A clip limits what follows it, not what was collected before it.
+  c.Rect(0, 60, 50, 100);
+  ASSERT_EQ(c.device->ClipPath(), ClipResult::Clipped);
+  c.device->BeginPath(U(5, 70));
+  c.device->AddPoint(U(95, 70));
+  c.device->StrokePath(1, kStyleFlatBevel);
+  c.device->EndClip();
+  const QRgb cyan = qRgb(0, 255, 255), magenta = qRgb(255, 0, 255);
+  EXPECT_EQ(c.At(10, 10), cyan);
+  EXPECT_EQ(c.At(20, 10), magenta);
+  EXPECT_EQ(c.At(80, 50), cyan);
+  EXPECT_EQ(c.At(30, 70), magenta);
+  EXPECT_EQ(c.At(80, 70), kWhite);
+}
+
+}  // namespace
+}  // namespace zelk

@@ -51,6 +51,25 @@ TEST(BufferedFile, ReadsLinesEndingInCrLfOrLf) {
   EXPECT_EQ(f.ReadLine(), longLine);
 }
 
+TEST(BufferedFile, ReadAtLeavesThePositionAfterTheBytesRead) {
+  TempDir dir;
+  RecordingSink sink;
+  BufferedFile f(&sink);
+  f.Create(dir.Path("p.bin"));
+  f.Write("0123456789", 10);
+  char buf[4] = {};
+  f.ReadAt(2, buf, 3);
+  EXPECT_EQ(std::string(buf, 3), "234");
+  EXPECT_EQ(f.Position(), 5);
+  f.Write("xy", 2);  // continues where the read ended
+  f.ReadAt(0, buf, 4);
+  EXPECT_EQ(std::string(buf, 4), "0123");
+  char rest[5] = {};
+  EXPECT_EQ(f.ReadUpTo(rest, 5), 5);
+  EXPECT_EQ(std::string(rest, 5), "4xy78");
+  EXPECT_THROW(f.ReadAt(8, buf, 4), FileError);  // past the end
+}
+
 TEST(CopyFile, DurableCopyReplacesTheTargetOrLeavesItIntact) {
   TempDir dir;
   RecordingSink sink;

@@ -188,6 +188,24 @@ TEST(Objects, RewriteKeepsThePlaceAndRefusesALongerRecord) {
   EXPECT_EQ(f.sink.errors.back(), "Internal error: Invalid object.");
 }
 
+TEST(Objects, ReadingAfterARewriteSeesTheNewRecord) {
+  MapFixture f;
+  for (int i = 0; i < 20; ++i) {
+    ObjectRecord o = MakeLine(1010, i, 0, i + 1, 1);
+    ASSERT_TRUE(f.store.AddObject(o));
+  }
+  ObjectRecord back;
+  ASSERT_TRUE(f.store.ReadObject(5, &back));  // the neighbours are now read ahead
+  ObjectRecord moved = MakeLine(1010, 700, 700, 701, 701);
+  ASSERT_TRUE(f.store.RewriteObject(6, moved));
+  ASSERT_TRUE(f.store.ReadObject(6, &back));
+  EXPECT_EQ(back.coords, moved.coords);
+  ObjectRecord added = MakeLine(2010, 9, 9, 10, 10);
+  ASSERT_TRUE(f.store.AddObject(added));
+  ASSERT_TRUE(f.store.ReadObject(21, &back));
+  EXPECT_EQ(back.symbol, 2010);
+}
+
 TEST(Objects, RecordOf2000PointsIsReadWhole) {
   MapFixture f;
   ObjectRecord o;
