@@ -43,6 +43,7 @@ class BufferedFile {
   void CloseAndDelete();
 
   bool IsOpen() const { return fd_ >= 0; }
+  int Descriptor() const { return fd_; }
   bool EndReached() const { return endReached_; }
   const std::string& Path() const { return path_; }
 

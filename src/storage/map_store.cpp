@@ -5,6 +5,8 @@
 #include <cstring>
 #include <unordered_set>
 
+#include <sys/mman.h>
+
 namespace zelk {
 
 namespace {
@@ -23,13 +25,34 @@ MapStore::MapStore(MessageSink* sink)
       placeholder_(SymbolRecord::Undefined(0)),
       buffer_(kMaxObjectRecord + 64) {}
 
-MapStore::~MapStore() = default;
+MapStore::~MapStore() { Unmap(); }
 
 void MapStore::InternalError(const std::string& message) {
   if (sink_) sink_->Error(message);
 }
 
+void MapStore::Unmap() {
+  if (mapped_) ::munmap(const_cast<uint8_t*>(mapped_), static_cast<size_t>(mappedLength_));
+  mapped_ = nullptr;
+  mappedLength_ = 0;
+}
+
+bool MapStore::EnsureMapped(int64_t end) {
+  if (mapped_ && end <= mappedLength_) return true;
+  Unmap();
+  if (!file_.IsOpen() || fileEnd_ <= 0 || end > fileEnd_) return false;
+  void* p = ::mmap(nullptr, static_cast<size_t>(fileEnd_), PROT_READ, MAP_SHARED, file_.Descriptor(), 0);
+  if (p == MAP_FAILED) return false;
+  mapped_ = static_cast<const uint8_t*>(p);
+  mappedLength_ = fileEnd_;
+  return true;
+}
+
 void MapStore::ReadThroughCache(int64_t pos, uint8_t* out, int64_t n) {
+  if (EnsureMapped(pos + n)) {
+    std::memcpy(out, mapped_ + pos, static_cast<size_t>(n));
+    return;
+  }
   // Objects added one after another lie one after another in the file, so drawing in object
   // order reads mostly forward: one read of the window serves many records.
   if (pos < readCachePos_ || pos + n > readCachePos_ + readCacheLength_) {
@@ -47,6 +70,9 @@ void MapStore::ReadThroughCache(int64_t pos, uint8_t* out, int64_t n) {
 
 void MapStore::WriteAt(int64_t pos, const void* data, int64_t n) {
   if (pos < readCachePos_ + readCacheLength_ && pos + n > readCachePos_) readCacheLength_ = 0;
+  // The working file may have been reopened as another file of the same content; a write into
+  // the mapped part must never leave stale bytes behind, so the mapping is dropped.
+  if (pos < mappedLength_) Unmap();
   file_.Seek(pos);
   file_.Write(data, n);
   fileEnd_ = std::max(fileEnd_, pos + n);
@@ -63,6 +89,7 @@ void MapStore::AppendBytes(const void* data, int64_t n, int32_t* pos) {
 
 void MapStore::ClearTables() {
   readCacheLength_ = 0;
+  Unmap();
   symbols_.clear();
   std::fill(symbolLookup_.begin(), symbolLookup_.end(), int16_t{-1});
   blocks_.clear();
@@ -101,6 +128,7 @@ void MapStore::CloseWorkingFile() {
 
 bool MapStore::LoadFromWorkingFile() {
   readCacheLength_ = 0;
+  Unmap();
   try {
     fileEnd_ = file_.Size();
     uint8_t head[MapFileHeader::kSize] = {};

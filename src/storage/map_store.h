@@ -151,6 +151,9 @@ class MapStore {
   void AppendBytes(const void* data, int64_t n, int32_t* pos);
   void WriteAt(int64_t pos, const void* data, int64_t n);
   void ReadThroughCache(int64_t pos, uint8_t* out, int64_t n);
+  // Object records are read from a read-only mapping of the working file when one can be made.
+  bool EnsureMapped(int64_t end);
+  void Unmap();
   void ClearTables();
   bool ReadSymbols();
   bool ReadIndex();
@@ -197,6 +200,8 @@ class MapStore {
   std::vector<uint8_t> readCache_ = std::vector<uint8_t>(kReadCacheSize);
   int64_t readCachePos_ = 0;
   int64_t readCacheLength_ = 0;
+  const uint8_t* mapped_ = nullptr;
+  int64_t mappedLength_ = 0;
 
   bool symbolEditing_ = false;
   std::vector<uint8_t> elements_;
