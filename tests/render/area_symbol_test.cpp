@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "geometry/coord_math.h"
@@ -430,6 +431,52 @@ TEST_F(AreaSymbolTest, DamagedNumbersNeverHang) {
   DrawObject(ctx, test::Object(kObjectArea, huge), test::AreaSymbol(f));
   EXPECT_LT(dev.Of(Kind::Dot).size(), 2000u);
   EXPECT_LT(dev.Of(Kind::Stroke).size(), 200u);
+}
+
+}  // namespace
+}  // namespace zelk
+
+namespace zelk {
+namespace {
+
+// Hatch lines of one device pixel are cut to straight-edged pieces exactly, without a clip;
+// wider lines and curved outlines keep the clip.
+TEST(ExactHatch, ThinLinesAreCutToThePieceByTheEvenOddRule) {
+  RecordingDevice dev{test::UnitState()};
+  dev.State().scaleX = 1.0 / 256 / 10;
+  dev.State().scaleY = -1.0 / 256 / 10;  // hatch width 10 is one device pixel
+  RenderContext ctx{dev, nullptr, false, {}};
+  test::AreaFields f;
+  f.hatchMode = 1;
+  f.hatchColor = 1;
+  f.hatchDist = 20;
+  f.hatchLineWidth = 10;
+  // A U: two prongs of 100 standing on a base 100 high.
+  const std::vector<Coord> u = {test::U(0, 0),     test::U(300, 0),   test::U(300, 300),
+                                test::U(200, 300), test::U(200, 100), test::U(100, 100),
+                                test::U(100, 300), test::U(0, 300),   test::U(0, 0)};
+  dev.SelectColorPass(1, {0, 0, 0, 200});
+  dev.Clear();
+  DrawObject(ctx, test::Object(kObjectArea, u), test::AreaSymbol(f));
+  EXPECT_TRUE(dev.Of(RecordedCall::Kind::Clip).empty());
+  std::map<int, std::vector<std::pair<int, int>>> rows;
+  for (const auto& s : dev.Of(RecordedCall::Kind::Stroke)) {
+    ASSERT_EQ(s.path.size(), 2u);
+    ASSERT_EQ(s.path[0].PosY(), s.path[1].PosY());
+    rows[s.path[0].PosY()].push_back({s.path[0].PosX(), s.path[1].PosX()});
+  }
+  EXPECT_EQ(rows[60], (std::vector<std::pair<int, int>>{{0, 300}}));
+  EXPECT_EQ(rows[150], (std::vector<std::pair<int, int>>{{0, 100}, {200, 300}}));
+  EXPECT_EQ(rows.count(300), 0u);  // the top edge itself holds no line
+  EXPECT_EQ(rows.count(-30), 0u);  // nor does any row outside
+
+  // The same U with a curved prong keeps the clip.
+  std::vector<Coord> curved = u;
+  curved[2].x |= kFirstCurvePoint;
+  curved[3].x |= kSecondCurvePoint;
+  dev.Clear();
+  DrawObject(ctx, test::Object(kObjectArea, curved), test::AreaSymbol(f));
+  EXPECT_EQ(dev.Of(RecordedCall::Kind::Clip).size(), 1u);
 }
 
 }  // namespace
