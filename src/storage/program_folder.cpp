@@ -53,9 +53,13 @@ std::string ProgramFolder::ShippedDataFolder() {
   std::error_code ec;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (!ec && exe.has_parent_path()) {
-    // bin/zelk beside data/, both in the install prefix or the build folder.
-    const std::filesystem::path beside = exe.parent_path().parent_path() / "data";
-    if (IsFolder(beside)) return beside.string();
+    // bin/zelk beside data/ in an install prefix, or a program in a build folder below the
+    // source tree: the nearest folder above the program that holds data/SYMBOL.
+    std::filesystem::path dir = exe.parent_path();
+    for (int up = 0; up < 5 && dir.has_parent_path() && dir != dir.parent_path(); ++up) {
+      dir = dir.parent_path();
+      if (IsFolder(dir / "data" / "SYMBOL")) return (dir / "data").string();
+    }
   }
 #ifdef ZELK_INSTALL_DATA_DIR
   return ZELK_INSTALL_DATA_DIR;
