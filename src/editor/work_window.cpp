@@ -258,12 +258,58 @@ int32_t TWorkWin::GridSpacing() const {
   return static_cast<int32_t>(std::lround(std::clamp(mm * 100.0, 1.0, 1e7)));
 }
 
+std::vector<std::pair<Coord, Coord>> TWorkWin::RealWorldGridLines(const SetupBlock& setup,
+                                                                  const Box& visible) {
+  std::vector<std::pair<Coord, Coord>> lines;
+  const double scale = setup.MapScale(), grid = setup.RealWorldGrid();
+  const double angle = std::isfinite(setup.RealWorldAngle()) ? setup.RealWorldAngle() : 0;
+  if (!(scale > 0) || !(grid > 0)) return lines;
+  const double c = std::cos(angle * M_PI / 180), s = std::sin(angle * M_PI / 180);
+  const double metresPerWord = scale * 0.001 / 25600.0;
+  // Map words to real-world metres, as the coordinate display shows them, and back.
+  auto toWorld = [&](double x, double y) {
+    return std::pair{(x * c - y * s) * metresPerWord + setup.RealWorldX(),
+                     (y * c + x * s) * metresPerWord + setup.RealWorldY()};
+  };
+  auto toMap = [&](double e, double n) {
+    const double u = (e - setup.RealWorldX()) / metresPerWord;
+    const double v = (n - setup.RealWorldY()) / metresPerWord;
+    return Coord{static_cast<int32_t>(std::clamp(u * c + v * s, -1e9, 1e9)) & kPosMask,
+                 static_cast<int32_t>(std::clamp(-u * s + v * c, -1e9, 1e9)) & kPosMask};
+  };
+  double emin = 1e300, emax = -1e300, nmin = 1e300, nmax = -1e300;
+  for (const auto& [x, y] : {std::pair<double, double>{visible.left, visible.bottom},
+                             {visible.right, visible.bottom},
+                             {visible.left, visible.top},
+                             {visible.right, visible.top}}) {
+    const auto [e, n] = toWorld(x, y);
+    emin = std::min(emin, e);
+    emax = std::max(emax, e);
+    nmin = std::min(nmin, n);
+    nmax = std::max(nmax, n);
+  }
+  // More lines than a window can show only means the grid is too dense to draw.
+  if ((emax - emin) / grid > 2000 || (nmax - nmin) / grid > 2000) return lines;
+  for (double e = std::ceil(emin / grid) * grid; e <= emax; e += grid)
+    lines.push_back({toMap(e, nmin), toMap(e, nmax)});
+  for (double n = std::ceil(nmin / grid) * grid; n <= nmax; n += grid)
+    lines.push_back({toMap(emin, n), toMap(emax, n)});
+  return lines;
+}
+
 void TWorkWin::PaintGrid(QPainter& p) const {
   const int32_t spacing = GridSpacing();
   if (spacing <= 0) return;
   const double step = spacing * 256.0 * view_.scaleX;  // pixels between lines
   if (step < 6) return;  // a grid denser than this hides the map
   p.setPen(QPen(QColor(150, 150, 255), 1, Qt::DotLine));
+  if (prefs_->realWorldCord) {
+    for (const auto& [a, b] : RealWorldGridLines(store_->Setup(), view_.visible)) {
+      const PixelPos pa = MapToDevice(a), pb = MapToDevice(b);
+      p.drawLine(pa.x + panOffset_.x, pa.y + panOffset_.y, pb.x + panOffset_.x, pb.y + panOffset_.y);
+    }
+    return;
+  }
   const double unit = spacing * 256.0;
   const double x0 = std::ceil(view_.visible.left / unit) * unit;
   for (double x = x0; x <= view_.visible.right; x += unit) {

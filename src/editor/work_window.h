@@ -66,6 +66,11 @@ class TWorkWin : public QWidget {
   void SetPanOffset(PixelPos offset);
   // Grid lines in map units (0.01 mm), or 0 for none.
   int32_t GridSpacing() const;
+  // The real-world grid: lines at whole multiples of the grid distance in real-world metres,
+  // turned by the map's real-world angle, as (start, end) pairs in coordinate words covering
+  // `visible`. Empty when the settings make no sensible grid.
+  static std::vector<std::pair<Coord, Coord>> RealWorldGridLines(const SetupBlock& setup,
+                                                                 const Box& visible);
 
   // --- The window around --------------------------------------------------------------
   std::function<void()> viewChanged;

@@ -188,3 +188,42 @@ TEST(ScreenPalette, ColoursAreShownAsTheNearestEntry) {
 
 }  // namespace
 }  // namespace zelk
+
+namespace zelk {
+namespace {
+
+// The real-world grid lies where the coordinate display shows whole multiples of the grid
+// distance, also on a map turned against north.
+TEST(RealWorldGrid, LinesFallOnWholeGridValuesOfTheDisplayedCoordinates) {
+  SetupBlock s = SetupBlock::Defaults();
+  s.SetMapScale(10000);  // 1 mm is 10 m
+  s.SetRealWorldGrid(100);
+  s.SetRealWorldX(2500);
+  s.SetRealWorldY(7000);
+  const Box visible{0, 0, 100 * 25600, 50 * 25600};  // 100 x 50 mm
+  auto lines = TWorkWin::RealWorldGridLines(s, visible);
+  // Unturned: eastings 2500..3500 give x = 0, 10, ... 100 mm; northings 7000..7500 give 6 lines.
+  ASSERT_EQ(lines.size(), 11u + 6u);
+  EXPECT_EQ(lines[0].first.x, 0);
+  EXPECT_EQ(lines[1].first.x, 10 * 25600);
+  EXPECT_EQ(lines[0].first.x, lines[0].second.x);  // north-south
+  EXPECT_EQ(lines[11].first.y, lines[11].second.y);  // east-west
+
+  s.SetRealWorldAngle(90);
+  lines = TWorkWin::RealWorldGridLines(s, visible);
+  ASSERT_FALSE(lines.empty());
+  // Turned by 90 degrees, lines of equal easting run along the map's x axis.
+  const auto& [a, b] = lines.front();
+  EXPECT_NEAR(a.y, b.y, 256);
+  EXPECT_GT(std::abs(a.x - b.x), 25600);
+  // Every line of equal easting shows a whole multiple of 100 m in the coordinate display.
+  const double mx = (a.x + b.x) / 2.0 / 25600, my = (a.y + b.y) / 2.0 / 25600;
+  const double easting = 10000 * (mx * 0 - my * 1) * 0.001 + 2500;
+  EXPECT_NEAR(std::fmod(std::abs(easting), 100.0), 0.0, 0.05);
+
+  s.SetRealWorldGrid(0.001);  // far too dense to draw
+  EXPECT_TRUE(TWorkWin::RealWorldGridLines(s, visible).empty());
+}
+
+}  // namespace
+}  // namespace zelk
