@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the full build, then the core
 # libraries again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz
-# target for a short run.
+# target for a short run with a fixed seed, so that every run repeats the last.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./tools/deps.sh
@@ -22,7 +22,7 @@ for target in build-fuzz/tests/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
   corpus="tests/fuzz/corpus/$(basename "$target")"
   mkdir -p "build-fuzz/corpus-$(basename "$target")"
-  "$target" -max_total_time=20 -rss_limit_mb=2048 "build-fuzz/corpus-$(basename "$target")" \
+  "$target" -seed=1 -runs=20000 -max_total_time=90 -rss_limit_mb=2048 "build-fuzz/corpus-$(basename "$target")" \
     $( [ -d "$corpus" ] && echo "$corpus" ) >/dev/null 2>&1 || { echo "fuzz target $target failed"; "$target" -runs=0 "build-fuzz/corpus-$(basename "$target")"; exit 1; }
 done
 echo "All tests passed."

@@ -63,8 +63,8 @@ class RectanglePainter {
   void Draw() {
     Frame();
     if (!(r_.gridFlags & 1)) return;
-    nx_ = Divisions(right_ - left_, r_.cellWidth);
-    ny_ = Divisions(top_ - bottom_, r_.cellHeight);
+    nx_ = Divisions(int64_t{right_} - left_, r_.cellWidth);
+    ny_ = Divisions(int64_t{top_} - bottom_, r_.cellHeight);
     GridLines();
     Labels();
   }
@@ -90,7 +90,7 @@ class RectanglePainter {
     right_ = std::max(lowLeft.x, upRight.x);
     bottom_ = std::min(lowLeft.y, upRight.y);
     top_ = std::max(lowLeft.y, upRight.y);
-    const int64_t width = right_ - left_, height = top_ - bottom_;
+    const int64_t width = int64_t{right_} - left_, height = int64_t{top_} - bottom_;
     const int64_t r = PosWord(static_cast<int32_t>(
         std::clamp<int64_t>(std::min({int64_t{r_.radius} * 256, width / 2, height / 2}), 0,
                             kMaxCoordWord)));
@@ -142,7 +142,7 @@ class RectanglePainter {
 
   void GridLines() {
     OutputDevice& dev = ctx_.device;
-    const double w = static_cast<double>(right_ - left_), h = static_cast<double>(top_ - bottom_);
+    const double w = static_cast<double>(int64_t{right_} - left_), h = static_cast<double>(int64_t{top_} - bottom_);
     for (int i = 1; i < nx_; ++i) {
       const int32_t x = RoundToPosition(left_ + i * w / nx_);
       dev.BeginPath({x, top_});
@@ -161,8 +161,8 @@ class RectanglePainter {
 
   void Labels() {
     if (int64_t{nx_} * ny_ > kMaxLabelledCells) return;
-    const double cw = static_cast<double>(right_ - left_) / nx_;
-    const double ch = static_cast<double>(top_ - bottom_) / ny_;
+    const double cw = static_cast<double>(int64_t{right_} - left_) / nx_;
+    const double ch = static_cast<double>(int64_t{top_} - bottom_) / ny_;
     const int64_t numbered = int64_t{nx_} * ny_ - r_.unnumCells;
     const FontRequest font{"Arial", kLabelHeight, 700, false};
     for (int n = 0; n < ny_; ++n) {
@@ -174,16 +174,16 @@ class RectanglePainter {
         const double y = top_ - ch * (n + 0.05) - kLabelDrop * 256.0;
         // The unnumbered cells' text is map text, in the map's code page.
         for (const char32_t c : Cp1252ToUnicode(text)) {
-          CharacterSpec spec;
-          spec.position = {RoundToPosition(x), RoundToPosition(y)};
+          CharacterSpec label;
+          label.position = {RoundToPosition(x), RoundToPosition(y)};
           if (obj_.angle != 0)
-            RotatePoints(centre_.x, centre_.y, &spec.position, 1, cos_, sin_, &spec.position);
-          spec.fontName = "Arial";
-          spec.weight = 700;
-          spec.size = 150;
-          spec.angle = obj_.angle;
-          spec.character = c;
-          ctx_.device.DrawCharacter(spec);
+            RotatePoints(centre_.x, centre_.y, &label.position, 1, cos_, sin_, &label.position);
+          label.fontName = "Arial";
+          label.weight = 700;
+          label.size = 150;
+          label.angle = obj_.angle;
+          label.character = c;
+          ctx_.device.DrawCharacter(label);
           const double advance = ctx_.fonts ? ctx_.fonts->CharWidth(font, c) : 0.6 * kLabelHeight;
           x += advance * 256.0;
         }

@@ -205,5 +205,27 @@ TEST_F(RectangleSymbolTest, HugeGridsAreBounded) {
   EXPECT_TRUE(dev.Of(Kind::Character).empty());
 }
 
+// Corners at the far ends of the coordinate range span more than a 32-bit word; the frame must
+// still be drawn from the clamped corners, with no overflow on the way.
+TEST_F(RectangleSymbolTest, RectanglesWiderThanAWordAreDrawnWithoutOverflow) {
+  test::RectangleFields f;
+  f.lineColor = 0;
+  f.lineWidth = 10;
+  f.radius = 30000;
+  f.gridFlags = 1;
+  f.cellWidth = 1000;
+  f.cellHeight = 1000;
+  Pass(0);
+  const int32_t far = (1 << 23) - 1;  // the largest position of a coordinate word
+  const std::vector<Coord> corners{U(-far, -far), U(far, -far), U(far, far), U(-far, far)};
+  DrawObject(ctx, test::Object(kObjectRectangle, corners, 450), test::RectangleSymbol(f));
+  const auto strokes = dev.Of(Kind::Stroke);
+  ASSERT_FALSE(strokes.empty());
+  for (const Coord& c : strokes[0].path) {
+    EXPECT_GE(c.x, -(1 << 30));
+    EXPECT_LE(c.x, (1 << 30) - 1);
+  }
+}
+
 }  // namespace
 }  // namespace zelk
