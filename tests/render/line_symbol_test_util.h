@@ -8,41 +8,15 @@
 #include "render/object_renderer.h"
 #include "storage/byte_io.h"
 #include "storage/records.h"
+#include "symbol_builders.h"
 
 namespace zelk::linetest {
 
-inline Coord U(int32_t x, int32_t y, int32_t xf = 0, int32_t yf = 0) {
-  return Coord::FromUnits(x, y, xf, yf);
-}
-
-struct Elem {
-  int16_t kind = kElementLine;
-  int16_t style = 0;
-  int16_t color = 0;
-  int16_t lineWidth = 0;
-  int16_t diameter = 0;
-  std::vector<Coord> points;
-};
+using test::U;
+using Elem = test::Element;
 
 inline std::vector<uint8_t> ElementList(const std::vector<Elem>& elements) {
-  std::vector<uint8_t> out;
-  for (const Elem& e : elements) {
-    SymbolElementHead h;
-    h.kind = e.kind;
-    h.flags = e.style;
-    h.color = e.color;
-    h.lineWidth = e.lineWidth;
-    h.diameter = e.diameter;
-    h.pointCount = static_cast<int16_t>(e.points.size());
-    const size_t at = out.size();
-    out.resize(at + SymbolElementHead::kSize + 8 * e.points.size());
-    h.Encode(&out[at]);
-    for (size_t i = 0; i < e.points.size(); ++i) {
-      PutI32(&out[at + 16 + 8 * i], e.points[i].x);
-      PutI32(&out[at + 20 + 8 * i], e.points[i].y);
-    }
-  }
-  return out;
+  return test::EncodeElements(elements);
 }
 
 // A line symbol with its lists kept alive beside the fields.
