@@ -1098,8 +1098,8 @@ void TMainFm::ScrollBarAction(Qt::Orientation o, int action, int position) {
   }
   if (stepPixels != 0) {
     // Scrolling down or right shows more of the map below or to the right.
-    if (hor) cx = CoordRound(cx + stepPixels / v.scaleX);
-    else cy = CoordRound(cy + stepPixels / v.scaleY);
+    if (hor) cx = RoundToCoord(cx + stepPixels / v.scaleX);
+    else cy = RoundToCoord(cy + stepPixels / v.scaleY);
   }
   WorkWin->SetView(v.zoom, cx, cy);
   QScrollBar* bar = hor ? HScroll : VScroll;

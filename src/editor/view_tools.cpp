@@ -74,8 +74,8 @@ void ViewZoomTool::Up(const ToolEvent& e) {
   } else {
     if (panPreview) panPreview({0, 0});
     if (dx != 0 || dy != 0) {
-      const int32_t cx = CoordRound(v.centreX - dx / v.scaleX);
-      const int32_t cy = CoordRound(v.centreY - dy / v.scaleY);
+      const int32_t cx = RoundToCoord(v.centreX - dx / v.scaleX);
+      const int32_t cy = RoundToCoord(v.centreY - dy / v.scaleY);
       view_.SetView(v.zoom, cx & kPosMask, cy & kPosMask, true);
     }
   }

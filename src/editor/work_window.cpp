@@ -50,13 +50,13 @@ void TWorkWin::SetView(double zoom, int32_t centreX, int32_t centreY) {
 }
 
 Coord TWorkWin::DeviceToMap(PixelPos p) const {
-  return {CoordRound(view_.originX + p.x / view_.scaleX) & kPosMask,
-          CoordRound(view_.originY + p.y / view_.scaleY) & kPosMask};
+  return {RoundToCoord(view_.originX + p.x / view_.scaleX) & kPosMask,
+          RoundToCoord(view_.originY + p.y / view_.scaleY) & kPosMask};
 }
 
 PixelPos TWorkWin::MapToDevice(const Coord& c) const {
-  return {DeviceRound((static_cast<double>(c.x & kPosMask) - view_.originX) * view_.scaleX),
-          DeviceRound((static_cast<double>(c.y & kPosMask) - view_.originY) * view_.scaleY)};
+  return {RoundToDevice((static_cast<double>(c.x & kPosMask) - view_.originX) * view_.scaleX),
+          RoundToDevice((static_cast<double>(c.y & kPosMask) - view_.originY) * view_.scaleY)};
 }
 
 QRect TWorkWin::DeviceRect(const Box& box) const {
@@ -313,12 +313,12 @@ void TWorkWin::PaintGrid(QPainter& p) const {
   const double unit = spacing * 256.0;
   const double x0 = std::ceil(view_.visible.left / unit) * unit;
   for (double x = x0; x <= view_.visible.right; x += unit) {
-    const int px = DeviceRound((x - view_.originX) * view_.scaleX) + panOffset_.x;
+    const int px = RoundToDevice((x - view_.originX) * view_.scaleX) + panOffset_.x;
     p.drawLine(px, 0, px, height());
   }
   const double y0 = std::ceil(view_.visible.bottom / unit) * unit;
   for (double y = y0; y <= view_.visible.top; y += unit) {
-    const int py = DeviceRound((y - view_.originY) * view_.scaleY) + panOffset_.y;
+    const int py = RoundToDevice((y - view_.originY) * view_.scaleY) + panOffset_.y;
     p.drawLine(0, py, width(), py);
   }
 }

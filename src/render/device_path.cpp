@@ -58,7 +58,7 @@ DevicePoint ToDevice(const OutputState& state, const Coord& p) {
   // and a real flag byte moves a point by less than a map unit.
   double dx = static_cast<double>(p.x) - state.originX;
   double dy = static_cast<double>(p.y) - state.originY;
-  return {DeviceRound(dx * state.scaleX), DeviceRound(dy * state.scaleY)};
+  return {RoundToDevice(dx * state.scaleX), RoundToDevice(dy * state.scaleY)};
 }
 
 DeviceRect DeviceClipRect(const OutputState& state) {
@@ -69,7 +69,7 @@ DeviceRect DeviceClipRect(const OutputState& state) {
 }
 
 int32_t DeviceLengthX(const OutputState& state, double mapUnits) {
-  return DeviceRound(std::abs(mapUnits * state.scaleX * 256.0));
+  return RoundToDevice(std::abs(mapUnits * state.scaleX * 256.0));
 }
 
 void FlattenCubic(const Coord* p, int maxDepth, double tolerance, std::vector<Coord>& out) {

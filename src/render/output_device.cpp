@@ -11,20 +11,6 @@ int NormalizeLineStyle(int style) {
   return (style == kStyleRound || style == kStyleFlatMitre) ? style : kStyleFlatBevel;
 }
 
-int32_t DeviceRound(double r) {
-  if (std::isnan(r)) return 0;
-  if (r >= 32767.0) return 32767;
-  if (r <= -32764.0) return -32764;
-  return static_cast<int32_t>(std::nearbyint(r));
-}
-
-int32_t CoordRound(double r) {
-  if (std::isnan(r)) return 0;
-  if (r >= 1073741823.0) return 1073741823;
-  if (r <= -1073741824.0) return -1073741824;
-  return static_cast<int32_t>(std::nearbyint(r));
-}
-
 void OutputDevice::SelectColorPass(int number, const Cmyk& cmyk) {
   SelectColorPass(number, cmyk, ScreenColor(cmyk));
 }
@@ -68,8 +54,8 @@ void OutputDevice::RotatePath(const Coord& centre, double cos, double sin) {
   for (Coord& p : path_) {
     double dx = static_cast<double>(p.x & kPosMask) - cx;
     double dy = static_cast<double>(p.y & kPosMask) - cy;
-    int32_t x = CoordRound(cos * dx + cx - sin * dy);
-    int32_t y = CoordRound(cos * dy + cy + sin * dx);
+    int32_t x = RoundToCoord(cos * dx + cx - sin * dy);
+    int32_t y = RoundToCoord(cos * dy + cy + sin * dx);
     p.x = (x & kPosMask) | (p.x & kFlagMask);
     p.y = (y & kPosMask) | (p.y & kFlagMask);
   }

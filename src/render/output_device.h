@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/coord_math.h"
 #include "render/screen_color.h"
 #include "storage/coord.h"
 
@@ -159,9 +160,5 @@ class OutputDevice {
 // Line styles read from files may hold anything; unknown ones draw as style 0.
 int NormalizeLineStyle(int style);
 
-// Real to integer, to nearest with halves to even, clamped to the device range -32764..32767.
-int32_t DeviceRound(double r);
-// Real to integer, to nearest with halves to even, clamped to -2^30..2^30-1.
-int32_t CoordRound(double r);
 
 }  // namespace zelk

@@ -114,9 +114,9 @@ void PainterDevice::ColorChanged() {
 
 int32_t PainterDevice::StrokeWidth(int32_t width) const {
   const OutputState& s = State();
-  int32_t f = DeviceRound(width * s.scaleX * 256.0);
+  int32_t f = RoundToDevice(width * s.scaleX * 256.0);
   if (!s.screen && s.lineWidthPercentage >= 10 && s.lineWidthPercentage <= 99) {
-    f = DeviceRound(f * s.lineWidthPercentage / 100.0);
+    f = RoundToDevice(f * s.lineWidthPercentage / 100.0);
   }
   return std::max(f, 1);
 }
@@ -264,8 +264,8 @@ void PainterDevice::FillEllipse(int32_t x, int32_t y, int32_t w, int32_t h) {
 void PainterDevice::DoDot(const Coord& centre, int32_t diameter) {
   const OutputState& s = State();
   DevicePoint c = ToDevice(s, centre);
-  int32_t w = DeviceRound(std::abs(diameter * s.scaleX * 256.0));
-  int32_t h = DeviceRound(std::abs(diameter * s.scaleY * 256.0));
+  int32_t w = RoundToDevice(std::abs(diameter * s.scaleX * 256.0));
+  int32_t h = RoundToDevice(std::abs(diameter * s.scaleY * 256.0));
   if (w <= 0 || h <= 0) return;
   FillEllipse(c.x, c.y, w, h);
 }
@@ -274,10 +274,10 @@ void PainterDevice::DoRing(const Coord& centre, int32_t lineWidth, int32_t diame
   FlushLines();
   const OutputState& s = State();
   DevicePoint c = ToDevice(s, centre);
-  int32_t w = DeviceRound(std::abs(diameter * s.scaleX * 256.0));
-  int32_t h = DeviceRound(std::abs(diameter * s.scaleY * 256.0));
+  int32_t w = RoundToDevice(std::abs(diameter * s.scaleX * 256.0));
+  int32_t h = RoundToDevice(std::abs(diameter * s.scaleY * 256.0));
   if (w <= 0 || h <= 0) return;
-  int32_t p = std::max(DeviceRound(std::abs(lineWidth * s.scaleX * 256.0)), 1);
+  int32_t p = std::max(RoundToDevice(std::abs(lineWidth * s.scaleX * 256.0)), 1);
   if (2 * p >= std::min(w, h)) {
     FillEllipse(c.x, c.y, w, h);
     return;

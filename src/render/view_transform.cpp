@@ -11,7 +11,7 @@ namespace {
 constexpr int32_t kSpaceLimit = 51200000;  // 200000 map units as coordinate words
 
 int32_t ToleranceUnits(double scaleX, double deviceUnits) {
-  return CoordRound(deviceUnits / scaleX / 256.0);
+  return RoundToCoord(deviceUnits / scaleX / 256.0);
 }
 
 }  // namespace
@@ -41,10 +41,10 @@ void ViewTransform::SetViewTransform() {
     scaleY = -(d / c) * zoom / 256 / 32;
   }
   curveTolerance = ToleranceUnits(scaleX, 4);
-  pickTolerance = CoordRound(3 / scaleX) + 128;
+  pickTolerance = RoundToCoord(3 / scaleX) + 128;
 
-  const int32_t hx = CoordRound(w / scaleX / 2) & kPosMask;
-  const int32_t hy = CoordRound(h / -scaleY / 2) & kPosMask;
+  const int32_t hx = RoundToCoord(w / scaleX / 2) & kPosMask;
+  const int32_t hy = RoundToCoord(h / -scaleY / 2) & kPosMask;
   // When the view is as wide as the whole space the two bounds meet at 0.
   centreX = std::clamp(centreX, std::min(-kSpaceLimit + hx, 0), std::max(kSpaceLimit - hx, 0));
   centreY = std::clamp(centreY, std::min(-kSpaceLimit + hy, 0), std::max(kSpaceLimit - hy, 0));

@@ -23,11 +23,11 @@ class FakeView : public ToolView {
 
   const ViewTransform& View() const override { return view; }
   Coord DeviceToMap(PixelPos p) const override {
-    return {CoordRound(view.originX + p.x / view.scaleX) & kPosMask, CoordRound(view.originY + p.y / view.scaleY) & kPosMask};
+    return {RoundToCoord(view.originX + p.x / view.scaleX) & kPosMask, RoundToCoord(view.originY + p.y / view.scaleY) & kPosMask};
   }
   PixelPos MapToDevice(const Coord& c) const override {
-    return {DeviceRound((c.x - static_cast<double>(view.originX)) * view.scaleX),
-            DeviceRound((c.y - static_cast<double>(view.originY)) * view.scaleY)};
+    return {RoundToDevice((c.x - static_cast<double>(view.originX)) * view.scaleX),
+            RoundToDevice((c.y - static_cast<double>(view.originY)) * view.scaleY)};
   }
   void SetRubberBand(std::vector<RubberShape> s) override { rubber = std::move(s); }
   void RedrawBox(const Box&) override {}

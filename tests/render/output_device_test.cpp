@@ -253,14 +253,14 @@ TEST(OutputCharacter, PassedOnUnlessEmpty) {
 }
 
 TEST(OutputRounding, HalvesToEvenAndClamps) {
-  EXPECT_EQ(DeviceRound(40000.0), 32767);
-  EXPECT_EQ(DeviceRound(-40000.0), -32764);
-  EXPECT_EQ(DeviceRound(2.5), 2);
-  EXPECT_EQ(DeviceRound(3.5), 4);
-  EXPECT_EQ(DeviceRound(-2.5), -2);
-  EXPECT_EQ(CoordRound(1e12), 1073741823);
-  EXPECT_EQ(CoordRound(-1e12), -1073741824);
-  EXPECT_EQ(CoordRound(std::nan("")), 0);
+  EXPECT_EQ(RoundToDevice(40000.0), 32767);
+  EXPECT_EQ(RoundToDevice(-40000.0), -32764);
+  EXPECT_EQ(RoundToDevice(2.5), 2);
+  EXPECT_EQ(RoundToDevice(3.5), 4);
+  EXPECT_EQ(RoundToDevice(-2.5), -2);
+  EXPECT_EQ(RoundToCoord(1e12), 1073741823);
+  EXPECT_EQ(RoundToCoord(-1e12), -1073741824);
+  EXPECT_EQ(RoundToCoord(std::nan("")), 0);
 }
 
 }  // namespace
