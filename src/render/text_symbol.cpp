@@ -75,13 +75,36 @@ bool IsUsableLineTextSymbol(const SymbolRecord& sym) {
          sym.Length() == kLineTextSymbolSize;
 }
 
-TextSymbolFields ReadTextSymbol(const SymbolRecord& sym) {
+namespace {
+// Both text records begin with the main font, spacing and alignment at the same offsets.
+void ReadHead(const SymbolRecord& sym, TextSymbolFields& f) {
   namespace o = text_symbol_offsets;
-  TextSymbolFields f;
   f.font = ReadFont(sym, o::kFontName, o::kFontColor, o::kFontSize, o::kWeight, o::kItalic);
   f.charSpace = sym.I16At(o::kCharSpace);
   f.wordSpace = sym.I16At(o::kWordSpace);
   f.alignment = sym.I16At(o::kAlignment);
+}
+
+// The second-font block has the same layout in both records, starting at `on`.
+void ReadSecondFont(const SymbolRecord& sym, int on, TextSymbolFields& f) {
+  namespace o = text_symbol_offsets;
+  const int shift = on - o::kSFOn;
+  f.sfOn = sym.I16At(on);
+  f.secondFont = ReadFont(sym, o::kSFName + shift, o::kSFColor + shift, o::kSFSize + shift,
+                          o::kSFWeight + shift, o::kSFItalic + shift);
+  f.sfOfx = sym.I16At(o::kSFOfx + shift);
+  f.sfOfy = sym.I16At(o::kSFOfy + shift);
+}
+
+static_assert(line_text_symbol_offsets::kSFOfy - line_text_symbol_offsets::kSFOn ==
+              text_symbol_offsets::kSFOfy - text_symbol_offsets::kSFOn);
+static_assert(line_text_symbol_offsets::kAlignment == text_symbol_offsets::kAlignment);
+}  // namespace
+
+TextSymbolFields ReadTextSymbol(const SymbolRecord& sym) {
+  namespace o = text_symbol_offsets;
+  TextSymbolFields f;
+  ReadHead(sym, f);
   f.lineSpace = sym.I16At(o::kLineSpace);
   f.paraSpace = sym.I16At(o::kParaSpace);
   f.indentFirst = sym.I16At(o::kIndentFirst);
@@ -92,26 +115,14 @@ TextSymbolFields ReadTextSymbol(const SymbolRecord& sym) {
   f.lbColor = sym.I16At(o::kLBColor);
   f.lbWidth = sym.I16At(o::kLBWidth);
   f.lbDist = sym.I16At(o::kLBDist);
-  f.sfOn = sym.I16At(o::kSFOn);
-  f.secondFont =
-      ReadFont(sym, o::kSFName, o::kSFColor, o::kSFSize, o::kSFWeight, o::kSFItalic);
-  f.sfOfx = sym.I16At(o::kSFOfx);
-  f.sfOfy = sym.I16At(o::kSFOfy);
+  ReadSecondFont(sym, o::kSFOn, f);
   return f;
 }
 
 TextSymbolFields ReadLineTextSymbol(const SymbolRecord& sym) {
-  namespace o = line_text_symbol_offsets;
   TextSymbolFields f;
-  f.font = ReadFont(sym, o::kFontName, o::kFontColor, o::kFontSize, o::kWeight, o::kItalic);
-  f.charSpace = sym.I16At(o::kCharSpace);
-  f.wordSpace = sym.I16At(o::kWordSpace);
-  f.alignment = sym.I16At(o::kAlignment);
-  f.sfOn = sym.I16At(o::kSFOn);
-  f.secondFont =
-      ReadFont(sym, o::kSFName, o::kSFColor, o::kSFSize, o::kSFWeight, o::kSFItalic);
-  f.sfOfx = sym.I16At(o::kSFOfx);
-  f.sfOfy = sym.I16At(o::kSFOfy);
+  ReadHead(sym, f);
+  ReadSecondFont(sym, line_text_symbol_offsets::kSFOn, f);
   return f;
 }
 
