@@ -111,8 +111,9 @@ TStatusPanel::TStatusPanel(QWidget* parent) : QWidget(parent) {
   ProgressB->hide();
 }
 
-void StatusProgress::Start(const std::string& message, int32_t total, int32_t step, bool showAbort) {
-  counter_.Start(message, total, step);
+void StatusProgress::Start(const std::string& message, int32_t total, int32_t step, bool showAbort,
+                           const std::string& lead) {
+  counter_.Start(message, total, step, lead);
   total_ = total;
   running_ = true;
   abort_ = false;

@@ -64,7 +64,8 @@ class TStatusPanel : public QWidget {
 class StatusProgress : public Progress {
  public:
   StatusProgress(TStatusPanel& panel, bool& abortRequested) : panel_(panel), abort_(abortRequested) {}
-  void Start(const std::string& message, int32_t total, int32_t step, bool showAbort) override;
+  void Start(const std::string& message, int32_t total, int32_t step, bool showAbort,
+             const std::string& lead) override;
   void Step(int32_t count, int32_t current) override;
   void End() override;
   bool AbortRequested() override;

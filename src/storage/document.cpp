@@ -10,6 +10,10 @@ namespace zelk {
 namespace fs = std::filesystem;
 
 namespace {
+std::string Counted(int n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
   if (a == b) return true;
@@ -22,8 +26,9 @@ std::string Lower(std::string s) {
 }
 
 // The header's first bytes, or nothing when the file is shorter than asked.
-std::optional<std::vector<uint8_t>> ReadFirstBytes(const std::string& path, int n, MessageSink* sink) {
-  BufferedFile f(sink);
+std::optional<std::vector<uint8_t>> ReadFirstBytes(const std::string& path, int n, MessageSink* sink,
+                                                   FileSystem* files) {
+  BufferedFile f(sink, files);
   try {
     f.OpenForReading(path);
     std::vector<uint8_t> bytes(static_cast<size_t>(n));
@@ -68,12 +73,22 @@ std::vector<std::string> ListSymbolSets(const std::string& folder) {
   return sets;
 }
 
-Document::Document(MessageSink* sink, Preferences* prefs, RegistryStore* registry, std::string tempPath)
-    : sink_(sink), prefs_(prefs), registry_(registry), tempPath_(std::move(tempPath)), store_(sink) {}
+Document::Document(MessageSink* sink, Preferences* prefs, RegistryStore* registry, std::string tempPath,
+                   FileSystem* files)
+    : sink_(sink),
+      files_(files ? files : &SystemFiles()),
+      prefs_(prefs),
+      registry_(registry),
+      tempPath_(std::move(tempPath)),
+      store_(sink, files_) {}
 
 Document::~Document() { store_.CloseWorkingFile(); }
 
 bool Document::WorkingOnCopy() const { return !SameFile(store_.WorkingFile().Path(), name_); }
+
+bool Document::WorkingIsTemp() const {
+  return store_.WorkingFile().IsOpen() && SameFile(store_.WorkingFile().Path(), tempPath_);
+}
 
 std::string Document::Caption() const {
   if (!open_) return "ZELK";
@@ -93,6 +108,111 @@ void Document::WritePreferences() {
   registry_->Save();
 }
 
+// --- The working copy and the name it belongs to ----------------------------------------------
+
+void Document::WriteOwner(const std::string& name) {
+  // Written whole under another name and renamed, so a crash leaves the old name or the new.
+  const std::string owner = OwnerPath();
+  const std::string part = owner + ".~tmp";
+  BufferedFile f(nullptr, files_);
+  try {
+    f.Create(part);
+    const std::string line = name + "\n";
+    f.Write(line.data(), static_cast<int64_t>(line.size()));
+    f.SyncToDisk();
+    f.Close();
+    if (files_->Rename(part, owner)) return;
+  } catch (const FileError&) {
+    f.Close();
+  }
+  // Without the name the copy is recovered as Untitled: never under a wrong name.
+  files_->Remove(part);
+  files_->Remove(owner);
+}
+
+std::string Document::ReadOwner() const {
+  BufferedFile f(nullptr, files_);
+  try {
+    f.OpenForReading(OwnerPath());
+    std::string text(4096, '\0');
+    text.resize(static_cast<size_t>(f.ReadUpTo(text.data(), static_cast<int64_t>(text.size()))));
+    // A name without its line end was cut off while written.
+    if (text.empty() || text.back() != '\n' || text.find('\n') != text.size() - 1) return {};
+    text.pop_back();
+    return text;
+  } catch (const FileError&) {
+    return {};
+  }
+}
+
+void Document::RemoveWorkingCopy() {
+  files_->Remove(OwnerPath());
+  files_->Remove(tempPath_);
+}
+
+bool Document::ClaimWorkingCopy() {
+  if (!recoveryPending_) return true;
+  if (!FileExists(tempPath_)) {
+    recoveryPending_ = false;
+    return true;
+  }
+  const Answer a = sink_ ? sink_->Ask("Last session was aborted. Continue session?", help::kAbortedSession)
+                         : Answer::Cancel;
+  if (a == Answer::Yes) {
+    Recover();
+    return false;  // the recovered map is open instead
+  }
+  if (a == Answer::Cancel) return false;
+  RemoveWorkingCopy();
+  recoveryPending_ = false;
+  return true;
+}
+
+bool Document::Recover() {
+  // Until the copy is open as the map, it stays protected from being overwritten.
+  recoveryPending_ = true;
+  try {
+    store_.WorkingFile().OpenExisting(tempPath_, true);
+  } catch (const FileError&) {
+    return false;
+  }
+  if (!LoadMap(ReadOwner())) return false;
+  recoveryPending_ = false;
+  store_.SetModified(true);
+  return true;
+}
+
+void Document::ReopenWorkingFile(const std::string& path) {
+  try {
+    store_.WorkingFile().OpenExisting(path, true);
+  } catch (const FileError&) {
+    // The message is shown; the map stays in memory but cannot be changed until reopened.
+  }
+}
+
+bool Document::SwitchWorkingFile(const std::string& path) {
+  const std::string old = store_.WorkingFile().Path();
+  try {
+    store_.WorkingFile().OpenExisting(path, true);
+    return true;
+  } catch (const FileError&) {
+    ReopenWorkingFile(old);
+    return false;
+  }
+}
+
+void Document::ReportDamage(const std::string& path) {
+  const DamageReport& d = store_.Damage();
+  if (!d.Any() || !sink_) return;
+  const std::string parts = Counted(d.blocks, "index block", "index blocks") + ", " +
+                            Counted(d.symbols, "symbol", "symbols") + ", " +
+                            Counted(d.objects, "object", "objects") + ".";
+  sink_->Error(ComposeMessage(";is damaged. What could not be read was left out:;", ArgumentOf(path) + ";" + parts),
+               help::kFormatNotCorrect);
+}
+
+// --- Commands -----------------------------------------------------------------------------------
+
 bool Document::Close() {
   if (!open_) return true;
   if (store_.Modified()) {
@@ -106,7 +226,10 @@ bool Document::Close() {
       if (a == Answer::Yes && !Save()) return false;
     }
   }
+  const bool temp = WorkingIsTemp();
   store_.CloseWorkingFile();
+  // A closed map has no working copy: a copy found later can only come from a crash.
+  if (temp) RemoveWorkingCopy();
   prefs_->PutRecentOnTop(name_);
   open_ = false;
   observer_->MapChanged();
@@ -130,11 +253,22 @@ bool Document::OpenRecent(int n) {
 }
 
 bool Document::OpenByName(const std::string& path) {
-  if (!FileExists(path)) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (status.type() == fs::file_type::not_found || (ec && !fs::exists(status))) {
     Error(";File not found.", path, help::kFileNotFound);
     return false;
   }
-  const auto head = ReadFirstBytes(path, 24, sink_);
+  if (status.type() == fs::file_type::directory) {
+    if (sink_) sink_->Error(ComposeMessage("Cannot open", path));
+    return false;
+  }
+  // Devices, pipes and sockets are no maps; opening a pipe would wait for a writer.
+  if (status.type() != fs::file_type::regular) {
+    Error(";Format not correct.", path, help::kFormatNotCorrect);
+    return false;
+  }
+  const auto head = ReadFirstBytes(path, 24, sink_, files_);
   if (!head) return false;
   if (head->empty() || GetI16(head->data()) != kMapMark) {
     Error(";Format not correct.", path, help::kFormatNotCorrect);
@@ -168,7 +302,7 @@ bool Document::OpenByName(const std::string& path) {
         Error(";File not found.", idx, help::kFileNotFound);
         return false;
       }
-      const auto idxHead = ReadFirstBytes(idx, 24, sink_);
+      const auto idxHead = ReadFirstBytes(idx, 24, sink_, files_);
       if (!idxHead) return false;
       if (idxHead->empty() || GetI16(idxHead->data() + 2) != 221) {
         Error(";Format not correct.", idx, help::kFormatNotCorrect);
@@ -182,28 +316,37 @@ bool Document::OpenByName(const std::string& path) {
     return convertOlderFormat(path, kind);
   }
 
+  const bool useCopy = !prefs_->autoSave && !SameFile(path, tempPath_);
+  if (useCopy && !ClaimWorkingCopy()) return open_;
   observer_->StatusText("Loading...");
   std::string working = path;
-  if (!prefs_->autoSave && !SameFile(path, tempPath_)) {
-    if (!CopyFile(path, tempPath_, sink_, false)) {
+  if (useCopy) {
+    files_->Remove(OwnerPath());
+    if (!CopyFile(path, tempPath_, sink_, files_)) {
       observer_->StatusText("");
       return false;
     }
+    WriteOwner(path);
     working = tempPath_;
   }
   try {
-    store_.WorkingFile().OpenExisting(working);
+    store_.WorkingFile().OpenExisting(working, true);
   } catch (const FileError&) {
+    if (useCopy) RemoveWorkingCopy();
     observer_->StatusText("");
     return false;
   }
   const bool ok = LoadMap(path);
+  if (!ok && useCopy) RemoveWorkingCopy();
   observer_->StatusText("");
   return ok;
 }
 
 bool Document::LoadMap(const std::string& name) {
+  // Errors while reading name the map the user chose, not the private copy.
+  store_.WorkingFile().SetShownName(name.empty() ? store_.WorkingFile().Path() : name);
   const bool ok = store_.LoadFromWorkingFile();
+  store_.WorkingFile().SetShownName({});
   if (ok) {
     SetupBlock& setup = store_.MutableSetup();
     setup.SetCurrentSymbolIndex(
@@ -219,15 +362,8 @@ bool Document::LoadMap(const std::string& name) {
   observer_->RecentFilesChanged();
   WritePreferences();
   NotifyCaption();
+  if (ok) ReportDamage(name.empty() ? std::string("Untitled") : name);
   return ok;
-}
-
-void Document::ReopenWorkingFile(const std::string& path) {
-  try {
-    store_.WorkingFile().OpenExisting(path);
-  } catch (const FileError&) {
-    // The message is shown; the map stays in memory but cannot be changed until reopened.
-  }
 }
 
 bool Document::Save() {
@@ -236,9 +372,16 @@ bool Document::Save() {
   store_.WriteSettings();
   const std::string working = store_.WorkingFile().Path();
   bool ok = true;
-  store_.WorkingFile().Close();
-  if (!SameFile(working, name_)) ok = CopyFile(working, name_, sink_, true);
-  ReopenWorkingFile(working);
+  if (SameFile(working, name_)) {
+    try {
+      store_.WorkingFile().SyncToDisk();
+    } catch (const FileError&) {
+      ok = false;
+    }
+  } else {
+    // The working copy stays open (and held) while it is copied over the map.
+    ok = SaveCopy(working, name_, sink_, files_);
+  }
   if (!ok) return false;
   store_.SetModified(false);
   NotifyCaption();
@@ -257,14 +400,20 @@ bool Document::SaveAs(const std::string& name) {
   if (!open_ || name.empty()) return false;
   store_.WriteSettings();
   prefs_->PutRecentOnTop(name_);
-  const std::string working = store_.WorkingFile().Path();
-  store_.WorkingFile().Close();
-  bool ok = true;
-  if (!SameFile(working, name)) ok = CopyFile(working, name, sink_, true);
-  ReopenWorkingFile(ok && prefs_->autoSave ? name : working);
   observer_->RecentFilesChanged();
+  const std::string working = store_.WorkingFile().Path();
+  const bool temp = WorkingIsTemp();
+  if (!SameFile(working, name) && !SaveCopy(working, name, sink_, files_)) return false;
+  if (!temp) {
+    // The old map was edited in place: from now on the new one is, never the old one.
+    if (!SameFile(working, name) && !SwitchWorkingFile(name)) return false;
+  } else if (prefs_->autoSave) {
+    if (!SwitchWorkingFile(name)) return false;
+    RemoveWorkingCopy();
+  } else {
+    WriteOwner(name);
+  }
   // The map only takes the new name once it is there.
-  if (!ok) return false;
   name_ = name;
   store_.SetModified(false);
   NotifyCaption();
@@ -274,34 +423,37 @@ bool Document::SaveAs(const std::string& name) {
 
 bool Document::NewMap(const std::string& symbolSetPath) {
   if (!Close()) return false;
+  if (!ClaimWorkingCopy()) return open_;
   name_.clear();
   WritePreferences();
-  if (!store_.CreateEmptyMap(tempPath_)) return false;
-  open_ = true;
-  if (!LoadSymbolsFrom(symbolSetPath)) {
+  files_->Remove(OwnerPath());
+  // Whatever fails from here leaves no working copy behind to be offered after a crash.
+  const auto giveUp = [this] {
+    const bool ours = store_.WorkingFile().Path() == tempPath_;
     store_.CloseWorkingFile();
     open_ = false;
+    if (ours && !LockedByOther(tempPath_, files_)) RemoveWorkingCopy();
     NotifyCaption();
     return false;
-  }
+  };
+  if (!store_.CreateEmptyMap(tempPath_, true)) return giveUp();
+  open_ = true;
+  if (!LoadSymbolsFrom(symbolSetPath)) return giveUp();
   // The settings of the symbol set, with view, real-world position and print state reset.
   SetupBlock setup = SetupBlock::Defaults();
   try {
-    BufferedFile src(sink_);
+    BufferedFile src(sink_, files_);
     src.OpenForReading(symbolSetPath);
     uint8_t raw[MapFileHeader::kSize];
     src.Read(raw, sizeof raw);
     const MapFileHeader h = MapFileHeader::Decode(raw);
     const int64_t size = std::clamp<int64_t>(h.setupSize, 0, SetupBlock::kSize);
-    if (h.setupPos > 0 && size > 0 && h.setupPos + size <= src.Size()) {
+    if (h.setupPos > 0 && size > 0 && int64_t{h.setupPos} + size <= src.Size()) {
       src.Seek(h.setupPos);
       src.Read(setup.raw.data(), size);
     }
   } catch (const FileError&) {
-    store_.CloseWorkingFile();
-    open_ = false;
-    NotifyCaption();
-    return false;
+    return giveUp();
   }
   setup.Correct();
   const SetupBlock defaults = SetupBlock::Defaults();
@@ -316,17 +468,9 @@ bool Document::NewMap(const std::string& symbolSetPath) {
   setup.SetPrintMapScale(setup.MapScale());
   setup.SetZoom(4.0);
   store_.MutableSetup() = setup;
-  store_.WriteSettings();
+  if (!store_.WriteSettings()) return giveUp();
   // Load the map from the working file under no name, modified.
-  try {
-    store_.WorkingFile().Close();
-    store_.WorkingFile().OpenExisting(tempPath_);
-  } catch (const FileError&) {
-    open_ = false;
-    NotifyCaption();
-    return false;
-  }
-  if (!LoadMap("")) return false;
+  if (!LoadMap("")) return giveUp();
   store_.SetModified(true);
   return true;
 }
@@ -346,7 +490,7 @@ bool Document::LoadSymbolsFrom(const std::string& path) {
   SymbolHeader colors;
   std::vector<SymbolRecord> symbols;
   try {
-    BufferedFile src(sink_);
+    BufferedFile src(sink_, files_);
     src.OpenForReading(path);
     const int64_t size = src.Size();
     std::vector<uint8_t> raw(MapFileHeader::kSize + SymbolHeader::kSize, 0);
@@ -380,24 +524,27 @@ bool Document::SetInfoText(const std::string& text) {
 }
 
 void Document::Start(const std::vector<std::string>& arguments) {
-  if (!open_ && FileExists(tempPath_)) {
-    const auto head = ReadFirstBytes(tempPath_, MapFileHeader::kSize, nullptr);
+  // A copy another running program holds is its working copy, not one left by a crash.
+  if (!open_ && FileExists(tempPath_) && !LockedByOther(tempPath_, files_)) {
+    const auto head = ReadFirstBytes(tempPath_, MapFileHeader::kSize, nullptr, files_);
     const bool valid = head && !head->empty() && GetI16(head->data()) == kMapMark &&
                        GetI16(head->data() + 2) == 0 && GetI16(head->data() + 4) == kMapVersion;
     if (valid && sink_) {
       const Answer a = sink_->Ask("Last session was aborted. Continue session?", help::kAbortedSession);
       if (a == Answer::Yes) {
-        bool opened = false;
-        try {
-          store_.WorkingFile().OpenExisting(tempPath_);
-          opened = true;
-        } catch (const FileError&) {
+        // A copy that could not be read is kept for another try; no other map replaces it.
+        if (!Recover()) {
+          observer_->RecentFilesChanged();
+          return;
         }
-        if (opened && LoadMap(prefs_->file)) store_.SetModified(true);
       } else if (a == Answer::No) {
         WritePreferences();
-        std::error_code ec;
-        fs::remove(tempPath_, ec);
+        RemoveWorkingCopy();
+      } else {
+        // Put off: the copy stays as it is, no map is opened, and the question comes again.
+        recoveryPending_ = true;
+        observer_->RecentFilesChanged();
+        return;
       }
     }
   }
@@ -414,8 +561,7 @@ bool Document::Exit() {
   if (!Close()) return false;
   WritePreferences();
   store_.CloseWorkingFile();
-  std::error_code ec;
-  fs::remove(tempPath_, ec);
+  if (!recoveryPending_ && !LockedByOther(tempPath_, files_)) RemoveWorkingCopy();
   return true;
 }
 

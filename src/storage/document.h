@@ -64,8 +64,10 @@ std::vector<std::string> ListSymbolSets(const std::string& folder);
 
 class Document {
  public:
-  // `registry` may be null: preferences are then kept in memory only (batch tools).
-  Document(MessageSink* sink, Preferences* prefs, RegistryStore* registry, std::string tempPath);
+  // `registry` may be null: preferences are then kept in memory only (batch tools). `files`
+  // defaults to the real file system.
+  Document(MessageSink* sink, Preferences* prefs, RegistryStore* registry, std::string tempPath,
+           FileSystem* files = nullptr);
   ~Document();
 
   MapStore& Store() { return store_; }
@@ -81,6 +83,11 @@ class Document {
   bool WorkingOnCopy() const;
   std::string Caption() const;
   const std::string& TempPath() const { return tempPath_; }
+  // Beside the working copy: the name of the map it was made from, so that a copy left by a
+  // crash is recovered under that name and no other.
+  std::string OwnerPath() const { return tempPath_ + ".owner"; }
+  // The user put off the question about a copy left by a crash; it is kept until answered.
+  bool RecoveryPending() const { return recoveryPending_; }
 
   // Each returns whether it completed.
   bool Close();
@@ -106,11 +113,21 @@ class Document {
  private:
   bool LoadMap(const std::string& name);
   void ReopenWorkingFile(const std::string& path);
+  bool SwitchWorkingFile(const std::string& path);
+  bool WorkingIsTemp() const;
+  // Asks about a working copy the user put off; false when the command must not go on.
+  bool ClaimWorkingCopy();
+  bool Recover();
+  void RemoveWorkingCopy();
+  void WriteOwner(const std::string& name);
+  std::string ReadOwner() const;
+  void ReportDamage(const std::string& path);
   std::string ArgumentOf(const std::string& path) const { return path + "\r\n"; }
   void Error(const std::string& templ, const std::string& path, int helpContext);
   void NotifyCaption();
 
   MessageSink* sink_;
+  FileSystem* files_;
   Preferences* prefs_;
   RegistryStore* registry_;
   std::string tempPath_;
@@ -119,6 +136,7 @@ class Document {
   DocumentObserver* observer_ = &nullObserver_;
   FileChooser* chooser_ = nullptr;
   bool open_ = false;
+  bool recoveryPending_ = false;
   std::string name_;
 };
 

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <unordered_set>
 
-#include <sys/mman.h>
 
 namespace zelk {
 
@@ -17,69 +16,65 @@ static_assert(kSymbolBlockSize == 1028);
 static_assert(kIndexBlockSize == 6148);
 }  // namespace
 
-MapStore::MapStore(MessageSink* sink)
+MapStore::MapStore(MessageSink* sink, FileSystem* files)
     : sink_(sink),
-      file_(sink),
+      file_(sink, files),
       symbolHeader_(std::make_unique<SymbolHeader>()),
       symbolLookup_(10000, -1),
       placeholder_(SymbolRecord::Undefined(0)),
       buffer_(kMaxObjectRecord + 64) {}
 
-MapStore::~MapStore() { Unmap(); }
+MapStore::~MapStore() = default;
 
 void MapStore::InternalError(const std::string& message) {
   if (sink_) sink_->Error(message);
 }
 
-void MapStore::Unmap() {
-  if (mapped_) ::munmap(const_cast<uint8_t*>(mapped_), static_cast<size_t>(mappedLength_));
-  mapped_ = nullptr;
-  mappedLength_ = 0;
-}
-
-bool MapStore::EnsureMapped(int64_t end) {
-  if (mapped_ && end <= mappedLength_) return true;
-  Unmap();
-  if (!file_.IsOpen() || fileEnd_ <= 0 || end > fileEnd_) return false;
-  void* p = ::mmap(nullptr, static_cast<size_t>(fileEnd_), PROT_READ, MAP_SHARED, file_.Descriptor(), 0);
-  if (p == MAP_FAILED) return false;
-  mapped_ = static_cast<const uint8_t*>(p);
-  mappedLength_ = fileEnd_;
-  return true;
-}
-
-void MapStore::ReadThroughCache(int64_t pos, uint8_t* out, int64_t n) {
-  if (EnsureMapped(pos + n)) {
-    std::memcpy(out, mapped_ + pos, static_cast<size_t>(n));
-    return;
-  }
+bool MapStore::ReadThroughCache(int64_t pos, uint8_t* out, int64_t n) {
   // Objects added one after another lie one after another in the file, so drawing in object
   // order reads mostly forward: one read of the window serves many records.
   if (pos < readCachePos_ || pos + n > readCachePos_ + readCacheLength_) {
     const int64_t length = std::min<int64_t>(kReadCacheSize, fileEnd_ - pos);
-    if (length < n) {
-      file_.ReadAt(pos, out, n);
-      return;
+    const int64_t got = length >= n ? file_.ReadUpToAt(pos, readCache_.data(), length) : -1;
+    if (got < n) {
+      // The file is shorter than this program wrote it: another program cut it off.
+      readCacheLength_ = 0;
+      if (!readFailureShown_) {
+        readFailureShown_ = true;
+        try {
+          file_.Fail("Cannot read from");
+        } catch (const FileError&) {
+        }
+      }
+      return false;
     }
-    file_.ReadAt(pos, readCache_.data(), length);
     readCachePos_ = pos;
-    readCacheLength_ = length;
+    readCacheLength_ = got;
   }
   std::memcpy(out, readCache_.data() + (pos - readCachePos_), static_cast<size_t>(n));
+  return true;
 }
 
 void MapStore::WriteAt(int64_t pos, const void* data, int64_t n) {
-  if (pos < readCachePos_ + readCacheLength_ && pos + n > readCachePos_) readCacheLength_ = 0;
-  // The working file may have been reopened as another file of the same content; a write into
-  // the mapped part must never leave stale bytes behind, so the mapping is dropped.
-  if (pos < mappedLength_) Unmap();
-  file_.Seek(pos);
-  file_.Write(data, n);
+  file_.WriteAt(pos, data, n);
+  // The read window keeps what was written, so that reading and writing in turn (updating
+  // objects) never reads the same part of the file twice.
+  const int64_t from = std::max(pos, readCachePos_);
+  const int64_t to = std::min(pos + n, readCachePos_ + readCacheLength_);
+  if (from < to)
+    std::memcpy(readCache_.data() + (from - readCachePos_), static_cast<const uint8_t*>(data) + (from - pos),
+                static_cast<size_t>(to - from));
   fileEnd_ = std::max(fileEnd_, pos + n);
+  readFailureShown_ = false;
 }
 
 void MapStore::AppendBytes(const void* data, int64_t n, int32_t* pos) {
   const int64_t at = fileEnd_;
+  if (at + n > kMaxFilePosition) {
+    // Positions in the file are 32-bit words.
+    InternalError("Internal error: Invalid file position.");
+    throw FileError("file too long");
+  }
   WriteAt(at, data, n);
   if (pos) *pos = static_cast<int32_t>(at);
 }
@@ -89,7 +84,8 @@ void MapStore::AppendBytes(const void* data, int64_t n, int32_t* pos) {
 
 void MapStore::ClearTables() {
   readCacheLength_ = 0;
-  Unmap();
+  readFailureShown_ = false;
+  damage_ = {};
   symbols_.clear();
   std::fill(symbolLookup_.begin(), symbolLookup_.end(), int16_t{-1});
   blocks_.clear();
@@ -99,9 +95,9 @@ void MapStore::ClearTables() {
   currentSymbol_ = -1;
 }
 
-bool MapStore::CreateEmptyMap(const std::string& path) {
+bool MapStore::CreateEmptyMap(const std::string& path, bool lock) {
   try {
-    file_.Create(path);
+    file_.Create(path, lock);
     fileEnd_ = 0;
     header_ = MapFileHeader::NewMap();
     *symbolHeader_ = SymbolHeader{};
@@ -128,7 +124,8 @@ void MapStore::CloseWorkingFile() {
 
 bool MapStore::LoadFromWorkingFile() {
   readCacheLength_ = 0;
-  Unmap();
+  readFailureShown_ = false;
+  damage_ = {};
   try {
     fileEnd_ = file_.Size();
     uint8_t head[MapFileHeader::kSize] = {};
@@ -138,7 +135,7 @@ bool MapStore::LoadFromWorkingFile() {
 
     setup_ = SetupBlock::Defaults();
     const int64_t setupSize = std::clamp<int64_t>(header_.setupSize, 0, SetupBlock::kSize);
-    if (header_.setupPos > 0 && setupSize > 0 && header_.setupPos + setupSize <= fileEnd_) {
+    if (header_.setupPos > 0 && setupSize > 0 && int64_t{header_.setupPos} + setupSize <= fileEnd_) {
       file_.Seek(header_.setupPos);
       file_.Read(setup_.raw.data(), setupSize);
     }
@@ -175,6 +172,7 @@ void MapStore::WriteSymbolHeader() {
 
 bool MapStore::WriteSettings() {
   if (!file_.IsOpen()) return false;
+  const MapFileHeader saved = header_;
   try {
     if (header_.setupPos <= 0 || header_.setupSize < SetupBlock::kSize) {
       header_.setupPos = static_cast<int32_t>(fileEnd_);
@@ -185,6 +183,7 @@ bool MapStore::WriteSettings() {
     modified_ = true;
     return true;
   } catch (const FileError&) {
+    header_ = saved;
     return false;
   }
 }
@@ -205,6 +204,7 @@ std::string MapStore::ReadInfoText() {
 }
 
 bool MapStore::WriteInfoText(const std::string& text) {
+  const MapFileHeader saved = header_;
   try {
     const std::string t = text.substr(0, std::min<size_t>(text.size(), 32767));
     const int32_t area = std::min<int32_t>((static_cast<int32_t>(t.size()) / 256 + 1) * 256,
@@ -221,6 +221,7 @@ bool MapStore::WriteInfoText(const std::string& text) {
     modified_ = true;
     return true;
   } catch (const FileError&) {
+    header_ = saved;
     return false;
   }
 }
@@ -229,24 +230,37 @@ bool MapStore::WriteInfoText(const std::string& text) {
 // Opening the indexes
 
 void MapStore::ReadSymbolTable(BufferedFile& file, int64_t fileEnd, int32_t firstBlock,
-                               std::vector<SymbolRecord>* symbols, std::vector<int>* upgraded) {
+                               std::vector<SymbolRecord>* symbols, std::vector<int>* upgraded,
+                               DamageReport* damage) {
   symbols->clear();
+  DamageReport ignored;
+  DamageReport& d = damage ? *damage : ignored;
   std::unordered_set<int32_t> visited;
   int32_t blockPos = firstBlock;
   uint8_t block[kSymbolBlockSize];
-  while (blockPos > 0 && blockPos + kSymbolBlockSize <= fileEnd &&
-         visited.size() < static_cast<size_t>(kMaxIndexBlocks) && visited.insert(blockPos).second) {
+  // Positions are widened before adding sizes: a link near 2^31 must not wrap around.
+  while (blockPos > 0 && visited.size() < static_cast<size_t>(kMaxIndexBlocks) && visited.insert(blockPos).second) {
+    if (int64_t{blockPos} + kSymbolBlockSize > fileEnd) {
+      ++d.blocks;
+      break;
+    }
     file.Seek(blockPos);
     file.Read(block, kSymbolBlockSize);
     for (int slot = 0; slot < 256; ++slot) {
       const int32_t pos = GetI32(block + 4 + 4 * slot);
-      if (static_cast<int>(symbols->size()) >= kMaxSymbols || pos <= 0 || pos >= fileEnd) continue;
-      if (pos + kSymbolCommonSize > fileEnd) continue;  // a truncated record is skipped
+      if (static_cast<int>(symbols->size()) >= kMaxSymbols || pos <= 0) continue;
+      if (int64_t{pos} + kSymbolCommonSize > fileEnd) {
+        ++d.symbols;  // a record beyond or cut off by the end of the file
+        continue;
+      }
       std::vector<uint8_t> bytes(kSymbolCommonSize);
       file.Seek(pos);
       file.Read(bytes.data(), kSymbolCommonSize);
       const int length = std::clamp<int>(GetI16(bytes.data()), kSymbolCommonSize, kMaxSymbolRecord);
-      if (pos + length > fileEnd) continue;
+      if (int64_t{pos} + length > fileEnd) {
+        ++d.symbols;
+        continue;
+      }
       bytes.resize(static_cast<size_t>(length));
       if (length > kSymbolCommonSize)
         file.Read(bytes.data() + kSymbolCommonSize, length - kSymbolCommonSize);
@@ -267,7 +281,7 @@ void MapStore::ReadSymbolTable(BufferedFile& file, int64_t fileEnd, int32_t firs
 
 bool MapStore::ReadSymbols() {
   std::vector<int> upgraded;
-  ReadSymbolTable(file_, fileEnd_, header_.firstSymbolBlock, &symbols_, &upgraded);
+  ReadSymbolTable(file_, fileEnd_, header_.firstSymbolBlock, &symbols_, &upgraded, &damage_);
   if (!upgraded.empty()) {
     for (int place : upgraded) {
       SymbolRecord& rec = symbols_[static_cast<size_t>(place)];
@@ -282,6 +296,22 @@ bool MapStore::ReadSymbols() {
   return true;
 }
 
+void MapStore::Summarize(IndexBlockCache& block) {
+  block.box = Box{};
+  block.liveCount = block.usedCount = 0;
+  block.colors.Clear();
+  for (const IndexEntry& e : block.entries) {
+    if (!e.Used()) continue;
+    if (block.usedCount > 0) block.box.Unite(e.box);
+    else block.box = e.box;
+    ++block.usedCount;
+    if (e.symbol != 0) {
+      ++block.liveCount;
+      AddToBlockColors(block, e);
+    }
+  }
+}
+
 bool MapStore::ReadIndex() {
   blocks_.clear();
   objectCount_ = 0;
@@ -289,28 +319,32 @@ bool MapStore::ReadIndex() {
   std::unordered_set<int32_t> visited;
   int32_t blockPos = header_.firstIndexBlock;
   std::vector<uint8_t> raw(kIndexBlockSize);
-  while (blockPos > 0 && static_cast<int>(blocks_.size()) < kMaxIndexBlocks &&
-         visited.insert(blockPos).second) {
+  while (blockPos > 0 && static_cast<int>(blocks_.size()) < kMaxIndexBlocks && visited.insert(blockPos).second) {
+    // A link beyond the end of the file ends the chain: what was read before it stays readable.
+    if (int64_t{blockPos} + kIndexBlockSize > fileEnd_) {
+      ++damage_.blocks;
+      break;
+    }
     file_.Seek(blockPos);
     file_.Read(raw.data(), kIndexBlockSize);
     auto block = std::make_unique<IndexBlockCache>();
     block->filePos = blockPos + 4;
-    bool anyUsed = false;
     for (int i = 0; i < kEntriesPerBlock; ++i) {
       IndexEntry e = IndexEntry::Decode(raw.data() + 4 + IndexEntry::kSize * i);
-      block->entries[i] = e;
       if (e.Used()) {
-        ++block->usedCount;
-        if (anyUsed) block->box.Unite(e.box);
-        else block->box = e.box;
-        anyUsed = true;
         objectCount_ = static_cast<int32_t>(blocks_.size()) * kEntriesPerBlock + i + 1;
-        if (e.symbol != 0) {
-          ++block->liveCount;
-          AddToBlockColors(*block, e);
+        // A live object whose record lies outside the file cannot be read: it is left out of
+        // this opening (the file keeps its entry).
+        const int64_t length = std::min<int64_t>(e.length, kMaxObjectRecord);
+        if (e.symbol != 0 && e.length > ObjectRecord::kHeadSize &&
+            (e.pos < 1 || int64_t{e.pos} + length > fileEnd_)) {
+          ++damage_.objects;
+          e.symbol = 0;
         }
       }
+      block->entries[static_cast<size_t>(i)] = e;
     }
+    Summarize(*block);
     usedColors_.Unite(block->colors);
     blocks_.push_back(std::move(block));
     blockPos = GetI32(raw.data());
@@ -345,9 +379,18 @@ bool MapStore::ReadEntry(int32_t n, IndexEntry* entry) {
   return true;
 }
 
-void MapStore::WriteEntry(int32_t n, const IndexEntry& e) {
+bool MapStore::WriteEntry(int32_t n, const IndexEntry& e) {
+  if (n < 1 || n > objectCount_ + 1 || (n - 1) / kEntriesPerBlock >= static_cast<int32_t>(blocks_.size())) {
+    InternalError("Internal error: Invalid index number. " + std::to_string(n));
+    return false;
+  }
   IndexBlockCache& block = *blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)];
-  IndexEntry& slot = block.entries[(n - 1) % kEntriesPerBlock];
+  uint8_t raw[IndexEntry::kSize];
+  e.Encode(raw);
+  // The file first: when it refuses the entry, the index in memory still matches it.
+  WriteAt(block.filePos + static_cast<int64_t>(IndexEntry::kSize) * ((n - 1) % kEntriesPerBlock), raw,
+          IndexEntry::kSize);
+  IndexEntry& slot = block.entries[static_cast<size_t>((n - 1) % kEntriesPerBlock)];
   if (slot.Used()) --block.usedCount;
   if (slot.Used() && slot.symbol != 0) --block.liveCount;
   const bool hadUsed = block.usedCount > 0;
@@ -362,10 +405,7 @@ void MapStore::WriteEntry(int32_t n, const IndexEntry& e) {
     }
   }
   usedColors_.Unite(block.colors);
-  uint8_t raw[IndexEntry::kSize];
-  e.Encode(raw);
-  WriteAt(block.filePos + static_cast<int64_t>(IndexEntry::kSize) * ((n - 1) % kEntriesPerBlock), raw,
-          IndexEntry::kSize);
+  return true;
 }
 
 bool MapStore::ReadObject(int32_t n, ObjectRecord* obj) {
@@ -375,14 +415,11 @@ bool MapStore::ReadObject(int32_t n, ObjectRecord* obj) {
   if (!ReadEntry(n, &e) || e.length <= ObjectRecord::kHeadSize) return false;
   // Records of up to 16032 bytes are read whole; a longer entry is damaged and is read
   // as 16032 bytes, its point count trimmed to what those hold.
-  int64_t length = std::min<int64_t>(e.length, kMaxObjectRecord);
-  if (e.pos < 1 || e.pos >= fileEnd_) return false;
-  length = std::min<int64_t>(length, fileEnd_ - e.pos);
-  try {
-    ReadThroughCache(e.pos, buffer_.data(), length);
-  } catch (const FileError&) {
-    return false;
-  }
+  const int64_t length = std::min<int64_t>(e.length, kMaxObjectRecord);
+  // A record the file does not hold whole is not read at all: its points would be whatever
+  // happens to follow.
+  if (e.pos < 1 || int64_t{e.pos} + length > fileEnd_) return false;
+  if (!ReadThroughCache(e.pos, buffer_.data(), length)) return false;
   *obj = ObjectRecord::Decode(buffer_.data(), static_cast<int>(length));
   currentObject_ = n;
   return obj->PointCount() > 0;
@@ -437,13 +474,14 @@ bool MapStore::AddObject(ObjectRecord& obj) {
     PrepareForWrite(obj, &e);
     std::vector<uint8_t> bytes = obj.Encode();
     AppendBytes(bytes.data(), static_cast<int64_t>(bytes.size()), &e.pos);
-    WriteEntry(n, e);
+    if (!WriteEntry(n, e)) throw FileError("entry");
     objectCount_ = n;
     currentObject_ = n;
     modified_ = true;
     if (undo_) undo_->ObjectAdded(n, e);
     return true;
   } catch (const FileError&) {
+    // An empty block already linked in the file holds nothing; the next block replaces the link.
     if (newBlock) blocks_.pop_back();
     header_ = savedHeader;
     return false;
@@ -459,10 +497,11 @@ bool MapStore::DeleteObject(int32_t n) {
     return false;
   }
   try {
-    if (undo_) undo_->ObjectDeleted(n, e);
+    const IndexEntry before = e;
     e.symbol = 0;
-    WriteEntry(n, e);
+    if (!WriteEntry(n, e)) return false;
     modified_ = true;
+    if (undo_) undo_->ObjectDeleted(n, before);
     return true;
   } catch (const FileError&) {
     return false;
@@ -500,21 +539,32 @@ bool MapStore::RewriteObject(int32_t n, ObjectRecord& obj) {
     return false;
   }
   // A longer record would overwrite whatever follows the old one.
-  if (e.length > old.length) {
+  if (e.length > old.length || int64_t{old.pos} + e.length > fileEnd_) {
     InternalError("Internal error: Invalid object.");
     return false;
   }
+  // The old record is kept so that a refused entry leaves the object as it was.
+  std::vector<uint8_t> previous(static_cast<size_t>(e.length));
+  if (!ReadThroughCache(old.pos, previous.data(), e.length)) return false;
+  const std::vector<uint8_t> bytes = obj.Encode();
   try {
-    std::vector<uint8_t> bytes = obj.Encode();
     WriteAt(old.pos, bytes.data(), static_cast<int64_t>(bytes.size()));
-    e.pos = old.pos;
-    WriteEntry(n, e);
-    if (undo_) undo_->ObjectChanged(n, e);
-    modified_ = true;
-    return true;
   } catch (const FileError&) {
     return false;
   }
+  try {
+    e.pos = old.pos;
+    if (!WriteEntry(n, e)) throw FileError("entry");
+  } catch (const FileError&) {
+    try {
+      WriteAt(old.pos, previous.data(), static_cast<int64_t>(previous.size()));
+    } catch (const FileError&) {
+    }
+    return false;
+  }
+  if (undo_) undo_->ObjectChanged(n, e);
+  modified_ = true;
+  return true;
 }
 
 bool MapStore::SymbolUsesColor(int number, int color) const {
@@ -563,26 +613,54 @@ SearchResult MapStore::Search(const Box& rect, int32_t stop, int color, int32_t*
 
 bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
   if (symbolEditing_) return true;
-  progress_->Start(";objects updated.", objectCount_, 5, false);
+  progress_->Start(";objects updated.", objectCount_, 5, true, "Updating objects");
   int32_t updated = 0;
   bool ok = true;
   ObjectRecord obj;
   try {
-    for (int32_t n = 1; n <= objectCount_; ++n) {
-      const IndexEntry e = blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)]->entries[(n - 1) % kEntriesPerBlock];
-      if (e.symbol == 0 || e.symbol < lowSymbol || e.symbol > highSymbol || e.length <= 32) continue;
-      if (!ReadObject(n, &obj)) continue;
-      IndexEntry ne = e;
-      PrepareForWrite(obj, &ne);
-      if (CurrentSymbol().Type() == kSymbolText && ne.length <= e.length) {
-        std::vector<uint8_t> bytes = obj.Encode();
-        WriteAt(e.pos, bytes.data(), static_cast<int64_t>(bytes.size()));
-      } else {
-        ne.length = e.length;  // the record itself is unchanged
+    // Entries are recomputed a block at a time and each block's entries written in one piece.
+    for (size_t b = 0; b < blocks_.size() && ok; ++b) {
+      IndexBlockCache& block = *blocks_[b];
+      if (block.liveCount == 0) continue;
+      std::array<IndexEntry, kEntriesPerBlock> entries = block.entries;
+      bool changed = false;
+      for (int i = 0; i < kEntriesPerBlock; ++i) {
+        const int32_t n = static_cast<int32_t>(b) * kEntriesPerBlock + i + 1;
+        if (n > objectCount_) break;
+        const IndexEntry& e = entries[static_cast<size_t>(i)];
+        if (e.symbol == 0 || e.symbol < lowSymbol || e.symbol > highSymbol || e.length <= 32) continue;
+        if (!ReadObject(n, &obj)) continue;
+        IndexEntry ne = e;
+        PrepareForWrite(obj, &ne);
+        if (CurrentSymbol().Type() == kSymbolText && ne.length <= e.length) {
+          std::vector<uint8_t> bytes = obj.Encode();
+          WriteAt(e.pos, bytes.data(), static_cast<int64_t>(bytes.size()));
+        } else {
+          ne.length = e.length;  // the record itself is unchanged
+        }
+        changed = changed || !(ne == e);
+        entries[static_cast<size_t>(i)] = ne;
+        ++updated;
+        progress_->Step(updated, n);
+        if (progress_->AbortRequested()) {
+          ok = false;
+          break;
+        }
       }
-      WriteEntry(n, ne);
-      ++updated;
-      progress_->Step(updated, n);
+      if (!changed) continue;
+      std::vector<uint8_t> raw(IndexEntry::kSize * kEntriesPerBlock);
+      for (int i = 0; i < kEntriesPerBlock; ++i)
+        entries[static_cast<size_t>(i)].Encode(raw.data() + IndexEntry::kSize * i);
+      WriteAt(block.filePos, raw.data(), static_cast<int64_t>(raw.size()));
+      // Boxes and colour sets only grow while the map is open.
+      const Box box = block.box;
+      const ColorSet colors = block.colors;
+      const bool hadUsed = block.usedCount > 0;
+      block.entries = entries;
+      Summarize(block);
+      if (hadUsed && block.usedCount > 0) block.box.Unite(box);
+      block.colors.Unite(colors);
+      usedColors_.Unite(block.colors);
     }
   } catch (const FileError&) {
     ok = false;
@@ -773,7 +851,7 @@ bool MapStore::RewriteSymbolIndex() {
     std::vector<int32_t> chain;
     std::unordered_set<int32_t> visited;
     int32_t p = header_.firstSymbolBlock;
-    while (p > 0 && p + kSymbolBlockSize <= fileEnd_ && chain.size() < static_cast<size_t>(kMaxIndexBlocks) &&
+    while (p > 0 && int64_t{p} + kSymbolBlockSize <= fileEnd_ && chain.size() < static_cast<size_t>(kMaxIndexBlocks) &&
            visited.insert(p).second) {
       chain.push_back(p);
       uint8_t link[4];
@@ -814,27 +892,51 @@ bool MapStore::RewriteSymbolIndex() {
 }
 
 bool MapStore::ReplaceAllSymbols(const SymbolHeader& colors, const std::vector<SymbolRecord>& symbols) {
+  // Everything new is appended first and one write of header and colour table switches the
+  // map over, so a failure on the way leaves the old colours and symbols in force.
+  std::vector<SymbolRecord> table;
+  std::vector<int16_t> lookup(10000, -1);
   try {
-    *symbolHeader_ = colors;
-    WriteSymbolHeader();
-    symbols_.clear();
-    RebuildSymbolLookup();
     for (const SymbolRecord& rec : symbols) {
-      if (SymbolCount() >= kMaxSymbols) break;
+      if (static_cast<int>(table.size()) >= kMaxSymbols) break;
       SymbolRecord r = rec;
-      r.SetNumber(UniqueNumber(r.Number()));
+      int number = std::clamp<int>(r.Number(), 1, 9999);
+      for (int tries = 0; tries < 10000 && lookup[static_cast<size_t>(number)] >= 0; ++tries)
+        number = number >= 9999 ? 1 : number + 1;
+      r.SetNumber(number);
       r.SetLength(r.Size());
       r.SetSelected(0);
       r.SetFilePos(static_cast<int32_t>(fileEnd_));
       AppendBytes(r.Bytes().data(), r.Size(), nullptr);
-      symbolLookup_[static_cast<size_t>(r.Number())] = static_cast<int16_t>(SymbolCount());
-      symbols_.push_back(std::move(r));
+      lookup[static_cast<size_t>(number)] = static_cast<int16_t>(table.size());
+      table.push_back(std::move(r));
     }
-    placeholder_ = SymbolRecord::Undefined(symbolHeader_->colors[0].colorNumber);
-    return RewriteSymbolIndex();
+    const size_t groups = (table.size() + 255) / 256;
+    const int64_t chainStart = fileEnd_;
+    std::vector<uint8_t> chain(groups * kSymbolBlockSize, 0);
+    for (size_t g = 0; g < groups; ++g) {
+      uint8_t* block = chain.data() + g * kSymbolBlockSize;
+      if (g + 1 < groups) PutI32(block, static_cast<int32_t>(chainStart + (g + 1) * kSymbolBlockSize));
+      for (size_t i = 0; i < 256 && g * 256 + i < table.size(); ++i)
+        PutI32(block + 4 + 4 * i, table[g * 256 + i].FilePos());
+    }
+    if (!chain.empty()) AppendBytes(chain.data(), static_cast<int64_t>(chain.size()), nullptr);
+    MapFileHeader header = header_;
+    header.firstSymbolBlock = groups > 0 ? static_cast<int32_t>(chainStart) : 0;
+    std::vector<uint8_t> head(MapFileHeader::kSize + SymbolHeader::kSize);
+    header.Encode(head.data());
+    colors.Encode(head.data() + MapFileHeader::kSize);
+    WriteAt(0, head.data(), static_cast<int64_t>(head.size()));
+    header_ = header;
   } catch (const FileError&) {
     return false;
   }
+  *symbolHeader_ = colors;
+  symbols_ = std::move(table);
+  RebuildSymbolLookup();
+  placeholder_ = SymbolRecord::Undefined(symbolHeader_->colors[0].colorNumber);
+  modified_ = true;
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------

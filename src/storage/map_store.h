@@ -38,13 +38,24 @@ struct SearchResult {
   bool done = false;
 };
 
+// What opening a damaged map had to leave out.
+struct DamageReport {
+  int blocks = 0;   // index or symbol blocks beyond the end of the file
+  int symbols = 0;  // symbol records cut off by the end of the file
+  int objects = 0;  // object records cut off by the end of the file, or placed outside it
+  bool Any() const { return blocks + symbols + objects > 0; }
+};
+
+// Positions in the file are signed 32-bit words.
+constexpr int64_t kMaxFilePosition = 0x7fffffff;
+
 // Object numbers used by the element list while a point symbol is edited.
 constexpr int16_t kElementSymbolBase = 32752;
 constexpr int kElementListUnits = 512;
 
 class MapStore {
  public:
-  explicit MapStore(MessageSink* sink);
+  explicit MapStore(MessageSink* sink, FileSystem* files = nullptr);
   ~MapStore();
   MapStore(const MapStore&) = delete;
   MapStore& operator=(const MapStore&) = delete;
@@ -57,11 +68,14 @@ class MapStore {
   // --- The working file -------------------------------------------------------------
   BufferedFile& WorkingFile() { return file_; }
   const BufferedFile& WorkingFile() const { return file_; }
-  // Writes a fresh map (header, empty colour table, default settings) and opens it.
-  bool CreateEmptyMap(const std::string& path);
+  // Writes a fresh map (header, empty colour table, default settings) and opens it; with
+  // `lock`, as a working file held against other programs.
+  bool CreateEmptyMap(const std::string& path, bool lock = false);
   // Reads header, settings, colour table, symbols and the object index of the open
-  // working file. On failure the tables are cleared and the file is closed.
+  // working file. On failure the tables are cleared and the file is closed. What a damaged
+  // file could not give is left out and counted in Damage().
   bool LoadFromWorkingFile();
+  const DamageReport& Damage() const { return damage_; }
   void CloseWorkingFile();
   bool IsOpen() const { return file_.IsOpen(); }
   int64_t FileEnd() const { return fileEnd_; }
@@ -88,7 +102,9 @@ class MapStore {
   int32_t MaxObjectCount() const { return maxObjectCount_; }
   void SetMaxObjectCount(int32_t n) { maxObjectCount_ = n; }
   bool ReadEntry(int32_t n, IndexEntry* entry);
-  void WriteEntry(int32_t n, const IndexEntry& entry);
+  // Writes the entry into the file, then into the index; raises FileError when the file
+  // refuses it (the index is then unchanged). A number without a slot is an internal error.
+  bool WriteEntry(int32_t n, const IndexEntry& entry);
   // Reads object n; an unused or damaged slot gives an empty object (no points).
   bool ReadObject(int32_t n, ObjectRecord* obj);
   bool AddObject(ObjectRecord& obj);
@@ -100,6 +116,7 @@ class MapStore {
   // Steps from *current to the next object (wrapping from the last to 1) whose box meets
   // `rect` and whose symbol draws with `color` (-1: any colour). Reaching `stop` ends it.
   SearchResult Search(const Box& rect, int32_t stop, int color, int32_t* current);
+  // Recomputes entries after symbols changed, with progress; Esc stops it (false).
   bool UpdateObjects(int lowSymbol, int highSymbol);
   bool MapExtent(Box* box) const;
   int32_t LiveObjectCount() const;
@@ -137,7 +154,8 @@ class MapStore {
   // with the length clamps, the upgrade of older records and the rectangle repair.
   // `upgraded` receives the places of widened records.
   static void ReadSymbolTable(BufferedFile& file, int64_t fileEnd, int32_t firstBlock,
-                              std::vector<SymbolRecord>* symbols, std::vector<int>* upgraded);
+                              std::vector<SymbolRecord>* symbols, std::vector<int>* upgraded,
+                              DamageReport* damage = nullptr);
 
   // --- Point-symbol editing -------------------------------------------------------------
   // While on, object operations work on this element list instead of the file.
@@ -150,10 +168,9 @@ class MapStore {
   void InternalError(const std::string& message);
   void AppendBytes(const void* data, int64_t n, int32_t* pos);
   void WriteAt(int64_t pos, const void* data, int64_t n);
-  void ReadThroughCache(int64_t pos, uint8_t* out, int64_t n);
-  // Object records are read from a read-only mapping of the working file when one can be made.
-  bool EnsureMapped(int64_t end);
-  void Unmap();
+  bool ReadThroughCache(int64_t pos, uint8_t* out, int64_t n);
+  // The index block's summaries recomputed from its entries.
+  void Summarize(IndexBlockCache& block);
   void ClearTables();
   bool ReadSymbols();
   bool ReadIndex();
@@ -196,12 +213,13 @@ class MapStore {
   std::vector<uint8_t> buffer_;
   // A read-ahead window over the working file for object records; every write through the
   // engine that touches it empties it.
-  static constexpr int64_t kReadCacheSize = 4096;
+  static constexpr int64_t kReadCacheSize = 32768;
   std::vector<uint8_t> readCache_ = std::vector<uint8_t>(kReadCacheSize);
   int64_t readCachePos_ = 0;
   int64_t readCacheLength_ = 0;
-  const uint8_t* mapped_ = nullptr;
-  int64_t mappedLength_ = 0;
+  // A file cut short by another program is reported once, not for every object drawn.
+  bool readFailureShown_ = false;
+  DamageReport damage_;
 
   bool symbolEditing_ = false;
   std::vector<uint8_t> elements_;

@@ -38,8 +38,9 @@ std::string ComposeMessage(const std::string& templ, const std::string& arg) {
   return out;
 }
 
-void ProgressCounter::Start(const std::string& message, int32_t total, int32_t step) {
+void ProgressCounter::Start(const std::string& message, int32_t total, int32_t step, const std::string& lead) {
   message_ = message;
+  lead_ = lead;
   total_ = total;
   step_ = std::max<int32_t>(1, step);
   shownCount_ = -1;
@@ -64,6 +65,7 @@ bool ProgressCounter::BarChanged(int32_t current, int width, int* filled) {
 }
 
 std::string ProgressCounter::Text() const {
+  if (shownCount_ < 0 && !lead_.empty()) return lead_;
   return ComposeMessage(message_, std::to_string(std::max<int32_t>(shownCount_, 0)));
 }
 

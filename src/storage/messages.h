@@ -28,8 +28,9 @@ class MessageSink {
 class Progress {
  public:
   virtual ~Progress() = default;
-  // `message` holds a ';' where the count goes.
-  virtual void Start(const std::string& message, int32_t total, int32_t step, bool showAbort) = 0;
+  // `message` holds a ';' where the count goes; `lead` is shown until the first count.
+  virtual void Start(const std::string& message, int32_t total, int32_t step, bool showAbort,
+                     const std::string& lead = {}) = 0;
   virtual void Step(int32_t count, int32_t current) = 0;
   virtual void End() = 0;
   virtual bool AbortRequested() { return false; }
@@ -38,7 +39,7 @@ class Progress {
 // Progress that shows nothing.
 class NullProgress : public Progress {
  public:
-  void Start(const std::string&, int32_t, int32_t, bool) override {}
+  void Start(const std::string&, int32_t, int32_t, bool, const std::string&) override {}
   void Step(int32_t, int32_t) override {}
   void End() override {}
 };
@@ -47,7 +48,7 @@ class NullProgress : public Progress {
 // every front end refreshes text and bar alike.
 class ProgressCounter {
  public:
-  void Start(const std::string& message, int32_t total, int32_t step);
+  void Start(const std::string& message, int32_t total, int32_t step, const std::string& lead = {});
   // Returns true when the count text must be refreshed.
   bool CountChanged(int32_t count, int32_t current);
   // Returns true when the bar of `width` pixels must be repainted; `filled` gets its width.
@@ -56,6 +57,7 @@ class ProgressCounter {
 
  private:
   std::string message_;
+  std::string lead_;
   int32_t total_ = 0;
   int32_t step_ = 1;
   int32_t shownCount_ = -1;

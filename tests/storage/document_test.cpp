@@ -1,6 +1,9 @@
 // The document lifecycle with scripted answers: new, open, save, close, recovery.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "map_fixture.h"
@@ -11,27 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A symbol set on disk: three colours, three symbols, a scale of 1:10000 and an info text.
-std::string MakeSymbolSet(const std::string& path) {
-  RecordingSink sink;
-  MapStore store(&sink);
-  store.CreateEmptyMap(path);
-  SymbolHeader& h = store.MutableColors();
-  h.colorCount = 2;
-  h.colors[0] = ColorRecord::NewColor(1, "Black");
-  h.colors[1] = ColorRecord::NewColor(0, "Green");
-  store.AppendSymbol(MakeSymbol(1010, kSymbolLine, 20, {1}));
-  store.AppendSymbol(MakeSymbol(4010, kSymbolArea, 0, {0}));
-  store.RewriteSymbolIndex();
-  store.MutableSetup().SetMapScale(10000);
-  store.MutableSetup().SetViewX(256 * 50);
-  store.MutableSetup().SetZoom(2.0);
-  store.WriteSettings();
-  store.WriteInfoText("Topographic symbols 1:10000");
-  store.CloseWorkingFile();
-  return path;
-}
-
 struct DocFixture {
   TempDir dir;
   RecordingSink sink;
@@ -40,6 +22,14 @@ struct DocFixture {
   Document doc{&sink, &prefs, &registry, dir.Path("temp.~km")};
   std::string set = MakeSymbolSet(dir.Path("set.zkm"));
 
+  std::string Temp() const { return dir.Path("temp.~km"); }
+  bool TempLeft() const { return fs::exists(Temp()) || fs::exists(Temp() + ".owner"); }
+  void AddLine(int x) {
+    ObjectRecord o = MakeLine(1010, x, 0, x + 5, 5);
+    ASSERT_TRUE(doc.Store().AddObject(o));
+  }
+  // The program ends without closing: the working copy stays as it was.
+  void Crash() { doc.Store().CloseWorkingFile(); }
   // A saved map with one object, made through the document itself.
   std::string MakeMap(const std::string& name, int objects = 1) {
     EXPECT_TRUE(doc.NewMap(set));
@@ -180,7 +170,7 @@ TEST(WorkingOnACopy, AFailedSaveKeepsTheMapModifiedAndEditable) {
   ASSERT_TRUE(f.doc.Store().AddObject(o));
   fs::remove_all(f.dir.Path("sub"));
   EXPECT_FALSE(f.doc.Save());
-  EXPECT_EQ(f.sink.errors.back(), "Cannot write to " + map);
+  EXPECT_EQ(f.sink.errors.back(), "Cannot create " + map);
   EXPECT_TRUE(f.doc.Modified());
   EXPECT_TRUE(f.doc.Store().AddObject(o));
 }
@@ -336,6 +326,220 @@ TEST(InfoText, IsKeptWithTheMap) {
   ASSERT_TRUE(f.doc.Close());
   ASSERT_TRUE(f.doc.Open(map));
   EXPECT_EQ(f.doc.InfoText(), "Orienteering map\r\nSpring 2027");
+}
+
+}  // namespace
+}  // namespace zelk
+
+namespace zelk {
+namespace {
+
+TEST(Recovery, AWorkingCopyLivesOnlyWhileItsMapIsOpen) {
+  DocFixture f;
+  const std::string a = f.MakeMap("a.zkm", 3);
+  EXPECT_FALSE(f.TempLeft()) << "closing a map must remove its working copy";
+  // Saved as a map edited in place: the new map's copy is gone at once.
+  f.prefs.autoSave = true;
+  ASSERT_TRUE(f.doc.NewMap(f.set));
+  ASSERT_TRUE(f.doc.SaveAs(f.dir.Path("b.zkm")));
+  EXPECT_FALSE(f.TempLeft());
+  f.AddLine(1);
+  ASSERT_TRUE(f.doc.Open(a));
+  EXPECT_FALSE(f.TempLeft());
+  // A crash while a map is edited in place leaves nothing to recover, so nothing is offered
+  // and the remembered map is not overwritten.
+  f.Crash();
+  Document next(&f.sink, &f.prefs, &f.registry, f.Temp());
+  const size_t asked = f.sink.questions.size();
+  next.Start({});
+  EXPECT_EQ(f.sink.questions.size(), asked);
+  EXPECT_EQ(DescribeFile(a).size(), 3u + 3u);
+}
+
+TEST(Recovery, ACopyIsRecoveredUnderTheMapItWasMadeFromOrAsUntitled) {
+  DocFixture f;
+  const std::string a = f.MakeMap("a.zkm", 4);
+  const std::string b = f.MakeMap("b.zkm", 2);
+  const auto aBefore = ReadFileBytes(a);
+  ASSERT_TRUE(f.doc.Open(b));
+  f.AddLine(7);
+  f.Crash();
+  f.prefs.file = a;  // whatever the preferences remember
+  {
+    Document next(&f.sink, &f.prefs, &f.registry, f.Temp());
+    f.sink.answers = {Answer::Yes};
+    next.Start({});
+    ASSERT_TRUE(next.IsOpen());
+    EXPECT_EQ(next.Name(), b);
+    EXPECT_EQ(next.Store().LiveObjectCount(), 3);
+    ASSERT_TRUE(next.Save());
+    next.Store().CloseWorkingFile();
+  }
+  EXPECT_EQ(ReadFileBytes(a), aBefore);
+  EXPECT_EQ(DescribeFile(b).size(), 3u + 3u);
+  // A copy whose map is unknown (a new map, or the name was lost) comes back untitled.
+  fs::remove(f.Temp() + ".owner");
+  Document next(&f.sink, &f.prefs, &f.registry, f.Temp());
+  f.sink.answers = {Answer::Yes};
+  next.Start({});
+  ASSERT_TRUE(next.IsOpen());
+  EXPECT_EQ(next.Name(), "");
+  EXPECT_EQ(next.Caption(), "ZELK - Untitled");
+  EXPECT_EQ(ReadFileBytes(a), aBefore);
+}
+
+TEST(Recovery, PuttingTheQuestionOffKeepsTheCopyUntilAnswered) {
+  DocFixture f;
+  const std::string a = f.MakeMap("a.zkm", 2);
+  ASSERT_TRUE(f.doc.Open(a));
+  f.AddLine(9);
+  f.Crash();
+  const auto copy = ReadFileBytes(f.Temp());
+  Document next(&f.sink, &f.prefs, &f.registry, f.Temp());
+  f.sink.answers = {Answer::Cancel};
+  next.Start({a});
+  EXPECT_FALSE(next.IsOpen()) << "no map may be opened over a copy the user kept";
+  EXPECT_TRUE(next.RecoveryPending());
+  // Opening a map would need the working copy: the question comes first.
+  f.sink.answers = {Answer::Cancel, Answer::Cancel};
+  const size_t asked = f.sink.questions.size();
+  EXPECT_FALSE(next.Open(a));
+  EXPECT_EQ(f.sink.questions.size(), asked + 1);
+  EXPECT_FALSE(next.NewMap(f.set));
+  ASSERT_TRUE(next.Exit());
+  EXPECT_EQ(ReadFileBytes(f.Temp()), copy);
+  // The next start asks again; No ends it.
+  Document third(&f.sink, &f.prefs, &f.registry, f.Temp());
+  f.sink.answers = {Answer::No};
+  f.prefs.autoLoad = false;
+  third.Start({});
+  EXPECT_EQ(f.sink.questions.back(), "Last session was aborted. Continue session?");
+  EXPECT_FALSE(f.TempLeft());
+  // Answering No later, when a map is opened, lets the command go on.
+  ASSERT_TRUE(third.Open(a));
+  third.Store().CloseWorkingFile();
+}
+
+TEST(SaveAs, AfterAutoSaveWasSwitchedOffTheNewMapIsEdited) {
+  DocFixture f;
+  const std::string a = f.MakeMap("a.zkm", 1);
+  f.prefs.autoSave = true;
+  ASSERT_TRUE(f.doc.Open(a));
+  f.prefs.autoSave = false;
+  const std::string b = f.dir.Path("b.zkm");
+  ASSERT_TRUE(f.doc.SaveAs(b));
+  f.AddLine(3);
+  f.AddLine(4);
+  EXPECT_EQ(DescribeFile(a).size(), 3u + 1u) << "edits after Save As reached the old map";
+  EXPECT_EQ(DescribeFile(b).size(), 3u + 3u);
+}
+
+TEST(Save, ProtectedMapsLinksAndModesAreKept) {
+  DocFixture f;
+  const std::string a = f.MakeMap("a.zkm", 1);
+  // A map nobody may write is refused and stays as it was.
+  ::chmod(a.c_str(), 0444);
+  const auto before = ReadFileBytes(a);
+  ASSERT_TRUE(f.doc.Open(a));
+  f.AddLine(2);
+  EXPECT_FALSE(f.doc.Save());
+  EXPECT_EQ(f.sink.errors.back(), "Cannot write to " + a);
+  EXPECT_EQ(ReadFileBytes(a), before);
+  EXPECT_TRUE(f.doc.Modified());
+  f.sink.answers = {Answer::No};
+  ASSERT_TRUE(f.doc.Close());
+
+  // A link is saved through: the link stays, the map it names gets the objects and keeps its
+  // mode.
+  ::chmod(a.c_str(), 0640);
+  const std::string link = f.dir.Path("link.zkm");
+  fs::create_symlink(a, link);
+  ASSERT_TRUE(f.doc.Open(link));
+  f.AddLine(3);
+  ASSERT_TRUE(f.doc.Save());
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(DescribeFile(a).size(), 3u + 2u);
+  struct stat st {};
+  ASSERT_EQ(::stat(a.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  ASSERT_TRUE(f.doc.Close());
+
+  // Save As into a folder that does not exist cannot create the map.
+  ASSERT_TRUE(f.doc.Open(a));
+  EXPECT_FALSE(f.doc.SaveAs(f.dir.Path("missing/c.zkm")));
+  EXPECT_EQ(f.sink.errors.back(), "Cannot create " + f.dir.Path("missing/c.zkm"));
+  EXPECT_EQ(f.doc.Name(), a);
+  // Only the map and the temporary files of the document are in the folder: nothing half-saved.
+  for (const auto& e : fs::directory_iterator(f.dir.Path()))
+    EXPECT_NE(e.path().filename().string().rfind(".zelk-", 0), 0u) << e.path();
+}
+
+TEST(Save, NamesUpToTheLongestFileNameSave) {
+  DocFixture f;
+  const std::string name = std::string(251, 'm') + ".zkm";  // 255 characters
+  const std::string map = f.MakeMap(name, 1);
+  ASSERT_TRUE(f.doc.Open(map));
+  f.AddLine(5);
+  EXPECT_TRUE(f.doc.Save());
+  EXPECT_EQ(DescribeFile(map).size(), 3u + 2u);
+}
+
+TEST(Open, FoldersAndDevicesAreNoMissingFiles) {
+  DocFixture f;
+  EXPECT_FALSE(f.doc.Open(f.dir.Path()));
+  EXPECT_EQ(f.sink.errors.back(), "Cannot open " + f.dir.Path());
+  EXPECT_FALSE(f.doc.Open("/dev/null"));
+  EXPECT_EQ(f.sink.errors.back(), "/dev/null\r\nFormat not correct.");
+  EXPECT_FALSE(f.doc.Open(f.dir.Path("none.zkm")));
+  EXPECT_EQ(f.sink.errors.back(), f.dir.Path("none.zkm") + "\r\nFile not found.");
+  EXPECT_FALSE(f.TempLeft());
+}
+
+TEST(Open, AMapInUseByAnotherProgramIsRefused) {
+  DocFixture f;
+  const std::string a = f.MakeMap("a.zkm", 1);
+  f.prefs.autoSave = true;
+  ASSERT_TRUE(f.doc.Open(a));
+  // Another copy of the program, edited in place or through its own working copy.
+  RecordingSink sink;
+  Preferences prefs = f.prefs;
+  Document other(&sink, &prefs, nullptr, f.dir.Path("other.~km"));
+  EXPECT_FALSE(other.Open(a));
+  EXPECT_EQ(sink.errors.back(), "Cannot open " + a);
+  // A working copy that another program holds is neither offered nor overwritten.
+  f.prefs.autoSave = false;
+  ASSERT_TRUE(f.doc.Open(a));
+  const auto copy = ReadFileBytes(f.Temp());
+  Preferences quiet = prefs;
+  quiet.autoSave = false;
+  Document third(&sink, &quiet, nullptr, f.Temp());
+  const size_t asked = sink.questions.size();
+  third.Start({});
+  EXPECT_EQ(sink.questions.size(), asked);
+  EXPECT_FALSE(third.Open(a));
+  EXPECT_EQ(sink.errors.back(), "Cannot create " + f.Temp());
+  EXPECT_TRUE(third.Exit());
+  EXPECT_EQ(ReadFileBytes(f.Temp()), copy);
+}
+
+TEST(Open, ADamagedIndexOpensWhatIsReadableAndSaysWhatWasLeftOut) {
+  DocFixture f;
+  const std::string a = f.MakeMap("a.zkm", 600);
+  // The second index block's link points far beyond the end of the file.
+  {
+    RecordingSink sink;
+    MapStore store(&sink);
+    store.WorkingFile().OpenForReading(a);
+    ASSERT_TRUE(store.LoadFromWorkingFile());
+    auto bytes = ReadFileBytes(a);
+    PutI32(bytes.data() + store.Block(1).filePos - 4, 0x7ffff000);
+    WriteFileBytes(a, bytes);
+  }
+  f.sink.errors.clear();
+  ASSERT_TRUE(f.doc.Open(a));
+  EXPECT_EQ(f.doc.Store().LiveObjectCount(), 512);
+  ASSERT_EQ(f.sink.errors.size(), 1u);
+  EXPECT_EQ(f.sink.errors[0], a + "\r\nis damaged. What could not be read was left out: 1 index block, 0 symbols, 0 objects.");
 }
 
 }  // namespace

@@ -68,4 +68,55 @@ struct MapFixture {
   }
 };
 
+// A symbol set on disk: two colours, two symbols, a scale of 1:10000 and an info text.
+inline std::string MakeSymbolSet(const std::string& path) {
+  RecordingSink sink;
+  MapStore store(&sink);
+  store.CreateEmptyMap(path);
+  SymbolHeader& h = store.MutableColors();
+  h.colorCount = 2;
+  h.colors[0] = ColorRecord::NewColor(1, "Black");
+  h.colors[1] = ColorRecord::NewColor(0, "Green");
+  store.AppendSymbol(MakeSymbol(1010, kSymbolLine, 20, {1}));
+  store.AppendSymbol(MakeSymbol(4010, kSymbolArea, 0, {0}));
+  store.RewriteSymbolIndex();
+  store.MutableSetup().SetMapScale(10000);
+  store.MutableSetup().SetViewX(256 * 50);
+  store.MutableSetup().SetZoom(2.0);
+  store.WriteSettings();
+  store.WriteInfoText("Topographic symbols 1:10000");
+  store.CloseWorkingFile();
+  return path;
+}
+
+// Everything a map holds that a user would miss, one line each: colours, symbols and every
+// live object with its points. Unreadable objects show as such.
+inline std::vector<std::string> Describe(MapStore& store) {
+  std::vector<std::string> out{"colours " + std::to_string(store.Colors().colorCount)};
+  for (int i = 0; i < store.SymbolCount(); ++i) out.push_back("symbol " + std::to_string(store.Symbol(i).Number()));
+  for (int32_t n = 1; n <= store.ObjectCount(); ++n) {
+    IndexEntry e;
+    if (!store.ReadEntry(n, &e) || !e.Live()) continue;
+    ObjectRecord o;
+    std::string line = std::to_string(n) + ": " + std::to_string(e.symbol);
+    if (!store.ReadObject(n, &o)) line += " unreadable";
+    for (const Coord& c : o.coords) line += " " + std::to_string(c.x) + "," + std::to_string(c.y);
+    out.push_back(line);
+  }
+  return out;
+}
+
+// The description of a map file read afresh from the disk ("unreadable" when it cannot be).
+inline std::vector<std::string> DescribeFile(const std::string& path) {
+  RecordingSink sink;
+  MapStore store(&sink);
+  try {
+    store.WorkingFile().OpenForReading(path);
+  } catch (const FileError&) {
+    return {"unreadable"};
+  }
+  if (!store.LoadFromWorkingFile()) return {"unreadable"};
+  return Describe(store);
+}
+
 }  // namespace zelk
