@@ -224,6 +224,7 @@ void RegistryStore::SetDword(const std::string& key, const std::string& name, ui
 
 void RegistryStore::Parse(const std::string& text) {
   keys_.clear();
+  sawHeader_ = false;
   std::vector<std::string_view> lines;
   std::string_view rest = text;
   if (rest.starts_with("\xEF\xBB\xBF")) rest.remove_prefix(3);
@@ -240,7 +241,10 @@ void RegistryStore::Parse(const std::string& text) {
   for (size_t li = 0; li < lines.size(); ++li) {
     std::string_view line = Trim(lines[li]);
     if (line.empty() || line.front() == ';') continue;
-    if (line == kHeader || line == kOldHeader) continue;
+    if (line == kHeader || line == kOldHeader) {
+      sawHeader_ = true;
+      continue;
+    }
 
     if (line.front() == '[') {
       haveKey = false;
@@ -330,12 +334,14 @@ std::string RegistryStore::Serialize() const {
 }
 
 bool RegistryStore::Load() {
+  unreadable_ = false;
   std::error_code ec;
   const auto status = std::filesystem::status(path_, ec);
   if (status.type() == std::filesystem::file_type::not_found) {
     keys_.clear();
     return true;
   }
+  unreadable_ = true;
   if (ec) return false;
   try {
     BufferedFile file;
@@ -346,6 +352,13 @@ bool RegistryStore::Load() {
     text.resize(static_cast<size_t>(file.ReadUpTo(text.data(), size)));
     file.Close();
     Parse(text);
+    // Text that is not an export file (another encoding, another program's file) is not ours
+    // to overwrite with defaults.
+    if (!sawHeader_ && text.find_first_not_of(" \t\r\n") != std::string::npos) {
+      keys_.clear();
+      return false;
+    }
+    unreadable_ = false;
     return true;
   } catch (const FileError&) {
     return false;
@@ -353,6 +366,7 @@ bool RegistryStore::Load() {
 }
 
 bool RegistryStore::Save() const {
+  if (unreadable_) return false;
   std::error_code ec;
   const std::filesystem::path target(path_);
   if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ec);

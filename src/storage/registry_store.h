@@ -25,8 +25,10 @@ class RegistryStore {
   explicit RegistryStore(std::string path);
 
   // A missing file is an empty store. Damaged lines are skipped; false only when the file
-  // exists but cannot be read (or is too large to be a registry file).
+  // exists but cannot be read, is too large, or is no export file at all. Such a file is the
+  // user's and is never replaced: Save refuses until a Load succeeds.
   bool Load();
+  bool Unreadable() const { return unreadable_; }
   // Writes a temporary file beside the target and renames it over, creating the folder.
   bool Save() const;
 
@@ -59,6 +61,8 @@ class RegistryStore {
 
   std::string path_;
   std::vector<Key> keys_;
+  bool unreadable_ = false;
+  bool sawHeader_ = false;
 };
 
 }  // namespace zelk

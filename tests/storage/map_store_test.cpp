@@ -1,5 +1,6 @@
 // The storage engine: objects, index blocks, searches and symbols on real files.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "map_fixture.h"
 
@@ -453,6 +454,137 @@ TEST(DamagedMaps, ChainsThatLoopEndAndSlotsBeyondTheFileAreSkipped) {
   EXPECT_EQ(f.store.SymbolCount(), 2);
   EXPECT_EQ(f.store.ObjectCount(), 3);
   EXPECT_EQ(f.store.BlockCount(), 1);
+}
+
+TEST(DamagedMaps, RecordsCutOffByTheEndOfTheFileAreLeftOutAndCounted) {
+  MapFixture f;
+  for (int i = 0; i < 5; ++i) {
+    ObjectRecord o = MakeLine(1010, i, 0, i + 3, 1);
+    ASSERT_TRUE(f.store.AddObject(o));
+  }
+  IndexEntry last;
+  ASSERT_TRUE(f.store.ReadEntry(5, &last));
+  f.store.CloseWorkingFile();
+  auto bytes = ReadFileBytes(f.path);
+  bytes.resize(static_cast<size_t>(last.pos + 20));  // the last record loses its points
+  WriteFileBytes(f.path, bytes);
+  f.store.WorkingFile().OpenExisting(f.path);
+  ASSERT_TRUE(f.store.LoadFromWorkingFile());
+  EXPECT_EQ(f.store.Damage().objects, 1);
+  EXPECT_EQ(f.store.LiveObjectCount(), 4);
+  ObjectRecord o;
+  EXPECT_FALSE(f.store.ReadObject(5, &o));
+  EXPECT_EQ(o.PointCount(), 0);
+  EXPECT_TRUE(f.store.ReadObject(4, &o));
+}
+
+TEST(DamagedMaps, AMapCutShortWhileOpenReportsOnceAndNeverFaults) {
+  MapFixture f;
+  for (int i = 0; i < 300; ++i) {
+    ObjectRecord o = MakeLine(1010, i, 0, i + 3, 1);
+    ASSERT_TRUE(f.store.AddObject(o));
+  }
+  ASSERT_TRUE(f.Reopen());
+  // Another program cuts the file off behind the engine's back.
+  ASSERT_EQ(::truncate(f.path.c_str(), kDataStart + 100), 0);
+  f.sink.errors.clear();
+  int read = 0;
+  for (int32_t n = 1; n <= f.store.ObjectCount(); ++n) {
+    ObjectRecord o;
+    read += f.store.ReadObject(n, &o) ? 1 : 0;
+  }
+  EXPECT_EQ(read, 0);
+  ASSERT_EQ(f.sink.errors.size(), 1u);
+  EXPECT_EQ(f.sink.errors[0], "Cannot read from " + f.path);
+}
+
+TEST(DamagedMaps, LinksNearTheLargestPositionEndTheChain) {
+  MapFixture f;
+  ObjectRecord o = MakeLine(1010, 0, 0, 3, 1);
+  ASSERT_TRUE(f.store.AddObject(o));
+  const int32_t symBlock = f.store.Header().firstSymbolBlock;
+  f.store.CloseWorkingFile();
+  auto bytes = ReadFileBytes(f.path);
+  for (const int32_t link : {0x7fffffff - 1028 + 1, 0x7fffffff, 0x7fffffff - 6148}) {
+    PutI32(bytes.data() + symBlock, link);
+    PutI32(bytes.data() + 8, link);  // the header's first index block too
+    WriteFileBytes(f.path, bytes);
+    f.store.WorkingFile().OpenExisting(f.path);
+    ASSERT_TRUE(f.store.LoadFromWorkingFile());
+    EXPECT_EQ(f.store.Damage().blocks, 1);
+    f.store.CloseWorkingFile();
+  }
+}
+
+TEST(Objects, EntriesOutsideTheIndexAreRefused) {
+  MapFixture f;
+  ObjectRecord o = MakeLine(1010, 0, 0, 3, 1);
+  ASSERT_TRUE(f.store.AddObject(o));
+  const auto before = ReadFileBytes(f.path);
+  IndexEntry e;
+  ASSERT_TRUE(f.store.ReadEntry(1, &e));
+  for (const int32_t n : {0, -1, 3, 257, 100000}) {
+    f.sink.errors.clear();
+    EXPECT_FALSE(f.store.WriteEntry(n, e));
+    ASSERT_EQ(f.sink.errors.size(), 1u);
+    EXPECT_EQ(f.sink.errors[0], "Internal error: Invalid index number. " + std::to_string(n));
+  }
+  EXPECT_EQ(ReadFileBytes(f.path), before);
+}
+
+// Records what the progress display was told; stops after a number of steps when asked to.
+class ScriptedProgress : public Progress {
+ public:
+  std::string lead;
+  bool abortShown = false;
+  int steps = 0, stopAfter = -1;
+  void Start(const std::string&, int32_t, int32_t, bool showAbort, const std::string& l) override {
+    lead = l;
+    abortShown = showAbort;
+  }
+  void Step(int32_t, int32_t) override { ++steps; }
+  void End() override {}
+  bool AbortRequested() override { return stopAfter >= 0 && steps >= stopAfter; }
+};
+
+TEST(UpdateObjects, ShowsItsProgressAndStopsOnEsc) {
+  MapFixture f;
+  for (int i = 0; i < 600; ++i) {
+    ObjectRecord o = MakeLine(1010, i, 0, i + 3, 1);
+    ASSERT_TRUE(f.store.AddObject(o));
+  }
+  // The symbol grows: every box must grow with it, in memory and in the file.
+  f.store.MutableSymbol(0).SetExtent(500);
+  ScriptedProgress progress;
+  f.store.SetProgress(&progress);
+  ASSERT_TRUE(f.store.UpdateObjects(1, 9999));
+  EXPECT_EQ(progress.lead, "Updating objects");
+  EXPECT_TRUE(progress.abortShown);
+  EXPECT_EQ(progress.steps, 600);
+  IndexEntry e;
+  ASSERT_TRUE(f.store.ReadEntry(600, &e));
+  EXPECT_EQ(e.box.left, (599 - 500) * 256);
+  const auto inMemory = [&] {
+    std::vector<IndexEntry> all(601);
+    for (int n = 1; n <= 600; ++n) f.store.ReadEntry(n, &all[static_cast<size_t>(n)]);
+    return all;
+  }();
+  ASSERT_TRUE(f.Reopen());
+  for (int n = 1; n <= 600; ++n) {
+    ASSERT_TRUE(f.store.ReadEntry(n, &e));
+    EXPECT_EQ(e, inMemory[static_cast<size_t>(n)]) << n;
+  }
+  // Esc stops it: what was done is in the file, the rest as it was.
+  f.store.MutableSymbol(0).SetExtent(50);
+  progress.steps = 0;
+  progress.stopAfter = 300;
+  f.store.SetProgress(&progress);
+  EXPECT_FALSE(f.store.UpdateObjects(1, 9999));
+  EXPECT_EQ(progress.steps, 300);
+  ASSERT_TRUE(f.store.ReadEntry(1, &e));
+  EXPECT_EQ(e.box.left, -50 * 256);
+  ASSERT_TRUE(f.store.ReadEntry(600, &e));
+  EXPECT_EQ(e.box.left, (599 - 500) * 256);
 }
 
 TEST(SymbolEditing, ElementsActAsObjects) {

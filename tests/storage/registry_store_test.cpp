@@ -81,6 +81,27 @@ TEST(RegistryStoreFile, WritesExportSyntaxAndReadsItBack) {
   EXPECT_EQ(DwordOf(again, "Software\\Zelk\\Zelk\\Gps", "Max"), 0xFFFFFFFFu);
 }
 
+TEST(RegistryStoreFile, AFileThatCannotBeReadIsNeverReplaced) {
+  TempDir dir;
+  const std::string path = dir.Path("registry.reg");
+  // Not an export file (here one in UTF-16), then one too large to be one.
+  for (const std::string& content : {std::string("\xFF\xFEW\0i\0n\0", 8), std::string((16 << 20) + 1, 'x')}) {
+    WriteFileBytes(path, std::vector<uint8_t>(content.begin(), content.end()));
+    RegistryStore store(path);
+    EXPECT_FALSE(store.Load());
+    EXPECT_TRUE(store.Unreadable());
+    store.SetDword(kKey, "AutoSave", 1);
+    EXPECT_FALSE(store.Save());
+    EXPECT_EQ(ReadFileBytes(path), std::vector<uint8_t>(content.begin(), content.end()));
+  }
+  // Once readable again, it is used and saved as usual.
+  WriteFileBytes(path, {});
+  RegistryStore store(path);
+  EXPECT_TRUE(store.Load());
+  store.SetDword(kKey, "AutoSave", 1);
+  EXPECT_TRUE(store.Save());
+}
+
 TEST(RegistryStoreFile, FailedSaveLeavesTheOldFileAlone) {
   TempDir dir;
   const std::string path = dir.Path("registry.reg");
