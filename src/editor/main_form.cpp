@@ -25,6 +25,7 @@
 #include <filesystem>
 
 #include "dialogs/dialog_base.h"
+#include "dialogs/map_text.h"
 #include "dialogs/prefs_dlg.h"
 #include "dialogs/scales_dlg.h"
 #include "dialogs/spin_edit.h"
@@ -875,7 +876,8 @@ void TMainFm::UpdateRightStatus() {
     return;
   }
   const SymbolRecord& s = store.Symbol(place);
-  Status->RightStatus->setText(QString::fromStdString(SymbolNumberText(s.Number()) + " " + s.Description()));
+  Status->RightStatus->setText(QString::fromStdString(SymbolNumberText(s.Number()) + " ") +
+                               MapTextToQt(s.Description()));
 }
 
 void TMainFm::SymbolBoxClick(int place, bool shift, bool ctrl) {

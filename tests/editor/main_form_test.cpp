@@ -306,6 +306,10 @@ TEST_F(OpenMapTest, TheCurrentSymbolIsShownWithItsNumberAndDescription) {
   ChooseSymbol(1);
   EXPECT_EQ(f.form->Status->RightStatus->text(), "201.0 Symbol 2010");
   EXPECT_EQ(f.form->ZoomText(), f.form->Status->ZoomStatus->text().toStdString());
+  // Descriptions are in the map's code page.
+  f.form->Doc().Store().MutableSymbol(2).SetDescription("Stra\xdf" "e \x96 H\xfctte \x80");
+  ChooseSymbol(2);
+  EXPECT_EQ(f.form->Status->RightStatus->text(), QString::fromUtf8("301.0 Straße – Hütte €"));
 }
 
 TEST_F(OpenMapTest, TheStatusProgressCountsFillsAndStopsOnEsc) {
