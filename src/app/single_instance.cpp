@@ -1,6 +1,8 @@
 // The single-instance check over a local socket.
 #include "app/single_instance.h"
 
+#include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -12,6 +14,21 @@ namespace {
 constexpr int kTimeoutMs = 2000;
 // A file name ends at the line feed; the longest path a message may carry.
 constexpr qint64 kMaxMessage = 64 * 1024;
+// Socket names become file names under the temporary folder, whose paths are short.
+constexpr qsizetype kMaxPart = 32;
+
+// Letters, digits, '.', '_' and '-' only; a long part is cut and told apart by a hash.
+QString NamePart(const QString& text) {
+  QString part;
+  for (const QChar c : text) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '.' || c == '_' || c == '-';
+    part += plain ? c : QChar('_');
+  }
+  if (part.size() <= kMaxPart) return part;
+  const QByteArray hash = QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex();
+  return part.left(kMaxPart - 9) + '-' + QString::fromLatin1(hash.left(8));
+}
 }  // namespace
 
 SingleInstance::SingleInstance(QString serverName, QObject* parent)
@@ -25,7 +42,23 @@ QString SingleInstance::DefaultServerName() {
   QString user = qEnvironmentVariable("USER");
   if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
   if (user.isEmpty()) user = QString::number(qHash(QDir::homePath()));
-  return "ZELKFileMap-" + user;
+  const QString display =
+      DisplayName(QGuiApplication::platformName(), qEnvironmentVariable("DISPLAY"),
+                  qEnvironmentVariable("WAYLAND_DISPLAY"));
+  return ServerName(user, display);
+}
+
+QString SingleInstance::ServerName(const QString& user, const QString& display) {
+  return "ZELKFileMap-" + NamePart(user) + "-" + NamePart(display);
+}
+
+QString SingleInstance::DisplayName(const QString& platform, const QString& x11Display,
+                                    const QString& waylandDisplay) {
+  if (platform.startsWith("wayland"))
+    return waylandDisplay.isEmpty() ? QString("wayland-0") : waylandDisplay;
+  if (!x11Display.isEmpty()) return x11Display;
+  if (!waylandDisplay.isEmpty()) return waylandDisplay;
+  return platform.isEmpty() ? QString("default") : platform;
 }
 
 QString SingleInstance::FileNameFromArguments(const QStringList& arguments) {
@@ -83,6 +116,36 @@ void SingleInstance::Collect(QLocalSocket* socket, bool finished) {
   socket->disconnectFromServer();
   socket->deleteLater();
   emit OpenRequested(QString::fromUtf8(data));
+}
+
+HandOverQueue::HandOverQueue(std::function<bool()> busy, QObject* parent)
+    : QObject(parent), busy_(std::move(busy)) {
+  retry_.setSingleShot(true);
+  retry_.setInterval(kRetryMs);
+  connect(&retry_, &QTimer::timeout, this, &HandOverQueue::TryOpen);
+}
+
+void HandOverQueue::Request(const QString& fileName) {
+  if (fileName.isEmpty()) return;
+  pending_ = fileName;
+  TryOpen();
+}
+
+bool HandOverQueue::Idle() const {
+  return !QApplication::activeModalWidget() && !QApplication::activePopupWidget() &&
+         !(busy_ && busy_());
+}
+
+void HandOverQueue::TryOpen() {
+  if (pending_.isEmpty()) return;
+  if (!Idle()) {
+    retry_.start();
+    return;
+  }
+  // Taken before opening: the opening may ask questions, during which new requests queue.
+  const QString name = pending_;
+  pending_.clear();
+  emit OpenNow(name);
 }
 
 void SingleInstance::BringToFront(QWidget* window) {

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -34,12 +35,32 @@ class CliSink : public MessageSink {
   std::ostream& err_;
 };
 
-std::string PrivateTempPath(const std::string& near) {
-  namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path();
-  return (dir / ("zelk-cli-" + std::to_string(::getpid()) + "-" +
-                 fs::path(near).filename().string() + ".~km"))
-      .string();
+namespace fs = std::filesystem;
+
+// A short name of its own in the temporary folder: the map's name may already be as long as a
+// file name can be. The document overwrites the empty file made here.
+std::string PrivateTempPath() {
+  std::error_code ec;
+  const fs::path dir = fs::temp_directory_path(ec);
+  std::string name = (dir / "zelk-cli-XXXXXX").string();
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) return (dir / ("zelk-cli-" + std::to_string(::getpid()) + ".~km")).string();
+  ::close(fd);
+  return name;
+}
+
+// True when writing `output` would write `input`: the same file under another spelling, through
+// a link, or the very same name.
+bool IsSameFile(const std::string& output, const std::string& input) {
+  std::error_code ec;
+  if (!fs::exists(output, ec) || !fs::exists(input, ec)) return false;
+  return fs::equivalent(output, input, ec);
+}
+
+// Any entry of that name, also a link that leads nowhere.
+bool NameTaken(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(path, ec));
 }
 
 // A document that works on a private copy, so the user's preferences and working copy are
@@ -49,8 +70,8 @@ struct CliDocument {
   Preferences prefs;
   std::string temp;
   Document doc;
-  CliDocument(std::ostream& err, const std::string& map)
-      : sink(err), temp(PrivateTempPath(map)), doc(&sink, &prefs, nullptr, temp) {
+  explicit CliDocument(std::ostream& err)
+      : sink(err), temp(PrivateTempPath()), doc(&sink, &prefs, nullptr, temp) {
     prefs.autoSave = false;
   }
   ~CliDocument() {
@@ -62,20 +83,30 @@ struct CliDocument {
 
 void Usage(std::ostream& err) {
   err << "usage:\n"
-         "  zelk-cli new MAP --symbols SET.zkm\n"
+         "  zelk-cli new MAP --symbols SET.zkm [--force]\n"
          "  zelk-cli info MAP [--json]\n"
          "  zelk-cli render MAP -o OUT.bmp|OUT.png [--dpi N]\n";
 }
 
 int CmdNew(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string map, set;
+  bool force = false;
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--symbols" && i + 1 < args.size()) set = args[++i];
+    else if (args[i] == "--force") force = true;
     else if (map.empty()) map = args[i];
     else return Usage(err), 2;
   }
   if (map.empty() || set.empty()) return Usage(err), 2;
-  CliDocument d(err, map);
+  if (IsSameFile(map, set)) {
+    err << map << " is the symbol set itself; nothing was written.\n";
+    return 1;
+  }
+  if (NameTaken(map) && !force) {
+    err << map << " already exists; give --force to replace it.\n";
+    return 1;
+  }
+  CliDocument d(err);
   if (!d.doc.NewMap(set)) return 1;
   if (!d.doc.SaveAs(map)) return 1;
   out << "Created " << map << " with " << d.doc.Store().SymbolCount() << " symbols from " << set << "\n";
@@ -91,7 +122,7 @@ int CmdInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     else return Usage(err), 2;
   }
   if (map.empty()) return Usage(err), 2;
-  CliDocument d(err, map);
+  CliDocument d(err);
   if (!d.doc.OpenByName(map)) {
     if (!d.sink.failed) err << "Cannot open " << map << "\n";
     return 1;
@@ -115,7 +146,11 @@ int CmdRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
     err << problem << "\n";
     return 1;
   }
-  CliDocument d(err, map);
+  if (IsSameFile(target, map)) {
+    err << target << " is the map itself; nothing was written.\n";
+    return 1;
+  }
+  CliDocument d(err);
   if (!d.doc.OpenByName(map)) {
     if (!d.sink.failed) err << "Cannot open " << map << "\n";
     return 1;

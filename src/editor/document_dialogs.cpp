@@ -5,10 +5,32 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "dialogs/map_text.h"
+
 namespace zelk {
+
+namespace {
+
+// Map texts end their lines with CR LF; the editor fields know only line feeds.
+QString ShownLines(const std::string& mapText) {
+  QString shown = MapTextToQt(mapText);
+  shown.replace("\r\n", "\n");
+  return shown;
+}
+
+// The raw text keeps no-break spaces, which the plain text would turn into blanks.
+QString EditedText(const QPlainTextEdit& edit) {
+  QString t = edit.document()->toRawText();
+  t.replace(QChar::ParagraphSeparator, '\n');
+  t.replace(QChar::LineSeparator, '\n');
+  return t;
+}
+
+}  // namespace
 
 TNewMapDlg::TNewMapDlg(const std::string& symbolFolder, FileChooser* chooser, MessageSink& sink,
                        HelpRequester* help, QWidget* parent)
@@ -43,7 +65,7 @@ void TNewMapDlg::SelectionChanged() {
   const int row = SymbolListB->currentRow();
   const std::string text =
       row >= 0 && row < static_cast<int>(paths_.size()) ? SymbolSetInformation(paths_[static_cast<size_t>(row)]) : "";
-  InfoB->setPlainText(QString::fromStdString(text));
+  InfoB->setPlainText(ShownLines(text));
 }
 
 void TNewMapDlg::AddAndSelect(const std::string& path) {
@@ -68,22 +90,25 @@ bool TNewMapDlg::TakeOver() {
   return true;
 }
 
-TFileInfoDlg::TFileInfoDlg(const std::string& text, MessageSink& sink, HelpRequester* help, QWidget* parent)
-    : TZelkDlg(sink, help, "File Information", zelk::help::kFileInformation, parent) {
+TFileInfoDlg::TFileInfoDlg(const std::string& text, MessageSink& sink, HelpRequester* help,
+                           QWidget* parent)
+    : TZelkDlg(sink, help, "File Information", zelk::help::kFileInformation, parent),
+      original_(text) {
   InfoB = new QPlainTextEdit(this);
-  // Lines are kept as the map stores them, with CR LF.
-  QString shown = QString::fromStdString(text);
-  shown.replace("\r\n", "\n");
-  InfoB->setPlainText(shown);
+  InfoB->setPlainText(ShownLines(text));
+  // What the field holds before any edit; an untouched text goes back as it came.
+  shown_ = EditedText(*InfoB);
   Body()->addWidget(InfoB);
   resize(460, 320);
 }
 
 std::string TFileInfoDlg::Text() const {
-  QString t = InfoB->toPlainText();
+  QString t = EditedText(*InfoB);
+  if (t == shown_) return original_;
+  // Lines are kept as the map stores them, with CR LF.
   t.replace("\n", "\r\n");
-  std::string s = t.toStdString();
-  if (s.size() > 32767) s.resize(32767);
+  std::string s = QtToMapText(t);
+  if (s.size() > kMaxInfoText) s.resize(kMaxInfoText);
   return s;
 }
 
@@ -92,7 +117,7 @@ TFontsDlg::TFontsDlg(const std::vector<std::string>& lines, MessageSink& sink, H
     : TZelkDlg(sink, help, "Fonts Not Found", zelk::help::kFontsNotFound, parent) {
   Body()->addWidget(new QLabel("The following fonts of the map are not installed:", this));
   FontListB = new QListWidget(this);
-  for (const std::string& l : lines) FontListB->addItem(QString::fromStdString(l));
+  for (const std::string& l : lines) FontListB->addItem(MapTextToQt(l));
   Body()->addWidget(FontListB);
   if (CancelBtn) CancelBtn->hide();
   resize(380, 260);

@@ -58,12 +58,18 @@ class TNewMapDlg : public TZelkDlg {
 // "File Information": the map's information text.
 class TFileInfoDlg : public TZelkDlg {
  public:
+  static constexpr size_t kMaxInfoText = 32767;
   TFileInfoDlg(const std::string& text, MessageSink& sink, HelpRequester* help, QWidget* parent = nullptr);
+  // The text in the map's code page; exactly the given bytes when it was not edited.
   std::string Text() const;
   QPlainTextEdit* InfoB;
 
  protected:
   bool TakeOver() override { return true; }
+
+ private:
+  std::string original_;
+  QString shown_;
 };
 
 // "Fonts Not Found": the fonts of text symbols that are not installed.

@@ -53,10 +53,14 @@ int main(int argc, char** argv) {
   zelk::TMainFm form(services);
   sink.SetParent(&form);
 
-  QObject::connect(&single, &zelk::SingleInstance::OpenRequested, &form, [&form](const QString& name) {
-    zelk::SingleInstance::BringToFront(&form);
-    if (!name.isEmpty()) form.OpenRequested(name.toStdString());
-  });
+  zelk::HandOverQueue handOver([&form] { return form.IsBusy(); });
+  QObject::connect(&single, &zelk::SingleInstance::OpenRequested, &form,
+                   [&form, &handOver](const QString& name) {
+                     zelk::SingleInstance::BringToFront(&form);
+                     handOver.Request(name);
+                   });
+  QObject::connect(&handOver, &zelk::HandOverQueue::OpenNow, &form,
+                   [&form](const QString& name) { form.OpenRequested(name.toStdString()); });
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager& manager) {
     QStringList command;
     for (const std::string& s : form.SessionEnding(QApplication::applicationFilePath().toStdString()))

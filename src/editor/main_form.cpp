@@ -25,6 +25,7 @@
 #include <filesystem>
 
 #include "dialogs/dialog_base.h"
+#include "dialogs/map_text.h"
 #include "dialogs/prefs_dlg.h"
 #include "dialogs/scales_dlg.h"
 #include "dialogs/spin_edit.h"
@@ -875,7 +876,8 @@ void TMainFm::UpdateRightStatus() {
     return;
   }
   const SymbolRecord& s = store.Symbol(place);
-  Status->RightStatus->setText(QString::fromStdString(SymbolNumberText(s.Number()) + " " + s.Description()));
+  Status->RightStatus->setText(QString::fromStdString(SymbolNumberText(s.Number()) + " ") +
+                               MapTextToQt(s.Description()));
 }
 
 void TMainFm::SymbolBoxClick(int place, bool shift, bool ctrl) {
@@ -986,6 +988,21 @@ void TMainFm::SetView(double zoom, int32_t centreX, int32_t centreY, bool rememb
   const ViewTransform& v = WorkWin->View();
   if (remember) history_.Push({v.zoom, v.centreX, v.centreY});
   WorkWin->SetView(std::min(zoom, kMaxZoom), centreX, centreY);
+  KeepView();
+}
+
+void TMainFm::KeepView() {
+  if (!doc_->IsOpen()) return;
+  const ViewTransform& v = WorkWin->View();
+  MapStore& store = doc_->Store();
+  SetupBlock next = store.Setup();
+  next.SetZoom(v.zoom);
+  next.SetViewX(v.centreX);
+  next.SetViewY(v.centreY);
+  // Compared as stored, so that a view that comes back to the kept one writes nothing.
+  if (next.raw == store.Setup().raw) return;
+  store.MutableSetup() = next;
+  store.WriteSettings();
 }
 
 void TMainFm::UpdateViewDisplays() {
@@ -1001,12 +1018,6 @@ void TMainFm::UpdateViewDisplays() {
   HorScale->update();
   VerScale->update();
   Status->ZoomStatus->setText(doc_->IsOpen() ? QString::fromStdString(ZoomText()) : QString());
-  if (doc_->IsOpen()) {
-    SetupBlock& setup = doc_->Store().MutableSetup();
-    setup.SetZoom(v.zoom);
-    setup.SetViewX(v.centreX);
-    setup.SetViewY(v.centreY);
-  }
   for (auto& [f, a] : factorActions_) a->setChecked(doc_->IsOpen() && std::abs(v.zoom - f) < 1e-9);
 }
 
@@ -1048,6 +1059,7 @@ void TMainFm::ViewZoomOutClick() {
     WorkWin->SetView(previous->zoom, previous->centreX, previous->centreY);
   else
     WorkWin->SetView(v.zoom / 2, v.centreX, v.centreY);
+  KeepView();
 }
 
 void TMainFm::ViewFactorClick(double factor) {
@@ -1102,6 +1114,7 @@ void TMainFm::ScrollBarAction(Qt::Orientation o, int action, int position) {
     else cy = RoundToCoord(cy + stepPixels / v.scaleY);
   }
   WorkWin->SetView(v.zoom, cx, cy);
+  KeepView();
   QScrollBar* bar = hor ? HScroll : VScroll;
   bar->setSliderPosition(hor ? WorkWin->View().scrollX : WorkWin->View().scrollY);
   if (state_.InteractionState == interaction::kIdle) EndCommand();

@@ -173,6 +173,9 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver {
   void SetCurrentSymbol(int place);
   void UpdateRightStatus();
   void UpdateViewDisplays();
+  // After a scroll or zoom: the view goes into the map's settings and the file at once, so
+  // that the map opens where it was left. Resizes and opening a map do not come here.
+  void KeepView();
   void ShowCoordinates();
   void AfterMapOpened();
   void SetHelpContext(int context);

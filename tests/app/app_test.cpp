@@ -1,8 +1,11 @@
 // The message form and its sink, the single-instance hand-over, file dialog filters, splash.
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSplashScreen>
 #include <QTest>
@@ -55,6 +58,9 @@ class AppTest : public QObject {
   void secondInstanceHandsOverItsFileName();
   void staleSocketDoesNotBlockTheFirstInstance();
   void argumentsAreJoinedWithBlanks();
+  void channelIsPerUserAndDisplay();
+  void handOverWaitsUntilTheProgramIsIdle();
+  void handOverWaitsForAModalDialogToClose();
 
   void filtersAreConverted();
   void fileDialogIsPrepared();
@@ -200,6 +206,126 @@ void AppTest::argumentsAreJoinedWithBlanks() {
            QString("/maps/north forest.zkm"));
   QCOMPARE(SingleInstance::FileNameFromArguments({"zelk"}), QString());
   QVERIFY(SingleInstance::DefaultServerName().startsWith("ZELKFileMap"));
+}
+
+void AppTest::channelIsPerUserAndDisplay() {
+  struct Display {
+    const char* platform;
+    const char* x11;
+    const char* wayland;
+    const char* expected;
+  };
+  for (const Display& d :
+       {Display{"xcb", ":0", "", ":0"}, Display{"xcb", "localhost:10.0", "", "localhost:10.0"},
+        Display{"wayland", ":0", "wayland-1", "wayland-1"}, Display{"wayland", "", "", "wayland-0"},
+        Display{"offscreen", "", "", "offscreen"},
+        Display{"offscreen", "", "wayland-2", "wayland-2"}, Display{"", "", "", "default"}})
+    QCOMPARE(SingleInstance::DisplayName(d.platform, d.x11, d.wayland), QString(d.expected));
+
+  // Every user and display has a channel of its own, named with characters a socket name may hold.
+  const QString names[] = {
+      SingleInstance::ServerName("anna", ":0"),
+      SingleInstance::ServerName("anna", ":1"),
+      SingleInstance::ServerName("ben", ":0"),
+      SingleInstance::ServerName("anna", "/run/user/1000/wayland-0"),
+      SingleInstance::ServerName("anna", "offscreen"),
+      SingleInstance::ServerName("a b/c", QString(200, 'x')),
+      SingleInstance::ServerName("a b/c", QString(200, 'x') + "y"),
+  };
+  QCOMPARE(names[0], QString("ZELKFileMap-anna-_0"));
+  const QRegularExpression valid("^[A-Za-z0-9._-]+$");
+  for (size_t i = 0; i < std::size(names); ++i) {
+    QVERIFY2(valid.match(names[i]).hasMatch(), qPrintable(names[i]));
+    QVERIFY(names[i].size() <= 80);
+    for (size_t k = 0; k < i; ++k) QVERIFY(names[i] != names[k]);
+  }
+
+  // The running program's name follows its display.
+  const QByteArray x11 = qgetenv("DISPLAY"), wayland = qgetenv("WAYLAND_DISPLAY");
+  qunsetenv("WAYLAND_DISPLAY");
+  qputenv("DISPLAY", ":5");
+  const QString onFive = SingleInstance::DefaultServerName();
+  qputenv("DISPLAY", ":6");
+  const QString onSix = SingleInstance::DefaultServerName();
+  qunsetenv("DISPLAY");
+  const QString withoutDisplay = SingleInstance::DefaultServerName();
+  x11.isNull() ? qunsetenv("DISPLAY") : qputenv("DISPLAY", x11);
+  if (!wayland.isNull()) qputenv("WAYLAND_DISPLAY", wayland);
+  QVERIFY(onFive.endsWith("-_5"));
+  QVERIFY(onFive != onSix);
+  QVERIFY(withoutDisplay.endsWith("-" + QGuiApplication::platformName()));
+}
+
+void AppTest::handOverWaitsUntilTheProgramIsIdle() {
+  bool busy = true;
+  HandOverQueue queue([&busy] { return busy; });
+  QSignalSpy opened(&queue, &HandOverQueue::OpenNow);
+  queue.Request("/maps/first.zkm");
+  queue.Request("/maps/second.zkm");
+  // It keeps trying while the main window is busy ...
+  QVERIFY(!opened.wait(3 * HandOverQueue::kRetryMs));
+  QVERIFY(queue.Waiting());
+  // ... and opens only the latest request once it is not.
+  busy = false;
+  QVERIFY(opened.wait(3000));
+  QCOMPARE(opened.count(), 1);
+  QCOMPARE(opened.at(0).at(0).toString(), QString("/maps/second.zkm"));
+  QVERIFY(!queue.Waiting());
+  QTest::qWait(2 * HandOverQueue::kRetryMs);
+  QCOMPARE(opened.count(), 1);
+
+  // When idle the map opens at once; a start without a name opens nothing.
+  queue.Request("/maps/third.zkm");
+  QCOMPARE(opened.count(), 2);
+  queue.Request("");
+  QCOMPARE(opened.count(), 2);
+
+  // An open pop-up menu is not idle either.
+  QMenu menu;
+  menu.addAction("Item");
+  menu.popup(QPoint(10, 10));
+  QTRY_VERIFY(QApplication::activePopupWidget());
+  queue.Request("/maps/fourth.zkm");
+  QCOMPARE(opened.count(), 2);
+  menu.close();
+  QVERIFY(opened.wait(3000));
+  QCOMPARE(opened.at(2).at(0).toString(), QString("/maps/fourth.zkm"));
+}
+
+void AppTest::handOverWaitsForAModalDialogToClose() {
+  const QString name = UniqueServerName();
+  SingleInstance first(name);
+  QVERIFY(first.Start(""));
+  HandOverQueue queue([] { return false; });
+  connect(&first, &SingleInstance::OpenRequested, &queue, &HandOverQueue::Request);
+  QStringList opened;
+  bool modalWhileOpening = false;
+  connect(&queue, &HandOverQueue::OpenNow, this, [&](const QString& file) {
+    opened << file;
+    modalWhileOpening = QApplication::activeModalWidget() != nullptr;
+  });
+
+  QDialog dialog;
+  qsizetype openedWhileShown = -1;
+  bool waitingWhileShown = false;
+  bool handedOver = false;
+  QTimer::singleShot(0, &dialog, [&] {
+    SingleInstance second(name);
+    handedOver = !second.Start("/maps/second start.zkm");
+    // Time for the request to arrive and be retried while the dialog stays open.
+    QTimer::singleShot(5 * HandOverQueue::kRetryMs, &dialog, [&] {
+      openedWhileShown = opened.size();
+      waitingWhileShown = queue.Waiting();
+      dialog.accept();
+    });
+  });
+  dialog.exec();
+  QVERIFY(handedOver);
+  QCOMPARE(openedWhileShown, 0);
+  QVERIFY(waitingWhileShown);
+  QTRY_COMPARE(opened.size(), 1);
+  QCOMPARE(opened.at(0), QString("/maps/second start.zkm"));
+  QVERIFY(!modalWhileOpening);
 }
 
 void AppTest::filtersAreConverted() {

@@ -3,6 +3,7 @@
 
 #include <QtGui/QGuiApplication>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include "cli/cli.h"
@@ -12,6 +13,8 @@
 
 namespace zelk {
 namespace {
+
+namespace fs = std::filesystem;
 
 struct CliRun {
   int code = 0;
@@ -74,6 +77,53 @@ TEST(CliNew, ReportsAMissingSymbolSet) {
   const CliRun r = RunTool({"new", dir.Path("m.zkm"), "--symbols", dir.Path("none.zkm")});
   EXPECT_NE(r.code, 0);
   EXPECT_NE(r.err.find("Cannot open " + dir.Path("none.zkm")), std::string::npos) << r.err;
+}
+
+TEST(CliNew, NeverReplacesAnExistingMapUnlessForced) {
+  TempDir dir;
+  const std::string set = MakeSet(dir);
+  const std::string map = dir.Path("m.zkm");
+  ASSERT_EQ(RunTool({"new", map, "--symbols", set}).code, 0);
+  {
+    RecordingSink sink;
+    MapStore s(&sink);
+    s.WorkingFile().OpenExisting(map);
+    ASSERT_TRUE(s.LoadFromWorkingFile());
+    ASSERT_TRUE(s.WriteInfoText("The user's work"));
+    s.CloseWorkingFile();
+  }
+  fs::create_symlink(map, dir.Path("link.zkm"));
+  const auto mapBefore = ReadFileBytes(map), setBefore = ReadFileBytes(set);
+
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const Case refused[] = {
+      {{"new", map, "--symbols", set}, map + " already exists; give --force to replace it.\n"},
+      {{"new", dir.Path("link.zkm"), "--symbols", set},
+       dir.Path("link.zkm") + " already exists; give --force to replace it.\n"},
+      // The symbol set is never its own new map, not even with --force.
+      {{"new", set, "--symbols", set, "--force"},
+       set + " is the symbol set itself; nothing was written.\n"},
+      {{"new", dir.Path("./set.zkm"), "--symbols", set, "--force"},
+       dir.Path("./set.zkm") + " is the symbol set itself; nothing was written.\n"},
+  };
+  for (const Case& c : refused) {
+    const CliRun r = RunTool(c.args);
+    EXPECT_EQ(r.code, 1) << c.args[1];
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(ReadFileBytes(map), mapBefore);
+    EXPECT_EQ(ReadFileBytes(set), setBefore);
+  }
+
+  const CliRun forced = RunTool({"new", map, "--symbols", set, "--force"});
+  ASSERT_EQ(forced.code, 0) << forced.err;
+  EXPECT_NE(ReadFileBytes(map), mapBefore);
+  const CliRun info = RunTool({"info", map, "--json"});
+  ASSERT_EQ(info.code, 0) << info.err;
+  EXPECT_NE(info.out.find("\"info\":\"\"}"), std::string::npos) << info.out;
 }
 
 TEST(CliInfo, ReportsMissingAndForeignFilesWithTheProgramsMessages) {
@@ -187,6 +237,40 @@ TEST(CliRender, RefusesBadResolutionsAndMissingMapsWithTheProgramsMessages) {
   EXPECT_EQ(RunTool({"render", demo}).code, 2);  // no output named
 }
 
+TEST(CliRender, NeverWritesOverTheMapItself) {
+  NeedGuiApplication();
+  TempDir dir;
+  const std::string map = dir.Path("demo.zkm");
+  fs::copy_file(std::string(ZELK_SHIPPED_DATA_DIR) + "/demo.zkm", map);
+  fs::create_symlink(map, dir.Path("link.bmp"));
+  fs::create_symlink(map, dir.Path("link.zkm"));
+  fs::create_directory(dir.Path("sub"));
+  fs::create_hard_link(map, dir.Path("hard.bmp"));
+  const auto before = ReadFileBytes(map);
+  struct Case {
+    std::string map, output;
+  };
+  const Case cases[] = {
+      {map, map},
+      {map, dir.Path("link.bmp")},
+      {map, dir.Path("sub/../demo.zkm")},
+      {map, dir.Path("hard.bmp")},
+      {dir.Path("link.zkm"), map},
+  };
+  for (const Case& c : cases) {
+    const CliRun r = RunTool({"render", c.map, "-o", c.output, "--dpi", "50"});
+    EXPECT_EQ(r.code, 1) << c.output;
+    EXPECT_EQ(r.err, c.output + " is the map itself; nothing was written.\n");
+    EXPECT_EQ(ReadFileBytes(map), before);
+  }
+  EXPECT_TRUE(fs::is_symlink(dir.Path("link.bmp")));
+  // Another output beside it is written as before.
+  const CliRun ok =
+      RunTool({"render", dir.Path("link.zkm"), "-o", dir.Path("sub/demo.bmp"), "--dpi", "50"});
+  EXPECT_EQ(ok.code, 0) << ok.err;
+  EXPECT_EQ(ReadFileBytes(map), before);
+}
+
 TEST(CliRender, AMapWithoutObjectsWritesNothing) {
   TempDir dir;
   const std::string set = std::string(ZELK_SHIPPED_DATA_DIR) + "/SYMBOL/Topo15000.zkm";
@@ -194,6 +278,27 @@ TEST(CliRender, AMapWithoutObjectsWritesNothing) {
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, "The map has no objects; nothing was written.\n");
   EXPECT_FALSE(FileExists(dir.Path("empty.bmp")));
+}
+
+// The private working copy has a short name of its own and is gone afterwards.
+TEST(CliInfo, OpensAMapWithAFileNameOf240Characters) {
+  TempDir dir;
+  const std::string set = MakeSet(dir);
+  const std::string name = std::string(236, 'n') + ".zkm";
+  ASSERT_EQ(name.size(), 240u);
+  fs::copy_file(set, dir.Path(name));
+  fs::create_directory(dir.Path("tmp"));
+  const char* oldTemp = std::getenv("TMPDIR");
+  const std::string savedTemp = oldTemp ? oldTemp : "";
+  setenv("TMPDIR", dir.Path("tmp").c_str(), 1);
+  const CliRun r = RunTool({"info", dir.Path(name)});
+  const CliRun made =
+      RunTool({"new", dir.Path(std::string(236, 'm') + ".zkm"), "--symbols", dir.Path(name)});
+  oldTemp ? setenv("TMPDIR", savedTemp.c_str(), 1) : unsetenv("TMPDIR");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("Symbols:  2 (point 0, line 1, area 0, text 1"), std::string::npos) << r.out;
+  EXPECT_EQ(made.code, 0) << made.err;
+  EXPECT_TRUE(fs::is_empty(dir.Path("tmp")));
 }
 
 TEST(TextFormat, NumbersIgnoreTheLocaleAndSymbolNumbersReadAsShown) {

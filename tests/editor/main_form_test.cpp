@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <filesystem>
 
 #include "editor/status_panes.h"
@@ -211,6 +212,96 @@ TEST_F(OpenMapTest, ScrollBarsStepByTenthsAndPagesAndCentreOnTheThumb) {
   EXPECT_EQ(f.form->VScroll->value(), -12);
 }
 
+// --- The view kept in the map --------------------------------------------------------------
+
+struct KeptView {
+  double zoom;
+  int32_t x, y;
+};
+
+KeptView StoredView(const std::string& path) {
+  RecordingSink sink;
+  MapStore store(&sink);
+  store.WorkingFile().OpenExisting(path);
+  EXPECT_TRUE(store.LoadFromWorkingFile());
+  const KeptView v{store.Setup().Zoom(), store.Setup().ViewX(), store.Setup().ViewY()};
+  store.CloseWorkingFile();
+  return v;
+}
+
+TEST(MainFormView, ScrollsAndZoomsAreKeptInTheMapAndItReopensThere) {
+  // Working on the temporary copy the map is saved on closing; with automatic saving it is the
+  // map itself that holds the view at once.
+  for (const bool autoSave : {false, true}) {
+    SCOPED_TRACE(autoSave ? "automatic saving" : "temporary copy");
+    EditorFixture f;
+    f.prefs.autoSave = autoSave;
+    const std::string path = WriteTestMap(f.dir, "map.zkm", 20);
+    ASSERT_TRUE(f.OpenMap(path));
+    f.form->ViewFactorClick(8);
+    f.form->ScrollBarAction(Qt::Horizontal, QAbstractSlider::SliderMove, 37);
+    f.form->ScrollBarAction(Qt::Vertical, QAbstractSlider::SliderSingleStepAdd, 0);
+    const ViewTransform& v = f.form->View();
+    const KeptView left{v.zoom, v.centreX, v.centreY};
+    EXPECT_EQ(left.x, 37 * 25600);
+    EXPECT_NE(left.y, 0);
+    EXPECT_TRUE(f.form->Doc().Modified());
+    if (autoSave) {
+      const KeptView onDisk = StoredView(path);
+      EXPECT_DOUBLE_EQ(onDisk.zoom, 8);
+      EXPECT_EQ(onDisk.x, left.x);
+      EXPECT_EQ(onDisk.y, left.y);
+    }
+
+    f.sink.answers = {Answer::Yes};
+    ASSERT_TRUE(f.form->Doc().Close());
+    ASSERT_TRUE(f.OpenMap(path));
+    EXPECT_DOUBLE_EQ(f.form->View().zoom, 8);
+    EXPECT_EQ(f.form->View().centreX, left.x);
+    EXPECT_EQ(f.form->View().centreY, left.y);
+    EXPECT_FALSE(f.form->Doc().Modified());
+
+    // Zooming out through the history and with the wheel is kept as well.
+    f.form->ViewZoomOutClick();
+    const int32_t yBeforeWheel = f.form->View().centreY;
+    QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&f.Work(), &wheel);
+    EXPECT_LT(f.form->View().centreY, yBeforeWheel);
+    f.sink.answers = {Answer::Yes};
+    ASSERT_TRUE(f.form->Doc().Close());
+    const KeptView closed = StoredView(path);
+    EXPECT_DOUBLE_EQ(closed.zoom, 4);
+    EXPECT_EQ(closed.y, f.form->View().centreY);
+  }
+}
+
+TEST(MainFormView, NothingIsWrittenWhenTheViewStaysWhereItIs) {
+  EditorFixture f;
+  f.prefs.autoSave = true;  // the map itself is open: any write would show in its bytes
+  const std::string path = WriteTestMap(f.dir, "map.zkm", 20);
+  ASSERT_TRUE(f.OpenMap(path));
+  f.form->ViewFactorClick(2);
+  ASSERT_TRUE(f.form->Doc().Close());
+  const std::vector<uint8_t> before = ReadFileBytes(path);
+
+  // Opening sets the view from the stored one; resizing only shows more or less of it.
+  ASSERT_TRUE(f.OpenMap(path));
+  EXPECT_DOUBLE_EQ(f.form->View().zoom, 2);
+  f.form->resize(640, 480);
+  f.Settle();
+  f.form->resize(900, 700);
+  f.Settle();
+  // Commands that leave zoom and centre as they are.
+  const ViewTransform& v = f.form->View();
+  f.form->ViewFactorClick(2);
+  f.form->ScrollBarAction(Qt::Horizontal, QAbstractSlider::SliderMove, v.scrollX);
+  f.form->ScrollBarAction(Qt::Vertical, QAbstractSlider::SliderMove, v.scrollY);
+  f.Settle();
+  EXPECT_FALSE(f.form->Doc().Modified());
+  EXPECT_EQ(ReadFileBytes(path), before);
+}
+
 TEST_F(OpenMapTest, ThePrintWindowIsShownEditedAndWrittenBackByTheNextCommand) {
   f.form->FilePrintWinClick();
   EXPECT_EQ(f.State().InteractionState, interaction::kWindowRectangle);
@@ -306,6 +397,10 @@ TEST_F(OpenMapTest, TheCurrentSymbolIsShownWithItsNumberAndDescription) {
   ChooseSymbol(1);
   EXPECT_EQ(f.form->Status->RightStatus->text(), "201.0 Symbol 2010");
   EXPECT_EQ(f.form->ZoomText(), f.form->Status->ZoomStatus->text().toStdString());
+  // Descriptions are in the map's code page.
+  f.form->Doc().Store().MutableSymbol(2).SetDescription("Stra\xdf" "e \x96 H\xfctte \x80");
+  ChooseSymbol(2);
+  EXPECT_EQ(f.form->Status->RightStatus->text(), QString::fromUtf8("301.0 Straße – Hütte €"));
 }
 
 TEST_F(OpenMapTest, TheStatusProgressCountsFillsAndStopsOnEsc) {
