@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <random>
 
+#include "storage/document.h"
 #include "storage/map_store.h"
 
 namespace zelk {
@@ -22,8 +23,8 @@ std::string BenchMapPath() {
   return (std::filesystem::temp_directory_path() / "zelk-bench-256k.zkm").string();
 }
 
-// 50 colours, 100 symbols, 256000 lines of 2..8 points spread over 400 x 300 mm.
-void BuildMap(MapStore& store, const std::string& path) {
+// 50 colours, 100 symbols of a given extent, `count` lines of 2..8 points over 400 x 300 mm.
+void BuildMap(MapStore& store, const std::string& path, int count = kMaxObjectCount, int extent = 25) {
   store.CreateEmptyMap(path);
   SymbolHeader& h = store.MutableColors();
   h.colorCount = 50;
@@ -34,7 +35,7 @@ void BuildMap(MapStore& store, const std::string& path) {
     r.SetLength(424);
     r.SetType(kSymbolLine);
     r.SetNumber(1000 + s * 10);
-    r.SetExtent(25);
+    r.SetExtent(extent);
     ColorSet set;
     set.Add(s % 50);
     r.SetColors(set);
@@ -45,7 +46,7 @@ void BuildMap(MapStore& store, const std::string& path) {
   std::uniform_int_distribution<int> x(0, 40000), y(0, 30000), d(-300, 300), sym(0, 99), pts(2, 8);
   ObjectRecord o;
   o.type = kObjectLine;
-  for (int i = 0; i < kMaxObjectCount; ++i) {
+  for (int i = 0; i < count; ++i) {
     o.symbol = static_cast<int16_t>(1000 + sym(rng) * 10);
     o.coords.clear();
     int px = x(rng), py = y(rng);
@@ -122,6 +123,38 @@ void BM_SearchWindowAllColours(benchmark::State& state) {
   store.CloseWorkingFile();
 }
 BENCHMARK(BM_SearchWindowAllColours)->Unit(benchmark::kMillisecond);
+
+// Load symbols into a map of 100000 objects: the new symbols are wider, so every entry changes.
+void BM_LoadSymbolsInto100000Objects(benchmark::State& state) {
+  const auto folder = std::filesystem::temp_directory_path();
+  const std::string map = (folder / "zelk-bench-100k.zkm").string();
+  const std::string scratch = (folder / "zelk-bench-100k-scratch.zkm").string();
+  const std::string set = (folder / "zelk-bench-set.zkm").string();
+  QuietSink sink;
+  {
+    MapStore store(&sink);
+    BuildMap(store, map, 100000);
+    store.CloseWorkingFile();
+    BuildMap(store, set, 0, 60);
+    store.CloseWorkingFile();
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::filesystem::copy_file(map, scratch, std::filesystem::copy_options::overwrite_existing);
+    Preferences prefs;
+    prefs.autoSave = true;
+    Document doc(&sink, &prefs, nullptr, (folder / "zelk-bench-temp.~km").string());
+    if (!doc.Open(scratch)) std::abort();
+    state.ResumeTiming();
+    if (!doc.LoadSymbolsFrom(set)) std::abort();
+    state.PauseTiming();
+    doc.Close();
+    state.ResumeTiming();
+  }
+  std::filesystem::remove(scratch);
+  state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(BM_LoadSymbolsInto100000Objects)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 }  // namespace zelk

@@ -78,6 +78,7 @@ struct CliDocument {
     doc.Store().CloseWorkingFile();
     std::error_code ec;
     std::filesystem::remove(temp, ec);
+    std::filesystem::remove(doc.OwnerPath(), ec);
   }
 };
 

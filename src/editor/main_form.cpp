@@ -674,6 +674,10 @@ bool TMainFm::MapHasObjects() const { return doc_->IsOpen() && !doc_->Store().Ma
 // --- Start-up and documents ------------------------------------------------------------------
 
 void TMainFm::StartUp(const std::vector<std::string>& arguments) {
+  // The file is the user's: it is neither replaced by the defaults nor silently ignored.
+  if (services_.registry && services_.registry->Unreadable() && services_.sink)
+    services_.sink->Error(ComposeMessage("Cannot read from", services_.registry->Path()) +
+                          "\r\nThe preferences in it are kept as they are; this run uses the default preferences.");
   doc_->Start(arguments);
   if (doc_->IsOpen()) {
     AfterMapOpened();

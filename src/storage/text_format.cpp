@@ -72,7 +72,9 @@ std::u32string Cp1252ToUnicode(const std::string& s) {
   std::u32string out;
   out.reserve(s.size());
   for (unsigned char c : s) {
-    if (c >= 0x80 && c < 0xA0) out += kHigh[c - 0x80] ? kHigh[c - 0x80] : char32_t{0xFFFD};
+    // The five bytes the code page leaves free stand for the control characters of the same
+    // number, as on Windows, so that every byte survives a round trip.
+    if (c >= 0x80 && c < 0xA0) out += kHigh[c - 0x80] ? kHigh[c - 0x80] : static_cast<char32_t>(c);
     else out += static_cast<char32_t>(c);
   }
   return out;
@@ -107,7 +109,7 @@ std::string Utf8ToCp1252(const std::string& s) {
     if (c < 0x80 || (c >= 0xA0 && c < 0x100)) { out += static_cast<char>(c); continue; }
     char mapped = '?';
     for (int k = 0; k < 32; ++k)
-      if (kHigh[k] == c) mapped = static_cast<char>(0x80 + k);
+      if (kHigh[k] == c || (kHigh[k] == 0 && c == static_cast<char32_t>(0x80 + k))) mapped = static_cast<char>(0x80 + k);
     out += mapped;
   }
   return out;

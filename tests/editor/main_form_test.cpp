@@ -628,6 +628,18 @@ TEST(MainFormDocuments, YesContinuesTheAbortedSessionModified) {
   EXPECT_EQ(f.Work().LastObjectsDrawn(), 2);
 }
 
+TEST(MainFormDocuments, PreferencesThatCannotBeReadAreReportedOnceAndKept) {
+  EditorFixture f(true);
+  const std::vector<uint8_t> foreign{0xFF, 0xFE, 'W', 0, 'i', 0, 'n', 0};
+  WriteFileBytes(f.dir.Path("registry.reg"), foreign);
+  EXPECT_FALSE(f.registry->Load());
+  f.form->StartUp({});
+  ASSERT_EQ(f.sink.errors.size(), 1u);
+  EXPECT_EQ(f.sink.errors[0].rfind("Cannot read from " + f.dir.Path("registry.reg") + "\r\n", 0), 0u);
+  f.form->close();
+  EXPECT_EQ(ReadFileBytes(f.dir.Path("registry.reg")), foreign);
+}
+
 TEST(MainFormDocuments, ADamagedTemporaryCopyIsLeftAloneWithoutAQuestion) {
   EditorFixture f;
   WriteFileBytes(f.dir.Path("temp.~km"), {1, 2, 3, 4, 5});
