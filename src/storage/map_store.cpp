@@ -22,7 +22,8 @@ MapStore::MapStore(MessageSink* sink, FileSystem* files)
       symbolHeader_(std::make_unique<SymbolHeader>()),
       symbolLookup_(10000, -1),
       placeholder_(SymbolRecord::Undefined(0)),
-      buffer_(kMaxObjectRecord + 64) {}
+      buffer_(kMaxObjectRecord + 64),
+      elements_(sink) {}
 
 MapStore::~MapStore() = default;
 
@@ -366,7 +367,7 @@ void MapStore::AddToBlockColors(IndexBlockCache& block, const IndexEntry& e) {
 // Objects
 
 int32_t MapStore::ObjectCount() const {
-  if (symbolEditing_) return static_cast<int32_t>(ElementOffsets().size());
+  if (symbolEditing_) return elements_.Count();
   return objectCount_;
 }
 
@@ -489,7 +490,7 @@ bool MapStore::AddObject(ObjectRecord& obj) {
 }
 
 bool MapStore::DeleteObject(int32_t n) {
-  if (symbolEditing_) return DeleteElement(n);
+  if (symbolEditing_) return ChangeElement(elements_.Delete(n));
   IndexEntry e;
   if (!ReadEntry(n, &e)) return false;
   if (e.length < 33) {
@@ -509,7 +510,7 @@ bool MapStore::DeleteObject(int32_t n) {
 }
 
 bool MapStore::ReplaceObject(int32_t* n, ObjectRecord& obj) {
-  if (symbolEditing_) return ReplaceElement(*n, obj);
+  if (symbolEditing_) return ChangeElement(elements_.Replace(*n, obj));
   IndexEntry kept;
   if (!ReadEntry(*n, &kept)) return false;
   if (!DeleteObject(*n)) return false;
@@ -525,7 +526,7 @@ bool MapStore::ReplaceObject(int32_t* n, ObjectRecord& obj) {
 }
 
 bool MapStore::RewriteObject(int32_t n, ObjectRecord& obj) {
-  if (symbolEditing_) return ReplaceElement(n, obj);
+  if (symbolEditing_) return ChangeElement(elements_.Replace(n, obj));
   if (obj.PointCount() < 1 || obj.PointCount() + std::max<int>(obj.textUnits, 0) > kMaxPoints) {
     InternalError("Internal error: Invalid object.");
     return false;
@@ -943,136 +944,40 @@ bool MapStore::ReplaceAllSymbols(const SymbolHeader& colors, const std::vector<S
 // Point-symbol editing: the same object operations on an in-memory element list
 
 void MapStore::BeginSymbolEditing(const std::vector<uint8_t>& elements) {
-  elements_ = elements;
-  elements_.resize(std::min<size_t>(elements_.size(), kElementListUnits * 8));
+  elements_.Assign(elements);
   symbolEditing_ = true;
 }
 
 std::vector<uint8_t> MapStore::EndSymbolEditing() {
   symbolEditing_ = false;
   currentSymbol_ = -1;
-  return std::move(elements_);
-}
-
-std::vector<size_t> MapStore::ElementOffsets() const {
-  std::vector<size_t> offsets;
-  size_t at = 0;
-  while (at + SymbolElementHead::kSize <= elements_.size()) {
-    const SymbolElementHead h = SymbolElementHead::Decode(&elements_[at]);
-    const size_t size = SymbolElementHead::kSize + 8 * static_cast<size_t>(std::max<int>(h.pointCount, 0));
-    if (at + size > elements_.size()) break;  // a damaged count ends the list
-    offsets.push_back(at);
-    at += size;
-  }
-  return offsets;
+  return elements_.Take();
 }
 
 bool MapStore::ReadElement(int32_t n, ObjectRecord* obj) {
-  *obj = ObjectRecord{};
-  const auto offsets = ElementOffsets();
-  if (n < 1 || n > static_cast<int32_t>(offsets.size())) {
-    InternalError("Internal Error: Index out of range.");
-    return false;
-  }
-  const uint8_t* p = &elements_[offsets[static_cast<size_t>(n - 1)]];
-  const SymbolElementHead h = SymbolElementHead::Decode(p);
-  obj->symbol = static_cast<int16_t>(kElementSymbolBase + h.kind);
-  obj->type = h.kind == kElementLine ? kObjectLine : h.kind == kElementArea ? kObjectArea : kObjectPoint;
-  obj->angle = h.color;  // offset 8
-  PutI16(&obj->reserved[0], h.lineWidth);  // offset 10
-  PutI16(&obj->reserved[2], h.flags);      // offset 12
-  PutI16(&obj->reserved[4], h.diameter);   // offset 14
-  for (int i = 0; i < h.pointCount; ++i)
-    obj->coords.push_back({GetI32(p + 16 + 8 * i), GetI32(p + 20 + 8 * i)});
+  if (!elements_.Read(n, obj)) return false;
   currentObject_ = n;
   return true;
 }
 
-bool MapStore::EncodeElement(const ObjectRecord& obj, std::vector<uint8_t>* bytes) {
-  SymbolElementHead h;
-  h.kind = static_cast<int16_t>(obj.symbol - kElementSymbolBase);
-  h.color = obj.angle;
-  h.lineWidth = GetI16(&obj.reserved[0]);
-  h.flags = GetI16(&obj.reserved[2]);
-  h.diameter = GetI16(&obj.reserved[4]);
-  h.pointCount = static_cast<int16_t>(obj.PointCount());
-  bytes->assign(SymbolElementHead::kSize + 8 * static_cast<size_t>(obj.PointCount()), 0);
-  h.Encode(bytes->data());
-  for (int i = 0; i < obj.PointCount(); ++i) {
-    PutI32(bytes->data() + 16 + 8 * i, obj.coords[static_cast<size_t>(i)].x);
-    PutI32(bytes->data() + 20 + 8 * i, obj.coords[static_cast<size_t>(i)].y);
-  }
-  return true;
-}
-
-bool MapStore::AddElement(ObjectRecord& obj) {
-  const auto offsets = ElementOffsets();
-  const size_t used = offsets.empty() ? 0 : elements_.size();
-  if (used / 8 + obj.PointCount() + 2 > static_cast<size_t>(kElementListUnits)) {
-    InternalError("Symbol is too complex.");
-    return false;
-  }
-  std::vector<uint8_t> bytes;
-  EncodeElement(obj, &bytes);
-  elements_.insert(elements_.end(), bytes.begin(), bytes.end());
-  currentObject_ = static_cast<int32_t>(offsets.size()) + 1;
+bool MapStore::AddElement(const ObjectRecord& obj) {
+  if (!elements_.Add(obj)) return false;
+  currentObject_ = elements_.Count();
   modified_ = true;
   return true;
 }
 
-bool MapStore::DeleteElement(int32_t n) {
-  const auto offsets = ElementOffsets();
-  if (n < 1 || n > static_cast<int32_t>(offsets.size())) {
-    InternalError("Internal Error: Index out of range.");
-    return false;
-  }
-  const size_t from = offsets[static_cast<size_t>(n - 1)];
-  const size_t to = static_cast<size_t>(n) < offsets.size() ? offsets[static_cast<size_t>(n)] : elements_.size();
-  elements_.erase(elements_.begin() + static_cast<std::ptrdiff_t>(from), elements_.begin() + static_cast<std::ptrdiff_t>(to));
-  modified_ = true;
-  return true;
-}
-
-bool MapStore::ReplaceElement(int32_t n, ObjectRecord& obj) {
-  const auto offsets = ElementOffsets();
-  if (n < 1 || n > static_cast<int32_t>(offsets.size())) {
-    InternalError("Internal Error: Index out of range.");
-    return false;
-  }
-  const size_t from = offsets[static_cast<size_t>(n - 1)];
-  const size_t to = static_cast<size_t>(n) < offsets.size() ? offsets[static_cast<size_t>(n)] : elements_.size();
-  std::vector<uint8_t> bytes;
-  EncodeElement(obj, &bytes);
-  if ((elements_.size() - (to - from) + bytes.size()) / 8 > static_cast<size_t>(kElementListUnits)) {
-    InternalError("Symbol is too complex.");
-    return false;
-  }
-  elements_.erase(elements_.begin() + static_cast<std::ptrdiff_t>(from), elements_.begin() + static_cast<std::ptrdiff_t>(to));
-  elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(from), bytes.begin(), bytes.end());
-  modified_ = true;
-  return true;
+bool MapStore::ChangeElement(bool ok) {
+  if (ok) modified_ = true;
+  return ok;
 }
 
 SearchResult MapStore::SearchElements(const Box& rect, int32_t stop, int color, int32_t* current) {
-  const auto offsets = ElementOffsets();
-  const int32_t count = static_cast<int32_t>(offsets.size());
-  if (count == 0) return {false, true};
-  int32_t n = *current;
-  for (int32_t i = 0; i < count; ++i) {
-    n = (n >= count || n < 0) ? 1 : n + 1;
-    ObjectRecord obj;
-    ReadElement(n, &obj);
-    const bool match = obj.PointCount() > 0 && obj.BoundingBox(0).Meets(rect) &&
-                       (color < 0 || obj.angle == color);
-    if (match) {
-      SelectSymbol(obj.symbol);
-      *current = n;
-      return {true, n == stop};
-    }
-    if (n == stop) break;
-  }
-  *current = n;
-  return {false, true};
+  int16_t symbol = 0;
+  bool done = true;
+  const bool found = elements_.FindNext(rect, stop, color, current, &symbol, &done);
+  if (found) SelectSymbol(symbol);
+  return {found, done};
 }
 
 }  // namespace zelk

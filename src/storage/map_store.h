@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "storage/buffered_file.h"
+#include "storage/element_list.h"
 #include "storage/messages.h"
 #include "storage/records.h"
 
@@ -49,9 +50,6 @@ struct DamageReport {
 // Positions in the file are signed 32-bit words.
 constexpr int64_t kMaxFilePosition = 0x7fffffff;
 
-// Object numbers used by the element list while a point symbol is edited.
-constexpr int16_t kElementSymbolBase = 32752;
-constexpr int kElementListUnits = 512;
 
 class MapStore {
  public:
@@ -162,7 +160,7 @@ class MapStore {
   void BeginSymbolEditing(const std::vector<uint8_t>& elements);
   std::vector<uint8_t> EndSymbolEditing();
   bool SymbolEditing() const { return symbolEditing_; }
-  const std::vector<uint8_t>& EditedElements() const { return elements_; }
+  const std::vector<uint8_t>& EditedElements() const { return elements_.Bytes(); }
 
  private:
   void InternalError(const std::string& message);
@@ -180,13 +178,10 @@ class MapStore {
   int UniqueNumber(int number) const;
   bool SymbolUsesColor(int number, int color) const;
 
-  // Element list operations for point-symbol editing.
-  std::vector<size_t> ElementOffsets() const;
+  // The object calls while a point symbol is edited.
   bool ReadElement(int32_t n, ObjectRecord* obj);
-  bool EncodeElement(const ObjectRecord& obj, std::vector<uint8_t>* bytes);
-  bool AddElement(ObjectRecord& obj);
-  bool DeleteElement(int32_t n);
-  bool ReplaceElement(int32_t n, ObjectRecord& obj);
+  bool AddElement(const ObjectRecord& obj);
+  bool ChangeElement(bool ok);
   SearchResult SearchElements(const Box& rect, int32_t stop, int color, int32_t* current);
 
   MessageSink* sink_;
@@ -222,7 +217,7 @@ class MapStore {
   DamageReport damage_;
 
   bool symbolEditing_ = false;
-  std::vector<uint8_t> elements_;
+  EditedElementList elements_;
 };
 
 }  // namespace zelk
