@@ -526,7 +526,13 @@ bool Document::SetInfoText(const std::string& text) {
 void Document::Start(const std::vector<std::string>& arguments) {
   // A copy another running program holds is its working copy, not one left by a crash.
   if (!open_ && FileExists(tempPath_) && !LockedByOther(tempPath_, files_)) {
-    const auto head = ReadFirstBytes(tempPath_, MapFileHeader::kSize, nullptr, files_);
+    const auto head = ReadFirstBytes(tempPath_, MapFileHeader::kSize, sink_, files_);
+    if (!head) {
+      // The copy could not be read just now (the message is shown): it is kept, not replaced.
+      recoveryPending_ = true;
+      observer_->RecentFilesChanged();
+      return;
+    }
     const bool valid = head && !head->empty() && GetI16(head->data()) == kMapMark &&
                        GetI16(head->data() + 2) == 0 && GetI16(head->data() + 4) == kMapVersion;
     if (valid && sink_) {

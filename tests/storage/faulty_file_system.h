@@ -18,6 +18,7 @@ struct Faults {
   int failSync = 0;        // the Nth sync fails
   bool failRename = false;
   int shortRead = 0;       // the Nth read gives half of what it could
+  int failRead = 0;        // the Nth read fails
 };
 
 class FaultyFileSystem : public FileSystem {
@@ -33,8 +34,12 @@ class FaultyFileSystem : public FileSystem {
   // Whether a fault actually happened since arming.
   bool Fired() const { return fired_; }
 
-  int64_t Read(int fd, void* buf, size_t n) override { return Shorten(n) ? FileSystem::Read(fd, buf, n / 2) : FileSystem::Read(fd, buf, n); }
+  int64_t Read(int fd, void* buf, size_t n) override {
+    if (FailRead()) return -1;
+    return Shorten(n) ? FileSystem::Read(fd, buf, n / 2) : FileSystem::Read(fd, buf, n);
+  }
   int64_t ReadAt(int fd, void* buf, size_t n, int64_t pos) override {
+    if (FailRead()) return -1;
     return Shorten(n) ? FileSystem::ReadAt(fd, buf, n / 2, pos) : FileSystem::ReadAt(fd, buf, n, pos);
   }
   int64_t Write(int fd, const void* buf, size_t n) override {
@@ -61,6 +66,11 @@ class FaultyFileSystem : public FileSystem {
   void Fire(int error) {
     fired_ = true;
     errno = error;
+  }
+  bool FailRead() {
+    if (faults_.failRead <= 0 || ++reads_ != faults_.failRead) return false;
+    Fire(EIO);
+    return true;
   }
   bool Shorten(size_t n) {
     if (faults_.shortRead <= 0 || ++reads_ != faults_.shortRead || n < 2) return false;

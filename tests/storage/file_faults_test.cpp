@@ -213,7 +213,7 @@ TEST(FileFaults, SyncAndRenameFailuresKeepTheSavedMap) {
   }
 }
 
-TEST(FileFaults, ShortReadsWhileOpeningAndRecoveringLoseNothing) {
+TEST(FileFaults, ShortAndFailedReadsWhileOpeningAndRecoveringLoseNothing) {
   for (const Operation& op : Operations()) {
     const std::string name = op.name;
     if (name != "open" && name != "recovery") continue;
@@ -222,6 +222,11 @@ TEST(FileFaults, ShortReadsWhileOpeningAndRecoveringLoseNothing) {
     for (int n = 1; n <= good.reads; ++n) {
       SCOPED_TRACE(Trace(op, "read " + std::to_string(n)));
       CheckFailure(op, good, RunOp(op, {.shortRead = n}));
+      // A read that fails is reported under the name of the map, never of the private copy.
+      const Outcome bad = RunOp(op, {.failRead = n});
+      CheckFailure(op, good, bad);
+      if (name == "open")
+        for (const std::string& e : bad.errors) EXPECT_EQ(e.find("temp.~km"), std::string::npos) << e;
     }
   }
 }
