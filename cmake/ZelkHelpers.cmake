@@ -1,10 +1,18 @@
 # Small helpers that keep library and test targets one line each.
 
-# zelk_library(name SOURCES... [DEPS ...])
+# zelk_library(name SOURCES... [DEPS ...]): a library of the folder it is declared in.
+# Each folder gets an include root of its own that holds only that folder, so a library sees
+# its own headers and those of the libraries it depends on: an include of a layer above fails.
 function(zelk_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set(root ${CMAKE_BINARY_DIR}/include/${folder})
+  if(NOT EXISTS ${root}/${folder})
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${folder} SYMBOLIC)
+  endif()
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_include_directories(${name} PUBLIC ${root})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
