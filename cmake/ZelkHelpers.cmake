@@ -1,4 +1,5 @@
 # Small helpers that keep library and test targets one line each.
+include(GoogleTest)
 
 # zelk_library(name SOURCES... [DEPS ...]): a library of the folder it is declared in.
 # Each folder gets an include root of its own that holds only that folder, so a library sees
@@ -27,8 +28,9 @@ function(add_gtest name)
     ZELK_TESTS_DIR="${PROJECT_SOURCE_DIR}/tests"
     ZELK_SHIPPED_DATA_DIR="${PROJECT_SOURCE_DIR}/data"
     ZELK_TEST_OUTPUT_DIR="${CMAKE_CURRENT_BINARY_DIR}")
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  # Every test case is a CTest entry of its own, so a failure names the case and -j spreads them.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
 # add_fuzz_target(name SOURCE DEPS ...): a libFuzzer executable (clang only).

@@ -505,6 +505,8 @@ TEST(PainterPicture, Sampler) {
 }  // namespace zelk
 
 int main(int argc, char** argv) {
+  // Listing the tests needs the application too, and runs without CTest's environment.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
