@@ -9,16 +9,6 @@
 namespace zelk {
 
 namespace {
-const char* SymbolTypeName(const SymbolRecord& s) {
-  switch (s.Type()) {
-    case kSymbolPoint: return "point";
-    case kSymbolLine: return s.Subtype() == kSubtypeLineText ? "line text" : "line";
-    case kSymbolArea: return "area";
-    case kSymbolText: return "text";
-    case kSymbolRectangle: return "rectangle";
-    default: return "unknown";
-  }
-}
 
 void WriteBox(JsonWriter& j, const Box& b) {
   j.BeginArray();

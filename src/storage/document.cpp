@@ -204,9 +204,15 @@ bool Document::SwitchWorkingFile(const std::string& path) {
 void Document::ReportDamage(const std::string& path) {
   const DamageReport& d = store_.Damage();
   if (!d.Any() || !sink_) return;
-  const std::string parts = Counted(d.blocks, "index block", "index blocks") + ", " +
-                            Counted(d.symbols, "symbol", "symbols") + ", " +
-                            Counted(d.objects, "object", "objects") + ".";
+  std::string parts;
+  const auto add = [&parts](int n, const char* one, const char* many) {
+    if (n > 0) parts += (parts.empty() ? "" : ", ") + Counted(n, one, many);
+  };
+  add(d.indexBlocks, "index block", "index blocks");
+  add(d.symbolBlocks, "block of the symbol table", "blocks of the symbol table");
+  add(d.symbols, "symbol", "symbols");
+  add(d.objects, "object", "objects");
+  parts += ".";
   sink_->Error(ComposeMessage(";is damaged. What could not be read was left out:;", ArgumentOf(path) + ";" + parts),
                help::kFormatNotCorrect);
 }

@@ -242,7 +242,7 @@ void MapStore::ReadSymbolTable(BufferedFile& file, int64_t fileEnd, int32_t firs
   // Positions are widened before adding sizes: a link near 2^31 must not wrap around.
   while (blockPos > 0 && visited.size() < static_cast<size_t>(kMaxIndexBlocks) && visited.insert(blockPos).second) {
     if (int64_t{blockPos} + kSymbolBlockSize > fileEnd) {
-      ++d.blocks;
+      ++d.symbolBlocks;
       break;
     }
     file.Seek(blockPos);
@@ -323,7 +323,7 @@ bool MapStore::ReadIndex() {
   while (blockPos > 0 && static_cast<int>(blocks_.size()) < kMaxIndexBlocks && visited.insert(blockPos).second) {
     // A link beyond the end of the file ends the chain: what was read before it stays readable.
     if (int64_t{blockPos} + kIndexBlockSize > fileEnd_) {
-      ++damage_.blocks;
+      ++damage_.indexBlocks;
       break;
     }
     file_.Seek(blockPos);

@@ -41,10 +41,11 @@ struct SearchResult {
 
 // What opening a damaged map had to leave out.
 struct DamageReport {
-  int blocks = 0;   // index or symbol blocks beyond the end of the file
-  int symbols = 0;  // symbol records cut off by the end of the file
-  int objects = 0;  // object records cut off by the end of the file, or placed outside it
-  bool Any() const { return blocks + symbols + objects > 0; }
+  int indexBlocks = 0;   // index blocks beyond the end of the file
+  int symbolBlocks = 0;  // blocks of the symbol table beyond the end of the file
+  int symbols = 0;       // symbol records cut off by the end of the file
+  int objects = 0;       // object records cut off by the end of the file, or placed outside it
+  bool Any() const { return indexBlocks + symbolBlocks + symbols + objects > 0; }
 };
 
 // Positions in the file are signed 32-bit words.

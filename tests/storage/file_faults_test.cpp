@@ -158,14 +158,20 @@ void CheckFailure(const Operation& op, const Outcome& good, const Outcome& bad) 
     EXPECT_FALSE(errors.empty()) << "a failure was not reported";
   }
   // A map edited in place is the working file, checked below; any other holds its old or new content.
-  if (!(op.autoSave && bad.open))
+  if (!(op.autoSave && bad.open)) {
     EXPECT_TRUE(bad.map == before || bad.map == good.map) << "the map file holds neither its old nor its new content";
+  }
   EXPECT_NE(bad.map, std::vector<std::string>{"unreadable"});
-  if (bad.open) EXPECT_EQ(bad.inMemory, bad.workingFile) << "the working file differs from what the engine holds";
-  if (!op.output.empty())
+  if (bad.open) {
+    EXPECT_EQ(bad.inMemory, bad.workingFile) << "the working file differs from what the engine holds";
+  }
+  if (!op.output.empty()) {
     EXPECT_TRUE(bad.output == good.output || bad.output == std::vector<std::string>{"none"});
+  }
   if (std::string(op.name) == "recovery") {
-    if (!bad.open) EXPECT_EQ(bad.tempAfter, bad.tempBefore) << "a copy that was not recovered was changed";
+    if (!bad.open) {
+      EXPECT_EQ(bad.tempAfter, bad.tempBefore) << "a copy that was not recovered was changed";
+    }
   } else if (!bad.open) {
     EXPECT_FALSE(bad.tempLeft) << "a partial working copy was left";
   }
@@ -225,8 +231,9 @@ TEST(FileFaults, ShortAndFailedReadsWhileOpeningAndRecoveringLoseNothing) {
       // A read that fails is reported under the name of the map, never of the private copy.
       const Outcome bad = RunOp(op, {.failRead = n});
       CheckFailure(op, good, bad);
-      if (name == "open")
+      if (name == "open") {
         for (const std::string& e : bad.errors) EXPECT_EQ(e.find("temp.~km"), std::string::npos) << e;
+      }
     }
   }
 }

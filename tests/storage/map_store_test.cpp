@@ -511,7 +511,8 @@ TEST(DamagedMaps, LinksNearTheLargestPositionEndTheChain) {
     WriteFileBytes(f.path, bytes);
     f.store.WorkingFile().OpenExisting(f.path);
     ASSERT_TRUE(f.store.LoadFromWorkingFile());
-    EXPECT_EQ(f.store.Damage().blocks, 1);
+    EXPECT_EQ(f.store.Damage().indexBlocks, 1);
+    EXPECT_EQ(f.store.Damage().symbolBlocks, 1);
     f.store.CloseWorkingFile();
   }
 }
