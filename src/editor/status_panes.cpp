@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "dialogs/map_text.h"
 #include "render/real_world.h"
 
 namespace zelk {
@@ -32,11 +31,6 @@ std::string ZoomText(double z) {
   return buf;
 }
 
-QString SymbolText(const SymbolRecord& s) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%d.%d ", s.Number() / 10, std::abs(s.Number() % 10));
-  return QString::fromLatin1(buf) + MapTextToQt(s.Description());
-}
 
 TScaleRuler::TScaleRuler(Qt::Orientation orientation, QWidget* parent)
     : QWidget(parent), orientation_(orientation) {

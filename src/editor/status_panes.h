@@ -17,8 +17,6 @@ namespace zelk {
 std::string CoordinateText(const SetupBlock& setup, bool realWorld, int32_t x, int32_t y);
 // The zoom pane's text: "4X", "0.25X".
 std::string ZoomText(double zoom);
-// The right pane's text for a symbol: its number with one decimal, a blank and its description.
-QString SymbolText(const SymbolRecord& symbol);
 
 // A screen scale along the top (horizontal) or the left (vertical) edge of the work window,
 // in millimetres of the map.
