@@ -2,10 +2,15 @@
 // is ended properly, while a drawing carries on in the new view.
 #include <gtest/gtest.h>
 
+#include <QHelpEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "dialogs/dialog_base.h"
 #include "editor/status_panes.h"
+#include "editor/symbol_box.h"
 #include "editor_fixture.h"
 
 namespace zelk {
@@ -112,6 +117,62 @@ TEST_F(StepsTest, OtherCommandsStillEndTheDrawing) {
   f.form->Trigger("SymbolProtected");
   EXPECT_EQ(curve.Count("finish"), finishes + 1);
   EXPECT_EQ(f.State().InteractionState, Interaction::NoDrawing);
+}
+
+}  // namespace
+}  // namespace zelk
+
+namespace zelk {
+namespace {
+
+// --- Small things a new user meets ---------------------------------------------------------------
+
+TEST_F(StepsTest, CtrlWheelZoomsAboutTheMouseAndAPlainWheelScrolls) {
+  f.Factor(4);
+  const QPointF at(f.Work().width() * 3 / 4, f.Work().height() / 4);
+  const Coord under = f.form->DeviceToMap({static_cast<int>(at.x()), static_cast<int>(at.y())});
+  auto turn = [&](int notches, Qt::KeyboardModifiers mods) {
+    QWheelEvent wheel(at, f.Work().mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, mods,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&f.Work(), &wheel);
+  };
+  turn(1, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(f.form->View().zoom, 8);
+  PixelPos now = f.form->MapToDevice(under);
+  EXPECT_NEAR(now.x, at.x(), 1);
+  EXPECT_NEAR(now.y, at.y(), 1);
+  EXPECT_DOUBLE_EQ(f.form->Doc().Store().Setup().Zoom(), 8);  // kept like any zoom
+  turn(-1, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(f.form->View().zoom, 4);
+  now = f.form->MapToDevice(under);
+  EXPECT_NEAR(now.x, at.x(), 1);
+  EXPECT_NEAR(now.y, at.y(), 1);
+  const int32_t y = f.form->View().centreY;
+  turn(-1, Qt::NoModifier);
+  EXPECT_DOUBLE_EQ(f.form->View().zoom, 4);
+  EXPECT_LT(f.form->View().centreY, y);
+}
+
+TEST_F(StepsTest, TheSymbolBoxTellsEachSymbolsNumberAndDescription) {
+  TSymbolWin& box = *f.form->SymbolBox;
+  f.form->Doc().Store().MutableSymbol(2).SetDescription("Stra\xdf" "e \x96 H\xfctte \x80");
+  EXPECT_EQ(box.ToolTipAt(box.CellRect(0).center()), "101.0 Symbol 1010");
+  EXPECT_EQ(box.ToolTipAt(box.CellRect(2).center()), QString::fromUtf8("301.0 Straße – Hütte €"));
+  EXPECT_TRUE(box.ToolTipAt(box.CellRect(40).center()).isEmpty());
+  // The tooltip event is answered over a symbol.
+  QHelpEvent tip(QEvent::ToolTip, box.CellRect(1).center(), box.mapToGlobal(box.CellRect(1).center()));
+  EXPECT_TRUE(QApplication::sendEvent(&box, &tip));
+}
+
+TEST_F(StepsTest, F1OnAHighlightedMenuItemFindsItsTopic) {
+  QMenu* file = nullptr;
+  for (QMenu* m : f.form->menuBar()->findChildren<QMenu*>())
+    if (m->title() == "&File") file = m;
+  ASSERT_NE(file, nullptr);
+  emit file->hovered(f.form->Action("FilePrintWin"));
+  EXPECT_EQ(file->property(kHelpContextProperty).toInt(), help::kPrintWindow);
+  emit file->hovered(f.form->Action("FileSave"));
+  EXPECT_EQ(file->property(kHelpContextProperty).toInt(), 0);
 }
 
 }  // namespace
