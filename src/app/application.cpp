@@ -65,16 +65,19 @@ int RunApplication(int argc, char** argv) {
                    });
   QObject::connect(&handOver, &HandOverQueue::OpenNow, &form,
                    [&form](const QString& name) { form.OpenRequested(name.toStdString()); });
-  QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager& manager) {
-    QStringList command;
-    for (const std::string& s : form.SessionEnding(QApplication::applicationFilePath().toStdString()))
-      command << QString::fromStdString(s);
-    manager.setRestartCommand(command);
-    manager.setRestartHint(QSessionManager::RestartIfRunning);
-  });
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                   [&form](QSessionManager& manager) {
+                     QStringList command;
+                     for (const std::string& s :
+                          form.SessionEnding(QApplication::applicationFilePath().toStdString()))
+                       command << QString::fromStdString(s);
+                     manager.setRestartCommand(command);
+                     manager.setRestartHint(QSessionManager::RestartIfRunning);
+                   });
 
   // Without a window manager "maximised" means nothing; the screen's free area is the same wish.
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) form.setGeometry(screen->availableGeometry());
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    form.setGeometry(screen->availableGeometry());
   form.showMaximized();
   if (splash) splash->finish(&form);
 

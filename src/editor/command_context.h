@@ -37,8 +37,8 @@ class CommandWindow {
   virtual void StartViewInteraction(ViewZoomTool::Kind kind) = 0;
   // The window rectangle interaction (state 17) over a rectangle read from and written back to
   // its owner; `helpContext` is in force while it runs.
-  virtual void StartWindowRectangle(std::function<Box()> read, std::function<void(const Box&)> write,
-                                    int helpContext) = 0;
+  virtual void StartWindowRectangle(std::function<Box()> read,
+                                    std::function<void(const Box&)> write, int helpContext) = 0;
 
   // --- Symbols --------------------------------------------------------------------------
   // The symbol table changed its length or order.

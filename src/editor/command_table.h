@@ -52,18 +52,18 @@ using CommandRule = bool (*)(const CommandConditions& c, int arg);
 
 namespace row {
 constexpr unsigned kSeparatorBefore = 1;
-constexpr unsigned kSymbolPopup = 2;    // also in the symbol box's pop-up menu
-constexpr unsigned kSubmenu = 4;        // opens the submenu named by the caption
-constexpr unsigned kModeGroup = 8;      // the mutually exclusive mode buttons
+constexpr unsigned kSymbolPopup = 2;  // also in the symbol box's pop-up menu
+constexpr unsigned kSubmenu = 4;      // opens the submenu named by the caption
+constexpr unsigned kModeGroup = 8;    // the mutually exclusive mode buttons
 constexpr unsigned kSmoothingGroup = 16;
 constexpr unsigned kCheckable = 32;
 }  // namespace row
 
 struct CommandRow {
-  const char* name;      // the component name, also the action's object name
-  const char* place;     // the menu ("&File", "&File/&Export") or "Toolbar"
-  const char* caption;   // the menu caption, or the hint of a toolbar button
-  const char* shortcut;  // portable key text ("Ctrl+N", "Shift+F5"); empty for none
+  const char* name;        // the component name, also the action's object name
+  const char* place;       // the menu ("&File", "&File/&Export") or "Toolbar"
+  const char* caption;     // the menu caption, or the hint of a toolbar button
+  const char* shortcut;    // portable key text ("Ctrl+N", "Shift+F5"); empty for none
   CommandHandler handler;  // null: not in this build, shown and never enabled
   int arg;                 // handed to the handler and the rules (mode, factor, level...)
   int helpContext;         // F1 on the highlighted menu item; 0 for the window's

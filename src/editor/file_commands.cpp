@@ -14,8 +14,8 @@ void FileCommands::CheckFonts() {
   MapStore& s = c_.Store();
   if (s.SymbolCount() == 0) return;
   const std::vector<std::string> missing =
-      FontsCheck(std::span<const SymbolRecord>(&s.Symbol(0), static_cast<size_t>(s.SymbolCount())), 0,
-                 s.SymbolCount(), *c_.fonts);
+      FontsCheck(std::span<const SymbolRecord>(&s.Symbol(0), static_cast<size_t>(s.SymbolCount())),
+                 0, s.SymbolCount(), *c_.fonts);
   if (!missing.empty()) c_.dialogs->FontsNotFound(missing);
 }
 
@@ -34,7 +34,8 @@ void FileCommands::New() {
 void FileCommands::Open() {
   if (!c_.chooser) return;
   std::string start = "*.zkm";
-  if (!c_.doc.Name().empty()) start = (std::filesystem::path(c_.doc.Name()).parent_path() / "*.zkm").string();
+  if (!c_.doc.Name().empty())
+    start = (std::filesystem::path(c_.doc.Name()).parent_path() / "*.zkm").string();
   const auto chosen = c_.chooser->ChooseFile(kOpenFilter, "zkm", start, help::kOpen, false);
   if (!chosen) return;
   OpenRequested(*chosen);
@@ -59,8 +60,12 @@ void FileCommands::OpenRecent(int n) {
   if (ok) CheckFonts();
 }
 
-void FileCommands::Save() { c_.doc.Save(); }
-void FileCommands::SaveAs() { c_.doc.SaveAs(); }
+void FileCommands::Save() {
+  c_.doc.Save();
+}
+void FileCommands::SaveAs() {
+  c_.doc.SaveAs();
+}
 
 void FileCommands::Information() {
   if (!c_.doc.IsOpen() || !c_.dialogs) return;
@@ -87,7 +92,9 @@ void FileCommands::PrintWindow() {
       help::kPrintWindow);
 }
 
-void FileCommands::Exit() { c_.window.CloseWindow(); }
+void FileCommands::Exit() {
+  c_.window.CloseWindow();
+}
 
 std::vector<std::string> FileCommands::SessionEnding(const std::string& program) {
   std::vector<std::string> command{program};
@@ -95,7 +102,8 @@ std::vector<std::string> FileCommands::SessionEnding(const std::string& program)
   if (c_.registry) {
     std::string line = "\"" + program + "\"";
     if (command.size() > 1) line += " " + command[1];
-    c_.registry->SetString("Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "ZelkStart", line);
+    c_.registry->SetString("Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "ZelkStart",
+                           line);
     c_.registry->Save();
   }
   return command;

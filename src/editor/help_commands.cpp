@@ -22,12 +22,13 @@ std::string HelpCommands::MapInfoText() const {
   MapStore& s = c_.Store();
   char buf[256];
   std::snprintf(buf, sizeof buf, "\n\nObjects: %lld\nSymbols: %d\nColours: %d\nMap scale: 1:%.0f",
-                static_cast<long long>(s.LiveObjectCount()), s.SymbolCount(), static_cast<int>(s.Colors().colorCount),
-                s.Setup().MapScale());
+                static_cast<long long>(s.LiveObjectCount()), s.SymbolCount(),
+                static_cast<int>(s.Colors().colorCount), s.Setup().MapScale());
   std::string text = (c_.doc.Name().empty() ? std::string("Untitled") : c_.doc.Name()) + buf;
   Box ext;
   if (s.MapExtent(&ext)) {
-    std::snprintf(buf, sizeof buf, "\nExtent: %.1f x %.1f mm", (static_cast<double>(ext.right) - ext.left) / 25600.0,
+    std::snprintf(buf, sizeof buf, "\nExtent: %.1f x %.1f mm",
+                  (static_cast<double>(ext.right) - ext.left) / 25600.0,
                   (static_cast<double>(ext.top) - ext.bottom) / 25600.0);
     text += buf;
   }
@@ -36,7 +37,8 @@ std::string HelpCommands::MapInfoText() const {
 
 void HelpCommands::MapInfo() {
   if (!c_.doc.IsOpen()) return;
-  QMessageBox::information(c_.window.DialogParent(), "Map Information", QString::fromStdString(MapInfoText()));
+  QMessageBox::information(c_.window.DialogParent(), "Map Information",
+                           QString::fromStdString(MapInfoText()));
 }
 
 void HelpCommands::About() {

@@ -49,20 +49,23 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   doc_->SetObserver(this);
   doc_->SetFileChooser(services_.chooser);
 
-  context_ = std::make_unique<CommandContext>(CommandContext{*doc_, state_, *prefs_, *this, services_.sink,
-                                                             services_.chooser, services_.dialogs, services_.help,
-                                                             services_.fonts, services_.registry});
+  context_ = std::make_unique<CommandContext>(
+      CommandContext{*doc_, state_, *prefs_, *this, services_.sink, services_.chooser,
+                     services_.dialogs, services_.help, services_.fonts, services_.registry});
   fileCommands_ = std::make_unique<FileCommands>(*context_);
   viewCommands_ = std::make_unique<ViewCommands>(*context_);
   symbolCommands_ = std::make_unique<SymbolCommands>(*context_);
   mapCommands_ = std::make_unique<MapCommands>(*context_);
   optionsCommands_ = std::make_unique<OptionsCommands>(*context_);
   helpCommands_ = std::make_unique<HelpCommands>(*context_);
-  areas_ = std::make_unique<CommandAreas>(CommandAreas{state_, *fileCommands_, *viewCommands_, *symbolCommands_,
-                                                       *mapCommands_, *optionsCommands_, *helpCommands_});
+  areas_ = std::make_unique<CommandAreas>(CommandAreas{state_, *fileCommands_, *viewCommands_,
+                                                       *symbolCommands_, *mapCommands_,
+                                                       *optionsCommands_, *helpCommands_});
 
   gate_ = new InputGate(this);
-  gate_->keyDown = [this](QKeyEvent* k) { return FormKeyDown(k->key(), k->modifiers(), k->text()); };
+  gate_->keyDown = [this](QKeyEvent* k) {
+    return FormKeyDown(k->key(), k->modifiers(), k->text());
+  };
   gate_->keyUp = [this](QKeyEvent* k) { FormKeyUp(k->key()); };
   gate_->replayShortcut = [this](QKeyEvent* k) { return ReplayShortcut(k->key(), k->modifiers()); };
 
@@ -106,7 +109,9 @@ TMainFm::~TMainFm() {
   WorkWin->redrawStatus = nullptr;
 }
 
-Progress& TMainFm::ProgressDisplay() { return *progress_; }
+Progress& TMainFm::ProgressDisplay() {
+  return *progress_;
+}
 
 // --- Layout ------------------------------------------------------------------------------------
 
@@ -198,9 +203,8 @@ void TMainFm::BuildPanels() {
   for (QScrollBar* bar : {HScroll, VScroll}) {
     bar->setRange(-ViewCommands::kScrollRange, ViewCommands::kScrollRange);
     const Qt::Orientation o = bar->orientation();
-    connect(bar, &QAbstractSlider::actionTriggered, this, [this, bar, o](int action) {
-      ScrollBarAction(o, action, bar->sliderPosition());
-    });
+    connect(bar, &QAbstractSlider::actionTriggered, this,
+            [this, bar, o](int action) { ScrollBarAction(o, action, bar->sliderPosition()); });
   }
 
   WorkWin->SetStore(&doc_->Store());
@@ -209,27 +213,35 @@ void TMainFm::BuildPanels() {
   WorkWin->viewChanged = [this] { UpdateViewDisplays(); };
   WorkWin->redrawStatus = [this](const std::string& left, const std::string& centre) {
     Status->LeftStatus->setText(QString::fromStdString(left));
-    if (!left.empty()) Status->CenterStatus->setText(QString::fromStdString(centre));
-    else ShowCoordinates();
+    if (!left.empty())
+      Status->CenterStatus->setText(QString::fromStdString(centre));
+    else
+      ShowCoordinates();
   };
   WorkWin->redrawEnded = [this] { EndCommand(); };
   WorkWin->mayPaintNow = [] { return QApplication::activeModalWidget() == nullptr; };
   WorkWin->mousePressed = [this](QMouseEvent* e) {
-    WorkMouseDown(e->button(), {e->position().toPoint().x(), e->position().toPoint().y()}, e->modifiers());
+    WorkMouseDown(e->button(), {e->position().toPoint().x(), e->position().toPoint().y()},
+                  e->modifiers());
   };
   WorkWin->mouseMoved = [this](QMouseEvent* e) {
-    WorkMouseMove({e->position().toPoint().x(), e->position().toPoint().y()}, e->modifiers(), e->buttons());
+    WorkMouseMove({e->position().toPoint().x(), e->position().toPoint().y()}, e->modifiers(),
+                  e->buttons());
   };
   WorkWin->mouseReleased = [this](QMouseEvent* e) {
-    WorkMouseUp(e->button(), {e->position().toPoint().x(), e->position().toPoint().y()}, e->modifiers());
+    WorkMouseUp(e->button(), {e->position().toPoint().x(), e->position().toPoint().y()},
+                e->modifiers());
   };
   WorkWin->wheelTurned = [this](QWheelEvent* e) {
-    WorkWheel({e->position().toPoint().x(), e->position().toPoint().y()}, e->angleDelta().y() / 120, e->modifiers());
+    WorkWheel({e->position().toPoint().x(), e->position().toPoint().y()}, e->angleDelta().y() / 120,
+              e->modifiers());
   };
 
   SymbolBox->SetStore(&doc_->Store());
   SymbolBox->SetFonts(services_.fonts);
-  SymbolBox->symbolClicked = [this](int place, bool shift, bool ctrl) { SymbolBoxClick(place, shift, ctrl); };
+  SymbolBox->symbolClicked = [this](int place, bool shift, bool ctrl) {
+    SymbolBoxClick(place, shift, ctrl);
+  };
   SymbolBox->popupRequested = [this](int place, QPoint global) {
     if (place >= 0 && !doc_->Store().Symbol(place).Selected() && place != state_.CurrentSymbol)
       SymbolBoxClick(place, false, false);
@@ -261,7 +273,8 @@ void TMainFm::BuildCommands() {
     if (auto it = menus.find(place); it != menus.end()) return it->second;
     const size_t slash = place.rfind('/');
     QMenu* m = slash == std::string::npos ? menuBar()->addMenu(QString::fromStdString(place))
-                                          : menus[place.substr(0, slash)]->addMenu(QString::fromStdString(place.substr(slash + 1)));
+                                          : menus[place.substr(0, slash)]->addMenu(
+                                                QString::fromStdString(place.substr(slash + 1)));
     menus[place] = m;
     return m;
   };
@@ -277,7 +290,8 @@ void TMainFm::BuildCommands() {
     } else {
       a = new QAction(r.caption, this);
       a->setObjectName(r.name);
-      if (*r.shortcut) a->setShortcut(QKeySequence::fromString(r.shortcut, QKeySequence::PortableText));
+      if (*r.shortcut)
+        a->setShortcut(QKeySequence::fromString(r.shortcut, QKeySequence::PortableText));
       a->setShortcutContext(Qt::WindowShortcut);
       if (r.helpContext > 0) a->setProperty(kHelpContextProperty, r.helpContext);
       if (r.Available()) {
@@ -303,11 +317,13 @@ void TMainFm::BuildCommands() {
           SymPopUp->addAction(a);
         }
       }
-      if (r.flags & (row::kCheckable | row::kModeGroup | row::kSmoothingGroup)) a->setCheckable(true);
+      if (r.flags & (row::kCheckable | row::kModeGroup | row::kSmoothingGroup))
+        a->setCheckable(true);
       if (r.flags & row::kModeGroup) modes->addAction(a);
       if (r.flags & row::kSmoothingGroup) smoothing->addAction(a);
     }
-    if (std::string(r.name).rfind("FileList", 0) == 0) recentActions_[static_cast<size_t>(r.arg - 1)] = a;
+    if (std::string(r.name).rfind("FileList", 0) == 0)
+      recentActions_[static_cast<size_t>(r.arg - 1)] = a;
     actions_[r.name] = a;
     rowActions_.emplace_back(&r, a);
   }
@@ -315,7 +331,9 @@ void TMainFm::BuildCommands() {
   for (QMenu* m : menuBar()->findChildren<QMenu*>()) {
     connect(m, &QMenu::aboutToShow, this, [this] { UpdateMenuStates(); });
     // F1 on a highlighted item opens the item's topic.
-    connect(m, &QMenu::hovered, m, [m](QAction* a) { m->setProperty(kHelpContextProperty, a->property(kHelpContextProperty)); });
+    connect(m, &QMenu::hovered, m, [m](QAction* a) {
+      m->setProperty(kHelpContextProperty, a->property(kHelpContextProperty));
+    });
   }
   connect(SymPopUp, &QMenu::aboutToShow, this, [this] { UpdateMenuStates(); });
 }
@@ -364,13 +382,16 @@ void TMainFm::UpdateMenuStates() {
   for (auto& [r, a] : rowActions_) {
     if (a->property("unavailable").toBool()) continue;
     a->setEnabled(!r->enabled || r->enabled(c, r->arg));
-    if (r->checked && (r->checked(c, r->arg) || !(r->flags & row::kModeGroup))) a->setChecked(r->checked(c, r->arg));
+    if (r->checked && (r->checked(c, r->arg) || !(r->flags & row::kModeGroup)))
+      a->setChecked(r->checked(c, r->arg));
   }
 }
 
 // --- Command steps ---------------------------------------------------------------------------
 
-bool TMainFm::IsBusy() const { return state_.Busy || WorkWin->RedrawRunning(); }
+bool TMainFm::IsBusy() const {
+  return state_.Busy || WorkWin->RedrawRunning();
+}
 
 void TMainFm::BeginCommand(Steps steps) {
   if (!state_.MapOpen) return;
@@ -399,7 +420,8 @@ void TMainFm::EndCommand() {
 
 void TMainFm::RegisterTool(Interaction i, Tool* tool) {
   if (i <= Interaction::ViewZoom || InteractionSlot(i) >= kInteractionCount) return;
-  tools_[InteractionSlot(i)] = tool ? tool : (i == Interaction::NoDrawing ? noDrawTool_.get() : nullptr);
+  tools_[InteractionSlot(i)] =
+      tool ? tool : (i == Interaction::NoDrawing ? noDrawTool_.get() : nullptr);
 }
 
 Tool* TMainFm::ToolFor(Interaction i) {
@@ -426,14 +448,16 @@ void TMainFm::WriteToolSettings() {
 void TMainFm::StartUp(const std::vector<std::string>& arguments) {
   // The file is the user's: it is neither replaced by the defaults nor silently ignored.
   if (services_.registry && services_.registry->Unreadable() && services_.sink)
-    services_.sink->Error(ComposeMessage("Cannot read from", services_.registry->Path()) +
-                          "\r\nThe preferences in it are kept as they are; this run uses the default preferences.");
+    services_.sink->Error(
+        ComposeMessage("Cannot read from", services_.registry->Path()) +
+        "\r\nThe preferences in it are kept as they are; this run uses the default preferences.");
   doc_->Start(arguments);
   if (doc_->IsOpen()) {
     fileCommands_->CheckFonts();
     const std::filesystem::path folder = std::filesystem::path(doc_->Name()).parent_path();
     std::error_code ec;
-    if (!folder.empty() && std::filesystem::is_directory(folder, ec)) QDir::setCurrent(QString::fromStdString(folder.string()));
+    if (!folder.empty() && std::filesystem::is_directory(folder, ec))
+      QDir::setCurrent(QString::fromStdString(folder.string()));
   }
   EndCommand();
 }
@@ -449,7 +473,9 @@ std::vector<std::string> TMainFm::SessionEnding(const std::string& program) {
   return fileCommands_->SessionEnding(program);
 }
 
-void TMainFm::CaptionChanged(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+void TMainFm::CaptionChanged(const std::string& caption) {
+  setWindowTitle(QString::fromStdString(caption));
+}
 
 void TMainFm::StatusText(const std::string& text) {
   Status->LeftStatus->setText(QString::fromStdString(text));
@@ -492,7 +518,11 @@ void TMainFm::MapChanged() {
   WorkWin->InvalidateAll();
   // The tool of the mode starts once the command around this has ended.
   QMetaObject::invokeMethod(
-      this, [this] { if (!IsBusy() && !state_.Interacting()) EndCommand(); }, Qt::QueuedConnection);
+      this,
+      [this] {
+        if (!IsBusy() && !state_.Interacting()) EndCommand();
+      },
+      Qt::QueuedConnection);
 }
 
 void TMainFm::RecentFilesChanged() {
@@ -528,11 +558,15 @@ void TMainFm::closeEvent(QCloseEvent* e) {
   e->accept();
 }
 
-void TMainFm::CloseWindow() { close(); }
+void TMainFm::CloseWindow() {
+  close();
+}
 
 void TMainFm::SetWaitCursor(bool on) {
-  if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
-  else QApplication::restoreOverrideCursor();
+  if (on)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
 }
 
 // --- Symbols ----------------------------------------------------------------------------------
@@ -546,8 +580,12 @@ void TMainFm::SetCurrentSymbol(int place) {
   UpdateRightStatus();
 }
 
-void TMainFm::SymbolTableChanged() { SymbolBox->TableChanged(); }
-void TMainFm::RepaintSymbols() { SymbolBox->update(); }
+void TMainFm::SymbolTableChanged() {
+  SymbolBox->TableChanged();
+}
+void TMainFm::RepaintSymbols() {
+  SymbolBox->update();
+}
 
 void TMainFm::UpdateRightStatus() {
   MapStore& store = doc_->Store();
@@ -568,13 +606,27 @@ void TMainFm::SymbolBoxClick(int place, bool shift, bool ctrl) {
 
 // --- View --------------------------------------------------------------------------------
 
-const ViewTransform& TMainFm::View() const { return WorkWin->View(); }
-Coord TMainFm::DeviceToMap(PixelPos p) const { return WorkWin->DeviceToMap(p); }
-PixelPos TMainFm::MapToDevice(const Coord& c) const { return WorkWin->MapToDevice(c); }
-void TMainFm::SetRubberBand(std::vector<RubberShape> shapes) { WorkWin->SetRubberBand(std::move(shapes)); }
-void TMainFm::RedrawBox(const Box& box) { WorkWin->InvalidateBox(box); }
-void TMainFm::RedrawAll() { WorkWin->InvalidateAll(); }
-void TMainFm::RepaintOverlay() { WorkWin->update(); }
+const ViewTransform& TMainFm::View() const {
+  return WorkWin->View();
+}
+Coord TMainFm::DeviceToMap(PixelPos p) const {
+  return WorkWin->DeviceToMap(p);
+}
+PixelPos TMainFm::MapToDevice(const Coord& c) const {
+  return WorkWin->MapToDevice(c);
+}
+void TMainFm::SetRubberBand(std::vector<RubberShape> shapes) {
+  WorkWin->SetRubberBand(std::move(shapes));
+}
+void TMainFm::RedrawBox(const Box& box) {
+  WorkWin->InvalidateBox(box);
+}
+void TMainFm::RedrawAll() {
+  WorkWin->InvalidateAll();
+}
+void TMainFm::RepaintOverlay() {
+  WorkWin->update();
+}
 
 void TMainFm::SetView(double zoom, int32_t centreX, int32_t centreY, bool remember) {
   const ViewTransform& v = WorkWin->View();
@@ -614,7 +666,9 @@ void TMainFm::UpdateViewDisplays() {
   UpdateMenuStates();
 }
 
-std::string TMainFm::ZoomText() const { return zelk::ZoomText(WorkWin->View().zoom); }
+std::string TMainFm::ZoomText() const {
+  return zelk::ZoomText(WorkWin->View().zoom);
+}
 
 void TMainFm::StartViewInteraction(ViewZoomTool::Kind kind) {
   // Zooming does not end a drawing: the interrupted interaction resumes afterwards.
@@ -639,14 +693,29 @@ void TMainFm::ScrollBarAction(Qt::Orientation o, int action, int position) {
   if (IsBusy() || !state_.MapOpen) return;
   ScrollStep step;
   switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd: step = ScrollStep::LineForward; break;
-    case QAbstractSlider::SliderSingleStepSub: step = ScrollStep::LineBack; break;
-    case QAbstractSlider::SliderPageStepAdd: step = ScrollStep::PageForward; break;
-    case QAbstractSlider::SliderPageStepSub: step = ScrollStep::PageBack; break;
-    case QAbstractSlider::SliderMove: step = ScrollStep::Thumb; break;
-    case QAbstractSlider::SliderToMinimum: step = ScrollStep::ToStart; break;
-    case QAbstractSlider::SliderToMaximum: step = ScrollStep::ToEnd; break;
-    default: return;
+    case QAbstractSlider::SliderSingleStepAdd:
+      step = ScrollStep::LineForward;
+      break;
+    case QAbstractSlider::SliderSingleStepSub:
+      step = ScrollStep::LineBack;
+      break;
+    case QAbstractSlider::SliderPageStepAdd:
+      step = ScrollStep::PageForward;
+      break;
+    case QAbstractSlider::SliderPageStepSub:
+      step = ScrollStep::PageBack;
+      break;
+    case QAbstractSlider::SliderMove:
+      step = ScrollStep::Thumb;
+      break;
+    case QAbstractSlider::SliderToMinimum:
+      step = ScrollStep::ToStart;
+      break;
+    case QAbstractSlider::SliderToMaximum:
+      step = ScrollStep::ToEnd;
+      break;
+    default:
+      return;
   }
   const bool hor = o == Qt::Horizontal;
   viewCommands_->Scroll(hor, step, position);
@@ -658,7 +727,10 @@ void TMainFm::ScrollBarAction(Qt::Orientation o, int action, int position) {
 void TMainFm::WorkWheel(PixelPos pos, int notches, Qt::KeyboardModifiers modifiers) {
   if (!(modifiers & Qt::ControlModifier)) {
     for (int i = 0; i < std::abs(notches); ++i)
-      ScrollBarAction(Qt::Vertical, notches > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd, 0);
+      ScrollBarAction(
+          Qt::Vertical,
+          notches > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd,
+          0);
     return;
   }
   // Zooming with the wheel follows the scroll bars' rules: a drawing carries on.
@@ -670,8 +742,12 @@ void TMainFm::WorkWheel(PixelPos pos, int notches, Qt::KeyboardModifiers modifie
 
 // --- Status texts -------------------------------------------------------------------------------
 
-void TMainFm::SetPrompt(const std::string& text) { Status->LeftStatus->setText(QString::fromStdString(text)); }
-void TMainFm::SetRightStatus(const std::string& text) { Status->RightStatus->setText(QString::fromStdString(text)); }
+void TMainFm::SetPrompt(const std::string& text) {
+  Status->LeftStatus->setText(QString::fromStdString(text));
+}
+void TMainFm::SetRightStatus(const std::string& text) {
+  Status->RightStatus->setText(QString::fromStdString(text));
+}
 
 void TMainFm::SetCursorShape(const std::string& name) {
   state_.CursorName = name;
@@ -685,7 +761,8 @@ void TMainFm::SetHelpContext(int context) {
 }
 
 std::string TMainFm::CoordinateText(int32_t x, int32_t y) const {
-  return zelk::CoordinateText(doc_->Store().Setup(), prefs_->realWorldCord && !state_.SymbolEditing, x, y);
+  return zelk::CoordinateText(doc_->Store().Setup(), prefs_->realWorldCord && !state_.SymbolEditing,
+                              x, y);
 }
 
 void TMainFm::ShowCoordinates() {
@@ -733,7 +810,8 @@ void TMainFm::WorkMouseDown(Qt::MouseButton button, PixelPos pos, Qt::KeyboardMo
   }
 }
 
-void TMainFm::WorkMouseMove(PixelPos pos, Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
+void TMainFm::WorkMouseMove(PixelPos pos, Qt::KeyboardModifiers modifiers,
+                            Qt::MouseButtons buttons) {
   const bool moved = !(pos == state_.Mouse);
   const ToolEvent e = MakeEvent(pos, modifiers);
   if (!state_.MapOpen) return;
@@ -781,7 +859,8 @@ bool TMainFm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers, const QStrin
     return true;
   }
   const bool clipboardKey = (ctrl && key == Qt::Key_Insert) || (shift && key == Qt::Key_Insert) ||
-                            (shift && key == Qt::Key_Delete) || (key == Qt::Key_Delete && !shift && !ctrl);
+                            (shift && key == Qt::Key_Delete) ||
+                            (key == Qt::Key_Delete && !shift && !ctrl);
   if (clipboardKey && !state_.TextEditing) {
     if (state_.SymbolEditing && !WorkWin->hasFocus()) return false;
     BeginCommand();

@@ -44,7 +44,8 @@ void SymbolCommands::Delete() {
   for (auto it = places.rbegin(); it != places.rend(); ++it) store.DeleteSymbol(*it);
   lastClicked_ = -1;
   c_.window.SymbolTableChanged();
-  c_.window.SetCurrentSymbol(store.SymbolCount() > 0 ? std::min<int>(places.front(), store.SymbolCount() - 1) : -1);
+  c_.window.SetCurrentSymbol(
+      store.SymbolCount() > 0 ? std::min<int>(places.front(), store.SymbolCount() - 1) : -1);
   // Their objects are now drawn with the placeholder.
   c_.window.RedrawAll();
 }

@@ -8,11 +8,16 @@ namespace {
 Interaction DrawingInteraction(Mode m) {
   switch (m) {
     case Mode::Freehand:
-    case Mode::Straight: return Interaction::FreehandStraight;
-    case Mode::Rectangular: return Interaction::Rectangular;
-    case Mode::Circle: return Interaction::Circle;
-    case Mode::Ellipse: return Interaction::Ellipse;
-    default: return Interaction::Curve;
+    case Mode::Straight:
+      return Interaction::FreehandStraight;
+    case Mode::Rectangular:
+      return Interaction::Rectangular;
+    case Mode::Circle:
+      return Interaction::Circle;
+    case Mode::Ellipse:
+      return Interaction::Ellipse;
+    default:
+      return Interaction::Curve;
   }
 }
 
@@ -24,27 +29,37 @@ ToolChoice ChooseTool(EditorState& state, MapStore& store) {
   ToolChoice choice;
   if (IsDrawing(m)) {
     const int place = state.CurrentSymbol;
-    const SymbolRecord* sym = place >= 0 && place < store.SymbolCount() ? &store.Symbol(place) : nullptr;
+    const SymbolRecord* sym =
+        place >= 0 && place < store.SymbolCount() ? &store.Symbol(place) : nullptr;
     if (sym && sym->Status() == kStatusNormal) {
       switch (sym->Type()) {
         case kSymbolPoint:
-        case kSymbolRectangle: choice.interaction = Interaction::Place; break;
+        case kSymbolRectangle:
+          choice.interaction = Interaction::Place;
+          break;
         case kSymbolLine:
-        case kSymbolArea: choice.interaction = DrawingInteraction(m); break;
-        case kSymbolText: choice.interaction = Interaction::Text; break;
-        default: break;
+        case kSymbolArea:
+          choice.interaction = DrawingInteraction(m);
+          break;
+        case kSymbolText:
+          choice.interaction = Interaction::Text;
+          break;
+        default:
+          break;
       }
     }
   } else if (m == Mode::EditPoint || m == Mode::EditObject) {
     choice.interaction = Interaction::Edit;
   } else if (m == Mode::Cut) {
     ObjectRecord obj;
-    const bool lineSelected =
-        state.SelectedObject > 0 && store.ReadObject(state.SelectedObject, &obj) && obj.type == kObjectLine;
+    const bool lineSelected = state.SelectedObject > 0 &&
+                              store.ReadObject(state.SelectedObject, &obj) &&
+                              obj.type == kObjectLine;
     if (lineSelected) {
       choice.interaction = Interaction::CutLine;
     } else {
-      choice.interaction = state.DrawMode == Mode::Curve ? Interaction::Curve : Interaction::FreehandStraight;
+      choice.interaction =
+          state.DrawMode == Mode::Curve ? Interaction::Curve : Interaction::FreehandStraight;
       choice.purpose = ToolPurpose::CutLine;
     }
   } else if (m == Mode::CutHole) {
@@ -69,8 +84,11 @@ void ChooseMode(EditorState& state, Mode m) {
 
 void RestoreModes(EditorState& state, const SetupBlock& setup) {
   const int tool = setup.CurrentTool(), draw = setup.DrawMode();
-  state.DrawMode = IsModeNumber(draw) && IsDrawing(static_cast<Mode>(draw)) ? static_cast<Mode>(draw) : Mode::Curve;
-  state.EditMode = setup.EditMode() == ModeNumber(Mode::EditObject) ? Mode::EditObject : Mode::EditPoint;
+  state.DrawMode = IsModeNumber(draw) && IsDrawing(static_cast<Mode>(draw))
+                       ? static_cast<Mode>(draw)
+                       : Mode::Curve;
+  state.EditMode =
+      setup.EditMode() == ModeNumber(Mode::EditObject) ? Mode::EditObject : Mode::EditPoint;
   state.ToolMode = IsModeNumber(tool) ? static_cast<Mode>(tool) : state.DrawMode;
 }
 

@@ -6,7 +6,9 @@
 
 namespace zelk {
 
-void ViewCommands::Redraw() { c_.window.RedrawAll(); }
+void ViewCommands::Redraw() {
+  c_.window.RedrawAll();
+}
 
 void ViewCommands::Move() {
   if (c_.state.MapOpen) c_.window.StartViewInteraction(ViewZoomTool::Kind::Move);
@@ -40,8 +42,8 @@ void ViewCommands::Entire() {
   const double perZoomX = v.scaleX / v.zoom, perZoomY = -v.scaleY / v.zoom;
   const double w = std::max(1.0, static_cast<double>(ext.right) - ext.left);
   const double h = std::max(1.0, static_cast<double>(ext.top) - ext.bottom);
-  const double zoom =
-      std::min({v.clientWidth * 0.95 / (w * perZoomX), v.clientHeight * 0.95 / (h * perZoomY), kMaxZoom});
+  const double zoom = std::min(
+      {v.clientWidth * 0.95 / (w * perZoomX), v.clientHeight * 0.95 / (h * perZoomY), kMaxZoom});
   const int32_t cx = static_cast<int32_t>((static_cast<int64_t>(ext.left) + ext.right) / 2);
   const int32_t cy = static_cast<int32_t>((static_cast<int64_t>(ext.bottom) + ext.top) / 2);
   c_.window.SetView(zoom, cx, cy, true);
@@ -54,23 +56,37 @@ void ViewCommands::Scroll(bool horizontal, ScrollStep step, int position) {
   const double pixels = horizontal ? v.clientWidth : v.clientHeight;
   double stepPixels = 0;
   switch (step) {
-    case ScrollStep::LineForward: stepPixels = pixels / 10; break;
-    case ScrollStep::LineBack: stepPixels = -pixels / 10; break;
-    case ScrollStep::PageForward: stepPixels = pixels * 9 / 10; break;
-    case ScrollStep::PageBack: stepPixels = -pixels * 9 / 10; break;
+    case ScrollStep::LineForward:
+      stepPixels = pixels / 10;
+      break;
+    case ScrollStep::LineBack:
+      stepPixels = -pixels / 10;
+      break;
+    case ScrollStep::PageForward:
+      stepPixels = pixels * 9 / 10;
+      break;
+    case ScrollStep::PageBack:
+      stepPixels = -pixels * 9 / 10;
+      break;
     case ScrollStep::Thumb:
     case ScrollStep::ToStart:
     case ScrollStep::ToEnd: {
-      const int value = step == ScrollStep::ToStart ? -kScrollRange : step == ScrollStep::ToEnd ? kScrollRange : position;
-      if (horizontal) cx = value * 25600;
-      else cy = -value * 25600;
+      const int value = step == ScrollStep::ToStart ? -kScrollRange
+                        : step == ScrollStep::ToEnd ? kScrollRange
+                                                    : position;
+      if (horizontal)
+        cx = value * 25600;
+      else
+        cy = -value * 25600;
       break;
     }
   }
   if (stepPixels != 0) {
     // Scrolling down or right shows more of the map below or to the right.
-    if (horizontal) cx = RoundToCoord(cx + stepPixels / v.scaleX);
-    else cy = RoundToCoord(cy + stepPixels / v.scaleY);
+    if (horizontal)
+      cx = RoundToCoord(cx + stepPixels / v.scaleX);
+    else
+      cy = RoundToCoord(cy + stepPixels / v.scaleY);
   }
   c_.window.SetView(v.zoom, cx, cy, false);
 }

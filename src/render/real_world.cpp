@@ -20,7 +20,8 @@ RealWorldTransform::RealWorldTransform(const SetupBlock& setup) {
 }
 
 std::pair<double, double> RealWorldTransform::ToWorld(double x, double y) const {
-  return {(x * cos_ - y * sin_) * metresPerWord_ + offsetX_, (y * cos_ + x * sin_) * metresPerWord_ + offsetY_};
+  return {(x * cos_ - y * sin_) * metresPerWord_ + offsetX_,
+          (y * cos_ + x * sin_) * metresPerWord_ + offsetY_};
 }
 
 Coord RealWorldTransform::ToMap(double east, double north) const {

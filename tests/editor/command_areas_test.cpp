@@ -8,10 +8,12 @@
 
 #include "editor/command_table.h"
 #include "editor/file_commands.h"
+#include "editor/status_panes.h"
 #include "editor/symbol_commands.h"
 #include "editor/tool_choice.h"
 #include "editor/view_commands.h"
 #include "editor_fixture.h"
+#include "render/real_world.h"
 
 namespace zelk {
 namespace {
@@ -47,7 +49,8 @@ class FakeWindow : public CommandWindow {
   void StartViewInteraction(ViewZoomTool::Kind k) override {
     log.push_back(k == ViewZoomTool::Kind::Move ? "move" : "zoomin");
   }
-  void StartWindowRectangle(std::function<Box()> r, std::function<void(const Box&)> w, int help) override {
+  void StartWindowRectangle(std::function<Box()> r, std::function<void(const Box&)> w,
+                            int help) override {
     read = std::move(r);
     write = std::move(w);
     windowHelp = help;
@@ -59,7 +62,9 @@ class FakeWindow : public CommandWindow {
   void SetWaitCursor(bool) override {}
   void CloseWindow() override { log.push_back("close"); }
   QWidget* DialogParent() override { return nullptr; }
-  bool Asked(const std::string& what) const { return std::find(log.begin(), log.end(), what) != log.end(); }
+  bool Asked(const std::string& what) const {
+    return std::find(log.begin(), log.end(), what) != log.end();
+  }
 };
 
 struct AreaTest : ::testing::Test {
@@ -230,8 +235,10 @@ TEST_F(AreaTest, TheEntireMapFillsTheWindow) {
   EXPECT_LE(vis.bottom, ext.bottom);
   EXPECT_GE(vis.top, ext.top);
   // Tight on one axis: the margin is 5 per cent.
-  const double spanX = static_cast<double>(ext.right) - ext.left, visX = static_cast<double>(vis.right) - vis.left;
-  const double spanY = static_cast<double>(ext.top) - ext.bottom, visY = static_cast<double>(vis.top) - vis.bottom;
+  const double spanX = static_cast<double>(ext.right) - ext.left,
+               visX = static_cast<double>(vis.right) - vis.left;
+  const double spanY = static_cast<double>(ext.top) - ext.bottom,
+               visY = static_cast<double>(vis.top) - vis.bottom;
   EXPECT_TRUE(std::abs(spanX / visX - 0.95) < 0.01 || std::abs(spanY / visY - 0.95) < 0.01);
 }
 
@@ -344,7 +351,8 @@ TEST_F(AreaTest, TheSessionEndsWithTheMapOnTheCommandLine) {
   const auto command = FileCommands(context).SessionEnding("/opt/zelk");
   ASSERT_EQ(command.size(), 2u);
   EXPECT_EQ(command[1], doc.Name());
-  const auto value = registry.Get("Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "ZelkStart");
+  const auto value =
+      registry.Get("Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "ZelkStart");
   ASSERT_TRUE(value.has_value());
   EXPECT_EQ(value->text, "\"/opt/zelk\" " + doc.Name());
 }
@@ -358,11 +366,16 @@ TEST_F(AreaTest, TheToolFollowsTheModeAndTheSymbolType) {
     Interaction expected;
   };
   const Case cases[] = {
-      {Mode::Curve, 0, Interaction::Curve},           {Mode::Freehand, 1, Interaction::FreehandStraight},
-      {Mode::Straight, 0, Interaction::FreehandStraight}, {Mode::Rectangular, 0, Interaction::Rectangular},
-      {Mode::Circle, 1, Interaction::Circle},         {Mode::Ellipse, 0, Interaction::Ellipse},
-      {Mode::Curve, 2, Interaction::Place},           {Mode::Straight, 3, Interaction::Text},
-      {Mode::Curve, -1, Interaction::NoDrawing},      {Mode::EditPoint, -1, Interaction::Edit},
+      {Mode::Curve, 0, Interaction::Curve},
+      {Mode::Freehand, 1, Interaction::FreehandStraight},
+      {Mode::Straight, 0, Interaction::FreehandStraight},
+      {Mode::Rectangular, 0, Interaction::Rectangular},
+      {Mode::Circle, 1, Interaction::Circle},
+      {Mode::Ellipse, 0, Interaction::Ellipse},
+      {Mode::Curve, 2, Interaction::Place},
+      {Mode::Straight, 3, Interaction::Text},
+      {Mode::Curve, -1, Interaction::NoDrawing},
+      {Mode::EditPoint, -1, Interaction::Edit},
       {Mode::EditObject, 2, Interaction::Edit},
   };
   for (const Case& c : cases) {
@@ -407,6 +420,72 @@ TEST(ToolChoice, ModesKeptInTheMapAreCheckedOnTheWayIn) {
   EXPECT_EQ(back.MultipleCount(), 0);
   EXPECT_EQ(back.EditMode, Mode::EditPoint);
   EXPECT_EQ(back.DrawMode, Mode::Straight);
+}
+
+}  // namespace
+}  // namespace zelk
+
+namespace zelk {
+namespace {
+
+// --- Coordinates ----------------------------------------------------------------------------
+
+TEST(Coordinates, WindowPixelsAndMapWordsMeetInTheViewTransform) {
+  ViewTransform v;
+  v.clientWidth = 640;
+  v.clientHeight = 480;
+  v.zoom = 2;
+  v.centreX = 25600 * 40;
+  v.centreY = -25600 * 10;
+  v.SetViewTransform();
+  EXPECT_EQ(v.MapToDevice({v.originX, v.originY}), (DevicePoint{0, 0}));
+  EXPECT_EQ(v.DeviceToMap({0, 0}), (Coord{v.originX, v.originY}));
+  for (const DevicePoint p : {DevicePoint{0, 0}, DevicePoint{320, 240}, DevicePoint{639, 17}, DevicePoint{-50, 600}}) {
+    const Coord c = v.DeviceToMap(p);
+    EXPECT_EQ(c.x & ~kPosMask, 0);
+    EXPECT_EQ(v.MapToDevice(c), p) << p.x << "," << p.y;
+  }
+  // Flag bytes never move a point.
+  const Coord c = v.DeviceToMap({100, 100});
+  EXPECT_EQ(v.MapToDevice({c.x | 0x7f, c.y | 0x3}), v.MapToDevice(c));
+  // Up on the map is up on the screen.
+  EXPECT_LT(v.MapToDevice({c.x, c.y + 25600 * 5}).y, 100);
+}
+
+TEST(Coordinates, RealWorldMetresGoThereAndBack) {
+  SetupBlock setup;
+  setup.SetMapScale(15000);
+  setup.SetRealWorldX(600000);
+  setup.SetRealWorldY(200000);
+  for (double angle : {0.0, 30.0, -90.0}) {
+    setup.SetRealWorldAngle(angle);
+    const RealWorldTransform world(setup);
+    ASSERT_TRUE(world.Valid());
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{25600 * 100, 25600 * 10}, std::pair{-25600 * 7, 25600 * 33}}) {
+      const auto [east, north] = world.ToWorld(x, y);
+      const Coord back = world.ToMap(east, north);
+      EXPECT_NEAR(back.x, x, 256) << angle;
+      EXPECT_NEAR(back.y, y, 256) << angle;
+    }
+  }
+  // 100 mm at 1:15000 are 1500 m; turned by 90 degrees east becomes north.
+  setup.SetRealWorldAngle(90);
+  const auto [east, north] = RealWorldTransform(setup).ToWorld(25600 * 100, 0);
+  EXPECT_NEAR(east, 600000, 1e-6);
+  EXPECT_NEAR(north, 201500, 1e-6);
+  setup.SetMapScale(0);
+  EXPECT_FALSE(RealWorldTransform(setup).Valid());
+}
+
+TEST(Coordinates, ThePaneShowsMillimetresOrWholeMetres) {
+  SetupBlock setup;
+  setup.SetMapScale(15000);
+  setup.SetRealWorldX(600000);
+  setup.SetRealWorldY(200000);
+  EXPECT_EQ(CoordinateText(setup, false, 25600 * 12 + 12800, -25600 * 3), "12.50   -3.00");
+  EXPECT_EQ(CoordinateText(setup, true, 25600 * 100, 25600 * 10), "601500   200150");
+  EXPECT_EQ(ZoomText(0.25), "0.25X");
+  EXPECT_EQ(ZoomText(16), "16X");
 }
 
 }  // namespace

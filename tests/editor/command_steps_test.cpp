@@ -47,9 +47,12 @@ struct ViewKey {
   Qt::KeyboardModifiers modifiers;
 };
 
-void PrintTo(const ViewKey& k, std::ostream* os) { *os << k.name; }
+void PrintTo(const ViewKey& k, std::ostream* os) {
+  *os << k.name;
+}
 
-class ViewKeysEndTheWindowRectangle : public StepsTest, public ::testing::WithParamInterface<ViewKey> {};
+class ViewKeysEndTheWindowRectangle : public StepsTest,
+                                      public ::testing::WithParamInterface<ViewKey> {};
 
 TEST_P(ViewKeysEndTheWindowRectangle, AsAnyNextCommandDoes) {
   const Box before = MovedPrintWindow();
@@ -132,8 +135,8 @@ TEST_F(StepsTest, CtrlWheelZoomsAboutTheMouseAndAPlainWheelScrolls) {
   const QPointF at(f.Work().width() * 3 / 4, f.Work().height() / 4);
   const Coord under = f.form->DeviceToMap({static_cast<int>(at.x()), static_cast<int>(at.y())});
   auto turn = [&](int notches, Qt::KeyboardModifiers mods) {
-    QWheelEvent wheel(at, f.Work().mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, mods,
-                      Qt::NoScrollPhase, false);
+    QWheelEvent wheel(at, f.Work().mapToGlobal(at), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, mods, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&f.Work(), &wheel);
   };
   turn(1, Qt::ControlModifier);
@@ -155,12 +158,15 @@ TEST_F(StepsTest, CtrlWheelZoomsAboutTheMouseAndAPlainWheelScrolls) {
 
 TEST_F(StepsTest, TheSymbolBoxTellsEachSymbolsNumberAndDescription) {
   TSymbolWin& box = *f.form->SymbolBox;
-  f.form->Doc().Store().MutableSymbol(2).SetDescription("Stra\xdf" "e \x96 H\xfctte \x80");
+  f.form->Doc().Store().MutableSymbol(2).SetDescription(
+      "Stra\xdf"
+      "e \x96 H\xfctte \x80");
   EXPECT_EQ(box.ToolTipAt(box.CellRect(0).center()), "101.0 Symbol 1010");
   EXPECT_EQ(box.ToolTipAt(box.CellRect(2).center()), QString::fromUtf8("301.0 Straße – Hütte €"));
   EXPECT_TRUE(box.ToolTipAt(box.CellRect(40).center()).isEmpty());
   // The tooltip event is answered over a symbol.
-  QHelpEvent tip(QEvent::ToolTip, box.CellRect(1).center(), box.mapToGlobal(box.CellRect(1).center()));
+  QHelpEvent tip(QEvent::ToolTip, box.CellRect(1).center(),
+                 box.mapToGlobal(box.CellRect(1).center()));
   EXPECT_TRUE(QApplication::sendEvent(&box, &tip));
 }
 
