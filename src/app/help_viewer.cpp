@@ -219,7 +219,9 @@ bool HelpViewer::eventFilter(QObject* watched, QEvent* event) {
     // The help window's own F1 would only reopen itself.
     auto* w = static_cast<QWidget*>(watched);
     if (window_ && w->window() == window_) return false;
-    ShowHelp(CurrentContext());
+    // An open menu has the keyboard without the focus: its highlighted item decides.
+    const bool popup = w->window()->windowType() == Qt::Popup;
+    ShowHelp(popup && ContextOf(w) > 0 ? ContextOf(w) : CurrentContext());
     return true;
   }
   return QObject::eventFilter(watched, event);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
@@ -41,6 +42,7 @@ class HelpTopicsTest : public QObject {
   void searchListsTheTopicsWithAllWords();
   void aClickedResultOpensItsTopic();
   void escClosesTheHelpWindow();
+  void f1InAnOpenMenuOpensTheMenusContext();
 };
 
 void HelpTopicsTest::topicsAreFoundByContext() {
@@ -212,6 +214,23 @@ void HelpTopicsTest::escClosesTheHelpWindow() {
   viewer.ShowHelp(help::kProcedures);
   QVERIFY(w->isVisible());
   QVERIFY(viewer.Browser()->toPlainText().contains("Step by step"));
+}
+
+void HelpTopicsTest::f1InAnOpenMenuOpensTheMenusContext() {
+  HelpViewer viewer(kShipped);
+  viewer.InstallF1();
+  QWidget window;
+  HelpViewer::SetContext(&window, help::kMainWindow);
+  auto* field = new QLineEdit(&window);
+  window.show();
+  field->setFocus();
+  QMenu menu(&window);
+  menu.addAction("Open...");
+  HelpViewer::SetContext(&menu, help::kOpen);
+  menu.popup(window.mapToGlobal(QPoint(0, 0)));
+  QTest::keyClick(&menu, Qt::Key_F1);
+  QCOMPARE(viewer.ShownContext(), help::kOpen);
+  menu.close();
 }
 
 QTEST_MAIN(HelpTopicsTest)
