@@ -83,6 +83,10 @@ void FileCommands::PrintWindow() {
       },
       [&doc](const Box& b) {
         SetupBlock& s = doc.Store().MutableSetup();
+        // A frame put back where it was is no change to the map.
+        if (s.PrintLeft() == b.left && s.PrintBottom() == b.bottom && s.PrintRight() == b.right &&
+            s.PrintTop() == b.top)
+          return;
         s.SetPrintLeft(b.left);
         s.SetPrintBottom(b.bottom);
         s.SetPrintRight(b.right);

@@ -337,6 +337,8 @@ TEST_F(AreaTest, ThePrintWindowIsReadFromAndWrittenToTheMapSettings) {
   ASSERT_TRUE(window.read && window.write);
   EXPECT_EQ(window.windowHelp, help::kPrintWindow);
   EXPECT_FALSE(doc.Modified());
+  window.write(window.read());  // ended without a change
+  EXPECT_FALSE(doc.Modified());
   window.write(Box{-256000, -512000, 256000, 512000});
   const SetupBlock& s = Store().Setup();
   EXPECT_EQ(s.PrintLeft(), -256000);
