@@ -10,7 +10,7 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs" --target zelk-cli zelk
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
-  exec build/src/editor/zelk data/demo.zkm
+  exec build/src/app/zelk data/demo.zkm
 fi
 
 cli=build/src/cli/zelk-cli

@@ -2,10 +2,19 @@
 #include "app/help_viewer.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QShortcut>
 #include <QTextBrowser>
+#include <QTextDocumentFragment>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -46,6 +55,31 @@ void HelpViewer::EnsureWindow() {
   window_->setAttribute(Qt::WA_QuitOnClose, false);
   auto* layout = new QVBoxLayout(window_);
   layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  auto* searchRow = new QHBoxLayout;
+  searchRow->setContentsMargins(6, 6, 6, 6);
+  searchRow->addWidget(new QLabel("Search:", window_));
+  searchEdit_ = new QLineEdit(window_);
+  searchEdit_->setObjectName("HelpSearchEdit");
+  searchEdit_->setPlaceholderText("Words to find in the help topics");
+  searchRow->addWidget(searchEdit_, 1);
+  layout->addLayout(searchRow);
+  results_ = new QListWidget(window_);
+  results_->setObjectName("HelpResults");
+  results_->setMaximumHeight(140);
+  results_->hide();
+  layout->addWidget(results_);
+  connect(searchEdit_, &QLineEdit::returnPressed, this, [this] { RunSearch(searchEdit_->text()); });
+  connect(results_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    browser_->setSource(QUrl::fromLocalFile(QDir(folder_).filePath(item->data(Qt::UserRole).toString())));
+  });
+  connect(results_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    browser_->setSource(QUrl::fromLocalFile(QDir(folder_).filePath(item->data(Qt::UserRole).toString())));
+  });
+  // Esc closes the help as it closes a dialog.
+  auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), window_);
+  close->setContext(Qt::WindowShortcut);
+  connect(close, &QShortcut::activated, window_, &QWidget::close);
   browser_ = new QTextBrowser(window_);
   browser_->setObjectName("HelpBrowser");
   browser_->setOpenExternalLinks(true);
@@ -93,6 +127,62 @@ void HelpViewer::ShowIndex() {
   Open(IndexFile(), 0);
 }
 
+void HelpViewer::ShowSearch() {
+  Open(IndexFile(), 0);
+  searchEdit_->setFocus();
+  searchEdit_->selectAll();
+}
+
+QList<HelpMatch> HelpViewer::Search(const QString& words) const {
+  QList<HelpMatch> matches;
+  const QStringList wanted = words.toLower().split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+  if (wanted.isEmpty()) return matches;
+  static const QRegularExpression titleRx("<title>([^<]*)</title>", QRegularExpression::CaseInsensitiveOption);
+  const QDir dir(folder_);
+  for (const QString& name : dir.entryList({"*.html"}, QDir::Files, QDir::Name)) {
+    if (name == "index.html") continue;
+    QFile f(dir.filePath(name));
+    if (!f.open(QIODevice::ReadOnly)) continue;
+    const QString html = QString::fromUtf8(f.readAll());
+    const QString title = titleRx.match(html).captured(1).trimmed();
+    const QString text = (title + "\n" + QTextDocumentFragment::fromHtml(html).toPlainText()).toLower();
+    HelpMatch m{name, title.isEmpty() ? name : title, 0};
+    bool all = true;
+    for (const QString& w : wanted) {
+      const int n = static_cast<int>(text.count(w));
+      if (n == 0) {
+        all = false;
+        break;
+      }
+      m.hits += n;
+    }
+    if (all) matches.push_back(m);
+  }
+  std::stable_sort(matches.begin(), matches.end(), [](const HelpMatch& a, const HelpMatch& b) {
+    return a.hits != b.hits ? a.hits > b.hits : a.title < b.title;
+  });
+  return matches;
+}
+
+void HelpViewer::RunSearch(const QString& words) {
+  EnsureWindow();
+  if (searchEdit_->text() != words) searchEdit_->setText(words);
+  results_->clear();
+  const QList<HelpMatch> matches = Search(words);
+  for (const HelpMatch& m : matches) {
+    auto* item = new QListWidgetItem(m.title, results_);
+    item->setData(Qt::UserRole, m.file);
+  }
+  if (matches.isEmpty() && !words.trimmed().isEmpty()) {
+    auto* item = new QListWidgetItem("No topic contains these words.", results_);
+    item->setFlags(Qt::NoItemFlags);
+  }
+  results_->setVisible(!words.trimmed().isEmpty());
+}
+
+QLineEdit* HelpViewer::SearchEdit() const { return window_ ? searchEdit_ : nullptr; }
+QListWidget* HelpViewer::Results() const { return window_ ? results_ : nullptr; }
+
 QWidget* HelpViewer::Window() const {
   return window_;
 }
@@ -129,7 +219,9 @@ bool HelpViewer::eventFilter(QObject* watched, QEvent* event) {
     // The help window's own F1 would only reopen itself.
     auto* w = static_cast<QWidget*>(watched);
     if (window_ && w->window() == window_) return false;
-    ShowHelp(CurrentContext());
+    // An open menu has the keyboard without the focus: its highlighted item decides.
+    const bool popup = w->window()->windowType() == Qt::Popup;
+    ShowHelp(popup && ContextOf(w) > 0 ? ContextOf(w) : CurrentContext());
     return true;
   }
   return QObject::eventFilter(watched, event);

@@ -7,13 +7,23 @@
 
 #include "dialogs/dialog_base.h"
 
+class QLineEdit;
+class QListWidget;
 class QTextBrowser;
 class QWidget;
 
 namespace zelk {
 
+// A topic that contains the words searched for.
+struct HelpMatch {
+  QString file;   // the topic's file name in the help folder
+  QString title;  // its <title>
+  int hits = 0;   // how often the words occur in it
+};
+
 // Topics are files "<context>.html" in one folder beside "index.html". A context without a
-// topic shows the index, so F1 always leads somewhere.
+// topic shows the index, so F1 always leads somewhere. The window has a search field above the
+// topic; Esc closes it.
 class HelpViewer : public QObject, public HelpRequester {
   Q_OBJECT
 
@@ -31,6 +41,15 @@ class HelpViewer : public QObject, public HelpRequester {
 
   void ShowHelp(int context) override;
   void ShowIndex();
+  // Opens the window with the search field ready.
+  void ShowSearch() override;
+  // Topics whose text holds every word of `words` (case ignored), most hits first; the
+  // contents page is not a topic of its own.
+  QList<HelpMatch> Search(const QString& words) const;
+  // Runs a search in the window and lists the matching topics; a click on one opens it.
+  void RunSearch(const QString& words);
+  QLineEdit* SearchEdit() const;
+  QListWidget* Results() const;
   // The context last shown (0 for the index).
   int ShownContext() const { return shownContext_; }
   QWidget* Window() const;
@@ -55,6 +74,8 @@ class HelpViewer : public QObject, public HelpRequester {
   QString folder_;
   QPointer<QWidget> window_;
   QTextBrowser* browser_ = nullptr;
+  QLineEdit* searchEdit_ = nullptr;
+  QListWidget* results_ = nullptr;
   int shownContext_ = -1;
 };
 

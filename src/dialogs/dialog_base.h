@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+#include "storage/help_contexts.h"
+
 class QBoxLayout;
 class QPushButton;
 class QVBoxLayout;
@@ -16,15 +18,9 @@ class HelpRequester {
  public:
   virtual ~HelpRequester() = default;
   virtual void ShowHelp(int context) = 0;
+  // The search over the topics; without one, the contents.
+  virtual void ShowSearch() { ShowHelp(help::kContents); }
 };
-
-// Help contexts of the dialogs in this folder.
-namespace help {
-constexpr int kMainWindow = 101;
-constexpr int kPreferences = 188;
-constexpr int kScales = 189;
-constexpr int kNumberFields = 190;
-}  // namespace help
 
 // The name of the widget property that holds a help context; F1 looks it up from the widget
 // with the focus outwards.

@@ -7,6 +7,7 @@
 
 #include "dialogs/dialog_base.h"
 #include "storage/document.h"
+#include "storage/help_contexts.h"
 
 class QListWidget;
 class QPlainTextEdit;
@@ -24,11 +25,6 @@ class DocumentDialogs {
   // Shown after opening when fonts of the map are missing.
   virtual void FontsNotFound(const std::vector<std::string>& lines) = 0;
 };
-
-namespace help {
-constexpr int kFileInformation = 114;
-constexpr int kFontsNotFound = 183;
-}  // namespace help
 
 // "New Map": the symbol sets of the program, their information text, and "Other...".
 class TNewMapDlg : public TZelkDlg {

@@ -2,65 +2,74 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "render/device_path.h"
+#include "storage/help_contexts.h"
 #include "storage/records.h"
 
 namespace zelk {
 
-// Values of `ToolMode`: the mode buttons of the toolbar.
-namespace mode {
-constexpr int16_t kNone = 0;
-constexpr int16_t kFreehand = 5;
-constexpr int16_t kStraight = 6;
-constexpr int16_t kRectangular = 7;
-constexpr int16_t kCircle = 8;
-constexpr int16_t kEllipse = 9;
-constexpr int16_t kCurve = 10;
-constexpr int16_t kEditPoint = 11;
-constexpr int16_t kEditObject = 12;
-constexpr int16_t kCut = 13;
-constexpr int16_t kCutHole = 14;
-constexpr int16_t kRotate = 15;
-constexpr int16_t kPatternDirection = 16;
-constexpr int16_t kNormalPoint = 17;
-constexpr int16_t kCornerPoint = 18;
-constexpr int16_t kRemovePoint = 19;
-inline bool IsDrawing(int m) { return m >= kFreehand && m <= kCurve; }
-inline bool NeedsSelection(int m) { return m >= kCut && m <= kRemovePoint; }
-}  // namespace mode
+// Values of `ToolMode`: the mode buttons of the toolbar. The numbers are those the setup block
+// stores.
+enum class Mode : int16_t {
+  None = 0,
+  Freehand = 5,
+  Straight = 6,
+  Rectangular = 7,
+  Circle = 8,
+  Ellipse = 9,
+  Curve = 10,
+  EditPoint = 11,
+  EditObject = 12,
+  Cut = 13,
+  CutHole = 14,
+  Rotate = 15,
+  PatternDirection = 16,
+  NormalPoint = 17,
+  CornerPoint = 18,
+  RemovePoint = 19,
+};
+inline bool IsDrawing(Mode m) { return m >= Mode::Freehand && m <= Mode::Curve; }
+inline bool NeedsSelection(Mode m) { return m >= Mode::Cut && m <= Mode::RemovePoint; }
+// A stored mode number, or nothing when it names no mode.
+inline bool IsModeNumber(int n) { return n >= 5 && n <= 19; }
+inline int16_t ModeNumber(Mode m) { return static_cast<int16_t>(m); }
 
 // Values of `InteractionState`: the running mouse interaction, by which events are dispatched.
-namespace interaction {
-constexpr int16_t kIdle = 0;
-constexpr int16_t kViewZoom = 1;  // nested: zoom or move the view
-constexpr int16_t kPlace = 2;     // point or rectangle symbol
-constexpr int16_t kFreehandStraight = 3;
-constexpr int16_t kRectangular = 5;
-constexpr int16_t kCircle = 6;
-constexpr int16_t kEllipse = 7;
-constexpr int16_t kCurve = 8;
-constexpr int16_t kText = 9;
-constexpr int16_t kEdit = 10;
-constexpr int16_t kRotate = 11;
-constexpr int16_t kPointOperation = 12;
-constexpr int16_t kCutLine = 13;
-constexpr int16_t kTemplate = 15;
-constexpr int16_t kWindowRectangle = 17;
-constexpr int16_t kGps = 18;
-constexpr int16_t kNoDrawing = 19;
-constexpr int kCount = 20;
-}  // namespace interaction
+enum class Interaction : int16_t {
+  Idle = 0,
+  ViewZoom = 1,  // nested: zoom or move the view
+  Place = 2,     // point or rectangle symbol
+  FreehandStraight = 3,
+  Rectangular = 5,
+  Circle = 6,
+  Ellipse = 7,
+  Curve = 8,
+  Text = 9,
+  Edit = 10,
+  Rotate = 11,
+  PointOperation = 12,
+  CutLine = 13,
+  Template = 15,
+  WindowRectangle = 17,
+  Gps = 18,
+  NoDrawing = 19,
+};
+constexpr int kInteractionCount = 20;
+inline size_t InteractionSlot(Interaction i) { return static_cast<size_t>(i); }
+
+// Modes and interactions print as the numbers the program is documented with.
+inline std::ostream& operator<<(std::ostream& o, Mode m) { return o << static_cast<int>(m); }
+inline std::ostream& operator<<(std::ostream& o, Interaction i) { return o << static_cast<int>(i); }
 
 // What a drawing tool is started for.
 enum class ToolPurpose { Draw = 0, CutLine = 1, Hole = 2 };
 
-struct PixelPos {
-  int32_t x = 0;
-  int32_t y = 0;
-  bool operator==(const PixelPos&) const = default;
-};
+// A position in work-window pixels.
+using PixelPos = DevicePoint;
 
 // One instance, owned by the main window and handed to every tool.
 struct EditorState {
@@ -72,10 +81,11 @@ struct EditorState {
   bool MapOpen = false;
   bool PaintPending = false;
   bool Busy = false;
-  int16_t ToolMode = mode::kNone;
-  int16_t DrawMode = mode::kCurve;
-  int16_t EditMode = mode::kEditPoint;
-  int16_t InteractionState = interaction::kIdle;
+  Mode ToolMode = Mode::None;
+  Mode DrawMode = Mode::Curve;    // the last drawing mode
+  Mode EditMode = Mode::EditPoint;  // the last selection mode
+  Interaction InteractionState = Interaction::Idle;
+  bool Interacting() const { return InteractionState != Interaction::Idle; }
 
   PixelPos Mouse;          // work-window pixels
   PixelPos PreviousMouse;  // at the previous event
@@ -90,7 +100,7 @@ struct EditorState {
   bool SymbolEditing = false;
 
   std::string CursorName;  // the cursor the running tool shows
-  int HelpContext = 101;
+  int HelpContext = help::kMainWindow;
 
   // Place of the current symbol in the symbol table, -1 for none.
   int16_t CurrentSymbol = -1;

@@ -1,4 +1,5 @@
-// The main window: menus, toolbar, symbol box, rulers, status line, and the command dispatch.
+// The main window: its parts, the command table wired to menus and toolbar, and the dispatch
+// of commands, mouse, keys and scroll bars.
 #pragma once
 
 #include <QMainWindow>
@@ -8,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "editor/command_context.h"
+#include "editor/command_table.h"
 #include "editor/editor_state.h"
 #include "editor/tool.h"
 #include "editor/view_tools.h"
@@ -25,6 +28,12 @@ class QToolBar;
 namespace zelk {
 
 class DocumentDialogs;
+class FileCommands;
+class HelpCommands;
+class MapCommands;
+class OptionsCommands;
+class SymbolCommands;
+class ViewCommands;
 class HelpRequester;
 class InputGate;
 class StatusProgress;
@@ -45,7 +54,7 @@ struct MainFormServices {
   std::string tempPath;               // the temporary working copy
 };
 
-class TMainFm : public QMainWindow, public ToolView, public DocumentObserver {
+class TMainFm : public QMainWindow, public ToolView, public DocumentObserver, public CommandWindow {
  public:
   explicit TMainFm(const MainFormServices& services, QWidget* parent = nullptr);
   ~TMainFm() override;
@@ -53,18 +62,21 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver {
   EditorState& State() { return state_; }
   Document& Doc() { return *doc_; }
   Preferences& Prefs() { return *prefs_; }
-  ZoomHistory& History() { return history_; }
+  ZoomHistory& History() override { return history_; }
+  CommandContext& Context() { return *context_; }
+  SymbolCommands& Symbols() { return *symbolCommands_; }
 
   // --- Command steps --------------------------------------------------------------------
   // True while a long operation runs; every handler asks first and does nothing then.
   bool IsBusy() const;
-  // Ends the running interaction as its own finish would.
-  void BeginCommand();
+  // Ends the running interaction as its own finish would. A view command ends only the
+  // interactions a view change replaces.
+  void BeginCommand(Steps steps = Steps::Full);
   // Refreshes menus and buttons and starts the tool of the mode for the current symbol.
   void EndCommand();
   // Lets a tool of a later part take over an interaction state (2..18).
-  void RegisterTool(int16_t interactionState, Tool* tool);
-  Tool* ToolFor(int16_t interactionState);
+  void RegisterTool(Interaction interaction, Tool* tool);
+  Tool* ToolFor(Interaction interaction);
 
   // The posted start-up work: recovery, then the map of the command line or the last one.
   void StartUp(const std::vector<std::string>& arguments);
@@ -74,34 +86,13 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver {
   // kept as the "ZelkStart" run-once value.
   std::vector<std::string> SessionEnding(const std::string& program);
 
-  // --- Commands (menu items and buttons) ----------------------------------------------
+  // --- Commands -------------------------------------------------------------------------
   QAction* Action(const std::string& component) const;
-  void ModeButtonClick(int16_t mode);
-  void FileNewClick();
-  void FileOpenClick();
-  void FileSaveClick();
-  void FileSaveAsClick();
-  void FileInfoClick();
-  void FilePrintWinClick();
-  void FileListClick(int n);
-  void ViewRedrawClick();
-  void ViewMoveClick();
-  void ViewZoomInClick();
-  void ViewZoomOutClick();
-  void ViewEntireClick();
-  void ViewFactorClick(double factor);
-  void SymbolStatusClick(uint8_t status);
-  void SymbolDeleteClick();
-  void SymbolDuplicateClick();
-  void SymbolLoadClick();
-  void ExtrasPartialWinClick();
-  void OptionsPrefClick();
-  void OptionsScalesClick();
-  void GridBtnClick();
-  void AutoJoinBtnClick();
-  void SmoothBtnClick(int level);
-  // Enabled and checked states of menu items and buttons from the map and the selection.
+  // Runs a row of the command table as its menu item or button would.
+  void Trigger(const std::string& component);
+  // Enabled and checked states of menu items and buttons, from the rules of the table.
   void UpdateMenuStates();
+  CommandConditions Conditions() const;
 
   // --- Input --------------------------------------------------------------------------------
   // The keyboard rules; true when the key was used up. The form sees every key first.
@@ -110,14 +101,14 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver {
   void WorkMouseDown(Qt::MouseButton button, PixelPos pos, Qt::KeyboardModifiers modifiers);
   void WorkMouseMove(PixelPos pos, Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
   void WorkMouseUp(Qt::MouseButton button, PixelPos pos, Qt::KeyboardModifiers modifiers);
+  // Wheel notches over the work window: scrolling, or with Ctrl zooming about the mouse.
+  void WorkWheel(PixelPos pos, int notches, Qt::KeyboardModifiers modifiers);
   // A scroll bar action (QAbstractSlider::SliderAction); `position` for thumb moves.
   void ScrollBarAction(Qt::Orientation orientation, int action, int position);
   void SymbolBoxClick(int place, bool shift, bool ctrl);
   // The text of the coordinate pane for a position in coordinate words.
   std::string CoordinateText(int32_t x, int32_t y) const;
   std::string ZoomText() const;
-  // The partial map window kept for the partial map export.
-  const Box& PartialWindow() const { return partialWindow_; }
 
   // --- Components ---------------------------------------------------------------------------
   QToolBar* Toolbar;
@@ -136,7 +127,7 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver {
   QMenu* SymPopUp;
   Progress& ProgressDisplay();
 
-  // --- ToolView -------------------------------------------------------------------------------
+  // --- ToolView and CommandWindow ------------------------------------------------------------
   const ViewTransform& View() const override;
   Coord DeviceToMap(PixelPos p) const override;
   PixelPos MapToDevice(const Coord& c) const override;
@@ -147,6 +138,16 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver {
   void SetPrompt(const std::string& text) override;
   void SetRightStatus(const std::string& text) override;
   void SetCursorShape(const std::string& name) override;
+  void RepaintOverlay() override;
+  void StartViewInteraction(ViewZoomTool::Kind kind) override;
+  void StartWindowRectangle(std::function<Box()> read, std::function<void(const Box&)> write,
+                            int helpContext) override;
+  void SymbolTableChanged() override;
+  void RepaintSymbols() override;
+  void SetCurrentSymbol(int place) override;
+  void SetWaitCursor(bool on) override;
+  void CloseWindow() override;
+  QWidget* DialogParent() override { return this; }
 
   // --- DocumentObserver --------------------------------------------------------------------
   void CaptionChanged(const std::string& caption) override;
@@ -158,31 +159,19 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver {
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  void BuildMenus();
-  void BuildToolbar();
   void BuildPanels();
-  QAction* Item(QMenu* menu, const char* component, const char* caption, const QKeySequence& shortcut,
-                std::function<void()> handler, bool available = true);
-  // Runs a command between the two fixed steps, unless busy.
-  void Command(const std::function<void()>& body);
+  void BuildCommands();
+  void Run(const CommandRow& row);
   void StartToolForMode();
-  void FinishInteraction();
-  void StartViewInteraction(ViewZoomTool::Kind kind);
-  void StartWindowRectangle(bool printWindow);
   ToolEvent MakeEvent(PixelPos pos, Qt::KeyboardModifiers modifiers);
-  void SetCurrentSymbol(int place);
   void UpdateRightStatus();
   void UpdateViewDisplays();
   // After a scroll or zoom: the view goes into the map's settings and the file at once, so
   // that the map opens where it was left. Resizes and opening a map do not come here.
   void KeepView();
   void ShowCoordinates();
-  void AfterMapOpened();
   void SetHelpContext(int context);
   bool ReplayShortcut(int key, Qt::KeyboardModifiers modifiers);
-  // Symbol places a symbol command works on: the current one, or every marked one.
-  std::vector<int> TargetSymbols() const;
-  bool MapHasObjects() const;
   void WriteToolSettings();
 
   EditorState state_;
@@ -193,24 +182,30 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver {
   std::unique_ptr<StatusProgress> progress_;
   ZoomHistory history_;
 
-  std::array<Tool*, interaction::kCount> tools_{};
+  std::unique_ptr<CommandContext> context_;
+  std::unique_ptr<FileCommands> fileCommands_;
+  std::unique_ptr<ViewCommands> viewCommands_;
+  std::unique_ptr<SymbolCommands> symbolCommands_;
+  std::unique_ptr<MapCommands> mapCommands_;
+  std::unique_ptr<OptionsCommands> optionsCommands_;
+  std::unique_ptr<HelpCommands> helpCommands_;
+  std::unique_ptr<CommandAreas> areas_;
+
+  std::array<Tool*, kInteractionCount> tools_{};
   std::unique_ptr<NoDrawTool> noDrawTool_;
   std::unique_ptr<ViewZoomTool> zoomTool_;
   std::unique_ptr<WindowRectTool> windowTool_;
-  int16_t savedState_ = 0;  // the interaction a view interaction interrupted
+  Interaction savedState_ = Interaction::Idle;  // the interaction a view interaction interrupted
   std::string savedCursor_;
   std::string savedPrompt_;
-  Box partialWindow_;
+  int windowHelp_ = help::kMainWindow;  // in force while a window rectangle runs
   bool leftDown_ = false;
-  int lastClickedSymbol_ = -1;
   bool wasOpen_ = false;
   std::string lastName_;
 
   std::map<std::string, QAction*> actions_;
-  std::map<int16_t, QAction*> modeActions_;
-  std::vector<std::pair<double, QAction*>> factorActions_;
+  std::vector<std::pair<const CommandRow*, QAction*>> rowActions_;
   std::array<QAction*, 5> recentActions_{};
-  QMenu* fileMenu_ = nullptr;
   QAction* recentSep_ = nullptr;
 };
 

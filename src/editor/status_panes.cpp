@@ -5,8 +5,32 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <cmath>
+#include <cstdio>
+
+#include "render/real_world.h"
 
 namespace zelk {
+
+std::string CoordinateText(const SetupBlock& setup, bool realWorld, int32_t x, int32_t y) {
+  char buf[96];
+  if (!realWorld) {
+    std::snprintf(buf, sizeof buf, "%.2f   %.2f", x / 25600.0, y / 25600.0);
+    return buf;
+  }
+  const auto [east, north] = RealWorldTransform(setup).ToWorld(x, y);
+  std::snprintf(buf, sizeof buf, "%.0f   %.0f", east, north);
+  return buf;
+}
+
+std::string ZoomText(double z) {
+  char buf[32];
+  if (std::abs(z - std::round(z)) < 1e-9)
+    std::snprintf(buf, sizeof buf, "%.0fX", z);
+  else
+    std::snprintf(buf, sizeof buf, "%.2fX", z);
+  return buf;
+}
+
 
 TScaleRuler::TScaleRuler(Qt::Orientation orientation, QWidget* parent)
     : QWidget(parent), orientation_(orientation) {
@@ -43,18 +67,19 @@ void TScaleRuler::paintEvent(QPaintEvent*) {
   const double perMm = std::abs(scale) * 25600.0;
   const int label = LabelStep(perMm);
   const int tick = label % 5 == 0 ? label / 5 : label / 2 > 0 ? label / 2 : 1;
-  const double origin = hor ? view_->originX : view_->originY;
   const int length = hor ? width() : height();
+  auto toWords = [&](double pixel) { return hor ? view_->WordsX(pixel) : view_->WordsY(pixel); };
+  auto toPixel = [&](double words) { return hor ? view_->DeviceX(words) : view_->DeviceY(words); };
   // Millimetres at both ends of the ruler.
-  const double a = origin / 25600.0;
-  const double b = (origin + length / scale) / 25600.0;
+  const double a = toWords(0) / 25600.0;
+  const double b = toWords(length) / 25600.0;
   const double lo = std::min(a, b), hi = std::max(a, b);
   QFont f = font();
   f.setPixelSize(9);
   p.setFont(f);
   p.setPen(palette().text().color());
   for (double mm = std::floor(lo / tick) * tick; mm <= hi; mm += tick) {
-    const int pos = static_cast<int>(std::lround((mm * 25600.0 - origin) * scale));
+    const int pos = static_cast<int>(std::lround(toPixel(mm * 25600.0)));
     const bool labelled = std::fmod(std::abs(mm), label) < 0.5;
     const int len = labelled ? 8 : 4;
     if (hor) {

@@ -7,9 +7,16 @@
 #include <functional>
 
 #include "render/view_transform.h"
+#include "storage/records.h"
 #include "storage/messages.h"
 
 namespace zelk {
+
+// The coordinate pane's text for a position in coordinate words: millimetres with 2 decimals,
+// or with `realWorld` real-world metres with none, x and y three blanks apart.
+std::string CoordinateText(const SetupBlock& setup, bool realWorld, int32_t x, int32_t y);
+// The zoom pane's text: "4X", "0.25X".
+std::string ZoomText(double zoom);
 
 // A screen scale along the top (horizontal) or the left (vertical) edge of the work window,
 // in millimetres of the map.

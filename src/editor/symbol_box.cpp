@@ -1,11 +1,15 @@
 // The symbol box: icons, current and marked symbols, clicks and the pop-up menu.
 #include "editor/symbol_box.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
+#include <cstdio>
 
+#include "dialogs/map_text.h"
 #include "render/object_renderer.h"
 #include "render/painter_device.h"
 
@@ -97,6 +101,12 @@ bool BlankIcon(const uint8_t* icon) {
 }
 }  // namespace
 
+QString SymbolText(const SymbolRecord& s) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%d.%d ", s.Number() / 10, std::abs(s.Number() % 10));
+  return QString::fromLatin1(buf) + MapTextToQt(s.Description());
+}
+
 TSymbolWin::TSymbolWin(QWidget* parent) : QWidget(parent), scroll_(new QScrollBar(Qt::Vertical, this)) {
   setFixedWidth(kColumns * kCell + 1 + scroll_->sizeHint().width());
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -136,6 +146,26 @@ void TSymbolWin::EnsureVisible(int place) {
   const QRect r = CellRect(place);
   if (r.top() < 0) scroll_->setValue(scroll_->value() + r.top());
   else if (r.bottom() >= height()) scroll_->setValue(scroll_->value() + r.bottom() - height() + 1);
+}
+
+QString TSymbolWin::ToolTipAt(QPoint p) const {
+  const int place = PlaceAt(p);
+  return place >= 0 ? SymbolText(store_->Symbol(place)) : QString();
+}
+
+bool TSymbolWin::event(QEvent* e) {
+  if (e->type() == QEvent::ToolTip) {
+    auto* help = static_cast<QHelpEvent*>(e);
+    const int place = PlaceAt(help->pos());
+    if (place >= 0) {
+      QToolTip::showText(help->globalPos(), ToolTipAt(help->pos()), this, CellRect(place));
+    } else {
+      QToolTip::hideText();
+      e->ignore();
+    }
+    return true;
+  }
+  return QWidget::event(e);
 }
 
 void TSymbolWin::paintEvent(QPaintEvent*) {

@@ -22,6 +22,10 @@ QRgb IconPaletteColor(int index);
 // white): a white square tells the user nothing about which symbol it is.
 QImage SymbolPreview(const MapStore& store, const SymbolRecord& symbol, FontService* fonts);
 
+// A symbol in words, as the status line and the box's tooltips show it: its number with one
+// decimal, a blank and its description (map text, Windows-1252).
+QString SymbolText(const SymbolRecord& symbol);
+
 class TSymbolWin : public QWidget {
  public:
   static constexpr int kColumns = 5;
@@ -39,12 +43,15 @@ class TSymbolWin : public QWidget {
   // The symbol place at a point of the box, -1 for none.
   int PlaceAt(QPoint p) const;
   QRect CellRect(int place) const;
+  // The tooltip of a point of the box: the symbol's number and description; empty off symbols.
+  QString ToolTipAt(QPoint p) const;
   void EnsureVisible(int place);
 
   std::function<void(int place, bool shift, bool ctrl)> symbolClicked;
   std::function<void(int place, QPoint globalPos)> popupRequested;
 
  protected:
+  bool event(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void wheelEvent(QWheelEvent* e) override;

@@ -8,12 +8,12 @@
 namespace zelk {
 
 void NoDrawTool::Start(ToolPurpose) {
-  state_.InteractionState = interaction::kNoDrawing;
+  state_.InteractionState = Interaction::NoDrawing;
   view_.SetCursorShape("NoDraw");
 }
 
 void NoDrawTool::Finish() {
-  state_.InteractionState = interaction::kIdle;
+  state_.InteractionState = Interaction::Idle;
   view_.SetCursorShape("");
 }
 
@@ -31,7 +31,7 @@ std::optional<ZoomHistory::View> ZoomHistory::Pop() {
 }
 
 void ViewZoomTool::Start(ToolPurpose) {
-  state_.InteractionState = interaction::kViewZoom;
+  state_.InteractionState = Interaction::ViewZoom;
   dragging_ = false;
   view_.SetCursorShape(kind_ == Kind::ZoomIn ? "Zoom" : "MoveView");
   view_.SetPrompt(kind_ == Kind::ZoomIn ? "Click or drag a rectangle to zoom in"
@@ -87,7 +87,7 @@ void ViewZoomTool::Key(char32_t c) {
 }
 
 void ViewZoomTool::Finish() {
-  if (state_.InteractionState != interaction::kViewZoom) return;
+  if (state_.InteractionState != Interaction::ViewZoom) return;
   view_.SetRubberBand({});
   if (panPreview) panPreview({0, 0});
   dragging_ = false;
@@ -96,7 +96,7 @@ void ViewZoomTool::Finish() {
 
 void ViewZoomTool::End() {
   view_.SetPrompt("");
-  state_.InteractionState = interaction::kIdle;
+  state_.InteractionState = Interaction::Idle;
   if (ended) ended();
 }
 
@@ -109,7 +109,7 @@ bool EmptyBox(const Box& b) { return b.left >= b.right || b.bottom >= b.top; }
 }  // namespace
 
 void WindowRectTool::Start(ToolPurpose) {
-  state_.InteractionState = interaction::kWindowRectangle;
+  state_.InteractionState = Interaction::WindowRectangle;
   rect_ = read ? read() : Box{};
   if (EmptyBox(rect_) && mapExtent) rect_ = mapExtent();
   dragPart_ = Part::None;
@@ -197,13 +197,13 @@ void WindowRectTool::Up(const ToolEvent& e) {
 }
 
 void WindowRectTool::Finish() {
-  if (state_.InteractionState != interaction::kWindowRectangle) return;
+  if (state_.InteractionState != Interaction::WindowRectangle) return;
   if (write) write(rect_);
   view_.SetRubberBand({});
   view_.SetPrompt("");
   view_.SetRightStatus("");
   state_.HelpContext = 101;
-  state_.InteractionState = interaction::kIdle;
+  state_.InteractionState = Interaction::Idle;
 }
 
 }  // namespace zelk

@@ -13,6 +13,7 @@
 #include "render/map_drawing.h"
 #include "render/object_renderer.h"
 #include "render/painter_device.h"
+#include "render/real_world.h"
 
 namespace zelk {
 
@@ -49,15 +50,9 @@ void TWorkWin::SetView(double zoom, int32_t centreX, int32_t centreY) {
   InvalidateAll();
 }
 
-Coord TWorkWin::DeviceToMap(PixelPos p) const {
-  return {RoundToCoord(view_.originX + p.x / view_.scaleX) & kPosMask,
-          RoundToCoord(view_.originY + p.y / view_.scaleY) & kPosMask};
-}
+Coord TWorkWin::DeviceToMap(PixelPos p) const { return view_.DeviceToMap(p); }
 
-PixelPos TWorkWin::MapToDevice(const Coord& c) const {
-  return {RoundToDevice((static_cast<double>(c.x & kPosMask) - view_.originX) * view_.scaleX),
-          RoundToDevice((static_cast<double>(c.y & kPosMask) - view_.originY) * view_.scaleY)};
-}
+PixelPos TWorkWin::MapToDevice(const Coord& c) const { return view_.MapToDevice(c); }
 
 QRect TWorkWin::DeviceRect(const Box& box) const {
   const PixelPos a = MapToDevice({box.left, box.top});
@@ -202,7 +197,7 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
   } else if (!dirty_.isEmpty()) {
     SchedulePaint();
   }
-  if (state_.InteractionState == interaction::kIdle && redrawEnded) redrawEnded();
+  if (state_.InteractionState == Interaction::Idle && redrawEnded) redrawEnded();
   return completed;
 }
 
@@ -261,28 +256,15 @@ int32_t TWorkWin::GridSpacing() const {
 std::vector<std::pair<Coord, Coord>> TWorkWin::RealWorldGridLines(const SetupBlock& setup,
                                                                   const Box& visible) {
   std::vector<std::pair<Coord, Coord>> lines;
-  const double scale = setup.MapScale(), grid = setup.RealWorldGrid();
-  const double angle = std::isfinite(setup.RealWorldAngle()) ? setup.RealWorldAngle() : 0;
-  if (!(scale > 0) || !(grid > 0)) return lines;
-  const double c = std::cos(angle * M_PI / 180), s = std::sin(angle * M_PI / 180);
-  const double metresPerWord = scale * 0.001 / 25600.0;
-  // Map words to real-world metres, as the coordinate display shows them, and back.
-  auto toWorld = [&](double x, double y) {
-    return std::pair{(x * c - y * s) * metresPerWord + setup.RealWorldX(),
-                     (y * c + x * s) * metresPerWord + setup.RealWorldY()};
-  };
-  auto toMap = [&](double e, double n) {
-    const double u = (e - setup.RealWorldX()) / metresPerWord;
-    const double v = (n - setup.RealWorldY()) / metresPerWord;
-    return Coord{static_cast<int32_t>(std::clamp(u * c + v * s, -1e9, 1e9)) & kPosMask,
-                 static_cast<int32_t>(std::clamp(-u * s + v * c, -1e9, 1e9)) & kPosMask};
-  };
+  const double grid = setup.RealWorldGrid();
+  const RealWorldTransform world(setup);
+  if (!world.Valid() || !(grid > 0)) return lines;
   double emin = 1e300, emax = -1e300, nmin = 1e300, nmax = -1e300;
   for (const auto& [x, y] : {std::pair<double, double>{visible.left, visible.bottom},
                              {visible.right, visible.bottom},
                              {visible.left, visible.top},
                              {visible.right, visible.top}}) {
-    const auto [e, n] = toWorld(x, y);
+    const auto [e, n] = world.ToWorld(x, y);
     emin = std::min(emin, e);
     emax = std::max(emax, e);
     nmin = std::min(nmin, n);
@@ -291,9 +273,9 @@ std::vector<std::pair<Coord, Coord>> TWorkWin::RealWorldGridLines(const SetupBlo
   // More lines than a window can show only means the grid is too dense to draw.
   if ((emax - emin) / grid > 2000 || (nmax - nmin) / grid > 2000) return lines;
   for (double e = std::ceil(emin / grid) * grid; e <= emax; e += grid)
-    lines.push_back({toMap(e, nmin), toMap(e, nmax)});
+    lines.push_back({world.ToMap(e, nmin), world.ToMap(e, nmax)});
   for (double n = std::ceil(nmin / grid) * grid; n <= nmax; n += grid)
-    lines.push_back({toMap(emin, n), toMap(emax, n)});
+    lines.push_back({world.ToMap(emin, n), world.ToMap(emax, n)});
   return lines;
 }
 
@@ -313,12 +295,12 @@ void TWorkWin::PaintGrid(QPainter& p) const {
   const double unit = spacing * 256.0;
   const double x0 = std::ceil(view_.visible.left / unit) * unit;
   for (double x = x0; x <= view_.visible.right; x += unit) {
-    const int px = RoundToDevice((x - view_.originX) * view_.scaleX) + panOffset_.x;
+    const int px = RoundToDevice(view_.DeviceX(x)) + panOffset_.x;
     p.drawLine(px, 0, px, height());
   }
   const double y0 = std::ceil(view_.visible.bottom / unit) * unit;
   for (double y = y0; y <= view_.visible.top; y += unit) {
-    const int py = RoundToDevice((y - view_.originY) * view_.scaleY) + panOffset_.y;
+    const int py = RoundToDevice(view_.DeviceY(y)) + panOffset_.y;
     p.drawLine(0, py, width(), py);
   }
 }

@@ -55,6 +55,14 @@ void ViewTransform::SetViewTransform() {
   scrollY = -centreY / 25600;
 }
 
+DevicePoint ViewTransform::MapToDevice(const Coord& c) const {
+  return {RoundToDevice(DeviceX(c.x & kPosMask)), RoundToDevice(DeviceY(c.y & kPosMask))};
+}
+
+Coord ViewTransform::DeviceToMap(DevicePoint p) const {
+  return {RoundToCoord(WordsX(p.x)) & kPosMask, RoundToCoord(WordsY(p.y)) & kPosMask};
+}
+
 void ViewTransform::ApplyTo(OutputState& state) const {
   state.scaleX = scaleX;
   state.scaleY = scaleY;

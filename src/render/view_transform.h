@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "render/device_path.h"
 #include "render/output_device.h"
 #include "storage/coord.h"
 
@@ -32,6 +33,16 @@ struct ViewTransform {
   // Recomputes the results; the zoom is raised so that the view spans at most 400000 map units
   // and the centre is kept so that the view stays within +-200000 map units.
   void SetViewTransform();
+  // The one place where window pixels and coordinate words meet. Positions are whole map
+  // units: the flag bytes are cleared on the way in and on the way out.
+  DevicePoint MapToDevice(const Coord& c) const;
+  Coord DeviceToMap(DevicePoint p) const;
+  // One axis at a time, unrounded, for grid lines and rulers.
+  double DeviceX(double wordsX) const { return (wordsX - originX) * scaleX; }
+  double DeviceY(double wordsY) const { return (wordsY - originY) * scaleY; }
+  double WordsX(double deviceX) const { return originX + deviceX / scaleX; }
+  double WordsY(double deviceY) const { return originY + deviceY / scaleY; }
+
   // Copies scales, origin and curve tolerance into an output state; the clip rectangle becomes
   // the visible rectangle.
   void ApplyTo(OutputState& state) const;

@@ -9,6 +9,7 @@
 #include "storage/map_store.h"
 #include "storage/preferences.h"
 #include "storage/registry_store.h"
+#include "storage/help_contexts.h"
 
 namespace zelk {
 
@@ -34,22 +35,6 @@ class DocumentObserver {
   virtual void MapChanged() {}
   virtual void RecentFilesChanged() {}
 };
-
-// Help contexts of the document's questions and messages.
-namespace help {
-constexpr int kFileNotFound = 26;
-constexpr int kFormatNotCorrect = 27;
-constexpr int kConvertZelk3 = 29;
-constexpr int kConvertZelk4 = 30;
-constexpr int kConvertZelk5 = 31;
-constexpr int kNoSymbolFile = 34;
-constexpr int kAbortedSession = 53;
-constexpr int kNewMap = 112;
-constexpr int kOpen = 113;
-constexpr int kSaveAs = 115;
-constexpr int kSaveQuestion = 146;
-constexpr int kLoadSymbols = 172;
-}  // namespace help
 
 constexpr const char* kOpenFilter =
     "Open;Map files (*.zkm)|*.zkm|ZELK 3 files (*.elt)|*.elt|All files (*.*)|*.*";

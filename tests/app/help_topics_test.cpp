@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
@@ -37,6 +39,10 @@ class HelpTopicsTest : public QObject {
   void f1OpensTheContextOfTheFocusedWidget();
   void everyNamedContextHasAShippedTopic();
   void shippedLinksResolve();
+  void searchListsTheTopicsWithAllWords();
+  void aClickedResultOpensItsTopic();
+  void escClosesTheHelpWindow();
+  void f1InAnOpenMenuOpensTheMenusContext();
 };
 
 void HelpTopicsTest::topicsAreFoundByContext() {
@@ -112,6 +118,9 @@ void HelpTopicsTest::everyNamedContextHasAShippedTopic() {
                           help::kSaveQuestion,
                           help::kLoadSymbols,
                           help::kMainWindow,
+                          help::kProcedures,
+                          help::kMenu,
+                          help::kToolbar,
                           help::kPreferences,
                           help::kScales,
                           help::kNumberFields,
@@ -144,6 +153,84 @@ void HelpTopicsTest::shippedLinksResolve() {
     }
   }
   QVERIFY(links > 20);
+}
+
+void HelpTopicsTest::searchListsTheTopicsWithAllWords() {
+  TempDir dir;
+  WriteText(dir.Path("index.html"), "<html><title>Contents</title><body>zoom grid</body></html>");
+  WriteText(dir.Path("5.html"), "<html><title>Grid</title><body>The <b>grid</b> and a grid again; zoom.</body></html>");
+  WriteText(dir.Path("6.html"), "<html><title>Zooming</title><body>Zoom in, zoom OUT, the Grid.</body></html>");
+  WriteText(dir.Path("7.html"), "<html><title>Colours</title><body>Nothing of the kind.</body></html>");
+  HelpViewer viewer(QString::fromStdString(dir.Path()));
+  // Every word must occur, case ignored, markup not counted; most hits first; no contents page.
+  const QList<HelpMatch> both = viewer.Search("  Grid ZOOM ");
+  QCOMPARE(both.size(), 2);
+  QCOMPARE(both[0].title, QString("Grid"));  // grid 3 times with its title, zoom once
+  QCOMPARE(both[0].file, QString("5.html"));
+  QCOMPARE(both[1].title, QString("Zooming"));
+  QCOMPARE(viewer.Search("out").size(), 1);
+  QVERIFY(viewer.Search("body").isEmpty());  // markup is not text
+  QVERIFY(viewer.Search("colours kind")[0].file == "7.html");
+  QVERIFY(viewer.Search("nowhere").isEmpty());
+  QVERIFY(viewer.Search("   ").isEmpty());
+}
+
+void HelpTopicsTest::aClickedResultOpensItsTopic() {
+  HelpViewer viewer(kShipped);
+  viewer.ShowSearch();
+  QVERIFY(viewer.Window()->isVisible());
+  QVERIFY(viewer.SearchEdit() != nullptr);
+  QTest::keyClicks(viewer.SearchEdit(), "print window");
+  QTest::keyClick(viewer.SearchEdit(), Qt::Key_Return);
+  QListWidget* results = viewer.Results();
+  QVERIFY(results->isVisibleTo(viewer.Window()));
+  QVERIFY(results->count() >= 2);
+  QStringList titles;
+  for (int i = 0; i < results->count(); ++i) titles << results->item(i)->text();
+  QVERIFY2(titles.contains("Procedures"), qPrintable(titles.join(", ")));
+  QVERIFY2(titles.contains("Menu"), qPrintable(titles.join(", ")));
+  const int row = static_cast<int>(titles.indexOf("Menu"));
+  const QRect r = results->visualItemRect(results->item(row));
+  QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, r.center());
+  QCOMPARE(viewer.ShownContext(), help::kMenu);
+  QVERIFY(viewer.Browser()->toPlainText().contains("Shift+F5"));
+
+  viewer.RunSearch("xyzzy plugh");
+  QCOMPARE(results->count(), 1);
+  QVERIFY(results->item(0)->text().contains("No topic"));
+}
+
+void HelpTopicsTest::escClosesTheHelpWindow() {
+  HelpViewer viewer(kShipped);
+  viewer.ShowHelp(help::kToolbar);
+  QCOMPARE(viewer.ShownContext(), help::kToolbar);
+  QWidget* w = viewer.Window();
+  QApplication::setActiveWindow(w);
+  QVERIFY(QTest::qWaitForWindowActive(w));
+  viewer.Browser()->setFocus();
+  QTest::keyClick(viewer.Browser(), Qt::Key_Escape);
+  QVERIFY(!w->isVisible());
+  // It comes back on the next request.
+  viewer.ShowHelp(help::kProcedures);
+  QVERIFY(w->isVisible());
+  QVERIFY(viewer.Browser()->toPlainText().contains("Step by step"));
+}
+
+void HelpTopicsTest::f1InAnOpenMenuOpensTheMenusContext() {
+  HelpViewer viewer(kShipped);
+  viewer.InstallF1();
+  QWidget window;
+  HelpViewer::SetContext(&window, help::kMainWindow);
+  auto* field = new QLineEdit(&window);
+  window.show();
+  field->setFocus();
+  QMenu menu(&window);
+  menu.addAction("Open...");
+  HelpViewer::SetContext(&menu, help::kOpen);
+  menu.popup(window.mapToGlobal(QPoint(0, 0)));
+  QTest::keyClick(&menu, Qt::Key_F1);
+  QCOMPARE(viewer.ShownContext(), help::kOpen);
+  menu.close();
 }
 
 QTEST_MAIN(HelpTopicsTest)

@@ -10,6 +10,7 @@
 
 #include "editor/document_dialogs.h"
 #include "editor/main_form.h"
+#include "editor/view_commands.h"
 #include "editor/work_window.h"
 #include "storage/map_fixture.h"
 #include "test_support.h"
@@ -55,7 +56,7 @@ class ScriptedDialogs : public DocumentDialogs {
 // A tool that records what reached it; `endsOnUp` finishes itself on the button release.
 class RecordingTool : public Tool {
  public:
-  RecordingTool(EditorState& state, int16_t number) : state_(state), number_(number) {}
+  RecordingTool(EditorState& state, Interaction number) : state_(state), number_(number) {}
   std::vector<std::string> log;
   std::vector<ToolPurpose> purposes;
   std::u32string keys;
@@ -75,7 +76,7 @@ class RecordingTool : public Tool {
   void Key(char32_t c) override { keys.push_back(c); }
   void Finish() override {
     log.push_back("finish");
-    state_.InteractionState = 0;
+    state_.InteractionState = Interaction::Idle;
   }
   int Count(const std::string& what) const {
     int n = 0;
@@ -85,7 +86,7 @@ class RecordingTool : public Tool {
 
  private:
   EditorState& state_;
-  int16_t number_;
+  Interaction number_;
 };
 
 inline SymbolRecord MakeTextSymbolWithFont(int number, const std::string& font) {
@@ -161,12 +162,19 @@ struct EditorFixture {
     form->close();
   }
   EditorState& State() { return form->State(); }
-  RecordingTool& AddTool(int16_t state) {
+  RecordingTool& AddTool(Interaction state) {
     tools.push_back(std::make_unique<RecordingTool>(form->State(), state));
     form->RegisterTool(state, tools.back().get());
     return *tools.back();
   }
   TWorkWin& Work() { return *form->WorkWin; }
+  // A mode button, as the user presses it.
+  void ChooseMode(Mode m) { form->Trigger(ModeButtonName(m)); }
+  // The View menu's item of a fixed zoom factor.
+  void Factor(double zoom) {
+    for (int i = 0; i < 8; ++i)
+      if (ViewCommands::kFactors[i] == zoom) form->Trigger("ViewFactor" + std::to_string(i));
+  }
   // Lets queued paints, posted commands and replays run.
   void Settle() {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();

@@ -34,81 +34,81 @@ struct OpenMapTest : ::testing::Test {
 
 TEST_F(OpenMapTest, AToolThatIsNotThereYetStartsNoDrawing) {
   EXPECT_TRUE(f.State().MapOpen);
-  f.form->ModeButtonClick(mode::kCurve);
-  EXPECT_EQ(f.State().InteractionState, interaction::kNoDrawing);
+  f.ChooseMode(Mode::Curve);
+  EXPECT_EQ(f.State().InteractionState, Interaction::NoDrawing);
   EXPECT_EQ(f.State().CursorName, "NoDraw");
 }
 
 TEST_F(OpenMapTest, DrawingModesStartTheToolOfTheCurrentSymbolsType) {
-  RecordingTool& curve = f.AddTool(interaction::kCurve);
-  f.AddTool(interaction::kPlace);
-  f.AddTool(interaction::kText);
-  f.AddTool(interaction::kFreehandStraight);
+  RecordingTool& curve = f.AddTool(Interaction::Curve);
+  f.AddTool(Interaction::Place);
+  f.AddTool(Interaction::Text);
+  f.AddTool(Interaction::FreehandStraight);
 
   ChooseSymbol(0);  // line symbol
-  f.form->ModeButtonClick(mode::kCurve);
-  EXPECT_EQ(f.State().InteractionState, interaction::kCurve);
-  f.form->ModeButtonClick(mode::kStraight);
-  EXPECT_EQ(f.State().InteractionState, interaction::kFreehandStraight);
+  f.ChooseMode(Mode::Curve);
+  EXPECT_EQ(f.State().InteractionState, Interaction::Curve);
+  f.ChooseMode(Mode::Straight);
+  EXPECT_EQ(f.State().InteractionState, Interaction::FreehandStraight);
   EXPECT_EQ(curve.Count("finish"), 1);
-  EXPECT_EQ(f.State().DrawMode, mode::kStraight);
+  EXPECT_EQ(f.State().DrawMode, Mode::Straight);
 
   ChooseSymbol(2);  // point symbol
-  EXPECT_EQ(f.State().InteractionState, interaction::kPlace);
+  EXPECT_EQ(f.State().InteractionState, Interaction::Place);
   ChooseSymbol(3);  // text symbol
-  EXPECT_EQ(f.State().InteractionState, interaction::kText);
+  EXPECT_EQ(f.State().InteractionState, Interaction::Text);
 }
 
 TEST_F(OpenMapTest, ProtectedHiddenOrNoSymbolMeansNoDrawing) {
-  RecordingTool& curve = f.AddTool(interaction::kCurve);
+  RecordingTool& curve = f.AddTool(Interaction::Curve);
   ChooseSymbol(0);
-  f.form->ModeButtonClick(mode::kCurve);
-  ASSERT_EQ(f.State().InteractionState, interaction::kCurve);
-  f.form->SymbolStatusClick(kStatusProtected);
-  EXPECT_EQ(f.State().InteractionState, interaction::kNoDrawing);
-  f.form->SymbolStatusClick(kStatusNormal);
-  EXPECT_EQ(f.State().InteractionState, interaction::kCurve);
+  f.ChooseMode(Mode::Curve);
+  ASSERT_EQ(f.State().InteractionState, Interaction::Curve);
+  f.form->Trigger("SymbolProtected");
+  EXPECT_EQ(f.State().InteractionState, Interaction::NoDrawing);
+  f.form->Trigger("SymbolNormal");
+  EXPECT_EQ(f.State().InteractionState, Interaction::Curve);
   // Ctrl+click leaves no current symbol.
   f.form->SymbolBoxClick(1, false, true);
   EXPECT_EQ(f.State().CurrentSymbol, -1);
-  EXPECT_EQ(f.State().InteractionState, interaction::kNoDrawing);
+  EXPECT_EQ(f.State().InteractionState, Interaction::NoDrawing);
   EXPECT_EQ(f.State().CursorName, "NoDraw");
 }
 
 TEST_F(OpenMapTest, ModesThatNeedASelectionFallBackToTheSelectionMode) {
-  RecordingTool& edit = f.AddTool(interaction::kEdit);
-  for (int16_t m : {mode::kCut, mode::kCutHole, mode::kRotate, mode::kNormalPoint, mode::kRemovePoint}) {
-    f.form->ModeButtonClick(m);
-    EXPECT_EQ(f.State().ToolMode, mode::kEditPoint) << m;
-    EXPECT_EQ(f.State().InteractionState, interaction::kEdit) << m;
+  RecordingTool& edit = f.AddTool(Interaction::Edit);
+  for (Mode m : {Mode::Cut, Mode::CutHole, Mode::Rotate, Mode::NormalPoint, Mode::RemovePoint}) {
+    f.ChooseMode(m);
+    EXPECT_EQ(f.State().ToolMode, Mode::EditPoint) << m;
+    EXPECT_EQ(f.State().InteractionState, Interaction::Edit) << m;
   }
 }
 
 TEST_F(OpenMapTest, CutAndCutHoleDrawWithTheLastDrawingToolAndTheirPurpose) {
-  RecordingTool& curve = f.AddTool(interaction::kCurve);
-  f.AddTool(interaction::kCutLine);
-  f.form->ModeButtonClick(mode::kCurve);
+  RecordingTool& curve = f.AddTool(Interaction::Curve);
+  f.AddTool(Interaction::CutLine);
+  f.ChooseMode(Mode::Curve);
   // An area object is selected: the cut line across it is drawn as a curve.
   ObjectRecord area = MakeLine(2010, 0, 0, 1000, 0);
   area.type = kObjectArea;
   area.coords.push_back(Coord::FromUnits(500, 800));
   ASSERT_TRUE(f.form->Doc().Store().AddObject(area));
   f.State().SelectedObject = f.form->Doc().Store().ObjectCount();
-  f.form->ModeButtonClick(mode::kCut);
-  EXPECT_EQ(f.State().InteractionState, interaction::kCurve);
+  f.ChooseMode(Mode::Cut);
+  EXPECT_EQ(f.State().InteractionState, Interaction::Curve);
   EXPECT_EQ(curve.purposes.back(), ToolPurpose::CutLine);
-  f.form->ModeButtonClick(mode::kCutHole);
+  f.ChooseMode(Mode::CutHole);
   EXPECT_EQ(curve.purposes.back(), ToolPurpose::Hole);
   // A line object is selected: the cut line tool.
   f.State().SelectedObject = 1;
-  f.form->ModeButtonClick(mode::kCut);
-  EXPECT_EQ(f.State().InteractionState, interaction::kCutLine);
+  f.ChooseMode(Mode::Cut);
+  EXPECT_EQ(f.State().InteractionState, Interaction::CutLine);
 }
 
 TEST_F(OpenMapTest, MouseEventsReachTheRunningInteraction) {
-  RecordingTool& curve = f.AddTool(interaction::kCurve);
+  RecordingTool& curve = f.AddTool(Interaction::Curve);
   curve.endsOnUp = true;
-  f.form->ModeButtonClick(mode::kCurve);
+  f.ChooseMode(Mode::Curve);
   f.form->WorkMouseDown(Qt::LeftButton, {10, 10}, {});
   f.form->WorkMouseMove({20, 15}, {}, Qt::LeftButton);
   f.form->WorkMouseUp(Qt::LeftButton, {20, 15}, Qt::ShiftModifier);
@@ -116,51 +116,51 @@ TEST_F(OpenMapTest, MouseEventsReachTheRunningInteraction) {
   // The tool ended on the release and the end of command started it again.
   EXPECT_EQ((std::vector<std::string>(curve.log.begin(), curve.log.begin() + 6)),
             (std::vector<std::string>{"start", "down", "move", "up", "finish", "start"}));
-  EXPECT_EQ(f.State().InteractionState, interaction::kCurve);
+  EXPECT_EQ(f.State().InteractionState, Interaction::Curve);
   const Coord expected = f.form->DeviceToMap({20, 15});
   EXPECT_EQ(f.State().MapX, expected.x);
   EXPECT_EQ(f.State().MapY, expected.y);
 }
 
 TEST_F(OpenMapTest, TheRightButtonTogglesBetweenDrawingAndPointEditing) {
-  RecordingTool& curve = f.AddTool(interaction::kCurve);
-  f.AddTool(interaction::kEdit);
-  f.form->ModeButtonClick(mode::kCurve);
+  RecordingTool& curve = f.AddTool(Interaction::Curve);
+  f.AddTool(Interaction::Edit);
+  f.ChooseMode(Mode::Curve);
   f.form->WorkMouseDown(Qt::RightButton, Centre(), {});
   EXPECT_EQ(curve.Count("finish"), 1);  // the drawing is ended, committing what it commits
-  EXPECT_EQ(f.State().ToolMode, mode::kEditPoint);
-  EXPECT_EQ(f.State().InteractionState, interaction::kEdit);
+  EXPECT_EQ(f.State().ToolMode, Mode::EditPoint);
+  EXPECT_EQ(f.State().InteractionState, Interaction::Edit);
   EXPECT_TRUE(f.form->Action("EditPointBtn")->isChecked());
   f.form->WorkMouseDown(Qt::RightButton, Centre(), {});
-  EXPECT_EQ(f.State().ToolMode, mode::kCurve);
-  EXPECT_EQ(f.State().InteractionState, interaction::kCurve);
+  EXPECT_EQ(f.State().ToolMode, Mode::Curve);
+  EXPECT_EQ(f.State().InteractionState, Interaction::Curve);
   EXPECT_TRUE(f.form->Action("CurveBtn")->isChecked());
 }
 
 TEST_F(OpenMapTest, TheRightButtonIsIgnoredWhileTheLeftOneIsHeld) {
-  RecordingTool& curve = f.AddTool(interaction::kCurve);
-  f.form->ModeButtonClick(mode::kCurve);
+  RecordingTool& curve = f.AddTool(Interaction::Curve);
+  f.ChooseMode(Mode::Curve);
   f.form->WorkMouseDown(Qt::LeftButton, Centre(), {});
   f.form->WorkMouseDown(Qt::RightButton, Centre(), {});
-  EXPECT_EQ(f.State().ToolMode, mode::kCurve);
+  EXPECT_EQ(f.State().ToolMode, Mode::Curve);
   EXPECT_EQ(curve.Count("finish"), 0);
 }
 
 // --- Zoom and view ----------------------------------------------------------------------------
 
 TEST_F(OpenMapTest, ZoomingInTheMiddleOfACurveLetsTheCurveContinue) {
-  RecordingTool& curve = f.AddTool(interaction::kCurve);
-  f.form->ModeButtonClick(mode::kCurve);
+  RecordingTool& curve = f.AddTool(Interaction::Curve);
+  f.ChooseMode(Mode::Curve);
   f.form->WorkMouseDown(Qt::LeftButton, {50, 50}, {});
   f.form->WorkMouseUp(Qt::LeftButton, {50, 50}, {});
   const double zoom = f.form->View().zoom;
-  f.form->ViewZoomInClick();
-  EXPECT_EQ(f.State().InteractionState, interaction::kViewZoom);
+  f.form->Trigger("ViewZoomIn");
+  EXPECT_EQ(f.State().InteractionState, Interaction::ViewZoom);
   EXPECT_EQ(f.State().CursorName, "Zoom");
   f.form->WorkMouseDown(Qt::LeftButton, Centre(), {});
   f.form->WorkMouseUp(Qt::LeftButton, Centre(), {});
   EXPECT_DOUBLE_EQ(f.form->View().zoom, std::min(zoom * 2, 32.0));
-  EXPECT_EQ(f.State().InteractionState, interaction::kCurve);
+  EXPECT_EQ(f.State().InteractionState, Interaction::Curve);
   EXPECT_EQ(f.State().CursorName, "Recording");  // the drawing's cursor is back
   EXPECT_EQ(curve.Count("finish"), 0);
   f.form->WorkMouseDown(Qt::LeftButton, {60, 60}, {});
@@ -169,22 +169,22 @@ TEST_F(OpenMapTest, ZoomingInTheMiddleOfACurveLetsTheCurveContinue) {
 
 TEST_F(OpenMapTest, ZoomOutReturnsThroughTheHistoryThenHalves) {
   const double start = f.form->View().zoom;
-  f.form->ViewFactorClick(2);
-  f.form->ViewFactorClick(8);
+  f.Factor(2);
+  f.Factor(8);
   EXPECT_DOUBLE_EQ(f.form->View().zoom, 8);
   f.form->UpdateMenuStates();
   EXPECT_TRUE(f.form->Action("ViewFactor5")->isChecked());  // "&8X"
   EXPECT_FALSE(f.form->Action("ViewFactor3")->isChecked());
-  f.form->ViewZoomOutClick();
+  f.form->Trigger("ViewZoomOut");
   EXPECT_DOUBLE_EQ(f.form->View().zoom, 2);
-  f.form->ViewZoomOutClick();
+  f.form->Trigger("ViewZoomOut");
   EXPECT_DOUBLE_EQ(f.form->View().zoom, start);
-  f.form->ViewZoomOutClick();
+  f.form->Trigger("ViewZoomOut");
   EXPECT_DOUBLE_EQ(f.form->View().zoom, start / 2);
 }
 
 TEST_F(OpenMapTest, TheEntireMapFitsTheWindow) {
-  f.form->ViewEntireClick();
+  f.form->Trigger("ViewEntire");
   Box ext;
   ASSERT_TRUE(f.form->Doc().Store().MapExtent(&ext));
   const Box& vis = f.form->View().visible;
@@ -196,7 +196,7 @@ TEST_F(OpenMapTest, TheEntireMapFitsTheWindow) {
 }
 
 TEST_F(OpenMapTest, ScrollBarsStepByTenthsAndPagesAndCentreOnTheThumb) {
-  f.form->ViewFactorClick(4);
+  f.Factor(4);
   const ViewTransform& v = f.form->View();
   const int32_t x0 = v.centreX, y0 = v.centreY;
   f.form->ScrollBarAction(Qt::Horizontal, QAbstractSlider::SliderSingleStepAdd, 0);
@@ -238,7 +238,7 @@ TEST(MainFormView, ScrollsAndZoomsAreKeptInTheMapAndItReopensThere) {
     f.prefs.autoSave = autoSave;
     const std::string path = WriteTestMap(f.dir, "map.zkm", 20);
     ASSERT_TRUE(f.OpenMap(path));
-    f.form->ViewFactorClick(8);
+    f.Factor(8);
     f.form->ScrollBarAction(Qt::Horizontal, QAbstractSlider::SliderMove, 37);
     f.form->ScrollBarAction(Qt::Vertical, QAbstractSlider::SliderSingleStepAdd, 0);
     const ViewTransform& v = f.form->View();
@@ -262,7 +262,7 @@ TEST(MainFormView, ScrollsAndZoomsAreKeptInTheMapAndItReopensThere) {
     EXPECT_FALSE(f.form->Doc().Modified());
 
     // Zooming out through the history and with the wheel is kept as well.
-    f.form->ViewZoomOutClick();
+    f.form->Trigger("ViewZoomOut");
     const int32_t yBeforeWheel = f.form->View().centreY;
     QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -281,7 +281,7 @@ TEST(MainFormView, NothingIsWrittenWhenTheViewStaysWhereItIs) {
   f.prefs.autoSave = true;  // the map itself is open: any write would show in its bytes
   const std::string path = WriteTestMap(f.dir, "map.zkm", 20);
   ASSERT_TRUE(f.OpenMap(path));
-  f.form->ViewFactorClick(2);
+  f.Factor(2);
   ASSERT_TRUE(f.form->Doc().Close());
   const std::vector<uint8_t> before = ReadFileBytes(path);
 
@@ -294,7 +294,7 @@ TEST(MainFormView, NothingIsWrittenWhenTheViewStaysWhereItIs) {
   f.Settle();
   // Commands that leave zoom and centre as they are.
   const ViewTransform& v = f.form->View();
-  f.form->ViewFactorClick(2);
+  f.Factor(2);
   f.form->ScrollBarAction(Qt::Horizontal, QAbstractSlider::SliderMove, v.scrollX);
   f.form->ScrollBarAction(Qt::Vertical, QAbstractSlider::SliderMove, v.scrollY);
   f.Settle();
@@ -303,8 +303,8 @@ TEST(MainFormView, NothingIsWrittenWhenTheViewStaysWhereItIs) {
 }
 
 TEST_F(OpenMapTest, ThePrintWindowIsShownEditedAndWrittenBackByTheNextCommand) {
-  f.form->FilePrintWinClick();
-  EXPECT_EQ(f.State().InteractionState, interaction::kWindowRectangle);
+  f.form->Trigger("FilePrintWin");
+  EXPECT_EQ(f.State().InteractionState, Interaction::WindowRectangle);
   EXPECT_EQ(f.form->Status->LeftStatus->text(), "Modify size and position of window");
   EXPECT_EQ(f.form->Status->RightStatus->text(), "Press F1 for help.");
   ASSERT_EQ(f.Work().RubberBand().size(), 1u);
@@ -315,8 +315,8 @@ TEST_F(OpenMapTest, ThePrintWindowIsShownEditedAndWrittenBackByTheNextCommand) {
   f.form->WorkMouseDown(Qt::LeftButton, p, {});
   f.form->WorkMouseMove({p.x + 40, p.y}, {}, Qt::LeftButton);
   f.form->WorkMouseUp(Qt::LeftButton, {p.x + 40, p.y}, {});
-  EXPECT_EQ(f.State().InteractionState, interaction::kWindowRectangle);
-  f.form->ModeButtonClick(mode::kCurve);  // any next command finishes it
+  EXPECT_EQ(f.State().InteractionState, Interaction::WindowRectangle);
+  f.ChooseMode(Mode::Curve);  // any next command finishes it
   EXPECT_TRUE(f.Work().RubberBand().empty());
   EXPECT_GT(f.form->Doc().Store().Setup().PrintLeft(), before.left);
 }
@@ -324,35 +324,35 @@ TEST_F(OpenMapTest, ThePrintWindowIsShownEditedAndWrittenBackByTheNextCommand) {
 // --- Keys -------------------------------------------------------------------------------------
 
 TEST_F(OpenMapTest, EscOnlyRequestsAnAbortWhenNothingLongRuns) {
-  f.form->ModeButtonClick(mode::kCurve);
-  const int16_t s = f.State().InteractionState;
+  f.ChooseMode(Mode::Curve);
+  const Interaction s = f.State().InteractionState;
   f.State().AbortRequested = false;
   QTest::keyClick(&f.Work(), Qt::Key_Escape);
   EXPECT_TRUE(f.State().AbortRequested);
   EXPECT_EQ(f.State().InteractionState, s);
-  EXPECT_EQ(f.State().ToolMode, mode::kCurve);
+  EXPECT_EQ(f.State().ToolMode, Mode::Curve);
 }
 
 TEST_F(OpenMapTest, CharactersGoToTheRunningInteraction) {
-  RecordingTool& curve = f.AddTool(interaction::kCurve);
-  f.form->ModeButtonClick(mode::kCurve);
+  RecordingTool& curve = f.AddTool(Interaction::Curve);
+  f.ChooseMode(Mode::Curve);
   f.Work().setFocus();
   QTest::keyClicks(&f.Work(), "ab");
   EXPECT_EQ(curve.keys, U"ab");
 }
 
 TEST_F(OpenMapTest, WhileBusyKeysAndCommandsAreRefused) {
-  RecordingTool& curve = f.AddTool(interaction::kCurve);
-  f.form->ModeButtonClick(mode::kCurve);
+  RecordingTool& curve = f.AddTool(Interaction::Curve);
+  f.ChooseMode(Mode::Curve);
   f.State().Busy = true;
   QTest::keyClicks(&f.Work(), "x");
   QTest::keyClick(&f.Work(), Qt::Key_Escape);
   EXPECT_TRUE(curve.keys.empty());
   EXPECT_TRUE(f.State().AbortRequested);  // Esc still counts: it is how long work is stopped
-  f.form->ModeButtonClick(mode::kEditPoint);
-  EXPECT_EQ(f.State().ToolMode, mode::kCurve);
+  f.ChooseMode(Mode::EditPoint);
+  EXPECT_EQ(f.State().ToolMode, Mode::Curve);
   const double zoom = f.form->View().zoom;
-  f.form->ViewFactorClick(16);
+  f.Factor(16);
   EXPECT_DOUBLE_EQ(f.form->View().zoom, zoom);
   f.State().Busy = false;
 }
@@ -360,9 +360,9 @@ TEST_F(OpenMapTest, WhileBusyKeysAndCommandsAreRefused) {
 TEST_F(OpenMapTest, FunctionKeysRunTheirMenuCommands) {
   f.Work().setFocus();
   QTest::keyClick(&f.Work(), Qt::Key_F7);
-  EXPECT_EQ(f.State().InteractionState, interaction::kViewZoom);
+  EXPECT_EQ(f.State().InteractionState, Interaction::ViewZoom);
   QTest::keyClick(&f.Work(), Qt::Key_Escape);
-  EXPECT_NE(f.State().InteractionState, interaction::kViewZoom);
+  EXPECT_NE(f.State().InteractionState, Interaction::ViewZoom);
   QTest::keyClick(&f.Work(), Qt::Key_F12, Qt::ShiftModifier);  // "&32X"
   EXPECT_DOUBLE_EQ(f.form->View().zoom, 32);
 }
@@ -424,16 +424,16 @@ TEST_F(OpenMapTest, HiddenSymbolsAreNotDrawnAndTheWindowIsRedrawn) {
   ChooseSymbol(0);
   f.Settle();
   const int redraws = f.Work().RedrawCount();
-  f.form->SymbolStatusClick(kStatusHidden);
+  f.form->Trigger("SymbolHidden");
   EXPECT_EQ(f.form->Doc().Store().Symbol(0).Status(), kStatusHidden);
   f.Settle();
   EXPECT_EQ(f.Work().RedrawCount(), redraws + 1);
   EXPECT_EQ(f.Work().LastObjectsDrawn(), 0);
   // Protecting a symbol that is visible changes nothing on the screen.
-  f.form->SymbolStatusClick(kStatusProtected);
+  f.form->Trigger("SymbolProtected");
   f.Settle();
   EXPECT_EQ(f.Work().RedrawCount(), redraws + 2);  // hidden became visible
-  f.form->SymbolStatusClick(kStatusNormal);
+  f.form->Trigger("SymbolNormal");
   f.Settle();
   EXPECT_EQ(f.Work().RedrawCount(), redraws + 2);
 }
@@ -447,7 +447,7 @@ TEST_F(OpenMapTest, MarkedSymbolsTakeTheCommandWhenNoneIsCurrent) {
   EXPECT_FALSE(s.Symbol(3).Selected());
   f.form->SymbolBoxClick(1, false, true);  // Ctrl toggles one off
   EXPECT_FALSE(s.Symbol(1).Selected());
-  f.form->SymbolStatusClick(kStatusProtected);
+  f.form->Trigger("SymbolProtected");
   EXPECT_EQ(s.Symbol(0).Status(), kStatusProtected);
   EXPECT_EQ(s.Symbol(1).Status(), kStatusNormal);
   EXPECT_EQ(s.Symbol(2).Status(), kStatusProtected);
@@ -460,11 +460,11 @@ TEST_F(OpenMapTest, MarkedSymbolsTakeTheCommandWhenNoneIsCurrent) {
 TEST_F(OpenMapTest, DeleteAsksFirstAndKeepsTheObjects) {
   ChooseSymbol(0);
   f.sink.confirmAnswers = {false};
-  f.form->SymbolDeleteClick();
+  f.form->Trigger("SymbolDelete");
   ASSERT_EQ(f.sink.confirms.size(), 1u);
   EXPECT_EQ(f.sink.confirms[0], "Delete selected symbol(s)?");
   EXPECT_EQ(f.form->Doc().Store().SymbolCount(), 4);
-  f.form->SymbolDeleteClick();
+  f.form->Trigger("SymbolDelete");
   EXPECT_EQ(f.form->Doc().Store().SymbolCount(), 3);
   EXPECT_EQ(f.form->Doc().Store().SymbolPlace(1010), -1);
   EXPECT_EQ(f.form->Doc().Store().LiveObjectCount(), 20);
@@ -474,7 +474,7 @@ TEST_F(OpenMapTest, DeleteAsksFirstAndKeepsTheObjects) {
 
 TEST_F(OpenMapTest, DuplicateInsertsACopyAfterTheOriginal) {
   ChooseSymbol(1);
-  f.form->SymbolDuplicateClick();
+  f.form->Trigger("SymbolDuplicate");
   MapStore& s = f.form->Doc().Store();
   ASSERT_EQ(s.SymbolCount(), 5);
   EXPECT_EQ(s.Symbol(1).Number(), 2010);
@@ -567,7 +567,7 @@ TEST(MainFormToggles, ButtonsFollowAndStoreThePreferences) {
 TEST(MainFormDocuments, NewMapFromTheChosenSymbolSetIsUntitledAndModified) {
   EditorFixture f;
   f.dialogs.symbolSet = WriteTestMap(f.dir, "set.zkm", 0);
-  f.form->FileNewClick();
+  f.form->Trigger("FileNew");
   f.Settle();
   EXPECT_EQ(f.dialogs.newMapShown, 1);
   EXPECT_EQ(f.form->windowTitle(), "ZELK - Untitled");
@@ -578,7 +578,7 @@ TEST(MainFormDocuments, NewMapFromTheChosenSymbolSetIsUntitledAndModified) {
   // Cancelling the dialog of a second New keeps nothing open after the close.
   f.dialogs.symbolSet.reset();
   f.sink.answers = {Answer::No};
-  f.form->FileNewClick();
+  f.form->Trigger("FileNew");
   EXPECT_EQ(f.form->windowTitle(), "ZELK");
   EXPECT_FALSE(f.State().MapOpen);
 }
@@ -587,7 +587,7 @@ TEST(MainFormDocuments, OpenTakesTheChosenFileAndReportsMissingFonts) {
   EditorFixture f;
   const std::string path = WriteTestMap(f.dir, "fonts.zkm", 3, "Missing Font");
   f.chooser.answers = {path};
-  f.form->FileOpenClick();
+  f.form->Trigger("FileOpen");
   ASSERT_EQ(f.chooser.titles.size(), 1u);
   EXPECT_EQ(f.chooser.titles[0], kOpenFilter);
   EXPECT_EQ(f.form->windowTitle().toStdString(), "ZELK - " + path);
@@ -602,7 +602,7 @@ TEST(MainFormDocuments, AMissingMapOnTheCommandLineIsReportedAndTheProgramGoesOn
   EXPECT_NE(f.sink.errors[0].find("File not found."), std::string::npos);
   EXPECT_EQ(f.form->windowTitle(), "ZELK");
   EXPECT_FALSE(f.State().MapOpen);
-  f.form->ViewFactorClick(2);  // commands still run and do nothing harmful
+  f.Factor(2);  // commands still run and do nothing harmful
   f.form->WorkMouseDown(Qt::LeftButton, {5, 5}, {});
 }
 
@@ -668,7 +668,7 @@ TEST(MainFormDocuments, FileInformationWritesTheEditedText) {
   EditorFixture f;
   ASSERT_TRUE(f.OpenMap(WriteTestMap(f.dir, "map.zkm", 1)));
   f.dialogs.information = "Survey 2024\r\nSecond line";
-  f.form->FileInfoClick();
+  f.form->Trigger("FileInfo");
   EXPECT_EQ(f.form->Doc().InfoText(), "Survey 2024\r\nSecond line");
   EXPECT_TRUE(f.form->Doc().Modified());
 }
@@ -682,7 +682,7 @@ TEST(MainFormDocuments, RecentFilesAppearInTheFileMenu) {
   EXPECT_TRUE(first->isVisible());
   EXPECT_EQ(first->text().toStdString(), "&1 " + a);
   EXPECT_FALSE(f.form->Action("FileList2")->isVisible());
-  f.form->FileListClick(1);
+  f.form->Trigger("FileList1");
   EXPECT_EQ(f.form->Doc().Name(), a);
   EXPECT_EQ(f.form->Action("FileList1")->text().toStdString(), "&1 " + b);
 }

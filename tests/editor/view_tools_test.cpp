@@ -77,7 +77,7 @@ struct ZoomToolTest : ::testing::Test {
 TEST_F(ZoomToolTest, AClickDoublesTheZoomAtThePointAndEnds) {
   tool.SetKind(ViewZoomTool::Kind::ZoomIn);
   tool.Start(ToolPurpose::Draw);
-  EXPECT_EQ(state.InteractionState, interaction::kViewZoom);
+  EXPECT_EQ(state.InteractionState, Interaction::ViewZoom);
   EXPECT_EQ(view.cursor, "Zoom");
   const ToolEvent at = view.At(600, 150);
   tool.Down(at);
@@ -87,7 +87,7 @@ TEST_F(ZoomToolTest, AClickDoublesTheZoomAtThePointAndEnds) {
   EXPECT_EQ(view.view.centreY, at.map.y);
   EXPECT_TRUE(view.remembered);
   EXPECT_EQ(ended, 1);
-  EXPECT_EQ(state.InteractionState, interaction::kIdle);
+  EXPECT_EQ(state.InteractionState, Interaction::Idle);
 }
 
 TEST_F(ZoomToolTest, ADraggedRectangleFillsTheWindowByTheSmallerRatio) {
@@ -119,7 +119,7 @@ TEST_F(ZoomToolTest, EscEndsWithoutChangingTheView) {
   tool.Key(27);
   EXPECT_EQ(ended, 1);
   EXPECT_EQ(view.views, 0);
-  EXPECT_EQ(state.InteractionState, interaction::kIdle);
+  EXPECT_EQ(state.InteractionState, Interaction::Idle);
 }
 
 TEST_F(ZoomToolTest, MovingDragsTheMapWithTheMouse) {
@@ -156,7 +156,7 @@ struct WindowRectTest : ::testing::Test {
 
 TEST_F(WindowRectTest, AnEmptyRectangleStartsAsTheMapExtent) {
   tool.Start(ToolPurpose::Draw);
-  EXPECT_EQ(state.InteractionState, interaction::kWindowRectangle);
+  EXPECT_EQ(state.InteractionState, Interaction::WindowRectangle);
   EXPECT_EQ(tool.Rect(), extent);
   EXPECT_EQ(view.prompt, "Modify size and position of window");
   EXPECT_EQ(view.right, "Press F1 for help.");
@@ -200,7 +200,7 @@ TEST_F(WindowRectTest, FinishingWritesTheRectangleBackAndEnds) {
   tool.Start(ToolPurpose::Draw);
   tool.Finish();
   EXPECT_EQ(stored, extent);
-  EXPECT_EQ(state.InteractionState, interaction::kIdle);
+  EXPECT_EQ(state.InteractionState, Interaction::Idle);
   EXPECT_TRUE(view.rubber.empty());
   EXPECT_EQ(view.prompt, "");
 }
@@ -210,13 +210,13 @@ TEST(NoDrawTool, ShowsItsCursorAndIgnoresClicks) {
   FakeView view;
   NoDrawTool tool(state, view);
   tool.Start(ToolPurpose::Draw);
-  EXPECT_EQ(state.InteractionState, interaction::kNoDrawing);
+  EXPECT_EQ(state.InteractionState, Interaction::NoDrawing);
   EXPECT_EQ(view.cursor, "NoDraw");
   tool.Down(view.At(5, 5));
   tool.Up(view.At(5, 5));
-  EXPECT_EQ(state.InteractionState, interaction::kNoDrawing);
+  EXPECT_EQ(state.InteractionState, Interaction::NoDrawing);
   tool.Finish();
-  EXPECT_EQ(state.InteractionState, interaction::kIdle);
+  EXPECT_EQ(state.InteractionState, Interaction::Idle);
 }
 
 }  // namespace

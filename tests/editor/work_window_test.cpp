@@ -23,7 +23,7 @@ struct RedrawTest : ::testing::Test {
   EditorFixture f;
   void Open(int lines) {
     ASSERT_TRUE(f.OpenMap(WriteTestMap(f.dir, "map.zkm", lines)));
-    f.form->ViewEntireClick();
+    f.form->Trigger("ViewEntire");
     f.Settle();
   }
   void PostKey(int key, const QString& text = {}) {
@@ -81,7 +81,7 @@ TEST_F(RedrawTest, EscStopsTheRedrawAtOnceAndItStaysStopped) {
   EXPECT_EQ(f.Work().RedrawCount(), count);  // the user asked for it to stop
   EXPECT_TRUE(f.State().PaintPending);
   // Redraw (F5) draws everything again.
-  f.form->ViewRedrawClick();
+  f.form->Trigger("ViewRedraw");
   f.Settle();
   EXPECT_FALSE(f.State().PaintPending);
   EXPECT_EQ(f.Work().LastObjectsDrawn(), 1000);
@@ -89,8 +89,8 @@ TEST_F(RedrawTest, EscStopsTheRedrawAtOnceAndItStaysStopped) {
 
 TEST_F(RedrawTest, AKeyThatStopsTheRedrawIsHandledAndTheRedrawResumes) {
   Open(1000);
-  RecordingTool& curve = f.AddTool(interaction::kCurve);
-  f.form->ModeButtonClick(mode::kCurve);
+  RecordingTool& curve = f.AddTool(Interaction::Curve);
+  f.ChooseMode(Mode::Curve);
   f.Settle();
   f.Work().setFocus();
   PostKey(Qt::Key_A, "a");
@@ -104,8 +104,8 @@ TEST_F(RedrawTest, AKeyThatStopsTheRedrawIsHandledAndTheRedrawResumes) {
 
 TEST_F(RedrawTest, AButtonPressStopsTheRedrawAndReachesTheToolAfterwards) {
   Open(1000);
-  RecordingTool& curve = f.AddTool(interaction::kCurve);
-  f.form->ModeButtonClick(mode::kCurve);
+  RecordingTool& curve = f.AddTool(Interaction::Curve);
+  f.ChooseMode(Mode::Curve);
   f.Settle();
   const QPointF at(40, 40);
   QCoreApplication::postEvent(&f.Work(), new QMouseEvent(QEvent::MouseButtonPress, at, f.Work().mapToGlobal(at),
@@ -122,9 +122,9 @@ TEST_F(RedrawTest, AShortcutPressedDuringTheRedrawRunsAfterIt) {
   f.Work().setFocus();
   PostKey(Qt::Key_F7);
   EXPECT_FALSE(f.Work().RedrawWindow(f.Work().rect()));
-  EXPECT_NE(f.State().InteractionState, interaction::kViewZoom);
+  EXPECT_NE(f.State().InteractionState, Interaction::ViewZoom);
   f.Settle();
-  EXPECT_EQ(f.State().InteractionState, interaction::kViewZoom);
+  EXPECT_EQ(f.State().InteractionState, Interaction::ViewZoom);
 }
 
 TEST_F(RedrawTest, DrawObjectNowDrawsWithoutClearing) {

@@ -1,4 +1,6 @@
-// The editor's start-up and shut-down: one instance, splash, preferences, main window, session.
+// The program's start-up and shut-down: one instance, splash, preferences, main window, session.
+#include "app/application.h"
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QScreen>
@@ -18,30 +20,32 @@
 #include "storage/program_folder.h"
 #include "storage/registry_store.h"
 
-int main(int argc, char** argv) {
+namespace zelk {
+
+int RunApplication(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("ZELK");
   QApplication::setApplicationVersion("6.0");
 
   // A relative name would mean another map once the current folder changes.
-  QString fileName = zelk::SingleInstance::FileNameFromArguments(QApplication::arguments());
+  QString fileName = SingleInstance::FileNameFromArguments(QApplication::arguments());
   if (!fileName.isEmpty()) fileName = QFileInfo(fileName).absoluteFilePath();
-  zelk::SingleInstance single;
+  SingleInstance single;
   if (!single.Start(fileName)) return 0;
 
-  QSplashScreen* splash = zelk::ShowSplash(QApplication::applicationVersion());
+  QSplashScreen* splash = ShowSplash(QApplication::applicationVersion());
 
-  zelk::RegistryStore registry(zelk::ProgramFolder::RegistryFile());
+  RegistryStore registry(ProgramFolder::RegistryFile());
   registry.Load();
-  zelk::Preferences prefs;
-  zelk::HelpViewer help;
+  Preferences prefs;
+  HelpViewer help;
   help.InstallF1();
-  zelk::DialogMessageSink sink(nullptr, &help);
-  zelk::QtFileChooser chooser(nullptr);
-  zelk::QtFontService fonts;
-  zelk::QtDocumentDialogs dialogs(nullptr, sink, &chooser, &help, zelk::ProgramFolder::SymbolSetFolder());
+  DialogMessageSink sink(nullptr, &help);
+  QtFileChooser chooser(nullptr);
+  QtFontService fonts;
+  QtDocumentDialogs dialogs(nullptr, sink, &chooser, &help, ProgramFolder::SymbolSetFolder());
 
-  zelk::MainFormServices services;
+  MainFormServices services;
   services.sink = &sink;
   services.chooser = &chooser;
   services.dialogs = &dialogs;
@@ -49,28 +53,31 @@ int main(int argc, char** argv) {
   services.fonts = &fonts;
   services.prefs = &prefs;
   services.registry = &registry;
-  services.tempPath = zelk::ProgramFolder::TempMapPath();
-  zelk::TMainFm form(services);
+  services.tempPath = ProgramFolder::TempMapPath();
+  TMainFm form(services);
   sink.SetParent(&form);
 
-  zelk::HandOverQueue handOver([&form] { return form.IsBusy(); });
-  QObject::connect(&single, &zelk::SingleInstance::OpenRequested, &form,
+  HandOverQueue handOver([&form] { return form.IsBusy(); });
+  QObject::connect(&single, &SingleInstance::OpenRequested, &form,
                    [&form, &handOver](const QString& name) {
-                     zelk::SingleInstance::BringToFront(&form);
+                     SingleInstance::BringToFront(&form);
                      handOver.Request(name);
                    });
-  QObject::connect(&handOver, &zelk::HandOverQueue::OpenNow, &form,
+  QObject::connect(&handOver, &HandOverQueue::OpenNow, &form,
                    [&form](const QString& name) { form.OpenRequested(name.toStdString()); });
-  QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager& manager) {
-    QStringList command;
-    for (const std::string& s : form.SessionEnding(QApplication::applicationFilePath().toStdString()))
-      command << QString::fromStdString(s);
-    manager.setRestartCommand(command);
-    manager.setRestartHint(QSessionManager::RestartIfRunning);
-  });
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                   [&form](QSessionManager& manager) {
+                     QStringList command;
+                     for (const std::string& s :
+                          form.SessionEnding(QApplication::applicationFilePath().toStdString()))
+                       command << QString::fromStdString(s);
+                     manager.setRestartCommand(command);
+                     manager.setRestartHint(QSessionManager::RestartIfRunning);
+                   });
 
   // Without a window manager "maximised" means nothing; the screen's free area is the same wish.
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) form.setGeometry(screen->availableGeometry());
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    form.setGeometry(screen->availableGeometry());
   form.showMaximized();
   if (splash) splash->finish(&form);
 
@@ -82,3 +89,5 @@ int main(int argc, char** argv) {
   delete splash;
   return rc;
 }
+
+}  // namespace zelk

@@ -1,0 +1,86 @@
+// The table of the main window's commands: every menu item and toolbar button in one row.
+#pragma once
+
+#include <span>
+
+#include "editor/editor_state.h"
+#include "storage/preferences.h"
+
+namespace zelk {
+
+class FileCommands;
+class ViewCommands;
+class SymbolCommands;
+class MapCommands;
+class OptionsCommands;
+class HelpCommands;
+
+// The command areas a row's handler reaches. A new area is one more file and one more member.
+struct CommandAreas {
+  EditorState& state;
+  FileCommands& file;
+  ViewCommands& view;
+  SymbolCommands& symbol;
+  MapCommands& map;
+  OptionsCommands& options;
+  HelpCommands& help;
+};
+
+// What the enabling and checking rules look at, taken from the window when a menu opens and
+// after every command.
+struct CommandConditions {
+  bool mapOpen = false;
+  bool mapHasObjects = false;
+  bool symbolTargets = false;  // a current symbol or marked ones
+  bool symbolEditing = false;
+  bool haveHelp = false;
+  double zoom = 1;
+  Mode toolMode = Mode::None;
+  bool screenGrid = false;
+  bool autoJoin = false;
+  int smoothing = 1;
+};
+
+// How a command runs. Full: refused while busy, then `BeginCommand`, the command, `EndCommand`.
+// View: the same, but the command's `BeginCommand` ends only the interactions a view change
+// replaces (zoom or move, window rectangle): a drawing in progress carries on afterwards.
+// Plain: refused while busy, nothing else (toggles, help, exit).
+enum class Steps { Full, View, Plain };
+
+using CommandHandler = void (*)(CommandAreas& areas, int arg);
+using CommandRule = bool (*)(const CommandConditions& c, int arg);
+
+namespace row {
+constexpr unsigned kSeparatorBefore = 1;
+constexpr unsigned kSymbolPopup = 2;  // also in the symbol box's pop-up menu
+constexpr unsigned kSubmenu = 4;      // opens the submenu named by the caption
+constexpr unsigned kModeGroup = 8;    // the mutually exclusive mode buttons
+constexpr unsigned kSmoothingGroup = 16;
+constexpr unsigned kCheckable = 32;
+}  // namespace row
+
+struct CommandRow {
+  const char* name;        // the component name, also the action's object name
+  const char* place;       // the menu ("&File", "&File/&Export") or "Toolbar"
+  const char* caption;     // the menu caption, or the hint of a toolbar button
+  const char* shortcut;    // portable key text ("Ctrl+N", "Shift+F5"); empty for none
+  CommandHandler handler;  // null: not in this build, shown and never enabled
+  int arg;                 // handed to the handler and the rules (mode, factor, level...)
+  int helpContext;         // F1 on the highlighted menu item; 0 for the window's
+  CommandRule enabled;     // null: always
+  CommandRule checked;     // null: not checkable by rule
+  Steps steps;
+  unsigned flags;
+
+  bool Available() const { return handler != nullptr || (flags & row::kSubmenu) != 0; }
+  bool InToolbar() const;
+};
+
+// Built once; in menu order, then toolbar order.
+std::span<const CommandRow> CommandTable();
+const CommandRow* FindCommand(const char* name);
+
+// The component name of a mode's toolbar button.
+const char* ModeButtonName(Mode m);
+
+}  // namespace zelk

@@ -1,0 +1,34 @@
+// The commands of the Symbol menu and of the symbol box: status, delete, duplicate, load, choose.
+#pragma once
+
+#include <vector>
+
+#include "editor/command_context.h"
+
+namespace zelk {
+
+class SymbolCommands {
+ public:
+  explicit SymbolCommands(CommandContext& c) : c_(c) {}
+
+  // "Nor&mal", "Pro&tected", "&Hidden": the status of the current or of every marked symbol.
+  void SetStatus(uint8_t status);
+  void Delete();
+  // A copy of the current or of every marked symbol right after its original, numbered one
+  // tenth higher, while the table has room.
+  void Duplicate();
+  void Load();
+  // A left click in the symbol box: a plain click makes a symbol current, Shift marks a range
+  // from the last clicked one, Ctrl toggles one mark and leaves no symbol current.
+  void BoxClick(int place, bool shift, bool ctrl);
+  // The places a symbol command works on: the current one, or every marked one.
+  std::vector<int> Targets() const;
+  // The symbol box forgets the last clicked symbol (the table was replaced).
+  void ForgetLastClicked() { lastClicked_ = -1; }
+
+ private:
+  CommandContext& c_;
+  int lastClicked_ = -1;
+};
+
+}  // namespace zelk
