@@ -74,7 +74,7 @@ struct Editor {
   bool Open(const std::string& path) {
     const bool ok = form->Doc().Open(path);
     Settle();
-    form->ViewEntireClick();
+    form->Trigger("ViewEntire");
     Settle();
     return ok;
   }

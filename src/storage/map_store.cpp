@@ -129,6 +129,8 @@ bool MapStore::LoadFromWorkingFile() {
   damage_ = {};
   try {
     fileEnd_ = file_.Size();
+    // Upgraded symbols are appended while opening; records must lie within the file as found.
+    openedEnd_ = fileEnd_;
     uint8_t head[MapFileHeader::kSize] = {};
     file_.Seek(0);
     file_.Read(head, sizeof head);
@@ -338,7 +340,7 @@ bool MapStore::ReadIndex() {
         // this opening (the file keeps its entry).
         const int64_t length = std::min<int64_t>(e.length, kMaxObjectRecord);
         if (e.symbol != 0 && e.length > ObjectRecord::kHeadSize &&
-            (e.pos < 1 || int64_t{e.pos} + length > fileEnd_)) {
+            (e.pos < 1 || int64_t{e.pos} + length > openedEnd_)) {
           ++damage_.objects;
           e.symbol = 0;
         }

@@ -191,6 +191,7 @@ class MapStore {
   Progress* progress_ = &nullProgress_;
   BufferedFile file_;
   int64_t fileEnd_ = 0;
+  int64_t openedEnd_ = 0;
   bool modified_ = false;
 
   MapFileHeader header_;

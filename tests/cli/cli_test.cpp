@@ -4,6 +4,8 @@
 #include <QtGui/QGuiApplication>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "cli/cli.h"
@@ -315,6 +317,35 @@ TEST(TextFormat, NumbersIgnoreTheLocaleAndSymbolNumbersReadAsShown) {
   EXPECT_EQ(ParseSymbolNumber("abc"), 0);
   EXPECT_EQ(Cp1252ToUtf8("\x80 \xe9"), "\xe2\x82\xac \xc3\xa9");
   EXPECT_EQ(Utf8ToCp1252("\xe2\x82\xac \xc3\xa9 \xe4\xb8\xad"), "\x80 \xe9 ?");
+}
+
+}  // namespace
+}  // namespace zelk
+
+namespace zelk {
+namespace {
+
+std::string FileText(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Each folder of tests/data/reader holds a map and what `info --json` must say of it: on
+// stdout (expected.json) and on stderr (expected.err, the map's path written as MAP).
+TEST(CliInfo, ReaderCasesGiveTheirExpectedReport) {
+  int cases = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(ZELK_TEST_DATA_DIR "/reader")) {
+    SCOPED_TRACE(entry.path().filename().string());
+    const std::string map = (entry.path() / "map.zkm").string();
+    const CliRun r = RunTool({"info", map, "--json"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, FileText(entry.path() / "expected.json"));
+    std::string err = r.err;
+    for (size_t at; (at = err.find(map)) != std::string::npos;) err.replace(at, map.size(), "MAP");
+    EXPECT_EQ(err, FileText(entry.path() / "expected.err"));
+    ++cases;
+  }
+  EXPECT_GE(cases, 4);
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ TEST_F(OpenMapTest, DrawingModesStartTheToolOfTheCurrentSymbolsType) {
 }
 
 TEST_F(OpenMapTest, ProtectedHiddenOrNoSymbolMeansNoDrawing) {
-  RecordingTool& curve = f.AddTool(Interaction::Curve);
+  f.AddTool(Interaction::Curve);
   ChooseSymbol(0);
   f.ChooseMode(Mode::Curve);
   ASSERT_EQ(f.State().InteractionState, Interaction::Curve);
@@ -76,7 +76,7 @@ TEST_F(OpenMapTest, ProtectedHiddenOrNoSymbolMeansNoDrawing) {
 }
 
 TEST_F(OpenMapTest, ModesThatNeedASelectionFallBackToTheSelectionMode) {
-  RecordingTool& edit = f.AddTool(Interaction::Edit);
+  f.AddTool(Interaction::Edit);
   for (Mode m : {Mode::Cut, Mode::CutHole, Mode::Rotate, Mode::NormalPoint, Mode::RemovePoint}) {
     f.ChooseMode(m);
     EXPECT_EQ(f.State().ToolMode, Mode::EditPoint) << m;

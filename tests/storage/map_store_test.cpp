@@ -507,7 +507,7 @@ TEST(DamagedMaps, LinksNearTheLargestPositionEndTheChain) {
   auto bytes = ReadFileBytes(f.path);
   for (const int32_t link : {0x7fffffff - 1028 + 1, 0x7fffffff, 0x7fffffff - 6148}) {
     PutI32(bytes.data() + symBlock, link);
-    PutI32(bytes.data() + 8, link);  // the header's first index block too
+    PutI32(bytes.data() + 12, link);  // the header's first index block too
     WriteFileBytes(f.path, bytes);
     f.store.WorkingFile().OpenExisting(f.path);
     ASSERT_TRUE(f.store.LoadFromWorkingFile());
