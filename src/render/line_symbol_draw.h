@@ -8,7 +8,7 @@
 #include "geometry/mitre.h"
 #include "geometry/output_path.h"
 #include "geometry/work_path.h"
-#include "render/line_symbol.h"
+#include "storage/symbol_records.h"
 #include "render/object_renderer.h"
 
 namespace zelk {
