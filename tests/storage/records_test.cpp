@@ -197,7 +197,8 @@ TEST(ObjectRecord, DecodeTrimsPointCountsBeyondTheBytes) {
   ASSERT_EQ(raw.size(), 16032u);
   // Read whole, the last coordinate is there.
   EXPECT_EQ(ObjectRecord::DecodeAsRead(raw.data(), 16032).PointCount(), 2000);
-  PutI16(raw.data() + 6, 7);  // claims text beyond the record
+  o.textUnits = 7;  // claims text beyond the bytes read
+  raw = o.Encode();
   const ObjectRecord cut = ObjectRecord::DecodeAsRead(raw.data(), 16024);
   EXPECT_EQ(cut.PointCount(), 1999);
   EXPECT_EQ(cut.textUnits, 0);
@@ -207,9 +208,7 @@ TEST(ObjectRecord, NonPositivePointCountGivesAnEmptyObject) {
   ObjectRecord o;
   o.symbol = 55;
   o.type = 2;
-  o.coords.resize(3);
-  std::vector<uint8_t> raw = o.Encode();
-  PutI16(raw.data() + 4, -4);
+  const std::vector<uint8_t> raw = o.Encode();  // no coordinates: a point count of 0
   const ObjectRecord e = ObjectRecord::DecodeAsRead(raw.data(), static_cast<int>(raw.size()));
   EXPECT_EQ(e.symbol, 0);
   EXPECT_EQ(e.PointCount(), 0);
