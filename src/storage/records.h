@@ -1,6 +1,7 @@
 // The records of a map file: their layout, encoding and the checks applied on reading.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -299,7 +300,8 @@ struct ObjectRecord {
   std::vector<uint8_t> textArea;  // textUnits * 8 bytes, zero-terminated text
 
   int PointCount() const { return static_cast<int>(coords.size()); }
-  int Length() const { return kHeadSize + 8 * (PointCount() + textUnits); }
+  // A negative text count takes no room, so that encoding never writes past the length.
+  int Length() const { return kHeadSize + 8 * (PointCount() + std::max<int>(textUnits, 0)); }
   std::string Text() const;  // up to the first zero (or the end of the area)
   void SetText(const std::string& s);  // sets the text area for the text, see TextUnitsFor
   std::string LayerName() const { return GetShortString(layer.data(), 16); }
