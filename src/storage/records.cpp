@@ -190,6 +190,11 @@ void SetupBlock::Correct() {
   SetScannerResolution(std::clamp<int>(ScannerResolution(), 50, 2000));
 }
 
+void SetupBlock::ResetPrintState() {
+  const SetupBlock defaults = Defaults();
+  std::copy(defaults.raw.begin() + 864, defaults.raw.begin() + 924, raw.begin() + 864);
+}
+
 std::optional<SetupBlock> SetupBlock::Decode(std::span<const uint8_t> bytes) {
   if (bytes.size() != kSize) return std::nullopt;
   SetupBlock s;

@@ -164,6 +164,9 @@ class SetupBlock {
   void Encode(std::span<uint8_t, kSize> out) const;
   // Replaces out-of-range values as a map is opened.
   void Correct();
+  // Puts the print and export settings and the print window (864 up to the zoom) back to their
+  // defaults, as for a map made from a symbol set.
+  void ResetPrintState();
 
 #define ZELK_SETUP_I16(Name, off)                            \
   int16_t Name() const { return GetI16(&raw[off]); }        \

@@ -313,6 +313,21 @@ TEST(SetupBlocks, RoundTripAndRefuseShortBlocks) {
     EXPECT_FALSE(SetupBlock::Decode(std::span(bytes).first(n))) << n;
 }
 
+TEST(SetupBlocks, PrintStateResetsToItsDefaultsAndNothingElse) {
+  SetupBlock s = SetupBlock::Defaults();
+  s.SetPrintLeft(5);
+  s.SetPrintScaleX(2000);
+  s.SetPrintMapScale(25000);
+  s.SetTemplateAngle(12.5);
+  s.SetZoom(2.0);
+  s.ResetPrintState();
+  EXPECT_EQ(s.PrintLeft(), SetupBlock::Defaults().PrintLeft());
+  EXPECT_EQ(s.PrintScaleX(), 1000);
+  EXPECT_DOUBLE_EQ(s.PrintMapScale(), 15000);
+  EXPECT_DOUBLE_EQ(s.TemplateAngle(), 12.5);
+  EXPECT_DOUBLE_EQ(s.Zoom(), 2.0);
+}
+
 TEST(ElementLists, AppendedElementsWalkBackInOrder) {
   std::vector<uint8_t> list;
   SymbolElementHead h;
