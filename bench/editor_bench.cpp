@@ -15,6 +15,7 @@
 #include "editor/main_form.h"
 #include "editor/work_window.h"
 #include "render/font_service_qt.h"
+#include "storage/symbol_records.h"
 
 namespace zelk {
 namespace {
@@ -108,17 +109,15 @@ std::string LargeMap() {
   h.colors[0] = ColorRecord::NewColor(0, "Black");
   h.colors[0].cmyk = {0, 0, 0, 200};
   store.WriteSymbolHeader();
-  SymbolRecord line;
-  line.Resize(424);
-  line.SetLength(424);
+  LineSymbol fields;
+  fields.LineColor = 0;
+  fields.LineWidth = 20;
+  SymbolRecord line = fields.Encode();
   line.SetNumber(1010);
-  line.SetType(kSymbolLine);
   line.SetExtent(20);
   ColorSet c;
   c.Add(0);
   line.SetColors(c);
-  line.SetI16At(348, 0);
-  line.SetI16At(350, 20);
   store.AppendSymbol(line);
   store.RewriteSymbolIndex();
   uint32_t seed = 12345;

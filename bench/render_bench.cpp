@@ -37,7 +37,7 @@ void AddBenchSymbols(MapStore& store) {
     const int number = 1000 + 10 * s;
     switch (s % 5) {
       case 0:
-        Add(store, PointSymbol(number, "point",
+        Add(store, datagen::PointSymbol(number, "point",
                                ElementList().Circle(c, 15, 120).Dot(c2, 40).Line(c, 15, {{0, 60}, {0, 160}}, 0)));
         break;
       case 1: {
@@ -47,7 +47,7 @@ void AddBenchSymbols(MapStore& store) {
         f.mainLength = 300;
         f.mainGap = 60;
         f.endLength = 150;
-        Add(store, LineSymbol(number, "dashed", f));
+        Add(store, datagen::LineSymbol(number, "dashed", f));
         break;
       }
       case 2: {
@@ -58,7 +58,7 @@ void AddBenchSymbols(MapStore& store) {
         f.dblFillColor = c2;
         f.dblLeftColor = f.dblRightColor = c;
         f.dblLeftWidth = f.dblRightWidth = 15;
-        Add(store, LineSymbol(number, "double", f));
+        Add(store, datagen::LineSymbol(number, "double", f));
         break;
       }
       case 3: {
@@ -70,7 +70,7 @@ void AddBenchSymbols(MapStore& store) {
         f.hatchLineWidth = 10;
         f.hatchDist = 60;
         f.hatchAngle1 = static_cast<int16_t>(450 * (s % 4));
-        Add(store, AreaSymbol(number, "hatched", f));
+        Add(store, datagen::AreaSymbol(number, "hatched", f));
         break;
       }
       default: {
@@ -79,7 +79,7 @@ void AddBenchSymbols(MapStore& store) {
         f.structWidth = 250;
         f.structHeight = 200;
         f.structure.Dot(c, 50);
-        Add(store, AreaSymbol(number, "structured", f));
+        Add(store, datagen::AreaSymbol(number, "structured", f));
         break;
       }
     }

@@ -8,6 +8,7 @@
 
 #include "storage/document.h"
 #include "storage/map_store.h"
+#include "storage/symbol_records.h"
 
 namespace zelk {
 namespace {
@@ -30,10 +31,7 @@ void BuildMap(MapStore& store, const std::string& path, int count = kMaxObjectCo
   h.colorCount = 50;
   for (int c = 0; c < 50; ++c) h.colors[static_cast<size_t>(c)] = ColorRecord::NewColor(static_cast<int16_t>(c), "C" + std::to_string(c));
   for (int s = 0; s < 100; ++s) {
-    SymbolRecord r;
-    r.Resize(424);
-    r.SetLength(424);
-    r.SetType(kSymbolLine);
+    SymbolRecord r = LineSymbol{}.Encode();
     r.SetNumber(1000 + s * 10);
     r.SetExtent(extent);
     ColorSet set;

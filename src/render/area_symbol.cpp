@@ -10,31 +10,11 @@
 namespace zelk {
 namespace {
 
-constexpr int kAreaFixedSize = 380;
-constexpr int kMaxStructureUnits = 512;
 // Hatch lines of one family in one piece; more than any device can show apart, so a family
 // that needs more is drawn as the solid fill it looks like.
 constexpr int64_t kMaxHatchLines = 1000000;
 // Structure cells of one piece; beyond this the structure stops as if the user had interrupted.
 constexpr int64_t kMaxStructureCells = 64000000;
-
-struct AreaSymbol {
-  int16_t fillOn, fillColor, hatchMode, hatchColor, hatchLineWidth, hatchDist;
-  int16_t hatchAngle1, hatchAngle2, structMode, structWidth, structHeight, structAngle;
-  int16_t structUnits;
-
-  static AreaSymbol Of(const SymbolRecord& s) {
-    return {s.I16At(350), s.I16At(352), s.I16At(354), s.I16At(356), s.I16At(358), s.I16At(360),
-            s.I16At(362), s.I16At(364), s.I16At(368), s.I16At(370), s.I16At(372), s.I16At(374),
-            s.I16At(378)};
-  }
-};
-
-bool AreaSymbolUsable(const SymbolRecord& sym) {
-  if (sym.Type() != kSymbolArea) return false;
-  const int units = sym.I16At(378);
-  return units >= 0 && units <= kMaxStructureUnits && sym.Size() == kAreaFixedSize + 8 * units;
-}
 
 // The range of whole-word positions along the rotated y (or x) axis that the clip rectangle
 // covers, so that lines and cells out of sight are never produced.
@@ -59,17 +39,17 @@ Range ClipRange(const OutputState& st, double cos, double sin, bool yAxis) {
 
 class AreaPainter {
  public:
-  AreaPainter(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym)
-      : ctx_(ctx), obj_(obj), sym_(sym), a_(AreaSymbol::Of(sym)) {}
+  AreaPainter(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym, const AreaSymbol& a)
+      : ctx_(ctx), obj_(obj), sym_(sym), a_(a) {}
 
   void Draw() {
     const int pass = ctx_.PassColor();
-    if (a_.fillOn != 0 && a_.fillColor == pass) {
+    if (a_.FillOn != 0 && a_.FillColor == pass) {
       SolidFill(ctx_, obj_.coords);
       return;
     }
-    const bool hatch = a_.hatchMode > 0 && a_.hatchColor == pass;
-    const bool structure = (a_.structMode == 1 || a_.structMode == 2) && StructureHasPassColor();
+    const bool hatch = a_.HatchMode > 0 && a_.HatchColor == pass;
+    const bool structure = (a_.StructMode == 1 || a_.StructMode == 2) && StructureHasPassColor();
     if (!hatch && !structure) return;
     FillPolygon(ctx_, obj_.coords, [&](std::span<const Coord> piece) {
       return HatchAndStructure(piece, hatch, structure);
@@ -98,8 +78,7 @@ class AreaPainter {
  private:
   bool StructureHasPassColor() const {
     bool found = false;
-    const std::span<const uint8_t> bytes(sym_.Bytes());
-    ForEachElement(bytes.subspan(kAreaFixedSize), a_.structUnits, [&](const ElementView& e) {
+    ForEachElement(a_.Structure, a_.StructSize, [&](const ElementView& e) {
       found = e.head.color == ctx_.PassColor();
       return !found;
     });
@@ -110,7 +89,7 @@ class AreaPainter {
   // device then needs no clip, which is what most of the cost of hatching was.
   bool CanCutHatchExactly(std::span<const Coord> piece) const {
     const OutputState& st = ctx_.device.State();
-    if (std::abs(a_.hatchLineWidth * st.scaleX * 256.0) > 1.5) return false;
+    if (std::abs(a_.HatchLineWidth * st.scaleX * 256.0) > 1.5) return false;
     for (const Coord& c : piece)
       if (c.x & kCurveFlags) return false;
     return true;
@@ -121,8 +100,8 @@ class AreaPainter {
     OutputDevice& dev = ctx_.device;
     if (hatch && !structure && CanCutHatchExactly(piece)) {
       exactHatch_ = true;
-      HatchFamily(piece, a_.hatchAngle1 + obj_.angle);
-      if (a_.hatchMode == 2) HatchFamily(piece, a_.hatchAngle2 + obj_.angle);
+      HatchFamily(piece, a_.HatchAngle1 + obj_.angle);
+      if (a_.HatchMode == 2) HatchFamily(piece, a_.HatchAngle2 + obj_.angle);
       exactHatch_ = false;
       return true;
     }
@@ -132,8 +111,8 @@ class AreaPainter {
     if (clip == ClipResult::Refused) return false;
     if (clip == ClipResult::NothingVisible) return true;
     if (hatch) {
-      HatchFamily(piece, a_.hatchAngle1 + obj_.angle);
-      if (a_.hatchMode == 2) HatchFamily(piece, a_.hatchAngle2 + obj_.angle);
+      HatchFamily(piece, a_.HatchAngle1 + obj_.angle);
+      if (a_.HatchMode == 2) HatchFamily(piece, a_.HatchAngle2 + obj_.angle);
     }
     if (structure) Structure(piece);
     dev.EndClip();
@@ -151,16 +130,16 @@ class AreaPainter {
   void HatchFamily(std::span<const Coord> piece, int angle) {
     OutputDevice& dev = ctx_.device;
     const OutputState& st = dev.State();
-    if (std::abs(a_.hatchDist * st.scaleY * 256.0) < 1.0) {
+    if (std::abs(a_.HatchDist * st.scaleY * 256.0) < 1.0) {
       SolidFill(piece);
       return;
     }
-    const int64_t p = int64_t{a_.hatchDist} + a_.hatchLineWidth;
+    const int64_t p = int64_t{a_.HatchDist} + a_.HatchLineWidth;
     if (p <= 0) return;
     const double rad = AngleToRadians(angle);
     const double cos = std::cos(rad), sin = std::sin(rad);
     const Box b = TurnedBox(piece, cos, sin);
-    const int64_t half = a_.hatchLineWidth / 2;
+    const int64_t half = a_.HatchLineWidth / 2;
     int64_t low = ((b.bottom / 256) - half) / p - 1;
     int64_t high = ((b.top / 256) + half) / p + 1;
     const Range seen = ClipRange(st, cos, sin, true);
@@ -181,7 +160,7 @@ class AreaPainter {
       dev.BeginPath({x0, y});
       dev.AddPoint({x1, y});
       dev.RotatePath({0, 0}, cos, sin);
-      dev.StrokePath(a_.hatchLineWidth, kStyleFlatBevel);
+      dev.StrokePath(a_.HatchLineWidth, kStyleFlatBevel);
       if (((k - low) & 255) == 255 && Poll()) return;
     }
   }
@@ -209,7 +188,7 @@ class AreaPainter {
       dev.BeginPath({RoundToPosition(crossings_[i]), y});
       dev.AddPoint({RoundToPosition(crossings_[i + 1]), y});
       dev.RotatePath({0, 0}, cos, sin);
-      dev.StrokePath(a_.hatchLineWidth, kStyleFlatBevel);
+      dev.StrokePath(a_.HatchLineWidth, kStyleFlatBevel);
     }
   }
 
@@ -219,7 +198,7 @@ class AreaPainter {
   }
 
   void Structure(std::span<const Coord> piece) {
-    const int64_t w = a_.structWidth, h = a_.structHeight;
+    const int64_t w = a_.StructWidth, h = a_.StructHeight;
     if (w <= 0 || h <= 0) return;
     ElementPlacement placement;
     if (obj_.angle != 0) {
@@ -227,7 +206,7 @@ class AreaPainter {
       placement.cos = std::cos(r);
       placement.sin = std::sin(r);
     }
-    const double rad = AngleToRadians(a_.structAngle + obj_.angle);
+    const double rad = AngleToRadians(a_.StructAngle + obj_.angle);
     const double cos = std::cos(rad), sin = std::sin(rad);
     const Box b = TurnedBox(piece, cos, sin);
     const int64_t x = sym_.Extent();
@@ -240,16 +219,15 @@ class AreaPainter {
     const int64_t qLow = std::max(((b.left / 256) - x) / w - 1, (seenX.lo / 256 - ax) / w - 1);
     const int64_t qHigh = std::min((x + (b.right / 256)) / w + 2, (seenX.hi / 256 + ax) / w + 2);
     if (oHigh < oLow || qHigh < qLow) return;
-    const std::span<const uint8_t> list = std::span<const uint8_t>(sym_.Bytes()).subspan(kAreaFixedSize);
     int64_t cells = 0;
     for (int64_t o = oLow; o <= oHigh; ++o) {
       for (int64_t q = qLow; q <= qHigh; ++q) {
         int64_t cx = w * q;
-        if (a_.structMode == 2 && o % 2 != 0) cx -= w / 2;
+        if (a_.StructMode == 2 && o % 2 != 0) cx -= w / 2;
         Coord origin{ClampCoord(cx * 256), ClampCoord(h * o * 256)};
         RotatePoints(0, 0, &origin, 1, cos, sin, &origin);
         placement.origin = origin;
-        DrawElementList(ctx_, list, a_.structUnits, placement);
+        DrawElementList(ctx_, a_.Structure, a_.StructSize, placement);
         if (Poll() || ++cells >= kMaxStructureCells) return;
       }
     }
@@ -264,7 +242,7 @@ class AreaPainter {
   RenderContext& ctx_;
   const ObjectRecord& obj_;
   const SymbolRecord& sym_;
-  AreaSymbol a_;
+  const AreaSymbol& a_;
   std::vector<Coord> turned_;
   std::vector<double> crossings_;
   bool exactHatch_ = false;
@@ -279,7 +257,8 @@ void DrawAreaObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRec
     AreaPainter::SolidFill(ctx, obj.coords);
     return;
   }
-  if (!AreaSymbolUsable(sym)) {
+  const std::optional<AreaSymbol> area = AreaSymbol::Decode(sym);
+  if (!area) {
     OutputDevice& dev = ctx.device;
     const bool wasAlternative = dev.State().useAlternative;
     dev.UseAlternativeColor(true);
@@ -287,7 +266,7 @@ void DrawAreaObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRec
     dev.UseAlternativeColor(wasAlternative);
     return;
   }
-  AreaPainter(ctx, obj, sym).Draw();
+  AreaPainter(ctx, obj, sym, *area).Draw();
 }
 
 }  // namespace zelk

@@ -15,14 +15,10 @@ std::vector<std::string> FontsCheck(std::span<const SymbolRecord> symbols, int f
   const int end = std::min(last, static_cast<int>(symbols.size()));
   for (int i = begin; i < end; ++i) {
     const SymbolRecord& sym = symbols[static_cast<size_t>(i)];
-    TextSymbolFields f;
-    if (sym.Type() == kSymbolText) {
-      f = ReadTextSymbol(sym);
-    } else if (sym.IsLineText()) {
-      f = ReadLineTextSymbol(sym);
-    } else {
-      continue;
-    }
+    // A damaged record is drawn in the default symbol's font, so its own names do not matter.
+    const std::optional<TextSymbolFields> read = sym.IsLineText() ? ReadLineTextSymbol(sym) : ReadTextSymbol(sym);
+    if (!read) continue;
+    const TextSymbolFields& f = *read;
     std::vector<std::string> names{Cp1252ToUtf8(f.font.name)};
     if (f.sfOn && f.secondFont.name != f.font.name) names.push_back(Cp1252ToUtf8(f.secondFont.name));
     for (const std::string& name : names) {

@@ -386,12 +386,12 @@ void LineDrawer::DrawDashedMainLine() {
 
 void DrawLineObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym) {
   if (obj.PointCount() < 2) return;
-  const LineSymbol line = LineSymbol::Decode(sym);
-  if (!line.consistent) {
+  const std::optional<LineSymbol> line = LineSymbol::Decode(sym);
+  if (!line) {
     DrawFallbackLine(ctx, obj);
     return;
   }
-  LineDrawer drawer(ctx, obj.coords, line, LineWork::ForThisThread());
+  LineDrawer drawer(ctx, obj.coords, *line, LineWork::ForThisThread());
   drawer.Draw();
 }
 

@@ -8,8 +8,8 @@
 #include "geometry/mitre.h"
 #include "geometry/output_path.h"
 #include "geometry/work_path.h"
-#include "render/line_symbol.h"
 #include "render/object_renderer.h"
+#include "storage/symbol_records.h"
 
 namespace zelk {
 

@@ -8,6 +8,7 @@
 #include "render/font_service.h"
 #include "render/output_device.h"
 #include "storage/records.h"
+#include "storage/symbol_records.h"
 
 namespace zelk {
 
@@ -50,7 +51,7 @@ struct EditedElementFields {
   int16_t lineStyle = 0;
   int16_t diameter = 0;
   static EditedElementFields Of(const ObjectRecord& obj) {
-    return {GetI16(&obj.reserved[0]), GetI16(&obj.reserved[2]), GetI16(&obj.reserved[4])};
+    return {obj.ElementLineWidth(), obj.ElementLineStyle(), obj.ElementDiameter()};
   }
 };
 
@@ -68,33 +69,6 @@ void FillPolygon(RenderContext& ctx, std::span<const Coord> points, const FillCa
 bool SolidFillCallback(RenderContext& ctx, std::span<const Coord> points);
 
 // --- Element lists ---------------------------------------------------------------------------
-// One element of a list: its head and its points (coordinate words relative to the origin).
-struct ElementView {
-  SymbolElementHead head;
-  std::span<const uint8_t> points;  // head.pointCount * 8 bytes
-  Coord Point(int i) const {
-    return {GetI32(points.data() + 8 * i), GetI32(points.data() + 8 * i + 4)};
-  }
-};
-
-// Walks an element list of `sizeUnits` 8-byte units; stops at a negative point count or at an
-// element that would pass the end. `f` returns false to stop early.
-template <typename F>
-void ForEachElement(std::span<const uint8_t> list, int sizeUnits, F f) {
-  const size_t end = std::min(list.size(), static_cast<size_t>(std::max(sizeUnits, 0)) * 8);
-  size_t at = 0;
-  while (at + SymbolElementHead::kSize <= end) {
-    ElementView e;
-    e.head = SymbolElementHead::Decode(list.data() + at);
-    if (e.head.pointCount < 0) break;
-    const size_t size = SymbolElementHead::kSize + 8 * static_cast<size_t>(e.head.pointCount);
-    if (at + size > end) break;
-    e.points = list.subspan(at + SymbolElementHead::kSize, 8 * static_cast<size_t>(e.head.pointCount));
-    if (!f(e)) break;
-    at += size;
-  }
-}
-
 // Where an element list is drawn: each point is scaled in y by yFactor (across a line), turned
 // by (cos, sin) about the list's origin and moved to `origin`.
 struct ElementPlacement {

@@ -8,10 +8,6 @@
 namespace zelk {
 namespace {
 
-constexpr int kPointFixedSize = 352;
-constexpr int kPointListSizeOffset = 348;
-constexpr int kMaxListUnits = 512;
-
 // The element's points scaled across the line, turned and moved to the placement's origin.
 std::vector<Coord> PlacePoints(const ElementView& e, const ElementPlacement& pl) {
   std::vector<Coord> pts(static_cast<size_t>(e.head.pointCount));
@@ -68,13 +64,6 @@ void DrawElement(RenderContext& ctx, const ElementView& e, const ElementPlacemen
   }
 }
 
-// A record that can be drawn as a point symbol: its own list size agrees with its size.
-bool PointSymbolUsable(const SymbolRecord& sym) {
-  if (sym.Type() != kSymbolPoint) return false;
-  const int units = sym.I16At(kPointListSizeOffset);
-  return units >= 0 && units <= kMaxListUnits && sym.Size() == kPointFixedSize + 8 * units;
-}
-
 void DrawFallbackCross(RenderContext& ctx, const Coord& at) {
   OutputDevice& dev = ctx.device;
   const bool wasAlternative = dev.State().useAlternative;
@@ -113,7 +102,8 @@ void DrawPointObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRe
     }
     return;
   }
-  if (!PointSymbolUsable(sym)) {
+  const std::optional<PointSymbol> point = PointSymbol::Decode(sym);
+  if (!point) {
     DrawFallbackCross(ctx, at);
     return;
   }
@@ -124,8 +114,7 @@ void DrawPointObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRe
     placement.cos = std::cos(a);
     placement.sin = std::sin(a);
   }
-  const std::span<const uint8_t> bytes(sym.Bytes());
-  DrawElementList(ctx, bytes.subspan(kPointFixedSize), sym.I16At(kPointListSizeOffset), placement);
+  DrawElementList(ctx, point->Elements, point->ElementUnits, placement);
 }
 
 }  // namespace zelk

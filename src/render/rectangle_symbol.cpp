@@ -11,7 +11,6 @@
 namespace zelk {
 namespace {
 
-constexpr int kRectangleSize = 416;
 // The frame of a missing or damaged rectangle symbol: thin enough not to be mistaken for a real
 // frame, wide enough to be seen in the light grey.
 constexpr int16_t kDefaultRectangleLineWidth = 25;
@@ -23,36 +22,11 @@ constexpr int kLabelDrop = 420;       // from the cell's top to the label's base
 // keep the redraw busy.
 constexpr int64_t kMaxLabelledCells = 100000;
 
-struct RectangleSymbol {
-  int16_t lineColor = 0, lineWidth = 0, radius = 0;
-  uint16_t gridFlags = 0;
-  int16_t cellWidth = 0, cellHeight = 0, unnumCells = 0;
-  std::string unnumText;
-
-  static RectangleSymbol Of(const SymbolRecord& s) {
-    RectangleSymbol r;
-    r.lineColor = s.I16At(348);
-    r.lineWidth = s.I16At(350);
-    r.radius = s.I16At(352);
-    r.gridFlags = static_cast<uint16_t>(s.I16At(354));
-    r.cellWidth = s.I16At(356);
-    r.cellHeight = s.I16At(358);
-    r.unnumCells = s.I16At(364);
-    const auto& b = s.Bytes();
-    const int len = std::min<int>(b[366], 3);
-    r.unnumText.assign(reinterpret_cast<const char*>(&b[367]), static_cast<size_t>(len));
-    r.unnumText.erase(std::find(r.unnumText.begin(), r.unnumText.end(), '\0'), r.unnumText.end());
-    return r;
-  }
-  static RectangleSymbol Default() {
-    RectangleSymbol r;
-    r.lineWidth = kDefaultRectangleLineWidth;
-    return r;
-  }
-};
-
-bool RectangleSymbolUsable(const SymbolRecord& sym) {
-  return sym.Type() == kSymbolRectangle && sym.Size() == kRectangleSize;
+// The frame drawn for a missing or damaged symbol.
+RectangleSymbol DefaultRectangleSymbol() {
+  RectangleSymbol r;
+  r.LineWidth = kDefaultRectangleLineWidth;
+  return r;
 }
 
 class RectanglePainter {
@@ -62,9 +36,9 @@ class RectanglePainter {
 
   void Draw() {
     Frame();
-    if (!(r_.gridFlags & 1)) return;
-    nx_ = Divisions(int64_t{right_} - left_, r_.cellWidth);
-    ny_ = Divisions(int64_t{top_} - bottom_, r_.cellHeight);
+    if (!(r_.GridFlags & 1)) return;
+    nx_ = Divisions(int64_t{right_} - left_, r_.CellWidth);
+    ny_ = Divisions(int64_t{top_} - bottom_, r_.CellHeight);
     GridLines();
     Labels();
   }
@@ -92,7 +66,7 @@ class RectanglePainter {
     top_ = std::max(lowLeft.y, upRight.y);
     const int64_t width = int64_t{right_} - left_, height = int64_t{top_} - bottom_;
     const int64_t r = PosWord(static_cast<int32_t>(
-        std::clamp<int64_t>(std::min({int64_t{r_.radius} * 256, width / 2, height / 2}), 0,
+        std::clamp<int64_t>(std::min({int64_t{r_.Radius} * 256, width / 2, height / 2}), 0,
                             kMaxCoordWord)));
 
     OutputDevice& dev = ctx_.device;
@@ -116,7 +90,7 @@ class RectanglePainter {
       Corner(Pt(l, b + k), Pt(l + k, b), Pt(l + r, b));
     }
     Turn();
-    dev.StrokePath(r_.lineWidth, kStyleRound);
+    dev.StrokePath(r_.LineWidth, kStyleRound);
   }
 
   static Coord Pt(int64_t x, int64_t y) { return {ClampCoord(x), ClampCoord(y)}; }
@@ -163,13 +137,13 @@ class RectanglePainter {
     if (int64_t{nx_} * ny_ > kMaxLabelledCells) return;
     const double cw = static_cast<double>(int64_t{right_} - left_) / nx_;
     const double ch = static_cast<double>(int64_t{top_} - bottom_) / ny_;
-    const int64_t numbered = int64_t{nx_} * ny_ - r_.unnumCells;
+    const int64_t numbered = int64_t{nx_} * ny_ - r_.UnnumCells;
     const FontRequest font{"Arial", kLabelHeight, 700, false};
     for (int n = 0; n < ny_; ++n) {
-      const int e = (r_.gridFlags & 4) ? ny_ - n - 1 : n;
+      const int e = (r_.GridFlags & 4) ? ny_ - n - 1 : n;
       for (int u = 0; u < nx_; ++u) {
         const int64_t number = u + 1 + int64_t{e} * nx_;
-        const std::string text = number > numbered ? r_.unnumText : std::to_string(number);
+        const std::string text = number > numbered ? r_.UnnumText : std::to_string(number);
         double x = left_ + cw * (u + 0.07);
         const double y = top_ - ch * (n + 0.05) - kLabelDrop * 256.0;
         // The unnumbered cells' text is map text, in the map's code page.
@@ -204,18 +178,20 @@ class RectanglePainter {
 
 void DrawRectangleObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym) {
   if (obj.PointCount() < 4) return;
-  if (!RectangleSymbolUsable(sym)) {
+  std::optional<RectangleSymbol> r = RectangleSymbol::Decode(sym);
+  if (!r) {
     OutputDevice& dev = ctx.device;
     const bool wasAlternative = dev.State().useAlternative;
     dev.UseAlternativeColor(true);
-    const RectangleSymbol r = RectangleSymbol::Default();
-    RectanglePainter(ctx, obj, r).Draw();
+    RectanglePainter(ctx, obj, DefaultRectangleSymbol()).Draw();
     dev.UseAlternativeColor(wasAlternative);
     return;
   }
-  const RectangleSymbol r = RectangleSymbol::Of(sym);
-  if (r.lineColor != ctx.PassColor()) return;
-  RectanglePainter(ctx, obj, r).Draw();
+  if (r->LineColor != ctx.PassColor()) return;
+  // The cell text ends at a zero byte within its field.
+  std::string& text = r->UnnumText;
+  text.erase(std::find(text.begin(), text.end(), '\0'), text.end());
+  RectanglePainter(ctx, obj, *r).Draw();
 }
 
 }  // namespace zelk

@@ -112,7 +112,7 @@ std::vector<LineTextCharacter> LayOutLineText(FontService& fonts, const ObjectRe
 
 void DrawLineTextObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym) {
   const bool replaced = !IsUsableLineTextSymbol(sym);
-  const TextSymbolFields f = replaced ? DefaultTextSymbol() : ReadLineTextSymbol(sym);
+  const TextSymbolFields f = replaced ? DefaultTextSymbol() : *ReadLineTextSymbol(sym);
   const int pass = ctx.PassColor();
   const bool main = replaced || pass == f.font.color;
   const bool second = !replaced && f.sfOn && pass == f.secondFont.color;

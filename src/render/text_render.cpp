@@ -419,7 +419,7 @@ void DrawTextInMode(RenderContext& ctx, const ObjectRecord& obj, const SymbolRec
   FixedMetricsFonts fixed;
   FontService& fonts = ctx.fonts ? *ctx.fonts : fixed;
   const bool replaced = !IsUsableTextSymbol(sym);
-  const TextSymbolFields f = replaced ? DefaultTextSymbol() : ReadTextSymbol(sym);
+  const TextSymbolFields f = replaced ? DefaultTextSymbol() : *ReadTextSymbol(sym);
   OutputState& state = ctx.device.State();
   const bool wasAlternative = state.useAlternative;
   if (replaced) ctx.device.UseAlternativeColor(true);
@@ -434,7 +434,7 @@ static void DrawTextByPass(RenderContext& ctx, const ObjectRecord& obj, const Sy
     DrawTextInMode(ctx, obj, sym, TextDrawMode::Characters, true, false);
     return;
   }
-  const TextSymbolFields f = ReadTextSymbol(sym);
+  const TextSymbolFields f = *ReadTextSymbol(sym);
   const int pass = ctx.PassColor();
   const bool main = pass == f.font.color;
   const bool second = f.sfOn && pass == f.secondFont.color;
@@ -452,7 +452,7 @@ void DrawFramedTextObject(RenderContext& ctx, const ObjectRecord& obj, const Sym
 
 bool LayOutTextBox(FontService& fonts, ObjectRecord& obj, const SymbolRecord& sym) {
   if (obj.type != kObjectText && obj.type != kObjectRectangle) return false;
-  const TextSymbolFields f = IsUsableTextSymbol(sym) ? ReadTextSymbol(sym) : DefaultTextSymbol();
+  const TextSymbolFields f = IsUsableTextSymbol(sym) ? *ReadTextSymbol(sym) : DefaultTextSymbol();
   std::optional<TextLayouter> layout =
       RunLayout(nullptr, fonts, obj, f, TextDrawMode::LayoutOnly, false, false);
   if (!layout) return false;

@@ -1,4 +1,5 @@
-// Text and line text symbol fields at their record offsets, default symbol and measuring fonts.
+// Text and line text symbols read from and written to their records, default symbol and
+// measuring fonts.
 #include "render/text_symbol.h"
 
 #include <algorithm>
@@ -6,48 +7,11 @@
 #include <cstdlib>
 
 #include "geometry/coord_math.h"
-#include "storage/byte_io.h"
 #include "storage/text_format.h"
 
 namespace zelk {
 
 namespace {
-
-// A short string field of a record that may be shorter than the field.
-std::string ShortStringAt(const SymbolRecord& sym, int off, int size) {
-  const auto& b = sym.Bytes();
-  if (off < 0 || off >= sym.Size()) return {};
-  const int avail = std::min(size, sym.Size() - off);
-  int len = b[static_cast<size_t>(off)];
-  len = std::min(len, avail - 1);
-  if (len <= 0) return {};
-  return std::string(reinterpret_cast<const char*>(&b[static_cast<size_t>(off) + 1]),
-                     static_cast<size_t>(len));
-}
-
-int32_t I32At(const SymbolRecord& sym, int off) {
-  return off >= 0 && off + 4 <= sym.Size() ? GetI32(&sym.Bytes()[static_cast<size_t>(off)]) : 0;
-}
-
-SymbolFont ReadFont(const SymbolRecord& sym, int name, int color, int size, int weight,
-                    int italic) {
-  SymbolFont f;
-  f.name = ShortStringAt(sym, name, kFontNameField);
-  f.color = sym.I16At(color);
-  f.size = sym.I16At(size);
-  f.weight = sym.I16At(weight);
-  f.italic = sym.I16At(italic);
-  return f;
-}
-
-void WriteFont(SymbolRecord& sym, const SymbolFont& f, int name, int color, int size, int weight,
-               int italic) {
-  PutShortString(&sym.MutableBytes()[static_cast<size_t>(name)], kFontNameField, f.name);
-  sym.SetI16At(color, f.color);
-  sym.SetI16At(size, f.size);
-  sym.SetI16At(weight, f.weight);
-  sym.SetI16At(italic, f.italic);
-}
 
 // How far a text's drawing reaches beyond the points that hold it: the second font's offset.
 int SecondFontReach(const TextSymbolFields& f) {
@@ -55,12 +19,37 @@ int SecondFontReach(const TextSymbolFields& f) {
   return std::max(std::abs(int{f.sfOfx}), std::abs(int{f.sfOfy}));
 }
 
-void SetCommon(SymbolRecord& s, int number, int type, int subtype, int size) {
-  s.Resize(size);
-  s.SetLength(size);
-  s.SetNumber(number);
-  s.SetType(type);
-  s.SetSubtype(subtype);
+// Both records share the main font, spacing, alignment and second-font fields.
+template <typename R>
+void ReadShared(const R& r, TextSymbolFields& f) {
+  f.font = {r.FontName, r.FontColor, r.FontSize, r.FontWeight, r.Italic};
+  f.charSpace = r.CharSpace;
+  f.wordSpace = r.WordSpace;
+  f.alignment = r.Alignment;
+  f.sfOn = r.SFOn;
+  f.secondFont = {r.SFName, r.SFColor, r.SFSize, r.SFWeight, r.SFItalic};
+  f.sfOfx = r.SFOfx;
+  f.sfOfy = r.SFOfy;
+}
+
+template <typename R>
+void WriteShared(const TextSymbolFields& f, R& r) {
+  r.FontName = f.font.name;
+  r.FontColor = f.font.color;
+  r.FontSize = f.font.size;
+  r.FontWeight = f.font.weight;
+  r.Italic = f.font.italic;
+  r.CharSpace = f.charSpace;
+  r.WordSpace = f.wordSpace;
+  r.Alignment = f.alignment;
+  r.SFOn = f.sfOn;
+  r.SFName = f.secondFont.name;
+  r.SFColor = f.secondFont.color;
+  r.SFSize = f.secondFont.size;
+  r.SFWeight = f.secondFont.weight;
+  r.SFItalic = f.secondFont.italic;
+  r.SFOfx = f.sfOfx;
+  r.SFOfy = f.sfOfy;
 }
 
 }  // namespace
@@ -75,82 +64,48 @@ bool IsUsableLineTextSymbol(const SymbolRecord& sym) {
          sym.Length() == kLineTextSymbolSize;
 }
 
-namespace {
-// Both text records begin with the main font, spacing and alignment at the same offsets.
-void ReadHead(const SymbolRecord& sym, TextSymbolFields& f) {
-  namespace o = text_symbol_offsets;
-  f.font = ReadFont(sym, o::kFontName, o::kFontColor, o::kFontSize, o::kWeight, o::kItalic);
-  f.charSpace = sym.I16At(o::kCharSpace);
-  f.wordSpace = sym.I16At(o::kWordSpace);
-  f.alignment = sym.I16At(o::kAlignment);
-}
-
-// The second-font block has the same layout in both records, starting at `on`.
-void ReadSecondFont(const SymbolRecord& sym, int on, TextSymbolFields& f) {
-  namespace o = text_symbol_offsets;
-  const int shift = on - o::kSFOn;
-  f.sfOn = sym.I16At(on);
-  f.secondFont = ReadFont(sym, o::kSFName + shift, o::kSFColor + shift, o::kSFSize + shift,
-                          o::kSFWeight + shift, o::kSFItalic + shift);
-  f.sfOfx = sym.I16At(o::kSFOfx + shift);
-  f.sfOfy = sym.I16At(o::kSFOfy + shift);
-}
-
-static_assert(line_text_symbol_offsets::kSFOfy - line_text_symbol_offsets::kSFOn ==
-              text_symbol_offsets::kSFOfy - text_symbol_offsets::kSFOn);
-static_assert(line_text_symbol_offsets::kAlignment == text_symbol_offsets::kAlignment);
-}  // namespace
-
-TextSymbolFields ReadTextSymbol(const SymbolRecord& sym) {
-  namespace o = text_symbol_offsets;
+std::optional<TextSymbolFields> ReadTextSymbol(const SymbolRecord& sym) {
+  const std::optional<TextSymbol> r = TextSymbol::Decode(sym);
+  if (!r) return std::nullopt;
   TextSymbolFields f;
-  ReadHead(sym, f);
-  f.lineSpace = sym.I16At(o::kLineSpace);
-  f.paraSpace = sym.I16At(o::kParaSpace);
-  f.indentFirst = sym.I16At(o::kIndentFirst);
-  f.indentOther = sym.I16At(o::kIndentOther);
-  f.tabCount = sym.I16At(o::kTabCount);
-  for (int i = 0; i < kMaxTabs; ++i) f.tabs[static_cast<size_t>(i)] = I32At(sym, o::kTabs + 4 * i);
-  f.lbOn = sym.I16At(o::kLBOn);
-  f.lbColor = sym.I16At(o::kLBColor);
-  f.lbWidth = sym.I16At(o::kLBWidth);
-  f.lbDist = sym.I16At(o::kLBDist);
-  ReadSecondFont(sym, o::kSFOn, f);
+  ReadShared(*r, f);
+  f.lineSpace = r->LineSpace;
+  f.paraSpace = r->ParaSpace;
+  f.indentFirst = r->IndentFirst;
+  f.indentOther = r->IndentOther;
+  f.tabCount = r->TabCount;
+  f.tabs = r->Tabs;
+  f.lbOn = r->LBOn;
+  f.lbColor = r->LBColor;
+  f.lbWidth = r->LBWidth;
+  f.lbDist = r->LBDist;
   return f;
 }
 
-TextSymbolFields ReadLineTextSymbol(const SymbolRecord& sym) {
+std::optional<TextSymbolFields> ReadLineTextSymbol(const SymbolRecord& sym) {
+  const std::optional<LineTextSymbol> r = LineTextSymbol::Decode(sym);
+  if (!r) return std::nullopt;
   TextSymbolFields f;
-  ReadHead(sym, f);
-  ReadSecondFont(sym, line_text_symbol_offsets::kSFOn, f);
+  ReadShared(*r, f);
   return f;
 }
 
 SymbolRecord MakeTextSymbol(int number, const TextSymbolFields& f, const SymbolRecord& base) {
-  namespace o = text_symbol_offsets;
+  TextSymbol r;
+  WriteShared(f, r);
+  r.LineSpace = f.lineSpace;
+  r.ParaSpace = f.paraSpace;
+  r.IndentFirst = f.indentFirst;
+  r.IndentOther = f.indentOther;
+  r.TabCount = f.tabCount;
+  r.Tabs = f.tabs;
+  r.LBOn = f.lbOn;
+  r.LBColor = f.lbColor;
+  r.LBWidth = f.lbWidth;
+  r.LBDist = f.lbDist;
   SymbolRecord s = base;
-  SetCommon(s, number, kSymbolText, 0, kTextSymbolSize);
-  WriteFont(s, f.font, o::kFontName, o::kFontColor, o::kFontSize, o::kWeight, o::kItalic);
-  s.SetI16At(o::kCharSpace, f.charSpace);
-  s.SetI16At(o::kWordSpace, f.wordSpace);
-  s.SetI16At(o::kAlignment, f.alignment);
-  s.SetI16At(o::kLineSpace, f.lineSpace);
-  s.SetI16At(o::kParaSpace, f.paraSpace);
-  s.SetI16At(o::kIndentFirst, f.indentFirst);
-  s.SetI16At(o::kIndentOther, f.indentOther);
-  s.SetI16At(o::kTabCount, f.tabCount);
-  for (int i = 0; i < kMaxTabs; ++i) {
-    PutI32(&s.MutableBytes()[static_cast<size_t>(o::kTabs + 4 * i)], f.tabs[static_cast<size_t>(i)]);
-  }
-  s.SetI16At(o::kLBOn, f.lbOn);
-  s.SetI16At(o::kLBColor, f.lbColor);
-  s.SetI16At(o::kLBWidth, f.lbWidth);
-  s.SetI16At(o::kLBDist, f.lbDist);
-  s.SetI16At(o::kUnused, 0);
-  s.SetI16At(o::kSFOn, f.sfOn);
-  WriteFont(s, f.secondFont, o::kSFName, o::kSFColor, o::kSFSize, o::kSFWeight, o::kSFItalic);
-  s.SetI16At(o::kSFOfx, f.sfOfx);
-  s.SetI16At(o::kSFOfy, f.sfOfy);
+  r.Encode(s);
+  s.SetNumber(number);
   ColorSet colors;
   colors.Add(f.font.color);
   if (f.sfOn) colors.Add(f.secondFont.color);
@@ -163,17 +118,11 @@ SymbolRecord MakeTextSymbol(int number, const TextSymbolFields& f, const SymbolR
 }
 
 SymbolRecord MakeLineTextSymbol(int number, const TextSymbolFields& f, const SymbolRecord& base) {
-  namespace o = line_text_symbol_offsets;
+  LineTextSymbol r;
+  WriteShared(f, r);
   SymbolRecord s = base;
-  SetCommon(s, number, kSymbolLine, kSubtypeLineText, kLineTextSymbolSize);
-  WriteFont(s, f.font, o::kFontName, o::kFontColor, o::kFontSize, o::kWeight, o::kItalic);
-  s.SetI16At(o::kCharSpace, f.charSpace);
-  s.SetI16At(o::kWordSpace, f.wordSpace);
-  s.SetI16At(o::kAlignment, f.alignment);
-  s.SetI16At(o::kSFOn, f.sfOn);
-  WriteFont(s, f.secondFont, o::kSFName, o::kSFColor, o::kSFSize, o::kSFWeight, o::kSFItalic);
-  s.SetI16At(o::kSFOfx, f.sfOfx);
-  s.SetI16At(o::kSFOfy, f.sfOfy);
+  r.Encode(s);
+  s.SetNumber(number);
   ColorSet colors;
   colors.Add(f.font.color);
   if (f.sfOn) colors.Add(f.secondFont.color);

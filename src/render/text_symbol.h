@@ -1,73 +1,24 @@
-// Text symbols (588 bytes) and line text symbols (440 bytes): their fields, the default symbol
-// that replaces a damaged one, and the fonts their texts are measured and drawn in.
+// Text and line text symbols as the text layout sees them, the default symbol that replaces a
+// damaged one, and the fonts their texts are measured and drawn in.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "render/font_service.h"
 #include "storage/records.h"
+#include "storage/symbol_records.h"
 
 namespace zelk {
 
-constexpr int kTextSymbolSize = 588;
-constexpr int kLineTextSymbolSize = 440;
-constexpr int kMaxTabs = 32;
-constexpr int kFontNameField = 32;  // short string: length byte and up to 31 characters
+constexpr int kTextSymbolSize = TextSymbol::kSize;
+constexpr int kLineTextSymbolSize = LineTextSymbol::kSize;
+constexpr int kMaxTabs = TextSymbol::kMaxTabs;
 
 // The face that stands in for a missing or unnamed font.
 inline constexpr const char* kStandInFontName = "Times New Roman";
-
-// Byte offsets of the fields, from the start of the record.
-namespace text_symbol_offsets {
-constexpr int kFontName = 348;
-constexpr int kFontColor = 380;
-constexpr int kFontSize = 382;
-constexpr int kWeight = 384;
-constexpr int kItalic = 386;
-constexpr int kCharSpace = 388;
-constexpr int kWordSpace = 390;
-constexpr int kAlignment = 392;
-constexpr int kLineSpace = 394;
-constexpr int kParaSpace = 396;
-constexpr int kIndentFirst = 398;
-constexpr int kIndentOther = 400;
-constexpr int kTabCount = 402;
-constexpr int kTabs = 404;
-constexpr int kLBOn = 532;
-constexpr int kLBColor = 534;
-constexpr int kLBWidth = 536;
-constexpr int kLBDist = 538;
-constexpr int kUnused = 540;
-constexpr int kSFOn = 542;
-constexpr int kSFName = 544;
-constexpr int kSFColor = 576;
-constexpr int kSFSize = 578;
-constexpr int kSFWeight = 580;
-constexpr int kSFItalic = 582;
-constexpr int kSFOfx = 584;
-constexpr int kSFOfy = 586;
-}  // namespace text_symbol_offsets
-
-namespace line_text_symbol_offsets {
-constexpr int kFontName = 348;
-constexpr int kFontColor = 380;
-constexpr int kFontSize = 382;
-constexpr int kWeight = 384;
-constexpr int kItalic = 386;
-constexpr int kCharSpace = 388;
-constexpr int kWordSpace = 390;
-constexpr int kAlignment = 392;
-constexpr int kSFOn = 394;
-constexpr int kSFName = 396;
-constexpr int kSFColor = 428;
-constexpr int kSFSize = 430;
-constexpr int kSFWeight = 432;
-constexpr int kSFItalic = 434;
-constexpr int kSFOfx = 436;
-constexpr int kSFOfy = 438;
-}  // namespace line_text_symbol_offsets
 
 enum TextAlignment : int16_t { kAlignLeft = 0, kAlignCenter = 1, kAlignRight = 2, kAlignJustified = 3 };
 // Line texts: "Left", "Center", "Right", "All line".
@@ -115,9 +66,9 @@ struct TextSymbolFields {
 bool IsUsableTextSymbol(const SymbolRecord& sym);
 bool IsUsableLineTextSymbol(const SymbolRecord& sym);
 
-// Reads the fields at their offsets; missing bytes of a short record read as zero.
-TextSymbolFields ReadTextSymbol(const SymbolRecord& sym);
-TextSymbolFields ReadLineTextSymbol(const SymbolRecord& sym);
+// The fields of a text or line text record; nothing when the record is not one or is damaged.
+std::optional<TextSymbolFields> ReadTextSymbol(const SymbolRecord& sym);
+std::optional<TextSymbolFields> ReadLineTextSymbol(const SymbolRecord& sym);
 
 // Complete records (type, subtype, length, extent and colour set) for symbol dialogs, the data
 // generator and tests. The common part other than these is left as in `base`.

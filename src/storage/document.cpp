@@ -462,8 +462,7 @@ bool Document::NewMap(const std::string& symbolSetPath) {
     return giveUp();
   }
   setup.Correct();
-  const SetupBlock defaults = SetupBlock::Defaults();
-  std::copy(defaults.raw.begin() + 864, defaults.raw.begin() + 924, setup.raw.begin() + 864);
+  setup.ResetPrintState();
   setup.SetViewX(0);
   setup.SetViewY(0);
   setup.SetRealWorldX(0);

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "storage/symbol_records.h"
+
 namespace zelk {
 
 void EditedElementList::Assign(const std::vector<uint8_t>& elements) {
@@ -38,10 +40,12 @@ bool EditedElementList::Read(int32_t n, ObjectRecord* obj) const {
   obj->symbol = static_cast<int16_t>(kElementSymbolBase + h.kind);
   obj->type = h.kind == kElementLine ? kObjectLine : h.kind == kElementArea ? kObjectArea : kObjectPoint;
   obj->angle = h.color;                    // offset 8
-  PutI16(&obj->reserved[0], h.lineWidth);  // offset 10
-  PutI16(&obj->reserved[2], h.flags);      // offset 12
-  PutI16(&obj->reserved[4], h.diameter);   // offset 14
-  for (int i = 0; i < h.pointCount; ++i) obj->coords.push_back({GetI32(p + 16 + 8 * i), GetI32(p + 20 + 8 * i)});
+  obj->SetElementWords(h.lineWidth, h.flags, h.diameter);
+  const size_t size = SymbolElementHead::kSize + 8 * static_cast<size_t>(std::max<int>(h.pointCount, 0));
+  ForEachElement(std::span(p, size), static_cast<int>(size / 8), [obj](const ElementView& e) {
+    for (int i = 0; i < e.head.pointCount; ++i) obj->coords.push_back(e.Point(i));
+    return false;
+  });
   return true;
 }
 
@@ -49,16 +53,11 @@ std::vector<uint8_t> EditedElementList::Encode(const ObjectRecord& obj) {
   SymbolElementHead h;
   h.kind = static_cast<int16_t>(obj.symbol - kElementSymbolBase);
   h.color = obj.angle;
-  h.lineWidth = GetI16(&obj.reserved[0]);
-  h.flags = GetI16(&obj.reserved[2]);
-  h.diameter = GetI16(&obj.reserved[4]);
-  h.pointCount = static_cast<int16_t>(obj.PointCount());
-  std::vector<uint8_t> bytes(SymbolElementHead::kSize + 8 * static_cast<size_t>(obj.PointCount()), 0);
-  h.Encode(bytes.data());
-  for (int i = 0; i < obj.PointCount(); ++i) {
-    PutI32(bytes.data() + 16 + 8 * i, obj.coords[static_cast<size_t>(i)].x);
-    PutI32(bytes.data() + 20 + 8 * i, obj.coords[static_cast<size_t>(i)].y);
-  }
+  h.lineWidth = obj.ElementLineWidth();
+  h.flags = obj.ElementLineStyle();
+  h.diameter = obj.ElementDiameter();
+  std::vector<uint8_t> bytes;
+  AppendElement(bytes, h, obj.coords);
   return bytes;
 }
 

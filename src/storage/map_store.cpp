@@ -423,7 +423,7 @@ bool MapStore::ReadObject(int32_t n, ObjectRecord* obj) {
   // happens to follow.
   if (e.pos < 1 || int64_t{e.pos} + length > fileEnd_) return false;
   if (!ReadThroughCache(e.pos, buffer_.data(), length)) return false;
-  *obj = ObjectRecord::Decode(buffer_.data(), static_cast<int>(length));
+  *obj = ObjectRecord::DecodeAsRead(buffer_.data(), static_cast<int>(length));
   currentObject_ = n;
   return obj->PointCount() > 0;
 }

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include "storage/symbol_records.h"
+
 namespace zelk {
 
 namespace {
@@ -188,6 +190,20 @@ void SetupBlock::Correct() {
   SetScannerResolution(std::clamp<int>(ScannerResolution(), 50, 2000));
 }
 
+void SetupBlock::ResetPrintState() {
+  const SetupBlock defaults = Defaults();
+  std::copy(defaults.raw.begin() + 864, defaults.raw.begin() + 924, raw.begin() + 864);
+}
+
+std::optional<SetupBlock> SetupBlock::Decode(std::span<const uint8_t> bytes) {
+  if (bytes.size() != kSize) return std::nullopt;
+  SetupBlock s;
+  std::copy(bytes.begin(), bytes.end(), s.raw.begin());
+  return s;
+}
+
+void SetupBlock::Encode(std::span<uint8_t, kSize> out) const { std::copy(raw.begin(), raw.end(), out.begin()); }
+
 SetupBlock::GpsPoint SetupBlock::GpsPointAt(int i) const {
   GpsPoint g;
   if (i < 0 || i >= kGpsPointCount) return g;
@@ -237,33 +253,14 @@ void SymbolRecord::Resize(int n) {
   data_.resize(static_cast<size_t>(std::max(n, kSymbolCommonSize)), 0);
 }
 
-int SymbolRecord::ComputedLength() const {
-  switch (Type()) {
-    case kSymbolPoint:
-      return 352 + 8 * I16At(348);
-    case kSymbolLine:
-      if (Subtype() == kSubtypeLineText) return 440;
-      {
-        int units = 0;
-        for (int i = 32; i <= 36; ++i) units += I16At(348 + 2 * i);
-        return 424 + 8 * units;
-      }
-    case kSymbolArea:
-      return 380 + 8 * I16At(378);
-    case kSymbolText:
-      return 588;
-    case kSymbolRectangle:
-      return 416;
-    default:
-      return -1;
-  }
-}
+int SymbolRecord::ComputedLength() const { return ComputedSymbolLength(*this); }
 
 bool SymbolRecord::UpgradeOlderLayout() {
   const int type = Type();
   if (type != kSymbolPoint && !(type == kSymbolLine && Subtype() != kSubtypeLineText)) return false;
   if (Length() % 4 != 2) return false;
-  const size_t at = type == kSymbolPoint ? 350 : 422;
+  // The missing word is the reserved one that ends the fixed part.
+  const size_t at = (type == kSymbolPoint ? PointSymbol::kFixedSize : LineSymbol::kFixedSize) - 2;
   if (data_.size() < at || Length() + 2 > kMaxSymbolRecord) return false;
   data_.insert(data_.begin() + static_cast<std::ptrdiff_t>(at), 2, 0);
   SetLength(Length() + 2);
@@ -271,8 +268,9 @@ bool SymbolRecord::UpgradeOlderLayout() {
 }
 
 void SymbolRecord::RepairRectangle() {
-  if (Type() == kSymbolRectangle && Length() >= 416 && Size() >= 416)
-    SetExtent(I16At(350) / 2 + 8);
+  if (Type() != kSymbolRectangle || Length() < RectangleSymbol::kSize) return;
+  const auto r = RectangleSymbol::Decode(std::span(data_).first(std::min<size_t>(data_.size(), RectangleSymbol::kSize)));
+  if (r) SetExtent(r->Extent());
 }
 
 SymbolRecord SymbolRecord::Undefined(int colorNumberOfRecord0) {
@@ -297,7 +295,16 @@ void ObjectRecord::SetText(const std::string& s) {
   std::memcpy(textArea.data(), s.data(), std::min(s.size(), textArea.size() - 1));
 }
 
-ObjectRecord ObjectRecord::Decode(const uint8_t* p, int size) {
+std::optional<ObjectRecord> ObjectRecord::Decode(std::span<const uint8_t> bytes) {
+  if (bytes.size() < kHeadSize) return std::nullopt;
+  const int pointCount = GetI16(bytes.data() + 4);
+  const int textUnits = GetI16(bytes.data() + 6);
+  if (pointCount < 1 || textUnits < 0 || pointCount + textUnits > kMaxPoints) return std::nullopt;
+  if (bytes.size() != static_cast<size_t>(kHeadSize + 8 * (pointCount + textUnits))) return std::nullopt;
+  return DecodeAsRead(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+ObjectRecord ObjectRecord::DecodeAsRead(const uint8_t* p, int size) {
   ObjectRecord o;
   if (size < kHeadSize) return o;
   int pointCount = GetI16(p + 4);

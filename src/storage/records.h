@@ -1,8 +1,11 @@
 // The records of a map file: their layout, encoding and the checks applied on reading.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -155,8 +158,15 @@ class SetupBlock {
   std::array<uint8_t, kSize> raw{};
 
   static SetupBlock Defaults();
+  // A whole block of kSize bytes; anything shorter is an error (the engine reads a short block
+  // over the defaults itself).
+  static std::optional<SetupBlock> Decode(std::span<const uint8_t> bytes);
+  void Encode(std::span<uint8_t, kSize> out) const;
   // Replaces out-of-range values as a map is opened.
   void Correct();
+  // Puts the print and export settings and the print window (864 up to the zoom) back to their
+  // defaults, as for a map made from a symbol set.
+  void ResetPrintState();
 
 #define ZELK_SETUP_I16(Name, off)                            \
   int16_t Name() const { return GetI16(&raw[off]); }        \
@@ -226,8 +236,8 @@ struct IndexEntry {
   bool operator==(const IndexEntry&) const = default;
 };
 
-// A symbol record held whole as its bytes; the common part is read through accessors,
-// the type-specific part through I16At by the code that draws and edits each type.
+// A symbol record held whole as its bytes; the common part is read through accessors, the
+// type-specific part through the record of its type (symbol_records.h).
 class SymbolRecord {
  public:
   SymbolRecord() : data_(kSymbolCommonSize, 0) { SetLength(kSymbolCommonSize); }
@@ -262,14 +272,6 @@ class SymbolRecord {
   uint8_t* MutableIcon() { return &data_[84]; }
   static constexpr int kIconSize = 264;
 
-  // Type-specific fields; reads beyond the record give 0 and writes beyond it are dropped.
-  int16_t I16At(int off) const {
-    return off >= 0 && off + 2 <= Size() ? GetI16(&data_[static_cast<size_t>(off)]) : 0;
-  }
-  void SetI16At(int off, int v) {
-    if (off >= 0 && off + 2 <= Size()) PutI16(&data_[static_cast<size_t>(off)], v);
-  }
-
   // The length the record must have by its type and its own counts, or -1 for an unknown type.
   int ComputedLength() const;
   // The record can be drawn as its symbol: its length field, its size and its counts agree.
@@ -301,18 +303,33 @@ struct ObjectRecord {
   std::vector<uint8_t> textArea;  // textUnits * 8 bytes, zero-terminated text
 
   int PointCount() const { return static_cast<int>(coords.size()); }
-  int Length() const { return kHeadSize + 8 * (PointCount() + textUnits); }
+  // A negative text count takes no room, so that encoding never writes past the length.
+  int Length() const { return kHeadSize + 8 * (PointCount() + std::max<int>(textUnits, 0)); }
   std::string Text() const;  // up to the first zero (or the end of the area)
   void SetText(const std::string& s);  // sets the text area for the text, see TextUnitsFor
   std::string LayerName() const { return GetShortString(layer.data(), 16); }
   void SetLayerName(const std::string& s) { PutShortString(layer.data(), 16, s); }
+  // While a point symbol is edited, its elements travel as objects that carry the element's
+  // line width, line style and diameter in the three words after the angle.
+  int16_t ElementLineWidth() const { return GetI16(&reserved[0]); }
+  int16_t ElementLineStyle() const { return GetI16(&reserved[2]); }
+  int16_t ElementDiameter() const { return GetI16(&reserved[4]); }
+  void SetElementWords(int lineWidth, int lineStyle, int diameter) {
+    PutI16(&reserved[0], lineWidth);
+    PutI16(&reserved[2], lineStyle);
+    PutI16(&reserved[4], diameter);
+  }
   bool HasTextArea() const {
     return type == kObjectText || ((type == kObjectRectangle || type == kObjectLine) && textUnits >= 1);
   }
 
+  // A record of exactly its own length, with 1..2000 points and a text that fits beside them;
+  // anything else is an error.
+  static std::optional<ObjectRecord> Decode(std::span<const uint8_t> bytes);
   // Decodes a record of `size` bytes as the engine reads it: a head whose point count is
   // below 1 is cleared; a point count beyond the bytes is trimmed and the text dropped.
-  static ObjectRecord Decode(const uint8_t* p, int size);
+  static ObjectRecord DecodeAsRead(const uint8_t* p, int size);
+  bool operator==(const ObjectRecord&) const = default;
   // Encodes head, coordinates and text area; the buffer must hold Length() bytes.
   void Encode(uint8_t* p) const;
   std::vector<uint8_t> Encode() const;

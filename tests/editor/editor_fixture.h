@@ -89,12 +89,6 @@ class RecordingTool : public Tool {
   Interaction number_;
 };
 
-inline SymbolRecord MakeTextSymbolWithFont(int number, const std::string& font) {
-  SymbolRecord s = MakeSymbol(number, kSymbolText, 0, {2});
-  PutShortString(&s.MutableBytes()[348], 32, font);
-  return s;
-}
-
 // Writes a map with a line, an area, a point and a text symbol and `lines` line objects.
 inline std::string WriteTestMap(const TempDir& dir, const std::string& name, int lines,
                                 const std::string& textFont = "Arial") {
@@ -111,13 +105,10 @@ inline std::string WriteTestMap(const TempDir& dir, const std::string& name, int
   h.colors[2] = ColorRecord::NewColor(1, "Yellow");
   h.colors[2].cmyk = {0, 0, 200, 0};
   store.WriteSymbolHeader();
-  SymbolRecord line = MakeSymbol(1010, kSymbolLine, 20, {2});
-  line.SetI16At(348, 2);   // main line in black
-  line.SetI16At(350, 40);  // 0.4 mm wide
-  store.AppendSymbol(line);
+  store.AppendSymbol(test::MakeLineSymbol(1010, 2, 40, 20));  // 0.4 mm wide, in black
   store.AppendSymbol(MakeSymbol(2010, kSymbolArea, 0, {1}));
   store.AppendSymbol(MakeSymbol(3010, kSymbolPoint, 100, {0, 2}));
-  store.AppendSymbol(MakeTextSymbolWithFont(4010, textFont));
+  store.AppendSymbol(test::MakeTextSymbolWithFont(4010, textFont, 2));
   store.RewriteSymbolIndex();
   for (int i = 0; i < lines; ++i) {
     ObjectRecord o = MakeLine(1010, -5000 + (i % 100) * 100, -5000 + (i / 100) * 50, 5000 - (i % 100) * 100, 5000);

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t* objectBytes = data + 2 + symbolSize;
   const size_t objectSize = std::min<size_t>(size - 2 - symbolSize, kMaxObjectRecord);
   if (objectSize < static_cast<size_t>(ObjectRecord::kHeadSize)) return 0;
-  const ObjectRecord obj = ObjectRecord::Decode(objectBytes, static_cast<int>(objectSize));
+  const ObjectRecord obj = ObjectRecord::DecodeAsRead(objectBytes, static_cast<int>(objectSize));
 
   OutputState state;
   state.scaleX = 1.0 / 256 / 4;

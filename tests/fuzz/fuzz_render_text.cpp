@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RecordingDevice device(state);
   FixedMetricsFonts fonts;
   RenderContext ctx{device, &fonts, false, {}};
-  const TextSymbolFields f = kind == 2 ? ReadLineTextSymbol(sym) : ReadTextSymbol(sym);
+  const TextSymbolFields f =
+      (kind == 2 ? ReadLineTextSymbol(sym) : ReadTextSymbol(sym)).value_or(DefaultTextSymbol());
   for (const int color : {0, int{f.font.color}, int{f.secondFont.color}, int{f.lbColor}}) {
     device.SelectColorPass(color, {0, 0, 0, 200});
     device.Clear();

@@ -9,6 +9,7 @@
 #include "output/bmp_file.h"
 #include "storage/byte_io.h"
 #include "storage/map_fixture.h"
+#include "storage/symbol_records.h"
 
 namespace zelk {
 namespace {
@@ -152,8 +153,10 @@ struct ExportFixture : MapFixture {
     h.colors[0].cmyk = {200, 0, 0, 0};
     store.WriteSymbolHeader();
     SymbolRecord area = MakeSymbol(500, kSymbolArea, 0, {0});
-    area.SetI16At(350, 1);  // fill on
-    area.SetI16At(352, 0);  // in colour 0
+    AreaSymbol fill;
+    fill.FillOn = 1;
+    fill.FillColor = 0;
+    fill.Encode(area);
     store.AppendSymbol(area);
     store.RewriteSymbolIndex();
     ObjectRecord o;

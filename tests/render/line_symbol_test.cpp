@@ -1,6 +1,5 @@
 // Line symbols drawn through the recording device: dashes, solid and pointed lines, symbols along
 // the line, corner symbols, double lines and their fill, and damaged records.
-#include "render/line_symbol.h"
 
 #include <gtest/gtest.h>
 
@@ -91,58 +90,6 @@ class LineSymbolTest : public ::testing::Test {
 };
 
 using Spans = std::vector<std::pair<int, int>>;
-
-// --- The record ---------------------------------------------------------------------------------
-
-TEST(LineSymbolRecordTest, FieldsSitAtTheirRecordOffsets) {
-  LineDef d;
-  d.f.LineColor = 7;
-  d.f.DblMode = 2;
-  d.f.DecMode = 1;
-  d.f.DecLast = 40;
-  d.main = DotList(1, 10);
-  d.end = ElementList({{kElementLine, 0, 1, 5, 0, {U(0, 0), U(10, 0)}}});
-  const SymbolRecord rec = d.Record();
-  EXPECT_EQ(rec.Type(), kSymbolLine);
-  EXPECT_EQ(rec.I16At(348), 7);
-  EXPECT_EQ(rec.I16At(374), 2);
-  EXPECT_EQ(rec.I16At(400), 1);
-  EXPECT_EQ(rec.I16At(402), 40);
-  EXPECT_EQ(rec.I16At(412), 3);  // main list: head and one point
-  EXPECT_EQ(rec.I16At(420), 4);  // end list: head and two points
-  EXPECT_EQ(rec.Size(), 424 + 8 * 7);
-  EXPECT_TRUE(rec.IsConsistent());
-
-  const LineSymbol back = LineSymbol::Decode(rec);
-  EXPECT_TRUE(back.consistent);
-  EXPECT_EQ(back.LineColor, 7);
-  EXPECT_EQ(back.DecLast, 40);
-  EXPECT_EQ(back.MainList.size(), 24u);
-  EXPECT_TRUE(back.SecList.empty());
-  ASSERT_EQ(back.EndList.size(), 32u);
-  EXPECT_EQ(back.EndList[0], kElementLine);
-  EXPECT_EQ(back.MainList[0], kElementDot);
-}
-
-TEST(LineSymbolRecordTest, SizesThatDoNotAddUpMakeTheRecordUnusable) {
-  LineDef d;
-  d.main = DotList(1, 10);
-  SymbolRecord rec = d.Record();
-  ASSERT_TRUE(LineSymbol::Decode(rec).consistent);
-
-  SymbolRecord claimsMore = rec;
-  claimsMore.SetI16At(414, 2);  // a secondary list that is not there
-  EXPECT_FALSE(LineSymbol::Decode(claimsMore).consistent);
-
-  SymbolRecord negative = rec;  // 3 + 5 - 5 units: the total fits, the sizes do not
-  negative.SetI16At(414, 5);
-  negative.SetI16At(416, -5);
-  EXPECT_FALSE(LineSymbol::Decode(negative).consistent);
-
-  SymbolRecord lineText = rec;
-  lineText.SetSubtype(kSubtypeLineText);
-  EXPECT_FALSE(LineSymbol::Decode(lineText).consistent);
-}
 
 // --- Dashed main line ---------------------------------------------------------------------------
 
@@ -707,11 +654,12 @@ TEST_F(LineSymbolTest, DamagedRecordDrawsTheFallbackLine) {
   LineDef d = Dashed(30, 30, 10, 10);
   d.main = DotList(kInk, 10);
   d.f.NPrimSym = 1;
-  SymbolRecord rec = d.Record();
-  rec.SetI16At(412, 5);  // the main list claims more than the record holds
+  const SymbolRecord rec = d.Record();
+  LineSymbol claimsMore = *LineSymbol::Decode(rec);
+  claimsMore.PrimDSize = 5;  // the main list claims more than the record holds
   dev.Clear();
   const ObjectRecord obj = Line({U(0, 0), U(100, 0), U(100, 50)});
-  DrawLineObject(ctx, obj, rec);
+  DrawLineObject(ctx, obj, claimsMore.Encode());
   const auto calls = Drawn();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].kind, Kind::Stroke);

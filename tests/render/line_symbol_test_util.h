@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/line_symbol.h"
 #include "render/object_renderer.h"
-#include "storage/byte_io.h"
 #include "storage/records.h"
+#include "storage/symbol_records.h"
 #include "symbol_builders.h"
 
 namespace zelk::linetest {
@@ -19,21 +18,7 @@ inline std::vector<uint8_t> ElementList(const std::vector<Elem>& elements) {
   return test::EncodeElements(elements);
 }
 
-// A line symbol with its lists kept alive beside the fields.
-struct LineDef {
-  LineSymbol f;
-  std::vector<uint8_t> main, sec, corner, start, end;
-
-  SymbolRecord Record() const {
-    LineSymbol s = f;
-    s.MainList = main;
-    s.SecList = sec;
-    s.CornerList = corner;
-    s.StartList = start;
-    s.EndList = end;
-    return s.Encode();
-  }
-};
+using test::LineDef;
 
 inline ObjectRecord Line(std::vector<Coord> coords) {
   ObjectRecord o;

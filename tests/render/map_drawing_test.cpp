@@ -11,23 +11,15 @@ namespace {
 
 // A point symbol drawing one dot of `diameter` in each of `colors`.
 SymbolRecord DotSymbol(int number, std::initializer_list<int> colors, int diameter = 100) {
-  const int units = 3 * static_cast<int>(colors.size());
+  std::vector<test::Element> dots;
+  for (int c : colors)
+    dots.push_back({kElementDot, 0, static_cast<int16_t>(c), 0, static_cast<int16_t>(diameter), {Coord{}}});
+  const std::vector<uint8_t> list = test::EncodeElements(dots);
   SymbolRecord s = MakeSymbol(number, kSymbolPoint, diameter / 2, colors);
-  s.Resize(352 + 8 * units);
-  s.SetLength(s.Size());
-  s.SetI16At(348, units);
-  int at = 352;
-  for (int c : colors) {
-    SymbolElementHead head;
-    head.kind = kElementDot;
-    head.color = static_cast<int16_t>(c);
-    head.diameter = static_cast<int16_t>(diameter);
-    head.pointCount = 1;
-    head.Encode(s.MutableBytes().data() + at);
-    PutI32(s.MutableBytes().data() + at + 16, 0);
-    PutI32(s.MutableBytes().data() + at + 20, 0);
-    at += 24;
-  }
+  PointSymbol point;
+  point.ElementUnits = static_cast<int16_t>(list.size() / 8);
+  point.Elements = list;
+  point.Encode(s);
   return s;
 }
 

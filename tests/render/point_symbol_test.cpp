@@ -26,7 +26,7 @@ class PointSymbolTest : public ::testing::Test {
 
 TEST_F(PointSymbolTest, EachPassDrawsOnlyItsOwnColoursAndTheTableOrderDecidesWhatLiesOnTop) {
   const int red = 1, black = 2;
-  const SymbolRecord sym = test::PointSymbol(
+  const SymbolRecord sym = test::MakePointSymbol(
       {{kElementCircle, 0, red, 10, 200, {U(0, 0)}}, {kElementDot, 0, black, 0, 50, {U(0, 0)}}});
   const ObjectRecord obj = test::Object(kObjectPoint, {U(500, 500)});
 
@@ -53,7 +53,7 @@ TEST_F(PointSymbolTest, EachPassDrawsOnlyItsOwnColoursAndTheTableOrderDecidesWha
 
 TEST_F(PointSymbolTest, AngleTurnsElementsAboutTheSymbolOriginBeforeTranslation) {
   const SymbolRecord sym =
-      test::PointSymbol({{kElementLine, 1, 3, 20, 0, {U(0, 0), U(100, 0)}},
+      test::MakePointSymbol({{kElementLine, 1, 3, 20, 0, {U(0, 0), U(100, 0)}},
                          {kElementCircle, 0, 3, 5, 40, {U(50, 0)}}});
   Pass(3);
   DrawObject(ctx, test::Object(kObjectPoint, {U(1000, 2000)}, 900), sym);
@@ -70,7 +70,7 @@ TEST_F(PointSymbolTest, AngleTurnsElementsAboutTheSymbolOriginBeforeTranslation)
 }
 
 TEST_F(PointSymbolTest, UnrotatedElementsKeepTheirCurveFlags) {
-  const SymbolRecord sym = test::PointSymbol({{kElementLine, 0, 0, 10, 0,
+  const SymbolRecord sym = test::MakePointSymbol({{kElementLine, 0, 0, 10, 0,
                                                {U(0, 0), U(10, 20, kFirstCurvePoint),
                                                 U(30, 20, kSecondCurvePoint), U(40, 0)}}});
   Pass(0);
@@ -82,8 +82,11 @@ TEST_F(PointSymbolTest, UnrotatedElementsKeepTheirCurveFlags) {
 }
 
 TEST_F(PointSymbolTest, DamagedRecordIsTheFallbackCrossInTheAlternativeColour) {
-  SymbolRecord sym = test::PointSymbol({{kElementDot, 0, 0, 0, 50, {U(0, 0)}}});
-  sym.SetI16At(348, sym.I16At(348) + 1);  // the list claims one unit more than the record holds
+  const SymbolRecord good = test::MakePointSymbol({{kElementDot, 0, 0, 0, 50, {U(0, 0)}}});
+  PointSymbol claimsMore = *PointSymbol::Decode(good);
+  ++claimsMore.ElementUnits;  // the list claims one unit more than the record holds
+  SymbolRecord sym = good;
+  claimsMore.Encode(sym);
   Pass(0);
   DrawObject(ctx, test::Object(kObjectPoint, {U(200, 300)}), sym);
   EXPECT_TRUE(dev.Of(Kind::Dot).empty());
@@ -102,10 +105,12 @@ TEST_F(PointSymbolTest, DamagedRecordIsTheFallbackCrossInTheAlternativeColour) {
 TEST_F(PointSymbolTest, SymbolsThatCannotBePointSymbolsDrawTheCross) {
   Pass(0);
   // The placeholder of unknown symbol numbers, a list over 512 units, a record of another type.
-  SymbolRecord big(std::vector<uint8_t>(352 + 8 * 513, 0));
-  big.SetType(kSymbolPoint);
-  big.SetI16At(348, 513);
-  SymbolRecord area = test::AreaSymbol({});
+  const std::vector<uint8_t> bigList(8 * 513, 0);
+  PointSymbol bigPoint;
+  bigPoint.ElementUnits = 513;
+  bigPoint.Elements = bigList;
+  const SymbolRecord big = bigPoint.Encode();
+  SymbolRecord area = test::MakeAreaSymbol({});
   for (const SymbolRecord& sym : {SymbolRecord::Undefined(0), big, area}) {
     dev.Clear();
     DrawObject(ctx, test::Object(kObjectPoint, {U(0, 0)}), sym);
@@ -124,7 +129,7 @@ TEST_F(PointSymbolTest, CrossAtTheEdgeOfTheCoordinateRangeStaysInRange) {
 }
 
 TEST_F(PointSymbolTest, ElementsNeedEnoughPoints) {
-  const SymbolRecord sym = test::PointSymbol({{kElementLine, 0, 0, 10, 0, {U(0, 0)}},
+  const SymbolRecord sym = test::MakePointSymbol({{kElementLine, 0, 0, 10, 0, {U(0, 0)}},
                                               {kElementArea, 0, 0, 0, 0, {U(0, 0), U(10, 0)}},
                                               {kElementCircle, 0, 0, 1, 10, {}},
                                               {kElementDot, 0, 0, 0, 10, {}},
@@ -142,7 +147,7 @@ TEST_F(PointSymbolTest, AreaElementWithAHoleIsFilledAroundTheHole) {
   std::vector<Coord> ring = test::Square(0, 0, 100);
   const std::vector<Coord> hole = test::Square(40, 40, 20, true);
   ring.insert(ring.end(), hole.begin(), hole.end());
-  const SymbolRecord sym = test::PointSymbol({{kElementArea, 0, 0, 0, 0, ring}});
+  const SymbolRecord sym = test::MakePointSymbol({{kElementArea, 0, 0, 0, 0, ring}});
   Pass(0);
   DrawObject(ctx, test::Object(kObjectPoint, {U(0, 0)}), sym);
   const auto fills = dev.Of(Kind::Fill);
@@ -161,23 +166,28 @@ TEST_F(PointSymbolTest, AreaElementWithAHoleIsFilledAroundTheHole) {
 }
 
 TEST_F(PointSymbolTest, ElementListStopsAtDamagedCounts) {
-  std::vector<uint8_t> list = test::EncodeElements(
-      {{kElementDot, 0, 0, 0, 10, {U(1, 1)}}, {kElementDot, 0, 0, 0, 20, {U(2, 2)}}});
+  const Element first{kElementDot, 0, 0, 0, 10, {U(1, 1)}};
+  const std::vector<uint8_t> list = test::EncodeElements({first, {kElementDot, 0, 0, 0, 20, {U(2, 2)}}});
+  const size_t second = test::EncodeElements({first}).size();
+  auto withSecondCount = [&](int16_t count) {
+    std::vector<uint8_t> damaged = list;
+    SymbolElementHead head = SymbolElementHead::Decode(&damaged[second]);
+    head.pointCount = count;
+    head.Encode(&damaged[second]);
+    return damaged;
+  };
   const int units = static_cast<int>(list.size() / 8);
   ElementPlacement at;
   Pass(0);
   // The second element claims more points than the list holds.
-  PutI16(&list[24 + 10], 3);
-  DrawElementList(ctx, list, units, at);
+  DrawElementList(ctx, withSecondCount(3), units, at);
   EXPECT_EQ(dev.Of(Kind::Dot).size(), 1u);
   // A negative count ends the walk too.
   dev.Clear();
-  PutI16(&list[24 + 10], -1);
-  DrawElementList(ctx, list, units, at);
+  DrawElementList(ctx, withSecondCount(-1), units, at);
   EXPECT_EQ(dev.Of(Kind::Dot).size(), 1u);
   // A size larger than the bytes never reads beyond them.
   dev.Clear();
-  PutI16(&list[24 + 10], 1);
   DrawElementList(ctx, list, units + 100, at);
   EXPECT_EQ(dev.Of(Kind::Dot).size(), 2u);
 }
@@ -210,14 +220,14 @@ TEST_F(PointSymbolTest, PlacementScalesAcrossTheLineButNeverTheLineWidths) {
 
 TEST_F(PointSymbolTest, ObjectsWithTooFewPointsAreNotDrawn) {
   Pass(0);
-  const SymbolRecord point = test::PointSymbol({{kElementDot, 0, 0, 0, 10, {U(0, 0)}}});
+  const SymbolRecord point = test::MakePointSymbol({{kElementDot, 0, 0, 0, 10, {U(0, 0)}}});
   DrawObject(ctx, test::Object(kObjectPoint, {}), point);
   DrawObject(ctx, test::Object(kObjectLine, {U(0, 0)}), SymbolRecord::Undefined(0));
   test::AreaFields fill;
   fill.fillOn = 1;
-  DrawObject(ctx, test::Object(kObjectArea, {U(0, 0), U(10, 0)}), test::AreaSymbol(fill));
+  DrawObject(ctx, test::Object(kObjectArea, {U(0, 0), U(10, 0)}), test::MakeAreaSymbol(fill));
   DrawObject(ctx, test::Object(kObjectRectangle, {U(0, 0), U(10, 0), U(10, 10)}),
-             test::RectangleSymbol({}));
+             test::MakeRectangleSymbol({}));
   DrawObject(ctx, test::Object(9, {U(0, 0), U(10, 0), U(10, 10)}), point);
   EXPECT_TRUE(dev.calls.empty());
 }
@@ -246,9 +256,7 @@ TEST_F(PointSymbolTest, EditedSymbolElementsCarryTheirOwnWidthStyleAndDiameter) 
   auto edited = [](int16_t number, int16_t type, std::vector<Coord> pts) {
     ObjectRecord o = test::Object(type, std::move(pts), 4);
     o.symbol = number;
-    PutI16(&o.reserved[0], 11);  // line width
-    PutI16(&o.reserved[2], 1);   // line style
-    PutI16(&o.reserved[4], 60);  // diameter
+    o.SetElementWords(11, 1, 60);  // line width, line style, diameter
     return o;
   };
   const SymbolRecord pseudo;
@@ -273,8 +281,8 @@ TEST_F(PointSymbolTest, LargestElementListAndLongObjectsAreDrawn) {
   // One line element filling the whole 512-unit list.
   Element e{kElementLine, 0, 0, 5, 0, {}};
   for (int i = 0; i < 510; ++i) e.points.push_back(U(i, i % 2));
-  const SymbolRecord sym = test::PointSymbol({e});
-  ASSERT_EQ(sym.I16At(348), 512);
+  const SymbolRecord sym = test::MakePointSymbol({e});
+  ASSERT_EQ(PointSymbol::Decode(sym)->ElementUnits, 512);
   std::vector<Coord> many(2000, U(7, 7));
   Pass(0);
   DrawObject(ctx, test::Object(kObjectPoint, many), sym);

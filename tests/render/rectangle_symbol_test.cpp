@@ -52,7 +52,7 @@ TEST_F(RectangleSymbolTest, PlainFrameIsAClosedPathWithRoundJoins) {
   f.lineColor = 2;
   f.lineWidth = 40;
   Pass(2);
-  DrawObject(ctx, Rect(0, 0, 300, 200), test::RectangleSymbol(f));
+  DrawObject(ctx, Rect(0, 0, 300, 200), test::MakeRectangleSymbol(f));
   const auto strokes = dev.Of(Kind::Stroke);
   ASSERT_EQ(strokes.size(), 1u);
   EXPECT_EQ(strokes[0].path,
@@ -60,7 +60,7 @@ TEST_F(RectangleSymbolTest, PlainFrameIsAClosedPathWithRoundJoins) {
   EXPECT_EQ(strokes[0].width, 40);
   EXPECT_EQ(strokes[0].style, kStyleRound);
   Pass(3);
-  DrawObject(ctx, Rect(0, 0, 300, 200), test::RectangleSymbol(f));
+  DrawObject(ctx, Rect(0, 0, 300, 200), test::MakeRectangleSymbol(f));
   EXPECT_TRUE(dev.calls.empty());
 }
 
@@ -68,7 +68,7 @@ TEST_F(RectangleSymbolTest, RadiusIsLimitedByHalfTheShorterSide) {
   test::RectangleFields f;
   f.radius = 50;
   Pass(0);
-  DrawObject(ctx, Rect(0, 0, 30, 20), test::RectangleSymbol(f));
+  DrawObject(ctx, Rect(0, 0, 30, 20), test::MakeRectangleSymbol(f));
   const auto path = dev.Of(Kind::Stroke).at(0).path;
   // Radius 10: the bottom side from (10,0) to (20,0), then the corner to (30,10); the right side
   // has no length left and is skipped.
@@ -87,7 +87,7 @@ TEST_F(RectangleSymbolTest, RoundedCornerControlPointsLieAlongTheSides) {
   test::RectangleFields f;
   f.radius = 20;
   Pass(0);
-  DrawObject(ctx, Rect(0, 0, 100, 100), test::RectangleSymbol(f));
+  DrawObject(ctx, Rect(0, 0, 100, 100), test::MakeRectangleSymbol(f));
   const auto path = dev.Of(Kind::Stroke).at(0).path;
   EXPECT_EQ(path[1], U(80, 0));
   EXPECT_EQ(path[2], U(91, 0, kFirstCurvePoint));
@@ -106,7 +106,7 @@ TEST_F(RectangleSymbolTest, RotatedRectangleFrameRunsThroughItsCorners) {
   }
   ObjectRecord obj = test::Object(kObjectRectangle, corners, 300);
   Pass(0);
-  DrawObject(ctx, obj, test::RectangleSymbol({}));
+  DrawObject(ctx, obj, test::MakeRectangleSymbol({}));
   const auto path = dev.Of(Kind::Stroke).at(0).path;
   ASSERT_EQ(path.size(), 5u);
   for (int i = 0; i < 4; ++i) {
@@ -121,7 +121,7 @@ TEST_F(RectangleSymbolTest, GridNumberedFromTheBottomWithUnnumberedCells) {
   f.cellWidth = 1000;
   f.cellHeight = 1000;
   Pass(0);
-  DrawObject(ctx, Rect(0, 0, 3000, 2000), test::RectangleSymbol(f));
+  DrawObject(ctx, Rect(0, 0, 3000, 2000), test::MakeRectangleSymbol(f));
   // Cells are drawn row by row from the top: the upper row holds 4 5 6.
   EXPECT_EQ(Labels(), (std::vector<std::string>{"4", "5", "6", "1", "2", "3"}));
   const auto strokes = dev.Of(Kind::Stroke);
@@ -135,7 +135,7 @@ TEST_F(RectangleSymbolTest, GridNumberedFromTheBottomWithUnnumberedCells) {
   f.unnumCells = 2;
   f.unnumText = "X";
   Pass(0);
-  DrawObject(ctx, Rect(0, 0, 3000, 2000), test::RectangleSymbol(f));
+  DrawObject(ctx, Rect(0, 0, 3000, 2000), test::MakeRectangleSymbol(f));
   EXPECT_EQ(Labels(), (std::vector<std::string>{"4", "X", "X", "1", "2", "3"}));
 }
 
@@ -146,7 +146,7 @@ TEST_F(RectangleSymbolTest, LabelsStartNearTheCellCornerAndAdvanceByMeasuredWidt
   f.cellHeight = 1000;
   Pass(0);
   // Two rows of six columns: cell 12 is the last one.
-  DrawObject(ctx, Rect(0, 0, 6000, 2000), test::RectangleSymbol(f));
+  DrawObject(ctx, Rect(0, 0, 6000, 2000), test::MakeRectangleSymbol(f));
   const auto chars = dev.Of(Kind::Character);
   ASSERT_EQ(chars.size(), 6u + 6 + 3);
   const CharacterSpec& first = chars[0].character;
@@ -165,7 +165,7 @@ TEST_F(RectangleSymbolTest, LabelsStartNearTheCellCornerAndAdvanceByMeasuredWidt
 }
 
 TEST_F(RectangleSymbolTest, MissingOrDamagedSymbolDrawsADefaultFrameInTheAlternativeColour) {
-  SymbolRecord damaged = test::RectangleSymbol({});
+  SymbolRecord damaged = test::MakeRectangleSymbol({});
   damaged.Resize(400);
   Pass(0);
   for (const SymbolRecord& sym : {damaged, SymbolRecord::Undefined(0)}) {
@@ -186,7 +186,7 @@ TEST_F(RectangleSymbolTest, ZeroAndTinyCellsStillGiveAtLeastOneCell) {
   f.cellWidth = 0;
   f.cellHeight = 30000;  // far larger than the rectangle: rounds to no rows, kept at one
   Pass(0);
-  DrawObject(ctx, Rect(0, 0, 100, 100), test::RectangleSymbol(f));
+  DrawObject(ctx, Rect(0, 0, 100, 100), test::MakeRectangleSymbol(f));
   EXPECT_EQ(dev.Of(Kind::Stroke).size(), 1u);
   EXPECT_EQ(Labels(), (std::vector<std::string>{"1"}));
 }
@@ -199,7 +199,7 @@ TEST_F(RectangleSymbolTest, HugeGridsAreBounded) {
   Pass(0);
   const std::vector<Coord> huge{U(-3000000, -3000000), U(3000000, -3000000), U(3000000, 3000000),
                                 U(-3000000, 3000000)};
-  DrawObject(ctx, test::Object(kObjectRectangle, huge), test::RectangleSymbol(f));
+  DrawObject(ctx, test::Object(kObjectRectangle, huge), test::MakeRectangleSymbol(f));
   // 32767 columns and rows at most, and no labels for billions of cells.
   EXPECT_LE(dev.Of(Kind::Stroke).size(), 1u + 2 * 32766);
   EXPECT_TRUE(dev.Of(Kind::Character).empty());
@@ -218,7 +218,7 @@ TEST_F(RectangleSymbolTest, RectanglesWiderThanAWordAreDrawnWithoutOverflow) {
   Pass(0);
   const int32_t far = (1 << 23) - 1;  // the largest position of a coordinate word
   const std::vector<Coord> corners{U(-far, -far), U(far, -far), U(far, far), U(-far, far)};
-  DrawObject(ctx, test::Object(kObjectRectangle, corners, 450), test::RectangleSymbol(f));
+  DrawObject(ctx, test::Object(kObjectRectangle, corners, 450), test::MakeRectangleSymbol(f));
   const auto strokes = dev.Of(Kind::Stroke);
   ASSERT_FALSE(strokes.empty());
   for (const Coord& c : strokes[0].path) {

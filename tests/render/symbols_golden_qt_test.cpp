@@ -59,7 +59,7 @@ class Picture {
 };
 
 SymbolRecord ExamplePointSymbol() {
-  return test::PointSymbol({
+  return test::MakePointSymbol({
       {kElementArea, 0, 3, 0, 0, {U(-40, -30), U(40, -30), U(0, 40)}},
       {kElementCircle, 0, 1, 6, 70, {U(0, 0)}},
       {kElementLine, 1, 2, 5, 0, {U(-60, 0), U(60, 0)}},
@@ -86,8 +86,11 @@ TEST(SymbolsGoldenTest, FallbackCrossAndFallbackFill) {
   SymbolRecord damaged = ExamplePointSymbol();
   damaged.Resize(damaged.Size() - 8);
   p.Draw(test::Object(kObjectPoint, {U(40, 120)}), damaged, kTable);
-  SymbolRecord area = test::AreaSymbol({});
-  area.SetI16At(378, 2);
+  const SymbolRecord emptyArea = test::MakeAreaSymbol({});
+  AreaSymbol claimsMore = *AreaSymbol::Decode(emptyArea);
+  claimsMore.StructSize = 2;  // a structure the record does not hold
+  SymbolRecord area = emptyArea;
+  claimsMore.Encode(area);
   p.Draw(test::Object(kObjectArea, {U(70, 20), U(150, 20), U(150, 90), U(110, 130)}), area, kTable);
   ExpectMatchesGolden(p.Finish(), "symbol_fallbacks");
 }
@@ -105,7 +108,7 @@ TEST(SymbolsGoldenTest, RectangleWithRadiusGridAndNumbering) {
   f.unnumText = "X";
   p.Draw(test::Object(kObjectRectangle,
                       {U(200, 400), U(3000, 400), U(3000, 2400), U(200, 2400)}),
-         test::RectangleSymbol(f), kTable);
+         test::MakeRectangleSymbol(f), kTable);
   ExpectMatchesGolden(p.Finish(), "symbol_rectangle_grid");
 }
 
@@ -122,7 +125,7 @@ TEST(SymbolsGoldenTest, AreaFillWithHole) {
   test::AreaFields f;
   f.fillOn = 1;
   f.fillColor = 3;
-  p.Draw(AreaWithHole(), test::AreaSymbol(f), kTable);
+  p.Draw(AreaWithHole(), test::MakeAreaSymbol(f), kTable);
   ExpectMatchesGolden(p.Finish(), "symbol_area_fill");
 }
 
@@ -136,12 +139,12 @@ TEST(SymbolsGoldenTest, AreaHatchAndCrossHatch) {
   f.hatchAngle1 = 450;
   std::vector<Coord> left = test::Square(10, 10, 65);
   std::vector<Coord> right = test::Square(85, 10, 65);
-  p.Draw(test::Object(kObjectArea, left), test::AreaSymbol(f), kTable);
+  p.Draw(test::Object(kObjectArea, left), test::MakeAreaSymbol(f), kTable);
   f.hatchMode = 2;
   f.hatchColor = 1;
   f.hatchAngle1 = 0;
   f.hatchAngle2 = 900;
-  p.Draw(test::Object(kObjectArea, right), test::AreaSymbol(f), kTable);
+  p.Draw(test::Object(kObjectArea, right), test::MakeAreaSymbol(f), kTable);
   // A hatched area with a hole across the top.
   f.hatchMode = 1;
   f.hatchColor = 2;
@@ -152,7 +155,7 @@ TEST(SymbolsGoldenTest, AreaHatchAndCrossHatch) {
   ring[3] = U(10, 150);
   const auto hole = test::Square(60, 100, 35, true);
   ring.insert(ring.end(), hole.begin(), hole.end());
-  p.Draw(test::Object(kObjectArea, ring), test::AreaSymbol(f), kTable);
+  p.Draw(test::Object(kObjectArea, ring), test::MakeAreaSymbol(f), kTable);
   ExpectMatchesGolden(p.Finish(), "symbol_area_hatch");
 }
 
@@ -171,13 +174,13 @@ test::AreaFields StructureFields(int mode) {
 
 TEST(SymbolsGoldenTest, AreaStructureAlignedRows) {
   Picture p;
-  p.Draw(AreaWithHole(), test::AreaSymbol(StructureFields(1)), kTable);
+  p.Draw(AreaWithHole(), test::MakeAreaSymbol(StructureFields(1)), kTable);
   ExpectMatchesGolden(p.Finish(), "symbol_area_structure_aligned");
 }
 
 TEST(SymbolsGoldenTest, AreaStructureOffsetRowsTurned) {
   Picture p;
-  p.Draw(AreaWithHole(150), test::AreaSymbol(StructureFields(2)), kTable);
+  p.Draw(AreaWithHole(150), test::MakeAreaSymbol(StructureFields(2)), kTable);
   ExpectMatchesGolden(p.Finish(), "symbol_area_structure_offset");
 }
 

@@ -94,7 +94,7 @@ class TextTest : public ::testing::Test {
 
 // --- Symbol records -------------------------------------------------------------------------
 
-TEST(TextSymbolRecord, FieldsLieAtTheirOffsets) {
+TEST(TextSymbolRecord, FieldsReachTheirRecordFieldsAndReadBack) {
   TextSymbolFields f = Plain();
   f.font.name = "Times New Roman";
   f.tabCount = 2;
@@ -109,17 +109,19 @@ TEST(TextSymbolRecord, FieldsLieAtTheirOffsets) {
   const SymbolRecord s = MakeTextSymbol(1015, f);
   EXPECT_EQ(s.Size(), 588);
   EXPECT_TRUE(IsUsableTextSymbol(s));
-  EXPECT_EQ(s.Bytes()[348], 15);  // the length of the face name
-  EXPECT_EQ(s.I16At(380), kFontColor);
-  EXPECT_EQ(s.I16At(382), kSize);
-  EXPECT_EQ(s.I16At(394), 120);
-  EXPECT_EQ(s.I16At(402), 2);
-  EXPECT_EQ(s.I16At(408), static_cast<int16_t>(100000 & 0xffff));
-  EXPECT_EQ(s.I16At(532), 1);
-  EXPECT_EQ(s.I16At(534), 12);
-  EXPECT_EQ(s.Bytes()[544], 5);
-  EXPECT_EQ(s.I16At(576), 13);
-  EXPECT_EQ(s.I16At(586), -25);
+  const std::optional<TextSymbol> r = TextSymbol::Decode(s);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->FontName, "Times New Roman");
+  EXPECT_EQ(r->FontColor, kFontColor);
+  EXPECT_EQ(r->FontSize, kSize);
+  EXPECT_EQ(r->LineSpace, 120);
+  EXPECT_EQ(r->TabCount, 2);
+  EXPECT_EQ(r->Tabs[1], 100000);
+  EXPECT_EQ(r->LBOn, 1);
+  EXPECT_EQ(r->LBColor, 12);
+  EXPECT_EQ(r->SFName, "Arial");
+  EXPECT_EQ(r->SFColor, 13);
+  EXPECT_EQ(r->SFOfy, -25);
   EXPECT_EQ(ReadTextSymbol(s), f);
   EXPECT_TRUE(s.Colors().Has(kFontColor) && s.Colors().Has(12) && s.Colors().Has(13));
 
@@ -131,20 +133,24 @@ TEST(TextSymbolRecord, FieldsLieAtTheirOffsets) {
   const SymbolRecord ls = MakeLineTextSymbol(1031, l);
   EXPECT_EQ(ls.Size(), 440);
   EXPECT_TRUE(IsUsableLineTextSymbol(ls));
-  EXPECT_EQ(ls.I16At(392), kLineAll);
-  EXPECT_EQ(ls.I16At(394), 1);
-  EXPECT_EQ(ls.I16At(428), 4);
-  EXPECT_EQ(ls.I16At(438), 7);
+  const std::optional<LineTextSymbol> lr = LineTextSymbol::Decode(ls);
+  ASSERT_TRUE(lr);
+  EXPECT_EQ(lr->Alignment, kLineAll);
+  EXPECT_EQ(lr->SFOn, 1);
+  EXPECT_EQ(lr->SFColor, 4);
+  EXPECT_EQ(lr->SFOfy, 7);
   EXPECT_EQ(ReadLineTextSymbol(ls), l);
+  // Each kind is read only from its own records.
+  EXPECT_FALSE(ReadTextSymbol(ls));
+  EXPECT_FALSE(ReadLineTextSymbol(s));
 }
 
-TEST(TextSymbolRecord, FontNamesOfThirtyOneCharactersWithoutTerminatorStayInTheirField) {
-  SymbolRecord s = MakeTextSymbol(1010, Plain());
-  auto& b = s.MutableBytes();
-  b[348] = 255;  // a length beyond the field
-  for (int i = 1; i < 32; ++i) b[348 + i] = 'N';
-  b[380] = 'X';  // the colour that follows must not be read as part of the name
-  EXPECT_EQ(ReadTextSymbol(s).font.name, std::string(31, 'N'));
+TEST(TextSymbolRecord, FontNamesLongerThanTheirFieldAreCutToThirtyOneCharacters) {
+  TextSymbolFields f = Plain();
+  f.font.name = std::string(40, 'N');
+  const SymbolRecord s = MakeTextSymbol(1010, f);
+  EXPECT_EQ(ReadTextSymbol(s)->font.name, std::string(31, 'N'));
+  EXPECT_EQ(ReadTextSymbol(s)->font.color, kFontColor);  // the field after the name is intact
 }
 
 TEST(TextSymbolRecord, MeasuresFollowTheSize) {
@@ -637,7 +643,7 @@ TEST_F(TextTest, GridLabelsOfUnnumberedCellsAreMapText) {
   o.type = kObjectRectangle;
   o.coords = {U(0, 0), U(2000, 0), U(2000, 1000), U(0, 1000)};
   device.SelectColorPass(0, {0, 0, 0, 200});
-  DrawObject(ctx, o, test::RectangleSymbol(r));
+  DrawObject(ctx, o, test::MakeRectangleSymbol(r));
   const auto chars = device.Of(Kind::Character);
   ASSERT_EQ(chars.size(), 2u);
   EXPECT_EQ(chars[0].character.character, U'1');

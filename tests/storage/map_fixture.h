@@ -2,34 +2,12 @@
 #pragma once
 
 #include "storage/map_store.h"
+#include "symbol_builder.h"
 #include "test_support.h"
 
 namespace zelk {
 
-// A symbol record of a given type whose counts agree with its length.
-inline SymbolRecord MakeSymbol(int number, int type, int extent, std::initializer_list<int> colors,
-                               int subtype = 0) {
-  SymbolRecord s;
-  s.SetType(type);
-  s.SetSubtype(subtype);
-  int size = 348;
-  switch (type) {
-    case kSymbolPoint: size = 352; break;
-    case kSymbolLine: size = subtype ? 440 : 424; break;
-    case kSymbolArea: size = 380; break;
-    case kSymbolText: size = 588; break;
-    case kSymbolRectangle: size = 416; break;
-  }
-  s.Resize(size);
-  s.SetLength(size);
-  s.SetNumber(number);
-  s.SetExtent(extent);
-  ColorSet set;
-  for (int c : colors) set.Add(c);
-  s.SetColors(set);
-  s.SetDescription("Symbol " + std::to_string(number));
-  return s;
-}
+using test::MakeSymbol;
 
 inline ObjectRecord MakeLine(int symbol, int x0, int y0, int x1, int y1) {
   ObjectRecord o;

@@ -359,8 +359,11 @@ TEST(Symbols, ReplaceReusesThePlaceOnlyWhenTheRecordFits) {
   ASSERT_TRUE(f.store.ReplaceSymbol(0, same));
   EXPECT_EQ(f.store.Symbol(0).FilePos(), oldPos);
   SymbolRecord longer = f.store.Symbol(0);
-  longer.Resize(longer.Size() + 16);
-  longer.SetI16At(348 + 64, 2);
+  const std::vector<uint8_t> twoUnits(16, 0);
+  LineSymbol line = *LineSymbol::Decode(longer);
+  line.MainList = twoUnits;
+  line.SetSizesFromLists();
+  line.Encode(longer);
   const int64_t end = f.store.FileEnd();
   ASSERT_TRUE(f.store.ReplaceSymbol(0, longer));
   EXPECT_EQ(f.store.Symbol(0).FilePos(), end);
@@ -377,16 +380,17 @@ TEST(Symbols, FindOrAddEqualTakesTheNearestNumber) {
   EXPECT_EQ(f.store.FindOrAddEqualSymbol(far), 3040);
   EXPECT_EQ(f.store.SymbolCount(), count + 1);
   SymbolRecord different = MakeSymbol(3001, kSymbolPoint, 0, {0});
-  different.MutableBytes()[350] = 9;
+  PointSymbol point = *PointSymbol::Decode(different);
+  point.reserved = 9;
+  point.Encode(different);
   EXPECT_EQ(f.store.FindOrAddEqualSymbol(different), 3001);  // not equal to any: appended
 }
 
 TEST(Symbols, OlderRecordsAreWidenedAndWrittenAnew) {
   MapFixture f;
   SymbolRecord old = MakeSymbol(5010, kSymbolPoint, 0, {0});
-  old.Resize(354);
+  old.Resize(354);  // an empty list and no reserved word, as an older subversion wrote it
   old.SetLength(354);
-  old.SetI16At(348, 0);
   ASSERT_TRUE(f.store.AppendSymbol(old));
   ASSERT_TRUE(f.store.RewriteSymbolIndex());
   const int32_t oldPos = f.store.Symbol(3).FilePos();
@@ -595,7 +599,7 @@ TEST(SymbolEditing, ElementsActAsObjects) {
   circle.symbol = kElementSymbolBase + kElementCircle;
   circle.type = kObjectPoint;
   circle.angle = 2;  // colour
-  PutI16(&circle.reserved[4], 300);  // diameter
+  circle.SetElementWords(0, 0, 300);  // diameter
   circle.coords = {Coord::FromUnits(0, 0)};
   ASSERT_TRUE(f.store.AddObject(circle));
   ObjectRecord line = MakeLine(kElementSymbolBase + kElementLine, 0, 0, 100, 0);
@@ -604,7 +608,7 @@ TEST(SymbolEditing, ElementsActAsObjects) {
   ObjectRecord back;
   ASSERT_TRUE(f.store.ReadObject(1, &back));
   EXPECT_EQ(back.symbol, kElementSymbolBase + kElementCircle);
-  EXPECT_EQ(GetI16(&back.reserved[4]), 300);
+  EXPECT_EQ(back.ElementDiameter(), 300);
   ASSERT_TRUE(f.store.DeleteObject(1));
   ASSERT_TRUE(f.store.ReadObject(1, &back));
   EXPECT_EQ(back.type, kObjectLine);

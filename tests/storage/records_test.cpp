@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "storage/records.h"
+#include "storage/symbol_records.h"
 
 namespace zelk {
 namespace {
@@ -195,9 +196,10 @@ TEST(ObjectRecord, DecodeTrimsPointCountsBeyondTheBytes) {
   std::vector<uint8_t> raw = o.Encode();
   ASSERT_EQ(raw.size(), 16032u);
   // Read whole, the last coordinate is there.
-  EXPECT_EQ(ObjectRecord::Decode(raw.data(), 16032).PointCount(), 2000);
-  PutI16(raw.data() + 6, 7);  // claims text beyond the record
-  const ObjectRecord cut = ObjectRecord::Decode(raw.data(), 16024);
+  EXPECT_EQ(ObjectRecord::DecodeAsRead(raw.data(), 16032).PointCount(), 2000);
+  o.textUnits = 7;  // claims text beyond the bytes read
+  raw = o.Encode();
+  const ObjectRecord cut = ObjectRecord::DecodeAsRead(raw.data(), 16024);
   EXPECT_EQ(cut.PointCount(), 1999);
   EXPECT_EQ(cut.textUnits, 0);
 }
@@ -206,10 +208,8 @@ TEST(ObjectRecord, NonPositivePointCountGivesAnEmptyObject) {
   ObjectRecord o;
   o.symbol = 55;
   o.type = 2;
-  o.coords.resize(3);
-  std::vector<uint8_t> raw = o.Encode();
-  PutI16(raw.data() + 4, -4);
-  const ObjectRecord e = ObjectRecord::Decode(raw.data(), static_cast<int>(raw.size()));
+  const std::vector<uint8_t> raw = o.Encode();  // no coordinates: a point count of 0
+  const ObjectRecord e = ObjectRecord::DecodeAsRead(raw.data(), static_cast<int>(raw.size()));
   EXPECT_EQ(e.symbol, 0);
   EXPECT_EQ(e.PointCount(), 0);
 }
@@ -224,7 +224,7 @@ TEST(ObjectRecord, RoundTripKeepsFlagsLayerAndText) {
   o.coords = {Coord::FromUnits(100, -200, kFirstCurvePoint, kCornerPoint)};
   o.SetText("Hill");
   const auto raw = o.Encode();
-  const ObjectRecord b = ObjectRecord::Decode(raw.data(), static_cast<int>(raw.size()));
+  const ObjectRecord b = ObjectRecord::DecodeAsRead(raw.data(), static_cast<int>(raw.size()));
   EXPECT_EQ(b.LayerName(), "ROADS");
   EXPECT_EQ(b.Text(), "Hill");
   EXPECT_EQ(b.angle, 450);
@@ -242,39 +242,40 @@ TEST(BoundingBox, FlagsDoNotMoveTheBoxAndExtentGrowsIt) {
 }
 
 TEST(SymbolRecord, PointRecordOfAnOlderSubversionIsWidened) {
-  SymbolRecord s;
+  // The older layout has the list right after the unit count, where the reserved word is now.
+  PointSymbol old;
+  old.reserved = static_cast<int16_t>(0xBBAA);  // the list's first two bytes
+  SymbolRecord s = old.Encode();
   s.Resize(354);
   s.SetLength(354);
-  s.SetType(kSymbolPoint);
-  s.SetI16At(348, 0);
-  s.MutableBytes()[350] = 0xAA;
-  s.MutableBytes()[351] = 0xBB;
   ASSERT_TRUE(s.UpgradeOlderLayout());
   EXPECT_EQ(s.Length(), 356);
   EXPECT_EQ(s.Size(), 356);
-  EXPECT_EQ(s.I16At(350), 0);
-  EXPECT_EQ(s.Bytes()[352], 0xAA);
+  EXPECT_EQ(PointSymbol::Decode(std::span(s.Bytes()).first(PointSymbol::kFixedSize))->reserved, 0);
+  EXPECT_EQ(s.Bytes()[PointSymbol::kFixedSize], 0xAA);
   EXPECT_FALSE(s.UpgradeOlderLayout());
 }
 
 TEST(SymbolRecord, LineRecordGetsItsReservedWordAfterTheParameters) {
-  SymbolRecord s;
-  s.Resize(422 + 16);  // parameters, no reserved word, two units of elements
-  s.SetLength(438);
-  s.SetType(kSymbolLine);
-  s.SetI16At(348 + 2 * 32, 2);
-  s.MutableBytes()[422] = 0x11;
+  // Parameters without the reserved word, then two units of elements.
+  LineSymbol old;
+  old.PrimDSize = 2;
+  old.reserved = 0x11;  // in the older layout: the first byte of the main list
+  SymbolRecord s = old.Encode();
+  s.Resize(LineSymbol::kFixedSize - 2 + 16);
+  s.SetLength(s.Size());
   ASSERT_TRUE(s.UpgradeOlderLayout());
-  EXPECT_EQ(s.Length(), 440);
-  EXPECT_EQ(s.Bytes()[424], 0x11);
+  EXPECT_EQ(s.Length(), LineSymbol::kFixedSize + 16);
+  EXPECT_EQ(s.Bytes()[LineSymbol::kFixedSize], 0x11);
   EXPECT_TRUE(s.IsConsistent());
+  EXPECT_EQ(LineSymbol::Decode(s)->reserved, 0);
 }
 
 TEST(SymbolRecord, ComputedLengthsByType) {
-  SymbolRecord s;
+  AreaSymbol area;
+  area.StructSize = 4;
+  SymbolRecord s = area.Encode();
   s.Resize(600);
-  s.SetType(kSymbolArea);
-  s.SetI16At(378, 4);
   EXPECT_EQ(s.ComputedLength(), 380 + 32);
   s.SetType(kSymbolText);
   EXPECT_EQ(s.ComputedLength(), 588);
@@ -287,11 +288,9 @@ TEST(SymbolRecord, ComputedLengthsByType) {
 }
 
 TEST(SymbolRecord, RectangleExtentComesFromItsLineWidth) {
-  SymbolRecord s;
-  s.Resize(416);
-  s.SetLength(416);
-  s.SetType(kSymbolRectangle);
-  s.SetI16At(350, 35);
+  RectangleSymbol r;
+  r.LineWidth = 35;
+  SymbolRecord s = r.Encode();
   s.SetExtent(1000);
   s.RepairRectangle();
   EXPECT_EQ(s.Extent(), 35 / 2 + 8);

@@ -62,12 +62,13 @@ class ElementList {
   int reach_ = 0;
 };
 
-// The common part every builder fills: number as shown times ten, description.
-SymbolRecord NewSymbol(int number, int16_t type, const std::string& description, int size);
+// The common part every builder fills: number as shown times ten, description; the record of
+// the type then sizes it.
+SymbolRecord NewSymbol(int number, int16_t type, const std::string& description);
 
 SymbolRecord PointSymbol(int number, const std::string& description, const ElementList& elements);
 
-// Line symbol fields in record order (16-bit words from offset 348).
+// The line symbol fields the shipped symbols set.
 struct LineFields {
   int16_t lineColor = 0, lineWidth = 0, lineEnds = 0, distFromStart = 0, distToEnd = 0;
   int16_t mainLength = 0, endLength = 0, mainGap = 0, secGap = 0, endGap = 0, minGap = 0;
@@ -79,7 +80,7 @@ struct LineFields {
 };
 SymbolRecord LineSymbol(int number, const std::string& description, const LineFields& f);
 
-// Area symbol fields (16-bit words from offset 348).
+// The area symbol fields the shipped symbols set.
 struct AreaFields {
   int16_t fillOn = 0, fillColor = 0;
   int16_t hatchMode = 0, hatchColor = 0, hatchLineWidth = 0, hatchDist = 0, hatchAngle1 = 0,

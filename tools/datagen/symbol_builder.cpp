@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "datagen.h"
+#include "storage/symbol_records.h"
 
 namespace zelk::datagen {
 
@@ -40,16 +41,10 @@ void ElementList::Element(int16_t kind, int16_t colour, int16_t width, int16_t d
   head.color = colour;
   head.lineWidth = width;
   head.diameter = diameter;
-  head.pointCount = static_cast<int16_t>(points.size());
-  const size_t at = bytes_.size();
-  bytes_.resize(at + SymbolElementHead::kSize + 8 * points.size(), 0);
-  head.Encode(bytes_.data() + at);
-  size_t p = at + SymbolElementHead::kSize;
+  std::vector<Coord> coords;
+  for (const Pt& pt : points) coords.push_back(pt.ToCoord());
+  AppendElement(bytes_, head, coords);
   for (const Pt& pt : points) {
-    const Coord c = pt.ToCoord();
-    PutI32(bytes_.data() + p, c.x);
-    PutI32(bytes_.data() + p + 4, c.y);
-    p += 8;
     const double r = std::hypot(pt.x, pt.y);
     reach_ = std::max(reach_, static_cast<int>(std::ceil(r)) + std::max<int>(width, diameter) / 2 + 1);
   }
@@ -60,10 +55,8 @@ void ElementList::AddColoursTo(ColorSet& set) const {
   for (int16_t c : colours_) set.Add(c);
 }
 
-SymbolRecord NewSymbol(int number, int16_t type, const std::string& description, int size) {
+SymbolRecord NewSymbol(int number, int16_t type, const std::string& description) {
   SymbolRecord s;
-  s.Resize(size);
-  s.SetLength(size);
   s.SetNumber(number);
   s.SetType(type);
   s.SetDescription(description);
@@ -72,10 +65,6 @@ SymbolRecord NewSymbol(int number, int16_t type, const std::string& description,
 }
 
 namespace {
-
-void CopyList(SymbolRecord& s, int at, const ElementList& list) {
-  std::copy(list.Bytes().begin(), list.Bytes().end(), s.MutableBytes().begin() + at);
-}
 
 void Check(const SymbolRecord& s) {
   if (!s.IsConsistent()) {
@@ -87,9 +76,11 @@ void Check(const SymbolRecord& s) {
 }  // namespace
 
 SymbolRecord PointSymbol(int number, const std::string& description, const ElementList& elements) {
-  SymbolRecord s = NewSymbol(number, kSymbolPoint, description, 352 + 8 * elements.Units());
-  s.SetI16At(348, elements.Units());
-  CopyList(s, 352, elements);
+  zelk::PointSymbol p;
+  p.ElementUnits = static_cast<int16_t>(elements.Units());
+  p.Elements = elements.Bytes();
+  SymbolRecord s = NewSymbol(number, kSymbolPoint, description);
+  p.Encode(s);
   ColorSet set;
   elements.AddColoursTo(set);
   s.SetColors(set);
@@ -99,32 +90,46 @@ SymbolRecord PointSymbol(int number, const std::string& description, const Eleme
 }
 
 SymbolRecord LineSymbol(int number, const std::string& description, const LineFields& f) {
+  zelk::LineSymbol l;
+  l.LineColor = f.lineColor;
+  l.LineWidth = f.lineWidth;
+  l.LineEnds = static_cast<uint16_t>(f.lineEnds);
+  l.DistFromStart = f.distFromStart;
+  l.DistToEnd = f.distToEnd;
+  l.MainLength = f.mainLength;
+  l.EndLength = f.endLength;
+  l.MainGap = f.mainGap;
+  l.SecGap = f.secGap;
+  l.EndGap = f.endGap;
+  l.MinGap = f.minGap;
+  l.NPrimSym = f.nPrimSym;
+  l.PrimSymDist = f.primSymDist;
+  l.DblMode = static_cast<uint16_t>(f.dblMode);
+  l.DblFlags = static_cast<uint16_t>(f.dblFlags);
+  l.DblFillColor = f.dblFillColor;
+  l.DblLeftColor = f.dblLeftColor;
+  l.DblRightColor = f.dblRightColor;
+  l.DblWidth = f.dblWidth;
+  l.DblLeftWidth = f.dblLeftWidth;
+  l.DblRightWidth = f.dblRightWidth;
+  l.DblLength = f.dblLength;
+  l.DblGap = f.dblGap;
+  l.DecMode = static_cast<uint16_t>(f.decMode);
+  l.DecLast = f.decLast;
+  l.MainList = f.main.Bytes();
+  l.SecList = f.secondary.Bytes();
+  l.CornerList = f.corner.Bytes();
+  l.StartList = f.start.Bytes();
+  l.EndList = f.end.Bytes();
+  l.SetSizesFromLists();
+  SymbolRecord s = NewSymbol(number, kSymbolLine, description);
+  l.Encode(s);
   const ElementList* lists[5] = {&f.main, &f.secondary, &f.corner, &f.start, &f.end};
-  int units = 0;
-  for (const ElementList* l : lists) units += l->Units();
-  SymbolRecord s = NewSymbol(number, kSymbolLine, description, 424 + 8 * units);
-  const int16_t words[37] = {f.lineColor,     f.lineWidth,    f.lineEnds,     f.distFromStart,
-                             f.distToEnd,     f.mainLength,   f.endLength,    f.mainGap,
-                             f.secGap,        f.endGap,       f.minGap,       f.nPrimSym,
-                             f.primSymDist,   f.dblMode,      f.dblFlags,     f.dblFillColor,
-                             f.dblLeftColor,  f.dblRightColor, f.dblWidth,    f.dblLeftWidth,
-                             f.dblRightWidth, f.dblLength,    f.dblGap,       0,
-                             0,               0,              f.decMode,      f.decLast,
-                             0,               0,              0,              0,
-                             static_cast<int16_t>(f.main.Units()),
-                             static_cast<int16_t>(f.secondary.Units()),
-                             static_cast<int16_t>(f.corner.Units()),
-                             static_cast<int16_t>(f.start.Units()),
-                             static_cast<int16_t>(f.end.Units())};
-  for (int i = 0; i < 37; ++i) s.SetI16At(348 + 2 * i, words[i]);
-  int at = 424;
   ColorSet set;
   int reach = f.lineWidth / 2;
-  for (const ElementList* l : lists) {
-    CopyList(s, at, *l);
-    at += 8 * l->Units();
-    l->AddColoursTo(set);
-    reach = std::max(reach, l->Reach());
+  for (const ElementList* list : lists) {
+    list->AddColoursTo(set);
+    reach = std::max(reach, list->Reach());
   }
   // Corner symbols widen like a mitre, up to four times.
   reach = std::max(reach, 2 * f.corner.Reach());
@@ -142,14 +147,23 @@ SymbolRecord LineSymbol(int number, const std::string& description, const LineFi
 }
 
 SymbolRecord AreaSymbol(int number, const std::string& description, const AreaFields& f) {
-  SymbolRecord s = NewSymbol(number, kSymbolArea, description, 380 + 8 * f.structure.Units());
-  const int16_t words[16] = {0,           f.fillOn,        f.fillColor,      f.hatchMode,
-                             f.hatchColor, f.hatchLineWidth, f.hatchDist,     f.hatchAngle1,
-                             f.hatchAngle2, 0,               f.structMode,     f.structWidth,
-                             f.structHeight, f.structAngle,  0,
-                             static_cast<int16_t>(f.structure.Units())};
-  for (int i = 0; i < 16; ++i) s.SetI16At(348 + 2 * i, words[i]);
-  CopyList(s, 380, f.structure);
+  zelk::AreaSymbol a;
+  a.FillOn = f.fillOn;
+  a.FillColor = f.fillColor;
+  a.HatchMode = f.hatchMode;
+  a.HatchColor = f.hatchColor;
+  a.HatchLineWidth = f.hatchLineWidth;
+  a.HatchDist = f.hatchDist;
+  a.HatchAngle1 = f.hatchAngle1;
+  a.HatchAngle2 = f.hatchAngle2;
+  a.StructMode = f.structMode;
+  a.StructWidth = f.structWidth;
+  a.StructHeight = f.structHeight;
+  a.StructAngle = f.structAngle;
+  a.StructSize = static_cast<int16_t>(f.structure.Units());
+  a.Structure = f.structure.Bytes();
+  SymbolRecord s = NewSymbol(number, kSymbolArea, description);
+  a.Encode(s);
   ColorSet set;
   if (f.fillOn) set.Add(f.fillColor);
   if (f.hatchMode > 0) set.Add(f.hatchColor);
@@ -162,19 +176,21 @@ SymbolRecord AreaSymbol(int number, const std::string& description, const AreaFi
 }
 
 SymbolRecord RectangleSymbol(int number, const std::string& description, const RectangleFields& f) {
-  SymbolRecord s = NewSymbol(number, kSymbolRectangle, description, 416);
-  s.SetI16At(348, f.lineColor);
-  s.SetI16At(350, f.lineWidth);
-  s.SetI16At(352, f.radius);
-  s.SetI16At(354, f.gridFlags);
-  s.SetI16At(356, f.cellWidth);
-  s.SetI16At(358, f.cellHeight);
-  s.SetI16At(364, f.unnumCells);
-  PutShortString(s.MutableBytes().data() + 366, 4, f.unnumText);
+  zelk::RectangleSymbol r;
+  r.LineColor = f.lineColor;
+  r.LineWidth = f.lineWidth;
+  r.Radius = f.radius;
+  r.GridFlags = static_cast<uint16_t>(f.gridFlags);
+  r.CellWidth = f.cellWidth;
+  r.CellHeight = f.cellHeight;
+  r.UnnumCells = f.unnumCells;
+  r.UnnumText = f.unnumText;
+  SymbolRecord s = NewSymbol(number, kSymbolRectangle, description);
+  r.Encode(s);
   ColorSet set;
   set.Add(f.lineColor);
   s.SetColors(set);
-  s.SetExtent(f.lineWidth / 2 + 8);
+  s.SetExtent(r.Extent());
   Check(s);
   return s;
 }

@@ -44,12 +44,12 @@ TextSymbolFields Font(const char* name, int size, int16_t colour, int weight = 4
 }
 
 void AddText(MapStore& store, int number, const char* description, const TextSymbolFields& f) {
-  Add(store, MakeTextSymbol(number, f, NewSymbol(number, kSymbolText, description, kTextSymbolSize)));
+  Add(store, MakeTextSymbol(number, f, NewSymbol(number, kSymbolText, description)));
 }
 
 void AddLineText(MapStore& store, int number, const char* description, const TextSymbolFields& f) {
   Add(store, MakeLineTextSymbol(number, f,
-                                NewSymbol(number, kSymbolLine, description, kLineTextSymbolSize)));
+                                NewSymbol(number, kSymbolLine, description)));
 }
 
 // Stores a text object or framed text with the box of its text, as the editor does after typing.
