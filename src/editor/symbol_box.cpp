@@ -5,8 +5,10 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <memory>
 
 #include "render/object_renderer.h"
+#include "render/font_service_qt.h"
 #include "render/painter_device.h"
 
 namespace zelk {
@@ -50,7 +52,11 @@ QImage SymbolPreview(const MapStore& store, const SymbolRecord& symbol, FontServ
   out.curveTolerance = 4;
   PainterDevice device(painter, out);
   device.SetAntialiasing(true);
-  RenderContext ctx{device, fonts};
+  // Without fonts handed in, texts are measured with the system's own.
+  std::unique_ptr<QtFontService> ownFonts;
+  if (!fonts) fonts = (ownFonts = std::make_unique<QtFontService>()).get();
+  RenderScratch scratch;
+  RenderContext ctx{device, *fonts, scratch};
   const int32_t h = static_cast<int32_t>(mm * 40);
   ObjectRecord obj;
   obj.symbol = symbol.Number();

@@ -42,7 +42,8 @@ int32_t RoundToPosition(double word) {
 }
 
 int32_t ClampCoord(int64_t word) {
-  return static_cast<int32_t>(std::clamp<int64_t>(word, kMinCoordWord, kMaxCoordWord));
+  // The top of the range is the last whole map unit: clamping to 2^30 - 1 would set every flag.
+  return static_cast<int32_t>(std::clamp<int64_t>(word, kMinCoordWord, kMaxPositionWord));
 }
 
 double AngleToRadians(int angleTenths) {
