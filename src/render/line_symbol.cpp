@@ -178,6 +178,12 @@ void LineDrawer::OffsetAndStroke(double offset, int32_t width) {
   }
   OffsetOutputPath(out_, offset);
   if (storeNow) {
+    // The side starts where it will end, on the closing point's mitre: offset square to the
+    // first segment it would stick out into the inside of the corner.
+    MitreOffsetter mitre;
+    Coord start, unused;
+    mitre.ClosingOffsetPoints(wp_.Points(), offset, 0, start, unused);
+    out_[0] = start;
     sideStart_.raw = first;
     for (int i = 1; i < first.count; ++i) sideStart_.offset[i] = out_[i];
     sideStart_.stored = true;

@@ -39,7 +39,7 @@ struct RenderContext {
   bool symbolEditing = false;
   // The redraw's abort test: true when a key or mouse button is waiting. Structures poll it
   // after every cell; nullptr never aborts.
-  std::function<bool()> inputWaiting;
+  std::function<bool()> inputWaiting = {};
 
   int PassColor() const { return device.State().passColor; }
   bool Aborted() const { return inputWaiting && inputWaiting(); }

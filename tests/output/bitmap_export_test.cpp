@@ -308,7 +308,7 @@ TEST(BitmapExport, PngIsSmoothWhenAskedAndBmpKeepsExactPixels) {
   ObjectRecord slant;  // a slanted edge shows antialiasing as in-between colours
   slant.symbol = 500;
   slant.type = kObjectArea;
-  slant.coords = {Coord::FromUnits(0, 0), Coord::FromUnits(1000, 0), Coord::FromUnits(0, 300)};
+  slant.coords = {Coord::FromUnits(0, 600), Coord::FromUnits(1000, 600), Coord::FromUnits(0, 900)};
   f.store.AddObject(slant);
   auto inBetween = [](const QImage& image) {
     int count = 0;

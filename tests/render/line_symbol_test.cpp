@@ -7,10 +7,12 @@
 #include <chrono>
 #include <cmath>
 #include <random>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "line_symbol_test_util.h"
+#include "render/line_symbol_draw.h"
 #include "render/object_renderer.h"
 #include "render/recording_device.h"
 
@@ -270,6 +272,27 @@ TEST_F(LineSymbolTest, AGapLongerThanTheSectionDrawsItSolidAndNeverOffTheLine) {
       EXPECT_TRUE((u.y == 0 && u.x >= 0 && u.x <= 500) || (u.x == 500 && u.y >= 0 && u.y <= 5000))
           << u;
     }
+}
+
+// Whoever draws hands in the fonts and the work buffers; nothing is made up behind its back.
+TEST(RenderContextTest, FontsAndWorkBuffersAreHandedIn) {
+  static_assert(!std::is_constructible_v<RenderContext, OutputDevice&>);
+  static_assert(!std::is_constructible_v<RenderContext, OutputDevice&, FontService&>);
+  static_assert(std::is_constructible_v<RenderContext, OutputDevice&, FontService&, RenderScratch&>);
+  RecordingDevice dev;
+  dev.SelectColorPass(kInk, {0, 0, 0, 200});
+  FixedMetricsFonts fonts;
+  RenderScratch used, other;
+  RenderContext ctx{dev, fonts, used};
+  LineDef d;
+  d.f.LineColor = kInk;
+  d.f.LineWidth = 10;
+  d.f.MainLength = 30;
+  d.f.MainGap = 10;
+  DrawLineObject(ctx, Line({U(0, 0), U(100, 0), U(100, 100)}), d.Record());
+  EXPECT_FALSE(dev.Of(Kind::Stroke).empty());
+  EXPECT_EQ(used.Line().path.PointCount(), 3);  // the line was walked in the buffers handed in
+  EXPECT_EQ(other.Line().path.PointCount(), 0);
 }
 
 // --- Solid main line ----------------------------------------------------------------------------
@@ -683,16 +706,17 @@ TEST_F(LineSymbolTest, NoRightLineOnTheLastSegmentEndsTheRightLineEarly) {
   EXPECT_EQ(UnitsOf(strokes[1].path), (std::vector<P>{{0, -13}, {100, -13}, {200, -13}}));
 }
 
-// A closed road: both sides join at the closing point like at any other corner (the first
-// segment drawn again, as it was first drawn), and the fill meets itself along the mitre.
+// A closed road: both sides begin and end on the closing point's mitre and join there like at
+// any other corner (the first segment drawn again, as it was first drawn); the fill meets
+// itself along the mitre.
 TEST_F(LineSymbolTest, ClosedDoubleLinesJoinAtTheirClosingPoint) {
   const ObjectRecord square = Line({U(0, 0), U(100, 0), U(100, 100), U(0, 100), U(0, 0)});
   Draw(Road(1, true), square);
   const auto strokes = Strokes();
   ASSERT_EQ(strokes.size(), 2u);
   EXPECT_EQ(UnitsOf(strokes[0].path),
-            (std::vector<P>{{0, 12}, {88, 12}, {88, 88}, {12, 88}, {12, 12}, {88, 12}}));
-  EXPECT_EQ(UnitsOf(strokes[1].path), (std::vector<P>{{0, -13},
+            (std::vector<P>{{12, 12}, {88, 12}, {88, 88}, {12, 88}, {12, 12}, {88, 12}}));
+  EXPECT_EQ(UnitsOf(strokes[1].path), (std::vector<P>{{-13, -13},
                                                       {113, -13},
                                                       {113, 113},
                                                       {-13, 113},
