@@ -9,11 +9,9 @@ namespace zelk {
 
 double RoundHalfEven(double r) {
   if (std::isnan(r)) return 0.0;
-  const double f = std::floor(r);
-  const double diff = r - f;
-  if (diff < 0.5) return f;
-  if (diff > 0.5) return f + 1.0;
-  return std::fmod(f, 2.0) == 0.0 ? f : f + 1.0;
+  // The floating-point environment rounds to nearest with halves to even; nothing here
+  // changes it. One instruction instead of floor and fmod: every device point passes here.
+  return std::nearbyint(r);
 }
 
 namespace {

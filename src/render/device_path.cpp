@@ -233,6 +233,11 @@ void ClipToRuns(std::span<const RealPoint> ring, const DeviceRect& rect, DeviceP
   for (size_t i = 0; i + 1 < ring.size(); ++i) {
     const RealPoint& a = ring[i];
     const RealPoint& b = ring[i + 1];
+    // An open run ends inside the rectangle: with b inside too, the segment needs no cutting.
+    if (open && b.x >= rect.left && b.x <= rect.right && b.y >= rect.top && b.y <= rect.bottom) {
+      add(b.x, b.y);
+      continue;
+    }
     double t0 = 0, t1 = 1;
     if (!ClipSegment(a, b, rect, &t0, &t1)) {
       endRun();

@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QLine>
+#include <QPen>
 #include <QRect>
 #include <QPoint>
 #include <QVector>
@@ -59,7 +60,8 @@ class PainterDevice : public OutputDevice {
   // Selects a pen only when width, style or colour changed.
   void SelectPen(int32_t deviceWidth, int style);
   void SelectNoPen();
-  // The two batches never hold work at the same time, so drawing them keeps the call order.
+  // Both batches hold work of the current colour only; each is drawn with its own pen and brush,
+  // whatever the painter was last given.
   void FlushDots();
   void FlushThinLines();
   void FillEllipse(int32_t x, int32_t y, int32_t w, int32_t h);
@@ -77,6 +79,7 @@ class PainterDevice : public OutputDevice {
   std::vector<QPoint> run_;
   std::vector<QLine> lineBatch_;
   QColor lineColor_;  // of the collected one-pixel lines
+  QPen thinPen_{QColor(), 0};
   std::vector<QRect> dotBatch_;
   QColor dotColor_;
   DevicePathScratch scratch_;

@@ -94,9 +94,8 @@ void PainterDevice::FlushThinLines() {
   if (lineBatch_.empty()) return;
   // The painter's pen may have changed since the lines were collected (dots, fills, glyphs):
   // they carry their own.
-  QPen pen(lineColor_);
-  pen.setWidth(0);
-  painter_.setPen(pen);
+  if (thinPen_.color() != lineColor_) thinPen_.setColor(lineColor_);
+  painter_.setPen(thinPen_);
   painter_.drawLines(lineBatch_.data(), static_cast<int>(lineBatch_.size()));
   lineBatch_.clear();
   penValid_ = false;
@@ -168,7 +167,7 @@ void PainterDevice::DoStroke(std::span<const Coord> path, int32_t width, int sty
           clamp(rect.bottom + reach)};
   const bool thin = f <= 1;
   if (thin) {
-    FlushDots();
+    // Collected beside the dots: both are of the current colour, so their order cannot show.
     if (lineBatch_.empty()) lineColor_ = DrawColor();
   } else {
     FlushLines();
@@ -271,7 +270,6 @@ void PainterDevice::FillEllipse(int32_t x, int32_t y, int32_t w, int32_t h) {
   // rasterizer, which dominates maps with dense dot structures.
   if (w <= 2 && h <= 2) {
     // Collected like one-pixel lines and filled in one call.
-    FlushThinLines();
     if (dotBatch_.empty()) dotColor_ = DrawColor();  // the colour may change before the flush
     dotBatch_.emplace_back(x - w / 2, y - h / 2, w, h);
     return;
