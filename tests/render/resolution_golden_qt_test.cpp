@@ -108,12 +108,12 @@ QImage Scene(int dpi) {
                        contour = Contour().Record(), marsh = Marsh();
     const ObjectRecord fenceLine =
         Line({U(200, 2300), U(2000, 2300, 0, kCornerPoint), U(3800, 1950)});
-    const ObjectRecord roadLine = Line({U(2300, 300), U(3800, 300), U(3800, 1300), U(2300, 1300),
-                                        U(2300, 300)});
+    const ObjectRecord roadLine =
+        Line({U(2300, 300), U(3800, 300), U(3800, 1300), U(2300, 1300), U(2300, 300)});
     const ObjectRecord contourLine = Line({U(300, 1700), U(1200, 2150, kFirstCurvePoint),
                                            U(2800, 1250, kSecondCurvePoint), U(3700, 1700)});
-    const ObjectRecord marshArea = test::Object(
-        kObjectArea, {U(200, 200), U(1900, 200), U(1900, 1400), U(200, 1400)});
+    const ObjectRecord marshArea =
+        test::Object(kObjectArea, {U(200, 200), U(1900, 200), U(1900, 1400), U(200, 1400)});
     for (auto colour = kTable.rbegin(); colour != kTable.rend(); ++colour) {
       device.SelectColorPass(colour->number, colour->cmyk);
       DrawAreaObject(ctx, marshArea, marsh);
@@ -128,9 +128,13 @@ QImage Scene(int dpi) {
 
 // Every tick, post and hatch line shows at a coarse resolution; the closed road has a whole
 // corner at its closing point; the contour is smooth at a fine one.
-TEST(ResolutionGoldenTest, SceneAt100Dpi) { ExpectMatchesGolden(Scene(100), "scene_100dpi", 24, 0); }
+TEST(ResolutionGoldenTest, SceneAt100Dpi) {
+  ExpectMatchesGolden(Scene(100), "scene_100dpi", 24, 0);
+}
 
-TEST(ResolutionGoldenTest, SceneAt600Dpi) { ExpectMatchesGolden(Scene(600), "scene_600dpi", 24, 60); }
+TEST(ResolutionGoldenTest, SceneAt600Dpi) {
+  ExpectMatchesGolden(Scene(600), "scene_600dpi", 24, 60);
+}
 
 // The fence's ticks alternate with nothing at 100 DPI when the posts took the lines' pen away:
 // every tick must have ink above the line.
