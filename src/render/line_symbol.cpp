@@ -162,7 +162,7 @@ bool LineDrawer::LineClosed() const {
 }
 
 void LineDrawer::OffsetAndStroke(double offset, int32_t width) {
-  const bool closed = LineClosed();
+  const bool closed = sideCloses_;
   FirstSegment first;
   const bool storeNow = closed && !sideStart_.stored && out_.Count() >= 2 &&
                         out_[0].SamePlace(points_.front()) && first.StoreFrom(out_);

@@ -37,6 +37,7 @@ void LineDrawer::DrawFullSide(bool left, double offset, int32_t width) {
   };
   out_.Clear();
   sideStart_ = {};
+  sideCloses_ = LineClosed() && !gap(0) && !gap(n - 2);
   if (!gap(0)) out_.Begin(OutputPoint(pts[0]));
   for (int i = 1; i < n; ++i) {
     const Coord p = OutputPoint(pts[static_cast<size_t>(i)]);
@@ -62,6 +63,7 @@ void LineDrawer::DrawDashedSide(double offset, int32_t width) {
   const int64_t dash = len_.dblLength, gap = len_.dblGap;
   int64_t budget = kMaxPieces;
   sideStart_ = {};
+  sideCloses_ = LineClosed();  // dashed sides have no gaps
   wp_.StartWholePath();
   BeginAtPosition();
   for (int k = 0; k < sections; ++k) {

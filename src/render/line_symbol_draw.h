@@ -96,6 +96,7 @@ class LineDrawer {
     bool stored = false;
   };
   SideStart sideStart_;
+  bool sideCloses_ = false;  // the current side goes round a closed line without a break
   double scale_ = 0;   // DashScale of the current section, for CutGap
 };
 

@@ -162,7 +162,9 @@ void PainterDevice::DoStroke(std::span<const Coord> path, int32_t width, int sty
   DeviceRect rect = DeviceClipRect(s);
   // Ends cut off at the enlarged rectangle lie a pen width away from what is seen.
   const int64_t reach = int64_t{f} + 2;
-  auto clamp = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, kMinDevice, kMaxDevice)); };
+  auto clamp = [](int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, kMinDevice, kMaxDevice));
+  };
   rect = {clamp(rect.left - reach), clamp(rect.top - reach), clamp(rect.right + reach),
           clamp(rect.bottom + reach)};
   const bool thin = f <= 1;

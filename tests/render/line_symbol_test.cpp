@@ -278,7 +278,8 @@ TEST_F(LineSymbolTest, AGapLongerThanTheSectionDrawsItSolidAndNeverOffTheLine) {
 TEST(RenderContextTest, FontsAndWorkBuffersAreHandedIn) {
   static_assert(!std::is_constructible_v<RenderContext, OutputDevice&>);
   static_assert(!std::is_constructible_v<RenderContext, OutputDevice&, FontService&>);
-  static_assert(std::is_constructible_v<RenderContext, OutputDevice&, FontService&, RenderScratch&>);
+  static_assert(
+      std::is_constructible_v<RenderContext, OutputDevice&, FontService&, RenderScratch&>);
   RecordingDevice dev;
   dev.SelectColorPass(kInk, {0, 0, 0, 200});
   FixedMetricsFonts fonts;
@@ -744,9 +745,14 @@ TEST_F(LineSymbolTest, ClosedDoubleLinesJoinAtTheirClosingPoint) {
   ASSERT_GE(last.size(), 3u);
   EXPECT_EQ(last[last.size() - 2], (P{12, 12}));
   EXPECT_EQ(last.back(), first[1]);
-  // An open line keeps its plain ends.
+  // An open line keeps its plain ends, and so does a side whose closing segment is left out.
   Draw(Road(1, false), Line({U(0, 0), U(100, 0), U(100, 100), U(0, 100), U(0, 1)}));
   EXPECT_EQ(UnitsOf(Strokes()[0].path).size(), 5u);
+  Draw(Road(1, false), Line({U(0, 0), U(100, 0), U(100, 100), U(0, 100, kNoLeftLine), U(0, 0)}));
+  ASSERT_EQ(Strokes().size(), 2u);
+  EXPECT_EQ(UnitsOf(Strokes()[0].path),
+            (std::vector<P>{{0, 12}, {88, 12}, {88, 88}, {0, 88}}));
+  EXPECT_EQ(UnitsOf(Strokes()[1].path).size(), 6u);  // the right side still closes
 }
 
 TEST_F(LineSymbolTest, LongFillIsCutIntoStripsSharingTheirEdges) {
