@@ -167,7 +167,9 @@ int64_t Draw(QImage& image, const Box& region, double pixelsPerUnit) {
   state.clipRectangle = region;
   state.curveTolerance = static_cast<int32_t>(4 / pixelsPerUnit);
   PainterDevice device(painter, state);
-  RenderContext ctx{device};
+  FixedMetricsFonts fonts;  // the map has no texts
+  RenderScratch scratch;
+  RenderContext ctx{device, fonts, scratch};
   return DrawMapRegion(Map().store, ctx, region).objectsDrawn;
 }
 

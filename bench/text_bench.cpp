@@ -83,6 +83,7 @@ void BM_LayOutAndDrawTexts(benchmark::State& state) {
   const std::vector<ObjectRecord> texts = Texts();
   const SymbolRecord sym = Symbol();
   QtFontService fonts;
+  RenderScratch scratch;
   QImage image(kWidth, kHeight, QImage::Format_RGB32);
   for (auto _ : state) {
     image.fill(Qt::white);
@@ -90,7 +91,7 @@ void BM_LayOutAndDrawTexts(benchmark::State& state) {
     PainterDevice device(painter, PictureState());
     device.SetFontService(&fonts);
     device.SelectColorPass(1, {0, 0, 0, 200});
-    RenderContext ctx{device, &fonts};
+    RenderContext ctx{device, fonts, scratch};
     for (const ObjectRecord& o : texts) DrawTextObject(ctx, o, sym);
   }
   state.SetItemsProcessed(state.iterations() * kObjects);
@@ -101,10 +102,11 @@ void BM_LayOutTextsOnly(benchmark::State& state) {
   const std::vector<ObjectRecord> texts = Texts();
   const SymbolRecord sym = Symbol();
   QtFontService fonts;
+  RenderScratch scratch;
   for (auto _ : state) {
     NullDevice device(PictureState());
     device.SelectColorPass(1, {0, 0, 0, 200});
-    RenderContext ctx{device, &fonts};
+    RenderContext ctx{device, fonts, scratch};
     for (const ObjectRecord& o : texts) DrawTextObject(ctx, o, sym);
     benchmark::DoNotOptimize(device.characters);
   }

@@ -164,7 +164,7 @@ int CmdRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
   switch (ExportBitmap(d.doc.Store(), request, &d.sink)) {
     case ExportResult::Written: {
       Box extent;
-      d.doc.Store().MapExtent(&extent);
+      DrawableExtent(d.doc.Store(), &extent);
       const BitmapSize size = BitmapSizeFor(extent, resolution);
       out << "Wrote " << target << " (" << size.width << " x " << size.height << " pixels at "
           << resolution << " DPI)\n";

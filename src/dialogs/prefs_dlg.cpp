@@ -41,6 +41,7 @@ TPrefsDlg::TPrefsDlg(Preferences& prefs, RegistryStore* registry, MessageSink& s
   DimTemplateB = addCheck("Di&m template", "DimTemplateB");
   RealWorldB = addCheck("Real world coordinates", "RealWorldB");
   FreehandCurveB = addCheck("Freehand to cur&ve", "FreehandCurveB");
+  AntialiasedB = addCheck("Antialiased drawing", "AntialiasedB");
   AutoLoadB = addCheck("&Auto file load", "AutoLoadB");
   AutoSaveB = addCheck("Auto &file save", "AutoSaveB");
   checks->addStretch(1);
@@ -74,6 +75,7 @@ void TPrefsDlg::FormShow() {
   DimTemplateB->setChecked(prefs_.dimTemplate);
   RealWorldB->setChecked(prefs_.realWorldCord);
   FreehandCurveB->setChecked(prefs_.freehandToCurve);
+  AntialiasedB->setChecked(prefs_.antialiased);
   AutoLoadB->setChecked(prefs_.autoLoad);
   AutoSaveB->setChecked(prefs_.autoSave);
   (prefs_.selectMode == 1 ? SelEntireB : SelPartialB)->setChecked(true);
@@ -83,13 +85,15 @@ void TPrefsDlg::FormShow() {
 bool TPrefsDlg::TakeOver() {
   repaintNeeded_ = HatchAreasB->isChecked() != prefs_.hatchAreas ||
                    DimTemplateB->isChecked() != prefs_.dimTemplate ||
-                   RealWorldB->isChecked() != prefs_.realWorldCord;
+                   RealWorldB->isChecked() != prefs_.realWorldCord ||
+                   AntialiasedB->isChecked() != prefs_.antialiased;
   prefs_.lineUpdate = LineUpdateB->isChecked();
   prefs_.areaUpdate = AreaUpdateB->isChecked();
   prefs_.hatchAreas = HatchAreasB->isChecked();
   prefs_.dimTemplate = DimTemplateB->isChecked();
   prefs_.realWorldCord = RealWorldB->isChecked();
   prefs_.freehandToCurve = FreehandCurveB->isChecked();
+  prefs_.antialiased = AntialiasedB->isChecked();
   prefs_.autoLoad = AutoLoadB->isChecked();
   prefs_.autoSave = AutoSaveB->isChecked();
   prefs_.selectMode = SelEntireB->isChecked() ? 1 : 0;

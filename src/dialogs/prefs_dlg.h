@@ -21,7 +21,7 @@ class TPrefsDlg : public TZelkDlg {
             QWidget* parent = nullptr);
 
   // Whether the last OK changed something the drawing window shows (hatching, dimmed
-  // templates, real-world coordinates), so that it must be repainted.
+  // templates, real-world coordinates, smooth edges), so that it must be repainted.
   bool RepaintNeeded() const { return repaintNeeded_; }
 
   QCheckBox* LineUpdateB;
@@ -30,6 +30,7 @@ class TPrefsDlg : public TZelkDlg {
   QCheckBox* DimTemplateB;
   QCheckBox* RealWorldB;
   QCheckBox* FreehandCurveB;
+  QCheckBox* AntialiasedB;
   QCheckBox* AutoLoadB;
   QCheckBox* AutoSaveB;
   QGroupBox* SelectModeG;

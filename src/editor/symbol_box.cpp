@@ -8,9 +8,11 @@
 #include <QToolTip>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "dialogs/map_text.h"
 #include "render/object_renderer.h"
+#include "render/font_service_qt.h"
 #include "render/painter_device.h"
 
 namespace zelk {
@@ -54,7 +56,11 @@ QImage SymbolPreview(const MapStore& store, const SymbolRecord& symbol, FontServ
   out.curveTolerance = 4;
   PainterDevice device(painter, out);
   device.SetAntialiasing(true);
-  RenderContext ctx{device, fonts};
+  // Without fonts handed in, texts are measured with the system's own.
+  std::unique_ptr<QtFontService> ownFonts;
+  if (!fonts) fonts = (ownFonts = std::make_unique<QtFontService>()).get();
+  RenderScratch scratch;
+  RenderContext ctx{device, *fonts, scratch};
   const int32_t h = static_cast<int32_t>(mm * 40);
   ObjectRecord obj;
   obj.symbol = symbol.Number();

@@ -12,6 +12,7 @@
 #include "editor/screen_palette.h"
 #include "render/map_drawing.h"
 #include "render/object_renderer.h"
+#include "render/font_service_qt.h"
 #include "render/painter_device.h"
 #include "render/real_world.h"
 
@@ -156,13 +157,13 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
   out.clipRectangle = MapBox(r);
   out.hatchAreas = prefs_ && prefs_->hatchAreas;
   PainterDevice device(painter, out);
-  device.SetAntialiasing(true);
+  device.SetAntialiasing(!prefs_ || prefs_->antialiased);
 
   if (redrawStatus) redrawStatus("Redrawing screen...", "Press Esc to Abort");
   if (drawTemplate) drawTemplate(painter, r);
 
   gate_.BeginCapture();
-  RenderContext ctx{device, fonts_};
+  RenderContext ctx{device, Fonts(), scratch_};
   ctx.symbolEditing = state_.SymbolEditing;
   ctx.inputWaiting = [this] { return interrupt_ || gate_.InputWaiting(); };
   MapDrawingOptions options;
@@ -201,6 +202,12 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
   return completed;
 }
 
+FontService& TWorkWin::Fonts() {
+  if (fonts_) return *fonts_;
+  if (!ownFonts_) ownFonts_ = std::make_unique<QtFontService>();
+  return *ownFonts_;
+}
+
 void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
   if (!MapShown() || redrawRunning_ || obj.PointCount() == 0) return;
   EnsurePicture();
@@ -211,8 +218,8 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
   view_.ApplyTo(out);
   out.hatchAreas = prefs_ && prefs_->hatchAreas;
   PainterDevice device(painter, out);
-  device.SetAntialiasing(true);
-  RenderContext ctx{device, fonts_};
+  device.SetAntialiasing(!prefs_ || prefs_->antialiased);
+  RenderContext ctx{device, Fonts(), scratch_};
   ctx.symbolEditing = state_.SymbolEditing;
   const ColorSet colors = symbol.Colors();
   const SymbolHeader& table = store_->Colors();

@@ -5,12 +5,14 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "editor/editor_state.h"
 #include "editor/tool.h"
 #include "render/font_service.h"
+#include "render/object_renderer.h"
 #include "render/view_transform.h"
 #include "storage/map_store.h"
 #include "storage/preferences.h"
@@ -18,6 +20,7 @@
 namespace zelk {
 
 class InputGate;
+class QtFontService;
 
 // Owns the view transform and a picture of the map (a backing image). Requests to show a part
 // of the map anew collect into one paint; the paint redraws at once unless the mouse is held in
@@ -107,6 +110,9 @@ class TWorkWin : public QWidget {
   MapStore* store_ = nullptr;
   const Preferences* prefs_ = nullptr;
   FontService* fonts_ = nullptr;
+  std::unique_ptr<QtFontService> ownFonts_;  // the system's fonts, when none were handed in
+  FontService& Fonts();
+  RenderScratch scratch_;
   ViewTransform view_;
   QImage image_;
   bool paletteDisplay_ = false;

@@ -9,11 +9,9 @@ namespace zelk {
 
 double RoundHalfEven(double r) {
   if (std::isnan(r)) return 0.0;
-  const double f = std::floor(r);
-  const double diff = r - f;
-  if (diff < 0.5) return f;
-  if (diff > 0.5) return f + 1.0;
-  return std::fmod(f, 2.0) == 0.0 ? f : f + 1.0;
+  // The floating-point environment rounds to nearest with halves to even; nothing here
+  // changes it. One instruction instead of floor and fmod: every device point passes here.
+  return std::nearbyint(r);
 }
 
 namespace {
@@ -42,7 +40,8 @@ int32_t RoundToPosition(double word) {
 }
 
 int32_t ClampCoord(int64_t word) {
-  return static_cast<int32_t>(std::clamp<int64_t>(word, kMinCoordWord, kMaxCoordWord));
+  // The top of the range is the last whole map unit: clamping to 2^30 - 1 would set every flag.
+  return static_cast<int32_t>(std::clamp<int64_t>(word, kMinCoordWord, kMaxPositionWord));
 }
 
 double AngleToRadians(int angleTenths) {

@@ -16,6 +16,8 @@ constexpr int32_t kCurveFlags = kFirstCurvePoint | kSecondCurvePoint | kSingleCu
 // Clamp range of values that become coordinate words.
 constexpr int32_t kMinCoordWord = -1073741824;  // -2^30
 constexpr int32_t kMaxCoordWord = 1073741823;   // 2^30 - 1
+// The largest word that is a whole map unit (flag byte clear): 2^30 - 256.
+constexpr int32_t kMaxPositionWord = kMaxCoordWord & ~0xFF;
 // Clamp range of device coordinates and pixel sizes.
 constexpr int32_t kMinDevice = -32764;
 constexpr int32_t kMaxDevice = 32767;
@@ -34,7 +36,8 @@ int32_t RoundToCoord(double r);
 // clamped like RoundToCoord. Used for every derived position, so that rounding never
 // spills into the flag byte.
 int32_t RoundToPosition(double word);
-// Clamps an exact integer word value into the coordinate range.
+// Clamps an exact integer word value into the coordinate range; values above it become the last
+// whole map unit, so that a clamped position gains no flags.
 int32_t ClampCoord(int64_t word);
 
 inline int32_t PosWord(int32_t word) {

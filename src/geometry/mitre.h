@@ -29,6 +29,11 @@ class MitreOffsetter {
   // travel. i outside the list leaves both unchanged.
   void MitreOffsetPoints(std::span<const Coord> points, int i, double a, double b, Coord& left,
                          Coord& right);
+  // For a closed list (its last point on its first): the offsets at the closing point, mitred
+  // between the last segment and the first as if the list went on round, so that the two ends
+  // meet. Flag bytes are cleared. Lists of fewer than two points leave both unchanged.
+  void ClosingOffsetPoints(std::span<const Coord> points, double a, double b, Coord& left,
+                           Coord& right);
 
  private:
   double Outgoing(std::span<const Coord> points, int i) const;

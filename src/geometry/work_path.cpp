@@ -198,10 +198,10 @@ void WorkPath::LoadNextSegment() {
 }
 
 bool WorkPath::LoadPreviousSegment() {
-  if (segStartIndex_ <= sectionStart_) return false;
+  if (segStartIndex_ <= 0) return false;
   const int endIdx = segStartIndex_;
   int startIdx = endIdx - 1;
-  if (endIdx - 3 >= sectionStart_ &&
+  if (endIdx - 3 >= 0 &&
       (points_[static_cast<size_t>(endIdx) - 1].x & kSecondCurvePoint) &&
       (points_[static_cast<size_t>(endIdx) - 2].x & kFirstCurvePoint)) {
     startIdx = endIdx - 3;
@@ -250,7 +250,8 @@ void WorkPath::MoveToDistance(double d) {
   if (segLength_ == 0 || static_cast<double>(walked_ + segLength_) < d) {
     t = 1;  // past the end of the path: its last point
   } else {
-    t = (d - static_cast<double>(walked_)) / static_cast<double>(segLength_);
+    // Before the line's start: its first point, never the first segment's extension.
+    t = std::max(0.0, (d - static_cast<double>(walked_)) / static_cast<double>(segLength_));
   }
   Evaluate(t);
 }

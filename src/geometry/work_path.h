@@ -63,8 +63,9 @@ class WorkPath {
   double DashScale() const { return dashScale_; }
 
   // Moves to distance d from the start of the current section (or of the line after
-  // StartWholePath). Beyond the path's end the position is its last point; before the section's
-  // start it lies on the extension of the first segment.
+  // StartWholePath). The position never leaves the line: before the section's start it lies in
+  // the sections before, before the line's start it is the first point and beyond the line's
+  // end the last.
   void MoveToDistance(double d);
   // Appends to out everything the line passes between the last position and distance d, curves
   // as cubic pieces, ending with the point at d; out must have been begun (at the last position).

@@ -22,9 +22,15 @@ struct BitmapSize {
   int64_t height = 0;
 };
 
-// round(resolution * extent side / 2540) pixels for an extent in coordinate words; at least one
-// pixel, so a map of a single tiny object still gives a valid file.
+// round(resolution * extent side / 2540) + 1 pixels for an extent in coordinate words: the
+// extent's left and top edges land on the first pixel and its right and bottom edges on the
+// last, so that a line lying on any edge is drawn.
 BitmapSize BitmapSizeFor(const Box& extent, int resolution);
+
+// The extent of the objects that can be drawn: the union of the index boxes of all objects,
+// each cut to the drawable area (200000 map units either side of the origin, the coordinate
+// space of the view). False when no object meets that area.
+bool DrawableExtent(const MapStore& store, Box* extent);
 
 // Checks a typed resolution as the export dialog does. Returns an empty text when `text` is an
 // integer within 50..2540 (stored in *resolution), else the message to show.
@@ -33,6 +39,7 @@ std::string CheckResolution(const std::string& text, int* resolution);
 enum class ExportResult {
   Written,   // the file is complete
   NoExtent,  // the map has no objects: nothing happens
+  NothingToDraw,  // every object lies outside the drawable area; the message was shown
   Refused,   // resolution out of range or bitmap too large; the message was shown
   Failed,    // the bitmap could not be made or the file not written; the message was shown
   Aborted,   // the user stopped the drawing; no file was written
@@ -41,8 +48,14 @@ enum class ExportResult {
 struct BitmapExportRequest {
   std::string path;  // ".png" (any case) writes PNG, anything else BMP
   int resolution = kDefaultExportResolution;
-  FontService* fonts = nullptr;  // texts are skipped without one
+  FontService* fonts = nullptr;  // texts are measured with these; none: the system's fonts
+  // PNG only: smooth edges (the "Antialiased drawing" preference). A BMP keeps exact pixels.
+  bool antialiased = true;
 };
+
+// Said when a map has objects but none of them can be drawn.
+constexpr const char* kNothingToDrawMessage =
+    "Nothing to draw: all objects lie outside the drawable area";
 
 // Renders the map's object extent at the requested resolution, colour by colour, and writes
 // the file under a temporary name that is renamed into place once complete. Progress counts
@@ -52,7 +65,7 @@ ExportResult ExportBitmap(MapStore& store, const BitmapExportRequest& request, M
 
 // Renders `extent` (coordinate words) at `resolution` into `image` (white first), which must
 // already have the size of BitmapSizeFor. Returns false when the progress asked to abort.
-bool RenderMapImage(MapStore& store, const Box& extent, int resolution, FontService* fonts,
-                    QImage& image, Progress* progress = nullptr);
+bool RenderMapImage(MapStore& store, const Box& extent, int resolution, FontService& fonts,
+                    QImage& image, Progress* progress = nullptr, bool antialiased = false);
 
 }  // namespace zelk

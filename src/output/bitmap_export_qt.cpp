@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <memory>
 
 #include "output/bitmap_export.h"
 #include "output/bmp_file.h"
@@ -17,12 +18,41 @@
 namespace zelk {
 
 BitmapSize BitmapSizeFor(const Box& extent, int resolution) {
-  // Map coordinates div 256 give 0.01 mm; the side in pixels is resolution * side / 2540.
+  // Map coordinates div 256 give 0.01 mm; the side in pixels is resolution * side / 2540, and
+  // one pixel more holds the far edge.
   const auto side = [&](int32_t low, int32_t high) {
     const int64_t units = static_cast<int64_t>(high >> 8) - static_cast<int64_t>(low >> 8);
-    return std::max<int64_t>(1, std::llround(std::nearbyint(resolution * static_cast<double>(units) / 2540.0)));
+    const double pixels = std::nearbyint(resolution * static_cast<double>(units) / 2540.0);
+    return std::max<int64_t>(0, std::llround(pixels)) + 1;
   };
   return {side(extent.left, extent.right), side(extent.bottom, extent.top)};
+}
+
+bool DrawableExtent(const MapStore& store, Box* extent) {
+  constexpr int32_t kLimit = 51200000;  // 200000 map units as coordinate words
+  const Box area{-kLimit, -kLimit, kLimit, kLimit};
+  bool any = false;
+  Box r;
+  for (int i = 0; i < store.BlockCount(); ++i) {
+    const IndexBlockCache& block = store.Block(i);
+    if (block.liveCount == 0) continue;
+    for (const IndexEntry& e : block.entries) {
+      if (e.symbol == 0 || !e.Used()) continue;
+      const Box& b = e.box;
+      if (b.right < area.left || b.left > area.right || b.top < area.bottom || b.bottom > area.top)
+        continue;
+      const Box cut{std::max(b.left, area.left), std::max(b.bottom, area.bottom),
+                    std::min(b.right, area.right), std::min(b.top, area.top)};
+      if (any) {
+        r.Unite(cut);
+      } else {
+        r = cut;
+      }
+      any = true;
+    }
+  }
+  if (any && extent) *extent = r;
+  return any;
 }
 
 std::string CheckResolution(const std::string& text, int* resolution) {
@@ -85,8 +115,8 @@ bool WritePng(const std::string& path, const QImage& image, MessageSink* sink) {
 
 }  // namespace
 
-bool RenderMapImage(MapStore& store, const Box& extent, int resolution, FontService* fonts,
-                    QImage& image, Progress* progress) {
+bool RenderMapImage(MapStore& store, const Box& extent, int resolution, FontService& fonts,
+                    QImage& image, Progress* progress, bool antialiased) {
   image.fill(Qt::white);
   QPainter painter(&image);
   OutputState state;
@@ -94,10 +124,12 @@ bool RenderMapImage(MapStore& store, const Box& extent, int resolution, FontServ
   SetResolutionTransform(state, resolution, 1.0, extent.left & kPosMask, extent.top & kPosMask);
   state.clipRectangle = extent;
   PainterDevice device(painter, state);
+  device.SetAntialiasing(antialiased);
   // Glyphs are drawn from the fonts the texts were measured with.
-  if (auto* qtFonts = dynamic_cast<QtFontService*>(fonts)) device.SetFontService(qtFonts);
+  if (auto* qtFonts = dynamic_cast<QtFontService*>(&fonts)) device.SetFontService(qtFonts);
   DrawingProgress counter(progress);
-  RenderContext ctx{device, fonts};
+  RenderScratch scratch;
+  RenderContext ctx{device, fonts, scratch};
   ctx.inputWaiting = [&counter] { return counter.AbortRequested(); };
   MapDrawingOptions options;
   options.objectDrawn = [&counter](int64_t n) { counter.Drawn(n); };
@@ -113,6 +145,10 @@ ExportResult ExportBitmap(MapStore& store, const BitmapExportRequest& request, M
   }
   Box extent;
   if (!store.MapExtent(&extent)) return ExportResult::NoExtent;
+  if (!DrawableExtent(store, &extent)) {
+    if (sink) sink->Error(kNothingToDrawMessage);
+    return ExportResult::NothingToDraw;
+  }
   const BitmapSize size = BitmapSizeFor(extent, request.resolution);
   if (size.width > kMaxBitmapSide || size.height > kMaxBitmapSide) {
     if (sink) sink->Error("BMP Resolution is too high");
@@ -123,13 +159,17 @@ ExportResult ExportBitmap(MapStore& store, const BitmapExportRequest& request, M
     if (sink) sink->Error("Windows cannot create bitmap");
     return ExportResult::Failed;
   }
+  std::unique_ptr<QtFontService> systemFonts;
+  FontService* fonts = request.fonts;
+  if (!fonts) fonts = (systemFonts = std::make_unique<QtFontService>()).get();
+  const bool png = EndsWithPng(request.path);
   if (progress) progress->Start(";objects drawn.", store.LiveObjectCount(), 50, true);
-  const bool completed =
-      RenderMapImage(store, extent, request.resolution, request.fonts, image, progress);
+  const bool completed = RenderMapImage(store, extent, request.resolution, *fonts, image,
+                                        progress, png && request.antialiased);
   if (progress) progress->End();
   if (!completed) return ExportResult::Aborted;
 
-  if (EndsWithPng(request.path)) {
+  if (png) {
     return WritePng(request.path, image, sink) ? ExportResult::Written : ExportResult::Failed;
   }
   const BmpRowSource rows = [&image](int y, uint8_t* bgr) {

@@ -54,11 +54,16 @@ void Quadratic(const Coord& p0, const Coord& p1, const Coord& p2, int depth, dou
 }  // namespace
 
 DevicePoint ToDevice(const OutputState& state, const Coord& p) {
+  const RealPoint r = ToDeviceReal(state, p);
+  return {RoundToDevice(r.x), RoundToDevice(r.y)};
+}
+
+RealPoint ToDeviceReal(const OutputState& state, const Coord& p) {
   // Whole words: points made by curve flattening carry fractions of a unit in the low byte,
   // and a real flag byte moves a point by less than a map unit.
-  double dx = static_cast<double>(p.x) - state.originX;
-  double dy = static_cast<double>(p.y) - state.originY;
-  return {RoundToDevice(dx * state.scaleX), RoundToDevice(dy * state.scaleY)};
+  const double dx = static_cast<double>(p.x) - state.originX;
+  const double dy = static_cast<double>(p.y) - state.originY;
+  return {dx * state.scaleX, dy * state.scaleY};
 }
 
 DeviceRect DeviceClipRect(const OutputState& state) {
@@ -82,32 +87,20 @@ void FlattenThreePoint(const Coord* p, double tolerance, std::vector<Coord>& out
   out.back() = p[2];
 }
 
-DevicePolyline ToDevicePolyline(std::span<const Coord> path, const OutputState& state,
-                                double tolerance, bool splitRings) {
-  DevicePolyline result;
-  ToDevicePolyline(path, state, tolerance, &result, splitRings);
-  return result;
-}
-
-void ToDevicePolyline(std::span<const Coord> path, const OutputState& state, double tolerance,
-                      DevicePolyline* out, bool splitRings) {
-  DevicePolyline& result = *out;
+void ToRealPolyline(std::span<const Coord> path, const OutputState& state, double tolerance,
+                    std::vector<Coord>& flat, RealPolyline* out, bool splitRings) {
+  RealPolyline& result = *out;
   result.points.clear();
   result.ringLengths.clear();
   const size_t n = path.size();
   if (n == 0) return;
   int ringStart = 0;
-  auto append = [&](const Coord& c) {
-    DevicePoint d = ToDevice(state, c);
-    if (static_cast<int>(result.points.size()) > ringStart && result.points.back() == d) return;
-    result.points.push_back(d);
-  };
+  auto append = [&](const Coord& c) { result.points.push_back(ToDeviceReal(state, c)); };
   auto newRing = [&]() {
-    int length = static_cast<int>(result.points.size()) - ringStart;
+    const int length = static_cast<int>(result.points.size()) - ringStart;
     if (length > 0) result.ringLengths.push_back(length);
     ringStart = static_cast<int>(result.points.size());
   };
-  thread_local std::vector<Coord> flat;
   append(path[0]);
   size_t i = 0;
   while (i + 1 < n) {
@@ -131,6 +124,45 @@ void ToDevicePolyline(std::span<const Coord> path, const OutputState& state, dou
   newRing();
 }
 
+void RoundPolyline(const RealPolyline& real, DevicePolyline* out) {
+  DevicePolyline& result = *out;
+  result.points.clear();
+  result.ringLengths.clear();
+  size_t start = 0;
+  for (int length : real.ringLengths) {
+    const size_t first = result.points.size();
+    for (size_t i = start; i < start + static_cast<size_t>(length); ++i) {
+      const DevicePoint d{RoundToDevice(real.points[i].x), RoundToDevice(real.points[i].y)};
+      if (result.points.size() > first && result.points.back() == d) continue;
+      result.points.push_back(d);
+    }
+    start += static_cast<size_t>(length);
+    result.ringLengths.push_back(static_cast<int>(result.points.size() - first));
+  }
+}
+
+DevicePolyline ToDevicePolyline(std::span<const Coord> path, const OutputState& state,
+                                double tolerance, bool splitRings) {
+  DevicePathScratch scratch;
+  ToRealPolyline(path, state, tolerance, scratch.flat, &scratch.real, splitRings);
+  DevicePolyline result;
+  RoundPolyline(scratch.real, &result);
+  return result;
+}
+
+RealBounds BoundsOf(const RealPolyline& polyline) {
+  RealBounds b;
+  if (polyline.points.empty()) return b;
+  b = {polyline.points[0].x, polyline.points[0].y, polyline.points[0].x, polyline.points[0].y};
+  for (const RealPoint& p : polyline.points) {
+    b.left = std::min(b.left, p.x);
+    b.right = std::max(b.right, p.x);
+    b.top = std::min(b.top, p.y);
+    b.bottom = std::max(b.bottom, p.y);
+  }
+  return b;
+}
+
 void CloseRings(DevicePolyline& polyline) {
   DevicePolyline closed;
   size_t start = 0;
@@ -146,31 +178,85 @@ void CloseRings(DevicePolyline& polyline) {
   polyline = std::move(closed);
 }
 
-std::vector<std::pair<int, int>> VisibleRuns(std::span<const DevicePoint> ring,
-                                             const DeviceRect& rect) {
-  std::vector<std::pair<int, int>> runs;
-  VisibleRuns(ring, rect, &runs);
-  return runs;
+namespace {
+
+// Liang-Barsky: the parameters t0 <= t1 of the part of a -> b inside the rectangle; false when
+// no part is inside.
+bool ClipSegment(const RealPoint& a, const RealPoint& b, const DeviceRect& r, double* t0,
+                 double* t1) {
+  double lo = 0, hi = 1;
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  auto edge = [&](double p, double q) {
+    if (p == 0) return q >= 0;
+    const double t = q / p;
+    if (p < 0) {
+      if (t > hi) return false;
+      lo = std::max(lo, t);
+    } else {
+      if (t < lo) return false;
+      hi = std::min(hi, t);
+    }
+    return true;
+  };
+  if (!edge(-dx, a.x - r.left) || !edge(dx, r.right - a.x) || !edge(-dy, a.y - r.top) ||
+      !edge(dy, r.bottom - a.y)) {
+    return false;
+  }
+  *t0 = lo;
+  *t1 = hi;
+  return true;
 }
 
-void VisibleRuns(std::span<const DevicePoint> ring, const DeviceRect& rect,
-                 std::vector<std::pair<int, int>>* out) {
-  std::vector<std::pair<int, int>>& runs = *out;
-  runs.clear();
-  int first = -1;
+}  // namespace
+
+void ClipToRuns(std::span<const RealPoint> ring, const DeviceRect& rect, DevicePolyline* out) {
+  DevicePolyline& result = *out;
+  result.points.clear();
+  result.ringLengths.clear();
+  size_t runStart = 0;
+  bool open = false;
+  auto endRun = [&]() {
+    if (!open) return;
+    const size_t length = result.points.size() - runStart;
+    if (length >= 2) {
+      result.ringLengths.push_back(static_cast<int>(length));
+    } else {
+      result.points.resize(runStart);
+    }
+    open = false;
+  };
+  auto add = [&](double x, double y) {
+    const DevicePoint d{RoundToDevice(x), RoundToDevice(y)};
+    if (result.points.size() > runStart && result.points.back() == d) return;
+    result.points.push_back(d);
+  };
   for (size_t i = 0; i + 1 < ring.size(); ++i) {
-    const DevicePoint& a = ring[i];
-    const DevicePoint& b = ring[i + 1];
-    bool touches = std::max(a.x, b.x) >= rect.left && std::min(a.x, b.x) <= rect.right &&
-                   std::max(a.y, b.y) >= rect.top && std::min(a.y, b.y) <= rect.bottom;
-    if (touches) {
-      if (first < 0) first = static_cast<int>(i);
-    } else if (first >= 0) {
-      runs.emplace_back(first, static_cast<int>(i));
-      first = -1;
+    const RealPoint& a = ring[i];
+    const RealPoint& b = ring[i + 1];
+    // An open run ends inside the rectangle: with b inside too, the segment needs no cutting.
+    if (open && b.x >= rect.left && b.x <= rect.right && b.y >= rect.top && b.y <= rect.bottom) {
+      add(b.x, b.y);
+      continue;
+    }
+    double t0 = 0, t1 = 1;
+    if (!ClipSegment(a, b, rect, &t0, &t1)) {
+      endRun();
+      continue;
+    }
+    if (t0 > 0) endRun();
+    if (!open) {
+      runStart = result.points.size();
+      open = true;
+      add(a.x + t0 * (b.x - a.x), a.y + t0 * (b.y - a.y));
+    }
+    if (t1 < 1) {
+      add(a.x + t1 * (b.x - a.x), a.y + t1 * (b.y - a.y));
+      endRun();
+    } else {
+      add(b.x, b.y);
     }
   }
-  if (first >= 0) runs.emplace_back(first, static_cast<int>(ring.size()) - 1);
+  endRun();
 }
 
 }  // namespace zelk

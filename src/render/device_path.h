@@ -1,9 +1,9 @@
-// Turning paths of coordinate words into device polylines: transform, curve flattening, rings.
+// Turning paths of coordinate words into device polylines: transform, curve flattening, rings,
+// clipping.
 #pragma once
 
 #include <cstdint>
 #include <span>
-#include <utility>
 #include <vector>
 
 #include "render/output_device.h"
@@ -45,23 +45,67 @@ void FlattenCubic(const Coord* p, int maxDepth, double tolerance, std::vector<Co
 // The same for a three-point curve p[0..2], at most six levels deep.
 void FlattenThreePoint(const Coord* p, double tolerance, std::vector<Coord>& out);
 
-// Curves flattened at tolerance (map units), consecutive equal device points dropped, and a new
-// ring begun at every point flagged HoleStart when splitRings is set.
+// A point in device units before rounding. Paths are clipped in real numbers and rounded
+// only then: a far point clamped to the device range first would bend its segment.
+struct RealPoint {
+  double x = 0;
+  double y = 0;
+  bool operator==(const RealPoint&) const = default;
+};
+
+struct RealPolyline {
+  std::vector<RealPoint> points;
+  std::vector<int> ringLengths;
+};
+
+// The work buffers of path conversion, owned by whoever converts (a device keeps one), so that
+// drawing does not allocate per primitive.
+struct DevicePathScratch {
+  std::vector<Coord> flat;  // the points of one flattened curve
+  RealPolyline real;
+};
+
+DevicePoint ToDevice(const OutputState& state, const Coord& p);
+// The same without rounding or clamping.
+RealPoint ToDeviceReal(const OutputState& state, const Coord& p);
+// The clip rectangle of the state in device units.
+DeviceRect DeviceClipRect(const OutputState& state);
+// A length in map units as device units along x, rounded, without sign.
+int32_t DeviceLengthX(const OutputState& state, double mapUnits);
+
+// The points of one cubic segment p[0..3] after p[0], by midpoint subdivision down to maxDepth
+// levels; a piece whose end points lie within tolerance map units in both axes is not split,
+// except the whole segment, which is always split at least once.
+void FlattenCubic(const Coord* p, int maxDepth, double tolerance, std::vector<Coord>& out);
+// The same for a three-point curve p[0..2], at most six levels deep.
+void FlattenThreePoint(const Coord* p, double tolerance, std::vector<Coord>& out);
+
+// Curves flattened at tolerance (map units) and every point in device units, unrounded; a new
+// ring begins at every point flagged HoleStart when splitRings is set.
+void ToRealPolyline(std::span<const Coord> path, const OutputState& state, double tolerance,
+                    std::vector<Coord>& flat, RealPolyline* out, bool splitRings = true);
+
+// The same rounded to device points, consecutive equal device points dropped.
 DevicePolyline ToDevicePolyline(std::span<const Coord> path, const OutputState& state,
                                 double tolerance, bool splitRings = true);
-// The same into a caller's buffers, so that drawing does not allocate per primitive.
-void ToDevicePolyline(std::span<const Coord> path, const OutputState& state, double tolerance,
-                      DevicePolyline* out, bool splitRings = true);
+// Rounds a real polyline (each coordinate clamped to the device range), dropping consecutive
+// equal points within each ring.
+void RoundPolyline(const RealPolyline& real, DevicePolyline* out);
+
+// Bounds of all points: left <= right, top <= bottom.
+struct RealBounds {
+  double left = 0, top = 0, right = 0, bottom = 0;
+};
+RealBounds BoundsOf(const RealPolyline& polyline);
 
 // Closes every ring (first point appended when the last differs) and drops rings that are then
 // shorter than four points.
 void CloseRings(DevicePolyline& polyline);
 
-// Index ranges [first, last] of one ring's runs of consecutive segments whose bounding boxes
-// touch the rectangle; strokes draw only these, so far-off parts never reach the device.
-std::vector<std::pair<int, int>> VisibleRuns(std::span<const DevicePoint> ring,
-                                             const DeviceRect& rect);
-void VisibleRuns(std::span<const DevicePoint> ring, const DeviceRect& rect,
-                 std::vector<std::pair<int, int>>* out);
+// The parts of one ring that lie inside the rectangle, each segment clipped in real numbers and
+// then rounded: runs of connected pieces, consecutive equal points dropped, runs of fewer than
+// two points left out. Strokes draw only these, so far-off parts never reach the device.
+// `out` receives the runs one after another, its ringLengths their lengths.
+void ClipToRuns(std::span<const RealPoint> ring, const DeviceRect& rect, DevicePolyline* out);
 
 }  // namespace zelk

@@ -15,6 +15,13 @@ struct GlyphContour {
   std::vector<Coord> points;
 };
 
+// Characters that have a glyph to draw: not the control characters (C0, DEL and C1, where the
+// code page's unassigned bytes land), not surrogates, not beyond Unicode. Others draw nothing
+// and have no width.
+inline bool DrawableCharacter(char32_t c) {
+  return c >= 32 && !(c >= 0x7F && c <= 0x9F) && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
+}
+
 struct FontRequest {
   std::string name;    // face name as the symbol stores it, for example "Arial"
   double height = 0;   // character height in map units

@@ -35,7 +35,7 @@ std::string Lower(const std::string& s) {
   return r;
 }
 
-bool Drawable(char32_t c) { return c >= 32 && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF); }
+bool Drawable(char32_t c) { return DrawableCharacter(c); }
 
 }  // namespace
 

@@ -16,10 +16,8 @@ int32_t NonNegative(int16_t v) {
 }
 }  // namespace
 
-LineWork& LineWork::ForThisThread() {
-  static thread_local LineWork work;
-  return work;
-}
+RenderScratch::RenderScratch() : line_(std::make_unique<LineWork>()) {}
+RenderScratch::~RenderScratch() = default;
 
 LineLengths::LineLengths(const LineSymbol& s)
     : lineWidth(NonNegative(s.LineWidth)),
@@ -159,8 +157,40 @@ void LineDrawer::StrokeOut(int32_t width, int style) {
   dev.StrokeLongPath(width, style);
 }
 
+bool LineDrawer::LineClosed() const {
+  return points_.size() >= 3 && points_.back().SamePlace(points_.front());
+}
+
 void LineDrawer::OffsetAndStroke(double offset, int32_t width) {
+  const bool closed = sideCloses_;
+  FirstSegment first;
+  const bool storeNow = closed && !sideStart_.stored && out_.Count() >= 2 &&
+                        out_[0].SamePlace(points_.front()) && first.StoreFrom(out_);
+  if (!storeNow) first = sideStart_.raw;
+  const int count = out_.Count();
+  int appended = 0;
+  // A path that is only the first segment itself has nothing to close.
+  const bool longEnough = storeNow ? count > first.count : count >= 2;
+  if (closed && (storeNow || sideStart_.stored) && longEnough &&
+      out_.Back().SamePlace(first.points[0])) {
+    for (int i = 1; i < first.count; ++i) out_.Add(first.points[i]);
+    appended = out_.Count() - count;
+  }
   OffsetOutputPath(out_, offset);
+  if (storeNow) {
+    // The side starts where it will end, on the closing point's mitre: offset square to the
+    // first segment it would stick out into the inside of the corner.
+    MitreOffsetter mitre;
+    Coord start, unused;
+    mitre.ClosingOffsetPoints(wp_.Points(), offset, 0, start, unused);
+    out_[0] = start;
+    sideStart_.raw = first;
+    for (int i = 1; i < first.count; ++i) sideStart_.offset[i] = out_[i];
+    sideStart_.stored = true;
+  }
+  // The repeated points take their offsets from the first drawing: at the end of the path they
+  // would lack the turn that follows them.
+  for (int k = 1; k <= appended; ++k) out_[count - 1 + k] = sideStart_.offset[k];
   StrokeOut(width, kStyleFlatBevel);
 }
 
@@ -327,8 +357,9 @@ void LineDrawer::DrawDashedMainLine() {
     const int64_t g = k == 0 ? len_.distFromStart : 0;
     const int64_t h = k == sections - 1 ? len_.distToEnd : 0;
     if (L - g - h < 1) continue;
-    if (n > budget) {
-      // Too many dashes to be told apart: the section runs through.
+    // Too many dashes to be told apart, or a gap longer than the section (the dashes would
+    // shrink below nothing): the section runs through.
+    if (n > budget || s <= 0) {
       if (!open_) {
         wp_.MoveToDistance(static_cast<double>(g));
         BeginAtPosition();
@@ -391,7 +422,7 @@ void DrawLineObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRec
     DrawFallbackLine(ctx, obj);
     return;
   }
-  LineDrawer drawer(ctx, obj.coords, *line, LineWork::ForThisThread());
+  LineDrawer drawer(ctx, obj.coords, *line, ctx.scratch.Line());
   drawer.Draw();
 }
 

@@ -36,6 +36,8 @@ void LineDrawer::DrawFullSide(bool left, double offset, int32_t width) {
     return left ? (p.x & kNoLeftLine) != 0 : (p.y & kNoRightLine) != 0;
   };
   out_.Clear();
+  sideStart_ = {};
+  sideCloses_ = LineClosed() && !gap(0) && !gap(n - 2);
   if (!gap(0)) out_.Begin(OutputPoint(pts[0]));
   for (int i = 1; i < n; ++i) {
     const Coord p = OutputPoint(pts[static_cast<size_t>(i)]);
@@ -60,6 +62,8 @@ void LineDrawer::DrawDashedSide(double offset, int32_t width) {
   if (sections == 0) return;
   const int64_t dash = len_.dblLength, gap = len_.dblGap;
   int64_t budget = kMaxPieces;
+  sideStart_ = {};
+  sideCloses_ = LineClosed();  // dashed sides have no gaps
   wp_.StartWholePath();
   BeginAtPosition();
   for (int k = 0; k < sections; ++k) {
@@ -98,11 +102,20 @@ void LineDrawer::DrawDoubleLineFill() {
   if (n < 2) return;
   const double half = len_.dblWidth / 2;
   MitreOffsetter mitre;
+  // A closed line's fill meets itself at the closing point along the mitre.
+  const bool closed = n >= 3 && pts[static_cast<size_t>(n) - 1].SamePlace(pts[0]);
+  Coord closeL{}, closeR{};
+  if (closed) mitre.ClosingOffsetPoints(pts, -half, half, closeL, closeR);
   std::vector<Coord>& right = work_.right;
   int stripFirst = 0;
   for (int i = 0; i < n; ++i) {
     Coord l, r;
     mitre.MitreOffsetPoints(pts, i, -half, half, l, r);
+    if (closed && (i == 0 || i == n - 1)) {
+      const Coord v = pts[static_cast<size_t>(i)];
+      l = {PosWord(closeL.x) | FlagByte(v.x), PosWord(closeL.y) | FlagByte(v.y)};
+      r = {PosWord(closeR.x) | FlagByte(v.x), PosWord(closeR.y) | FlagByte(v.y)};
+    }
     l = OutputPoint(l);
     r = ReversedControl(OutputPoint(r));
     if (i == stripFirst) {

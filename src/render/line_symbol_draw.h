@@ -13,14 +13,14 @@
 
 namespace zelk {
 
-// Buffers reused by every line drawn on a thread, so that drawing a line allocates nothing.
+// Buffers reused by every line drawn with one RenderScratch, so that drawing a line allocates
+// nothing. Line texts walk their line with the same work path.
 struct LineWork {
   WorkPath path;
   OutputPath out;
   std::vector<Coord> right;  // the right edge of a double-line fill strip
 
   LineWork() { right.reserve(OutputPath::kCapacity); }
-  static LineWork& ForThisThread();
 };
 
 // Lengths of the symbol as the drawing uses them: negative lengths, gaps and widths, which only
@@ -69,7 +69,11 @@ class LineDrawer {
   void BeginAtPosition();
   void ExtendTo(double d);
   void StrokeOut(int32_t width, int style);
+  // Offsets the output path to a double-line side and strokes it. On a closed line the side's
+  // first segment, as first drawn, is drawn again after the closing point, so that the side
+  // joins there instead of ending twice.
   void OffsetAndStroke(double offset, int32_t width);
+  bool LineClosed() const;
   void FillPoints(std::span<const Coord> points);
   void CutGap(int64_t from, int64_t to, int64_t gap);
 
@@ -85,6 +89,14 @@ class LineDrawer {
   OutputPath& out_;
   bool prepared_ = false;
   bool open_ = false;  // an output path has been begun and not yet drawn
+  // The first segment of the current double-line side, before and after its offset.
+  struct SideStart {
+    FirstSegment raw;
+    Coord offset[4]{};
+    bool stored = false;
+  };
+  SideStart sideStart_;
+  bool sideCloses_ = false;  // the current side goes round a closed line without a break
   double scale_ = 0;   // DashScale of the current section, for CutGap
 };
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 
 #include "render/font_service.h"
@@ -12,16 +13,34 @@
 
 namespace zelk {
 
+struct LineWork;
+
+// The renderer's work buffers (work path, output path, fill strips), allocated once by whoever
+// draws (a window, an export, a test) and reused for every object, so that drawing an object
+// allocates nothing. One per drawing thread.
+class RenderScratch {
+ public:
+  RenderScratch();
+  ~RenderScratch();
+  RenderScratch(const RenderScratch&) = delete;
+  RenderScratch& operator=(const RenderScratch&) = delete;
+  LineWork& Line() { return *line_; }
+
+ private:
+  std::unique_ptr<LineWork> line_;
+};
+
 // What the renderer needs besides the object and its symbol. The pass colour, the view
 // scale and the alternative colour live in the device's OutputState.
 struct RenderContext {
   OutputDevice& device;
-  FontService* fonts = nullptr;  // texts and rectangle cell labels
+  FontService& fonts;  // texts and rectangle cell labels are measured with it
+  RenderScratch& scratch;
   // While a point symbol's graphics are edited, objects carry their own width and style.
   bool symbolEditing = false;
   // The redraw's abort test: true when a key or mouse button is waiting. Structures poll it
   // after every cell; nullptr never aborts.
-  std::function<bool()> inputWaiting;
+  std::function<bool()> inputWaiting = {};
 
   int PassColor() const { return device.State().passColor; }
   bool Aborted() const { return inputWaiting && inputWaiting(); }

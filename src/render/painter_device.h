@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QLine>
+#include <QPen>
 #include <QRect>
 #include <QPoint>
 #include <QVector>
@@ -38,8 +39,8 @@ class PainterDevice : public OutputDevice {
   // Characters are drawn with the glyphs of this service, the one the renderer measured them
   // with. Without one the device keeps a service of its own.
   void SetFontService(QtFontService* fonts) { fonts_ = fonts; }
-  // Draws the one-pixel lines still collected; call before drawing on the painter directly.
-  // The destructor flushes too.
+  // Draws the one-pixel lines and small dots still collected; call before drawing on the
+  // painter directly. The destructor flushes too.
   void FlushLines();
 
  protected:
@@ -59,6 +60,10 @@ class PainterDevice : public OutputDevice {
   // Selects a pen only when width, style or colour changed.
   void SelectPen(int32_t deviceWidth, int style);
   void SelectNoPen();
+  // Both batches hold work of the current colour only; each is drawn with its own pen and brush,
+  // whatever the painter was last given.
+  void FlushDots();
+  void FlushThinLines();
   void FillEllipse(int32_t x, int32_t y, int32_t w, int32_t h);
 
   QtFontService& Fonts();
@@ -73,10 +78,12 @@ class PainterDevice : public OutputDevice {
   // Reused between calls so that drawing does not allocate per primitive.
   std::vector<QPoint> run_;
   std::vector<QLine> lineBatch_;
+  QColor lineColor_;  // of the collected one-pixel lines
+  QPen thinPen_{QColor(), 0};
   std::vector<QRect> dotBatch_;
   QColor dotColor_;
-  std::vector<std::pair<int, int>> runs_;
-  DevicePolyline strokePoly_;
+  DevicePathScratch scratch_;
+  DevicePolyline strokeRuns_;
   DevicePolyline fillPoly_;
   QVector<QPoint> polygon_;
 };

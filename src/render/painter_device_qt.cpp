@@ -31,28 +31,19 @@ QPainterPath RingsPath(const DevicePolyline& poly) {
   return qp;
 }
 
-DeviceRect Bounds(const DevicePolyline& poly) {
-  DeviceRect r{poly.points[0].x, poly.points[0].y, poly.points[0].x, poly.points[0].y};
-  for (const DevicePoint& p : poly.points) {
-    r.left = std::min(r.left, p.x);
-    r.right = std::max(r.right, p.x);
-    r.top = std::min(r.top, p.y);
-    r.bottom = std::max(r.bottom, p.y);
-  }
-  return r;
-}
-
 enum class Placement { Draw, Invisible, TooLarge };
 
-// Polygons lying wholly off the device are skipped; very large ones would be distorted by the
-// clamping of device coordinates, so the caller is asked to split them.
-Placement PlacePolygon(const DevicePolyline& poly, const DeviceRect& clip) {
-  DeviceRect b = Bounds(poly);
+// Polygons lying wholly off the device are skipped. Very large ones, and ones reaching beyond
+// the device range, would be distorted by rounding to device coordinates, so the caller is
+// asked to split them; the test runs before rounding.
+Placement PlacePolygon(const RealPolyline& poly, const DeviceRect& clip) {
+  const RealBounds b = BoundsOf(poly);
   if (b.right < 0 || b.bottom < 0 || b.left > clip.right || b.top > clip.bottom) {
     return Placement::Invisible;
   }
   if (b.right - b.left > PainterDevice::kMaxDeviceExtent ||
-      b.bottom - b.top > PainterDevice::kMaxDeviceExtent) {
+      b.bottom - b.top > PainterDevice::kMaxDeviceExtent || b.left < kMinDevice ||
+      b.top < kMinDevice || b.right > kMaxDevice || b.bottom > kMaxDevice) {
     return Placement::TooLarge;
   }
   return Placement::Draw;
@@ -85,17 +76,29 @@ PainterDevice::~PainterDevice() {
 }
 
 void PainterDevice::FlushLines() {
-  if (!dotBatch_.empty()) {
-    painter_.setPen(Qt::NoPen);
-    painter_.setBrush(dotColor_);
-    painter_.drawRects(dotBatch_.data(), static_cast<int>(dotBatch_.size()));
-    painter_.setBrush(Qt::NoBrush);
-    dotBatch_.clear();
-    penValid_ = false;
-  }
+  FlushDots();
+  FlushThinLines();
+}
+
+void PainterDevice::FlushDots() {
+  if (dotBatch_.empty()) return;
+  painter_.setPen(Qt::NoPen);
+  painter_.setBrush(dotColor_);
+  painter_.drawRects(dotBatch_.data(), static_cast<int>(dotBatch_.size()));
+  painter_.setBrush(Qt::NoBrush);
+  dotBatch_.clear();
+  penValid_ = false;
+}
+
+void PainterDevice::FlushThinLines() {
   if (lineBatch_.empty()) return;
+  // The painter's pen may have changed since the lines were collected (dots, fills, glyphs):
+  // they carry their own.
+  if (thinPen_.color() != lineColor_) thinPen_.setColor(lineColor_);
+  painter_.setPen(thinPen_);
   painter_.drawLines(lineBatch_.data(), static_cast<int>(lineBatch_.size()));
   lineBatch_.clear();
+  penValid_ = false;
 }
 
 void PainterDevice::SetAntialiasing(bool on) {
@@ -152,34 +155,50 @@ void PainterDevice::SelectNoPen() {
 void PainterDevice::DoStroke(std::span<const Coord> path, int32_t width, int style) {
   const OutputState& s = State();
   const int32_t f = StrokeWidth(width);
-  // The flattening tolerance follows the pen: a thick line hides finer detail.
-  const double tolerance = std::max<double>(s.curveTolerance, f / (s.scaleX * 256.0));
-  ToDevicePolyline(path, s, tolerance, &strokePoly_);
-  const DevicePolyline& poly = strokePoly_;
+  // Curves are flattened to a few device pixels whatever the pen: a thick line shows its
+  // facets as plainly as a thin one.
+  ToRealPolyline(path, s, s.curveTolerance, scratch_.flat, &scratch_.real);
+  const RealPolyline& poly = scratch_.real;
   DeviceRect rect = DeviceClipRect(s);
-  rect = {rect.left - f, rect.top - f, rect.right + f, rect.bottom + f};
-  SelectPen(f, style);
+  // Ends cut off at the enlarged rectangle lie a pen width away from what is seen.
+  const int64_t reach = int64_t{f} + 2;
+  auto clamp = [](int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, kMinDevice, kMaxDevice));
+  };
+  rect = {clamp(rect.left - reach), clamp(rect.top - reach), clamp(rect.right + reach),
+          clamp(rect.bottom + reach)};
+  const bool thin = f <= 1;
+  if (thin) {
+    // Collected beside the dots: both are of the current colour, so their order cannot show.
+    if (lineBatch_.empty()) lineColor_ = DrawColor();
+  } else {
+    FlushLines();
+    SelectPen(f, style);
+  }
   size_t start = 0;
   for (int length : poly.ringLengths) {
-    std::span<const DevicePoint> ring(poly.points.data() + start, length);
-    start += length;
+    std::span<const RealPoint> ring(poly.points.data() + start, static_cast<size_t>(length));
+    start += static_cast<size_t>(length);
     if (length < 2) continue;
-    VisibleRuns(ring, rect, &runs_);
-    for (auto [first, last] : runs_) {
-      if (f <= 1) {
+    ClipToRuns(ring, rect, &strokeRuns_);
+    size_t at = 0;
+    for (int count : strokeRuns_.ringLengths) {
+      const DevicePoint* p = strokeRuns_.points.data() + at;
+      at += static_cast<size_t>(count);
+      if (thin) {
         // One-pixel lines have no visible joins or caps: their segments are collected and
-        // drawn in one call when the pen changes or anything else is drawn.
-        for (int i = first; i < last; ++i)
-          lineBatch_.emplace_back(ring[i].x, ring[i].y, ring[i + 1].x, ring[i + 1].y);
+        // drawn in one call when the colour changes or anything else is drawn.
+        for (int i = 0; i + 1 < count; ++i)
+          lineBatch_.emplace_back(p[i].x, p[i].y, p[i + 1].x, p[i + 1].y);
         continue;
       }
-      if (last == first + 1) {
+      if (count == 2) {
         // A single segment goes to the line rasterizer without building a polyline.
-        painter_.drawLine(QPoint(ring[first].x, ring[first].y), QPoint(ring[last].x, ring[last].y));
+        painter_.drawLine(QPoint(p[0].x, p[0].y), QPoint(p[1].x, p[1].y));
         continue;
       }
       run_.clear();
-      for (int i = first; i <= last; ++i) run_.emplace_back(ring[i].x, ring[i].y);
+      for (int i = 0; i < count; ++i) run_.emplace_back(p[i].x, p[i].y);
       painter_.drawPolyline(run_.data(), static_cast<int>(run_.size()));
     }
   }
@@ -188,11 +207,8 @@ void PainterDevice::DoStroke(std::span<const Coord> path, int32_t width, int sty
 bool PainterDevice::DoFill(std::span<const Coord> path, int style) {
   FlushLines();
   const OutputState& s = State();
-  ToDevicePolyline(path, s, s.curveTolerance, &fillPoly_);
-  DevicePolyline& poly = fillPoly_;
-  CloseRings(poly);
-  if (poly.points.size() < 4) return true;
-  switch (PlacePolygon(poly, DeviceClipRect(s))) {
+  ToRealPolyline(path, s, s.curveTolerance, scratch_.flat, &scratch_.real);
+  switch (PlacePolygon(scratch_.real, DeviceClipRect(s))) {
     case Placement::Invisible:
       return true;
     case Placement::TooLarge:
@@ -200,6 +216,10 @@ bool PainterDevice::DoFill(std::span<const Coord> path, int style) {
     case Placement::Draw:
       break;
   }
+  DevicePolyline& poly = fillPoly_;
+  RoundPolyline(scratch_.real, &poly);
+  CloseRings(poly);
+  if (poly.points.size() < 4) return true;
   SelectNoPen();
   if (style == kFillHatched) {
     int shift = ((s.passColor / 4) % 8 + 8) % 8;
@@ -223,10 +243,8 @@ bool PainterDevice::DoFill(std::span<const Coord> path, int style) {
 ClipResult PainterDevice::DoClip(std::span<const Coord> path) {
   FlushLines();
   const OutputState& s = State();
-  DevicePolyline poly = ToDevicePolyline(path, s, s.curveTolerance);
-  CloseRings(poly);
-  if (poly.points.size() < 4) return ClipResult::NothingVisible;
-  switch (PlacePolygon(poly, DeviceClipRect(s))) {
+  ToRealPolyline(path, s, s.curveTolerance, scratch_.flat, &scratch_.real);
+  switch (PlacePolygon(scratch_.real, DeviceClipRect(s))) {
     case Placement::Invisible:
       return ClipResult::NothingVisible;
     case Placement::TooLarge:
@@ -234,6 +252,10 @@ ClipResult PainterDevice::DoClip(std::span<const Coord> path) {
     case Placement::Draw:
       break;
   }
+  DevicePolyline poly;
+  RoundPolyline(scratch_.real, &poly);
+  CloseRings(poly);
+  if (poly.points.size() < 4) return ClipResult::NothingVisible;
   painter_.save();
   painter_.setClipPath(RingsPath(poly), Qt::IntersectClip);
   return ClipResult::Clipped;
@@ -250,7 +272,6 @@ void PainterDevice::FillEllipse(int32_t x, int32_t y, int32_t w, int32_t h) {
   // rasterizer, which dominates maps with dense dot structures.
   if (w <= 2 && h <= 2) {
     // Collected like one-pixel lines and filled in one call.
-    if (!lineBatch_.empty()) FlushLines();
     if (dotBatch_.empty()) dotColor_ = DrawColor();  // the colour may change before the flush
     dotBatch_.emplace_back(x - w / 2, y - h / 2, w, h);
     return;
@@ -297,10 +318,7 @@ QtFontService& PainterDevice::Fonts() {
 void PainterDevice::DoDrawCharacter(const CharacterSpec& ch) {
   FlushLines();
   const OutputState& s = State();
-  if (ch.character < 32 || ch.character > 0x10FFFF ||
-      (ch.character >= 0xD800 && ch.character <= 0xDFFF)) {
-    return;
-  }
+  if (!DrawableCharacter(ch.character)) return;
   const double sx = s.scaleX * 256.0;  // device units per map unit
   const double sy = s.scaleY * 256.0;
   const double height = ch.HeightUnits();

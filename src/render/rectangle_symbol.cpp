@@ -158,7 +158,7 @@ class RectanglePainter {
           label.angle = obj_.angle;
           label.character = c;
           ctx_.device.DrawCharacter(label);
-          const double advance = ctx_.fonts ? ctx_.fonts->CharWidth(font, c) : 0.6 * kLabelHeight;
+          const double advance = ctx_.fonts.CharWidth(font, c);
           x += advance * 256.0;
         }
       }

@@ -6,6 +6,7 @@
 
 #include "geometry/coord_math.h"
 #include "geometry/work_path.h"
+#include "render/line_symbol_draw.h"
 #include "render/object_renderer.h"
 #include "render/text_line.h"
 #include "render/text_symbol.h"
@@ -118,9 +119,8 @@ void DrawLineTextObject(RenderContext& ctx, const ObjectRecord& obj, const Symbo
   const bool second = !replaced && f.sfOn && pass == f.secondFont.color;
   if (!main && !second) return;
 
-  FixedMetricsFonts fixed;
-  FontService& fonts = ctx.fonts ? *ctx.fonts : fixed;
-  WorkPath path;
+  FontService& fonts = ctx.fonts;
+  WorkPath& path = ctx.scratch.Line().path;
   const std::vector<LineTextCharacter> chars = LayOutLineText(fonts, obj, f, path);
   if (chars.empty()) return;
 

@@ -416,8 +416,7 @@ int64_t NextTabStop(const TextSymbolFields& f, int64_t x) {
 
 void DrawTextInMode(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym,
                     TextDrawMode mode, bool drawMain, bool drawSecond) {
-  FixedMetricsFonts fixed;
-  FontService& fonts = ctx.fonts ? *ctx.fonts : fixed;
+  FontService& fonts = ctx.fonts;
   const bool replaced = !IsUsableTextSymbol(sym);
   const TextSymbolFields f = replaced ? DefaultTextSymbol() : *ReadTextSymbol(sym);
   OutputState& state = ctx.device.State();

@@ -63,6 +63,7 @@ void Preferences::Read(const RegistryStore& store) {
   ReadChoice(store, kPreferencesKey, "CurveMode", 1, 0, curveMode);
   ReadFlag(store, kPreferencesKey, "RealWorldCord", realWorldCord);
   ReadFlag(store, kPreferencesKey, "FreehandToCurve", freehandToCurve);
+  ReadFlag(store, kPreferencesKey, "Antialiased", antialiased);
 
   ReadFlag(store, kGpsKey, "Enabled", gpsEnabled);
   ReadString(store, kGpsKey, "Port", gpsPort);
@@ -93,6 +94,7 @@ void Preferences::Write(RegistryStore& store) const {
   store.SetDword(kPreferencesKey, "CurveMode", Choice(curveMode));
   store.SetDword(kPreferencesKey, "RealWorldCord", Flag(realWorldCord));
   store.SetDword(kPreferencesKey, "FreehandToCurve", Flag(freehandToCurve));
+  store.SetDword(kPreferencesKey, "Antialiased", Flag(antialiased));
 
   store.SetDword(kGpsKey, "Enabled", Flag(gpsEnabled));
   store.SetString(kGpsKey, "Port", gpsPort);

@@ -35,6 +35,8 @@ struct Preferences {
   int curveMode = 0;
   bool realWorldCord = false;
   bool freehandToCurve = false;
+  // Smooth edges on the screen and in PNG export; BMP export keeps exact pixels.
+  bool antialiased = true;
   // Gps
   bool gpsEnabled = false;
   std::string gpsPort = "COM1";

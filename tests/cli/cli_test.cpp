@@ -282,6 +282,32 @@ TEST(CliRender, AMapWithoutObjectsWritesNothing) {
   EXPECT_FALSE(FileExists(dir.Path("empty.bmp")));
 }
 
+TEST(CliRender, AMapWithNothingInTheDrawableAreaSaysSoAndWritesNothing) {
+  NeedGuiApplication();
+  TempDir dir;
+  const std::string set = MakeSet(dir);
+  ASSERT_EQ(RunTool({"new", dir.Path("far.zkm"), "--symbols", set}).code, 0);
+  {
+    RecordingSink sink;
+    MapStore s(&sink);
+    s.WorkingFile().OpenExisting(dir.Path("far.zkm"));
+    ASSERT_TRUE(s.LoadFromWorkingFile());
+    ObjectRecord road;  // 300000 map units out, beyond the 200000 that can be drawn
+    road.symbol = 2010;
+    road.type = kObjectLine;
+    road.coords = {Coord::FromUnits(300000, 0), Coord::FromUnits(300500, 0)};
+    ASSERT_TRUE(s.AddObject(road));
+    s.CloseWorkingFile();
+  }
+  for (const char* name : {"far.bmp", "far.png"}) {
+    const CliRun r = RunTool({"render", dir.Path("far.zkm"), "-o", dir.Path(name), "--dpi", "50"});
+    EXPECT_EQ(r.code, 1) << name;
+    EXPECT_EQ(r.err, "Nothing to draw: all objects lie outside the drawable area\n") << name;
+    EXPECT_TRUE(r.out.empty()) << name;
+    EXPECT_FALSE(FileExists(dir.Path(name))) << name;
+  }
+}
+
 // The private working copy has a short name of its own and is gone afterwards.
 TEST(CliInfo, OpensAMapWithAFileNameOf240Characters) {
   TempDir dir;

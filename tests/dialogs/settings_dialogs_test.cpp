@@ -59,7 +59,8 @@ void SettingsDialogsTest::preferencesShowCaptionsInOrder() {
   QCOMPARE(dlg.HelpContext(), 188);
   const QStringList expected = {
       "Delayed redraw of lines", "Delayed redraw of areas", "Hatched areas",   "Di&m template",
-      "Real world coordinates",  "Freehand to cur&ve",      "&Auto file load", "Auto &file save"};
+      "Real world coordinates",  "Freehand to cur&ve",      "Antialiased drawing",
+      "&Auto file load",         "Auto &file save"};
   QCOMPARE(Captions(dlg.findChildren<QCheckBox*>()), expected);
   QCOMPARE(dlg.SelectModeG->title(), QString("Selecting objects"));
   QCOMPARE(dlg.SelPartialB->text(), QString("All objects &partially in the rectangle"));
@@ -104,9 +105,11 @@ void SettingsDialogsTest::preferencesOkWritesRegistry() {
   dlg.AutoLoadB->setChecked(false);
   dlg.SelEntireB->setChecked(true);
   dlg.CurveIllustratorB->setChecked(true);
+  QVERIFY(dlg.AntialiasedB->isChecked());  // on unless the user turned it off
+  dlg.AntialiasedB->setChecked(false);
   QTest::mouseClick(dlg.OkBtn, Qt::LeftButton);
   QCOMPARE(dlg.result(), int(QDialog::Accepted));
-  QVERIFY(prefs.lineUpdate && prefs.autoSave && !prefs.autoLoad);
+  QVERIFY(prefs.lineUpdate && prefs.autoSave && !prefs.autoLoad && !prefs.antialiased);
   QCOMPARE(prefs.selectMode, 1);
   QCOMPARE(prefs.curveMode, 1);
 
@@ -130,7 +133,8 @@ void SettingsDialogsTest::preferencesRepaintOnlyForDrawingChanges() {
     QVERIFY(dlg.OkBtnClick());
     QVERIFY(!dlg.RepaintNeeded());
   }
-  for (auto pick : {&TPrefsDlg::HatchAreasB, &TPrefsDlg::DimTemplateB, &TPrefsDlg::RealWorldB}) {
+  for (auto pick : {&TPrefsDlg::HatchAreasB, &TPrefsDlg::DimTemplateB, &TPrefsDlg::RealWorldB,
+                    &TPrefsDlg::AntialiasedB}) {
     TPrefsDlg dlg(prefs, nullptr, sink, nullptr);
     dlg.show();
     QCheckBox* box = dlg.*pick;
@@ -138,7 +142,7 @@ void SettingsDialogsTest::preferencesRepaintOnlyForDrawingChanges() {
     QVERIFY(dlg.OkBtnClick());
     QVERIFY(dlg.RepaintNeeded());
   }
-  QVERIFY(prefs.hatchAreas && prefs.dimTemplate && prefs.realWorldCord);
+  QVERIFY(prefs.hatchAreas && prefs.dimTemplate && prefs.realWorldCord && !prefs.antialiased);
   // Toggled twice in the dialog is no change.
   TPrefsDlg dlg(prefs, nullptr, sink, nullptr);
   dlg.show();

@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   state.clipRectangle = {-(5000 << 8), -(5000 << 8), 5000 << 8, 5000 << 8};
   RecordingDevice device(state);
   FixedMetricsFonts fonts;
-  RenderContext ctx{device, &fonts, (data[1] & 1) != 0,
+  RenderScratch scratch;
+  RenderContext ctx{device, fonts, scratch, (data[1] & 1) != 0,
                     [&device] { return device.calls.size() > kMaxRecordedCalls; }};
   const ColorSet colors = sym.Colors();
   for (int color = 0; color < 256; ++color) {

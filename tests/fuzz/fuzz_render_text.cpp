@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   state.scaleY = -1.0 / 256 / 4;
   RecordingDevice device(state);
   FixedMetricsFonts fonts;
-  RenderContext ctx{device, &fonts, false, {}};
+  RenderScratch scratch;
+  RenderContext ctx{device, fonts, scratch};
   const TextSymbolFields f =
       (kind == 2 ? ReadLineTextSymbol(sym) : ReadTextSymbol(sym)).value_or(DefaultTextSymbol());
   for (const int color : {0, int{f.font.color}, int{f.secondFont.color}, int{f.lbColor}}) {

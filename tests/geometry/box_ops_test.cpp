@@ -35,7 +35,7 @@ TEST(Boxes, InsideOverlapAndContainment) {
 TEST(Boxes, MoveClampsAndBoxOfPointsMasksFlags) {
   EXPECT_EQ(MoveBox(B(0, 0, 10, 10), 256 * 5, -256 * 2), B(5, -2, 15, 8));
   const Box far = MoveBox(B(0, 0, 10, 10), kMaxCoordWord, kMinCoordWord);
-  EXPECT_EQ(far.right, kMaxCoordWord);
+  EXPECT_EQ(far.right, kMaxPositionWord);
   EXPECT_EQ(far.bottom, kMinCoordWord);
   const Coord pts[] = {U(5, 5, 0xff, 0xff), U(-3, 9), U(4, -7, kFirstCurvePoint)};
   EXPECT_EQ(BoxOfPoints(pts), B(-3, -7, 5, 9));

@@ -76,6 +76,19 @@ TEST(Moving, KeepsFlagsAndClamps) {
   EXPECT_GT(pts[1].x, 0);
 }
 
+TEST(Clamping, TheTopOfTheRangeIsAWholeMapUnitSoNoFlagIsGained) {
+  EXPECT_EQ(ClampCoord(int64_t{1} << 40), kMaxPositionWord);
+  EXPECT_EQ(ClampCoord(int64_t{1} << 40) & 0xff, 0);
+  EXPECT_EQ(ClampCoord(-(int64_t{1} << 40)), kMinCoordWord);
+  EXPECT_EQ(ClampCoord(12345), 12345);
+  // A point moved past the top keeps its own flags and gains none: no ring start, no curve.
+  Coord pts[2] = {U(4000000, 4000000), U(4000000, 4000000, kNoLeftLine, kCornerPoint)};
+  MovePoints(pts, kMaxCoordWord & kPosMask, kMaxCoordWord & kPosMask);
+  EXPECT_EQ(pts[0], (Coord{kMaxPositionWord, kMaxPositionWord}));
+  EXPECT_EQ(pts[1].x & 0xff, kNoLeftLine);
+  EXPECT_EQ(pts[1].y & 0xff, kCornerPoint);
+}
+
 TEST(Nearness, WholeWordsVersusMaskedUnits) {
   const Coord a{256 * 10 + 255, 0}, b{256 * 10, 0};
   EXPECT_FALSE(PointsNear(a, b, 100));

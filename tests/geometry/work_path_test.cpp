@@ -168,8 +168,8 @@ TEST_F(WorkPathTest, MovesForwardAndBackInFastLengthUnits) {
   EXPECT_EQ(wp.Position(), U(115, 120));
   wp.MoveToDistance(25);
   EXPECT_EQ(wp.Position(), U(25, 0));
-  wp.MoveToDistance(-10);  // before the start: on the first segment's extension
-  EXPECT_EQ(wp.Position(), U(-10, 0));
+  wp.MoveToDistance(-10);  // before the start: the start, never off the line
+  EXPECT_EQ(wp.Position(), U(0, 0));
   wp.MoveToDistance(10000);
   EXPECT_EQ(wp.Position(), U(130, 140));
 }
@@ -182,8 +182,15 @@ TEST_F(WorkPathTest, SectionDistancesStartAtTheCorner) {
   EXPECT_EQ(wp.Position(), U(100, 0));
   wp.MoveToDistance(25);
   EXPECT_EQ(wp.Position(), U(100, 25));
-  wp.MoveToDistance(-5);  // stays in this section
-  EXPECT_EQ(wp.Position(), U(100, -5));
+  wp.MoveToDistance(-5);  // back round the corner, on the line
+  EXPECT_EQ(wp.Position(), U(95, 0));
+  wp.StartSection(2, 10, 0, 0, 0, 0);
+  wp.MoveToDistance(-150);  // two sections back
+  EXPECT_EQ(wp.Position(), U(50, 0));
+  wp.MoveToDistance(-1000);
+  EXPECT_EQ(wp.Position(), U(0, 0));
+  wp.MoveToDistance(30);
+  EXPECT_EQ(wp.Position(), U(70, 100));
   wp.StartWholePath();
   EXPECT_EQ(wp.CurrentSectionLength(), 300);
   wp.MoveToDistance(240);

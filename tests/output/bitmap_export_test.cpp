@@ -118,8 +118,9 @@ TEST(BmpFile, AFailedWriteLeavesNoFileAndNamesTheTarget) {
 TEST(BitmapExportChecks, BitmapSizeFollowsResolutionAndExtent) {
   // 100 mm x 50 mm at 300 DPI.
   const BitmapSize s = BitmapSizeFor(UnitsBox(0, 0, 10000, 5000), 300);
-  EXPECT_EQ(s.width, 1181);
-  EXPECT_EQ(s.height, 591);
+  // One pixel more than the extent's length: its far edges have pixels of their own.
+  EXPECT_EQ(s.width, 1182);
+  EXPECT_EQ(s.height, 592);
   const BitmapSize tiny = BitmapSizeFor(UnitsBox(7, 7, 7, 7), 50);
   EXPECT_EQ(tiny.width, 1);
   EXPECT_EQ(tiny.height, 1);
@@ -176,7 +177,7 @@ TEST(BitmapExport, TooLargeABitmapIsRefusedWithoutWritingAFile) {
   EXPECT_EQ(f.sink.errors[0], "BMP Resolution is too high");
   EXPECT_FALSE(std::filesystem::exists(out));
   // The same sheet at a resolution that keeps within 32000 pixels is not refused for its size.
-  EXPECT_EQ(BitmapSizeFor({-150000 * 256, 0, 150000 * 256, 1000 * 256}, 270).width, 31890);
+  EXPECT_EQ(BitmapSizeFor({-150000 * 256, 0, 150000 * 256, 1000 * 256}, 270).width, 31891);
 }
 
 TEST(BitmapExport, ResolutionOutsideTheRangeIsRefused) {
@@ -198,16 +199,16 @@ TEST(BitmapExport, AnEmptyMapWritesNothing) {
 }
 
 TEST(BitmapExport, WritesTheRenderedMapAsABmpOfTheExtent) {
-  ExportFixture f(1000, 500);  // 10 mm x 5 mm: 118 x 59 pixels at 300 DPI
+  ExportFixture f(1000, 500);  // 10 mm x 5 mm: 119 x 60 pixels at 300 DPI
   const std::string out = f.dir.Path("map.bmp");
   ASSERT_EQ(ExportBitmap(f.store, {out, 300}, &f.sink), ExportResult::Written);
   const auto bytes = ReadAll(out);
   ASSERT_GE(bytes.size(), 54u);
-  EXPECT_EQ(GetI32(&bytes[18]), 118);
-  EXPECT_EQ(GetI32(&bytes[22]), 59);
-  EXPECT_EQ(bytes.size(), 54u + BmpRowSize(24, 118) * 59);
+  EXPECT_EQ(GetI32(&bytes[18]), 119);
+  EXPECT_EQ(GetI32(&bytes[22]), 60);
+  EXPECT_EQ(bytes.size(), 54u + BmpRowSize(24, 119) * 60);
   // The middle pixel is the fill's screen colour (0, 255, 255), stored blue, green, red.
-  const size_t mid = 54 + BmpRowSize(24, 118) * 29 + 3 * 59;
+  const size_t mid = 54 + BmpRowSize(24, 119) * 29 + 3 * 59;
   EXPECT_EQ(bytes[mid], 255);
   EXPECT_EQ(bytes[mid + 1], 255);
   EXPECT_EQ(bytes[mid + 2], 0);
@@ -220,8 +221,8 @@ TEST(BitmapExport, ANameEndingInPngWritesPng) {
   ASSERT_EQ(ExportBitmap(f.store, {out, 150}, &f.sink), ExportResult::Written);
   QImage image;
   ASSERT_TRUE(image.load(QString::fromStdString(out), "png"));
-  EXPECT_EQ(image.width(), 59);
-  EXPECT_EQ(image.height(), 30);
+  EXPECT_EQ(image.width(), 60);
+  EXPECT_EQ(image.height(), 31);
   EXPECT_EQ(image.pixel(29, 15), qRgb(0, 255, 255));
 }
 
@@ -233,6 +234,110 @@ TEST(BitmapExport, AnAbortedDrawingWritesNoFile) {
   const std::string out = f.dir.Path("map.bmp");
   EXPECT_EQ(ExportBitmap(f.store, {out, 300}, &f.sink, &progress), ExportResult::Aborted);
   EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// A frame of hairlines (0.01 mm, black) around the given units: its box is the extent.
+struct HairlineFrameFixture : MapFixture {
+  HairlineFrameFixture(int left, int bottom, int right, int top) {
+    SymbolHeader& h = store.MutableColors();
+    h.colorCount = 1;
+    h.colors[0] = ColorRecord::NewColor(0, "Black");
+    h.colors[0].cmyk = {0, 0, 0, 200};
+    store.WriteSymbolHeader();
+    store.AppendSymbol(test::MakeLineSymbol(600, 0, 1, 0));  // black, 0.01 mm
+    store.RewriteSymbolIndex();
+    ObjectRecord o;
+    o.symbol = 600;
+    o.type = kObjectLine;
+    o.coords = {Coord::FromUnits(left, bottom), Coord::FromUnits(right, bottom),
+                Coord::FromUnits(right, top), Coord::FromUnits(left, top),
+                Coord::FromUnits(left, bottom)};
+    store.AddObject(o);
+  }
+};
+
+TEST(BitmapExport, HairlinesOnEveryEdgeOfTheExtentAreDrawn) {
+  for (int dpi : {100, 300, 600}) {
+    HairlineFrameFixture f(0, 0, 1000, 500);
+    const std::string out = f.dir.Path("frame.png");
+    BitmapExportRequest request{out, dpi};
+    request.antialiased = false;
+    ASSERT_EQ(ExportBitmap(f.store, request, &f.sink), ExportResult::Written) << dpi;
+    QImage image;
+    ASSERT_TRUE(image.load(QString::fromStdString(out), "png"));
+    const int w = image.width(), h = image.height();
+    const int midX = w / 2, midY = h / 2;
+    EXPECT_EQ(image.pixel(0, midY), qRgb(0, 0, 0)) << dpi << " left";
+    EXPECT_EQ(image.pixel(w - 1, midY), qRgb(0, 0, 0)) << dpi << " right";
+    EXPECT_EQ(image.pixel(midX, 0), qRgb(0, 0, 0)) << dpi << " top";
+    EXPECT_EQ(image.pixel(midX, h - 1), qRgb(0, 0, 0)) << dpi << " bottom";
+    EXPECT_EQ(image.pixel(midX, midY), qRgb(255, 255, 255)) << dpi;
+  }
+}
+
+TEST(BitmapExport, AMapWhoseObjectsAllLieOutsideTheDrawableAreaSaysSoAndWritesNothing) {
+  // 250000 map units from the origin, beyond the 200000 that can be drawn.
+  ExportFixture f(1000, 500, 250000);
+  for (const char* name : {"far.bmp", "far.png"}) {
+    const std::string out = f.dir.Path(name);
+    f.sink.errors.clear();
+    EXPECT_EQ(ExportBitmap(f.store, {out, 300}, &f.sink), ExportResult::NothingToDraw) << name;
+    ASSERT_EQ(f.sink.errors.size(), 1u);
+    EXPECT_EQ(f.sink.errors[0], kNothingToDrawMessage);
+    EXPECT_FALSE(std::filesystem::exists(out));
+  }
+  EXPECT_FALSE(DrawableExtent(f.store, nullptr));
+}
+
+TEST(BitmapExport, TheDrawableExtentLeavesOutObjectsBeyondTheDrawableArea) {
+  ExportFixture f(1000, 500);  // drawable, at the origin
+  ObjectRecord far;
+  far.symbol = 500;
+  far.type = kObjectArea;
+  far.coords = {Coord::FromUnits(0, 250000), Coord::FromUnits(1000, 250000),
+                Coord::FromUnits(1000, 251000)};
+  f.store.AddObject(far);
+  Box extent;
+  ASSERT_TRUE(DrawableExtent(f.store, &extent));
+  EXPECT_EQ(extent.top, 500 * 256);
+  EXPECT_EQ(extent.right, 1000 * 256);
+}
+
+TEST(BitmapExport, PngIsSmoothWhenAskedAndBmpKeepsExactPixels) {
+  ExportFixture f(1000, 500);
+  ObjectRecord slant;  // a slanted edge shows antialiasing as in-between colours
+  slant.symbol = 500;
+  slant.type = kObjectArea;
+  slant.coords = {Coord::FromUnits(0, 600), Coord::FromUnits(1000, 600), Coord::FromUnits(0, 900)};
+  f.store.AddObject(slant);
+  auto inBetween = [](const QImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QRgb p = image.pixel(x, y);
+        if (p != qRgb(255, 255, 255) && p != qRgb(0, 255, 255)) ++count;
+      }
+    return count;
+  };
+  const std::string smooth = f.dir.Path("smooth.png"), exact = f.dir.Path("exact.png");
+  BitmapExportRequest request{smooth, 300};
+  ASSERT_EQ(ExportBitmap(f.store, request, &f.sink), ExportResult::Written);
+  request.path = exact;
+  request.antialiased = false;
+  ASSERT_EQ(ExportBitmap(f.store, request, &f.sink), ExportResult::Written);
+  QImage a, b;
+  ASSERT_TRUE(a.load(QString::fromStdString(smooth), "png"));
+  ASSERT_TRUE(b.load(QString::fromStdString(exact), "png"));
+  EXPECT_GT(inBetween(a), 0);
+  EXPECT_EQ(inBetween(b), 0);
+  // A BMP is never smoothed, whatever the request says.
+  const std::string bmp = f.dir.Path("exact.bmp");
+  request.path = bmp;
+  request.antialiased = true;
+  ASSERT_EQ(ExportBitmap(f.store, request, &f.sink), ExportResult::Written);
+  QImage c;
+  ASSERT_TRUE(c.load(QString::fromStdString(bmp), "bmp"));
+  EXPECT_EQ(inBetween(c), 0);
 }
 
 }  // namespace

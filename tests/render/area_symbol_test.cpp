@@ -98,7 +98,9 @@ TEST(ClipHalfPlaneTest, NothingOnTheSideGivesNothing) {
 class FillPolygonTest : public ::testing::Test {
  protected:
   RecordingDevice dev{test::UnitState()};
-  RenderContext ctx{dev, nullptr, false, {}};
+  FixedMetricsFonts fonts;
+  RenderScratch scratch;
+  RenderContext ctx{dev, fonts, scratch};
 };
 
 TEST_F(FillPolygonTest, HoleFreePolygonIsOneCall) {
@@ -153,7 +155,9 @@ TEST_F(FillPolygonTest, DegeneratePolygonsEndQuickly) {
 class AreaSymbolTest : public ::testing::Test {
  protected:
   RecordingDevice dev{test::UnitState()};
-  RenderContext ctx{dev, nullptr, false, {}};
+  FixedMetricsFonts fonts;
+  RenderScratch scratch;
+  RenderContext ctx{dev, fonts, scratch};
 
   void Pass(int color) {
     dev.SelectColorPass(color, {0, 0, 0, 200});
@@ -448,7 +452,9 @@ TEST(ExactHatch, ThinLinesAreCutToThePieceByTheEvenOddRule) {
   RecordingDevice dev{test::UnitState()};
   dev.State().scaleX = 1.0 / 256 / 10;
   dev.State().scaleY = -1.0 / 256 / 10;  // hatch width 10 is one device pixel
-  RenderContext ctx{dev, nullptr, false, {}};
+  FixedMetricsFonts fonts;
+  RenderScratch scratch;
+  RenderContext ctx{dev, fonts, scratch};
   test::AreaFields f;
   f.hatchMode = 1;
   f.hatchColor = 1;

@@ -126,22 +126,60 @@ TEST(DevicePolylines, RingsAreClosedAndDegenerateOnesDropped) {
   EXPECT_EQ(p.points[7], (DevicePoint{0, 0}));
 }
 
-TEST(DeviceRuns, OnlySegmentsNearTheRectangleAreDrawn) {
-  DeviceRect r{0, 0, 100, 100};
-  std::vector<DevicePoint> line{{50, 50},  {60, 50}, {500, 50}, {600, 50},
-                                {700, 50}, {90, 50}, {95, 50}};
-  auto runs = VisibleRuns(line, r);
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[0], (std::pair<int, int>{0, 2}));
-  EXPECT_EQ(runs[1], (std::pair<int, int>{4, 6}));
+std::vector<RealPoint> Real(std::initializer_list<std::pair<double, double>> pts) {
+  std::vector<RealPoint> r;
+  for (auto [x, y] : pts) r.push_back({x, y});
+  return r;
+}
 
-  std::vector<DevicePoint> outside{{200, 0}, {300, 0}, {400, 50}};
-  EXPECT_TRUE(VisibleRuns(outside, r).empty());
-  std::vector<DevicePoint> touching{{100, 100}, {300, 300}};
-  EXPECT_EQ(VisibleRuns(touching, r).size(), 1u);
-  // A segment crossing the rectangle without an end inside it is kept.
-  std::vector<DevicePoint> across{{-500, 50}, {500, 50}};
-  EXPECT_EQ(VisibleRuns(across, r).size(), 1u);
+std::vector<std::vector<DevicePoint>> Runs(const DevicePolyline& p) {
+  std::vector<std::vector<DevicePoint>> runs;
+  size_t at = 0;
+  for (int n : p.ringLengths) {
+    runs.emplace_back(p.points.begin() + static_cast<long>(at),
+                      p.points.begin() + static_cast<long>(at + static_cast<size_t>(n)));
+    at += static_cast<size_t>(n);
+  }
+  return runs;
+}
+
+TEST(DeviceRuns, SegmentsAreCutAtTheRectangleBeforeRounding) {
+  const DeviceRect r{0, 0, 100, 100};
+  DevicePolyline out;
+  // In, out and back in: two runs, each cut where it crosses the edge.
+  ClipToRuns(Real({{50, 50}, {60, 50}, {500, 50}, {600, 50}, {700, 50}, {90, 50}, {95, 50}}), r,
+             &out);
+  using P = DevicePoint;
+  EXPECT_EQ(Runs(out), (std::vector<std::vector<P>>{{{50, 50}, {60, 50}, {100, 50}},
+                                                    {{100, 50}, {90, 50}, {95, 50}}}));
+  ClipToRuns(Real({{200, 0}, {300, 0}, {400, 50}}), r, &out);
+  EXPECT_TRUE(out.ringLengths.empty());
+  // A segment crossing the rectangle without an end inside it keeps its middle.
+  ClipToRuns(Real({{-500, 50}, {500, 50}}), r, &out);
+  EXPECT_EQ(Runs(out), (std::vector<std::vector<P>>{{{0, 50}, {100, 50}}}));
+  // A far end keeps the segment's direction: cut in real numbers, never clamped first.
+  ClipToRuns(Real({{0, 0}, {100000, 50000}}), {0, 0, 1000, 1000}, &out);
+  EXPECT_EQ(Runs(out), (std::vector<std::vector<P>>{{{0, 0}, {1000, 500}}}));
+  // A piece that rounds to a single point is no run.
+  ClipToRuns(Real({{99.8, 50}, {100.4, 50}}), r, &out);
+  EXPECT_TRUE(out.ringLengths.empty());
+}
+
+TEST(DevicePolylines, RealPointsAreNeitherRoundedNorClamped) {
+  OutputState s;
+  s.scaleX = 32.0 / 256;  // 32 device units per map unit
+  s.scaleY = -32.0 / 256;
+  std::vector<Coord> flat;
+  RealPolyline real;
+  const std::vector<Coord> path{U(0, 0), U(100000, 50000)};
+  ToRealPolyline(path, s, 1, flat, &real);
+  ASSERT_EQ(real.points.size(), 2u);
+  EXPECT_EQ(real.points[1], (RealPoint{3200000, -1600000}));
+  const RealBounds b = BoundsOf(real);
+  EXPECT_EQ(b.left, 0);
+  EXPECT_EQ(b.right, 3200000);
+  EXPECT_EQ(b.top, -1600000);
+  EXPECT_EQ(b.bottom, 0);
 }
 
 }  // namespace

@@ -115,5 +115,16 @@ TEST(QtFonts, GlyphPathsFollowTheSameResolution) {
   EXPECT_GT(arial.boundingRect().width(), advance * 0.8);
 }
 
+// The map code page's unassigned bytes become C1 control characters: no outline, no width.
+TEST(QtFonts, ControlCharactersHaveNoGlyphAndNoWidth) {
+  QtFontService fonts;
+  for (char32_t c : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
+    EXPECT_TRUE(fonts.GlyphPath("Arial", 400, false, c).isEmpty()) << static_cast<int>(c);
+    EXPECT_TRUE(fonts.GlyphOutline(At("Arial", 1000), c).empty()) << static_cast<int>(c);
+    EXPECT_EQ(fonts.CharWidth(At("Arial", 1000), c), 0.0) << static_cast<int>(c);
+  }
+  EXPECT_GT(fonts.CharWidth(At("Arial", 1000), U'\u00e9'), 0.0);
+}
+
 }  // namespace
 }  // namespace zelk

@@ -55,7 +55,9 @@ QImage Paint(const std::vector<std::pair<LineDef, ObjectRecord>>& objects) {
   {
     QPainter painter(&image);
     PainterDevice dev(painter, PixelState());
-    RenderContext ctx{dev};
+    FixedMetricsFonts fonts;
+    RenderScratch scratch;
+    RenderContext ctx{dev, fonts, scratch};
     for (auto colour = kTable.rbegin(); colour != kTable.rend(); ++colour) {
       dev.SelectColorPass(colour->number, colour->cmyk);
       for (const auto& [def, obj] : objects) {

@@ -6,10 +6,12 @@
 #include <chrono>
 #include <cmath>
 #include <random>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "line_symbol_test_util.h"
+#include "render/line_symbol_draw.h"
 #include "render/object_renderer.h"
 #include "render/recording_device.h"
 
@@ -86,7 +88,9 @@ class LineSymbolTest : public ::testing::Test {
   }
 
   RecordingDevice dev;
-  RenderContext ctx{dev};
+  FixedMetricsFonts fonts;
+  RenderScratch scratch;
+  RenderContext ctx{dev, fonts, scratch};
 };
 
 using Spans = std::vector<std::pair<int, int>>;
@@ -199,6 +203,44 @@ TEST_F(LineSymbolTest, ClosedDashedLineJoinsItsLastDashToItsFirst) {
   // The last dash ends at the start and goes on over the first dash's first segment.
   EXPECT_EQ(last[last.size() - 2], (P{0, 0}));
   EXPECT_EQ(last.back(), first[1]);
+}
+
+// A gap longer than the section leaves no room for dashes; the dash must not land off the line.
+TEST_F(LineSymbolTest, AGapLongerThanTheSectionDrawsItSolidAndNeverOffTheLine) {
+  // Dash 3 mm, gap 10 mm, end dashes 1 mm on a 5 mm line.
+  Draw(Dashed(20, 300, 1000, 100), Straight(500));
+  EXPECT_EQ(XSpans(), (Spans{{0, 500}}));
+  // The same beside a longer section: the short one runs through, the long one is dashed.
+  Draw(Dashed(20, 300, 1000, 100),
+       Line({U(0, 0), U(500, 0, 0, kCornerPoint), U(500, 5000)}));
+  for (const RecordedCall& c : Strokes())
+    for (Coord p : c.path) {
+      const P u = Units(p);
+      EXPECT_TRUE((u.y == 0 && u.x >= 0 && u.x <= 500) || (u.x == 500 && u.y >= 0 && u.y <= 5000))
+          << u;
+    }
+}
+
+// Whoever draws hands in the fonts and the work buffers; nothing is made up behind its back.
+TEST(RenderContextTest, FontsAndWorkBuffersAreHandedIn) {
+  static_assert(!std::is_constructible_v<RenderContext, OutputDevice&>);
+  static_assert(!std::is_constructible_v<RenderContext, OutputDevice&, FontService&>);
+  static_assert(
+      std::is_constructible_v<RenderContext, OutputDevice&, FontService&, RenderScratch&>);
+  RecordingDevice dev;
+  dev.SelectColorPass(kInk, {0, 0, 0, 200});
+  FixedMetricsFonts fonts;
+  RenderScratch used, other;
+  RenderContext ctx{dev, fonts, used};
+  LineDef d;
+  d.f.LineColor = kInk;
+  d.f.LineWidth = 10;
+  d.f.MainLength = 30;
+  d.f.MainGap = 10;
+  DrawLineObject(ctx, Line({U(0, 0), U(100, 0), U(100, 100)}), d.Record());
+  EXPECT_FALSE(dev.Of(Kind::Stroke).empty());
+  EXPECT_EQ(used.Line().path.PointCount(), 3);  // the line was walked in the buffers handed in
+  EXPECT_EQ(other.Line().path.PointCount(), 0);
 }
 
 // --- Solid main line ----------------------------------------------------------------------------
@@ -354,6 +396,30 @@ TEST_F(LineSymbolTest, GroupsOfMainSymbolsAreCentredAndSecondarySymbolsSitInTheD
     (c.diameter == 10 ? mainX : secX).push_back(Units(c.centre).x);
   EXPECT_EQ(mainX, (std::vector<int>{11, 17, 47, 53, 83, 89}));
   EXPECT_EQ(secX, (std::vector<int>{29, 65}));  // 15 after the first two positions only
+}
+
+// A group centred near a section's start reaches back before it: onto the line before the
+// corner, or onto the line's first point, never off the line.
+TEST_F(LineSymbolTest, GroupsOfMainSymbolsStayOnTheLine) {
+  LineDef d;
+  d.f.MainLength = 30;
+  d.f.MainGap = 4;
+  d.f.NPrimSym = 3;
+  d.f.PrimSymDist = 20;
+  d.main = DotList(kInk, 6);
+  Draw(d, Line({U(0, 0), U(100, 0, 0, kCornerPoint), U(100, 100)}));
+  const auto dots = Dots();
+  ASSERT_FALSE(dots.empty());
+  bool atStart = false, beforeCorner = false;
+  for (const RecordedCall& c : dots) {
+    const P u = Units(c.centre);
+    EXPECT_TRUE((u.y == 0 && u.x >= 0 && u.x <= 100) || (u.x == 100 && u.y >= 0 && u.y <= 100))
+        << u;
+    atStart |= u == P{0, 0};
+    beforeCorner |= u.y == 0 && u.x > 70 && u.x < 100;
+  }
+  EXPECT_TRUE(atStart);       // the first group's first symbol, 18 before the start
+  EXPECT_TRUE(beforeCorner);  // the second section's first group reaching round the corner
 }
 
 TEST_F(LineSymbolTest, StartAndEndSymbolsTurnWithTheLine) {
@@ -586,6 +652,54 @@ TEST_F(LineSymbolTest, NoRightLineOnTheLastSegmentEndsTheRightLineEarly) {
   const auto strokes = Strokes();
   ASSERT_EQ(strokes.size(), 2u);
   EXPECT_EQ(UnitsOf(strokes[1].path), (std::vector<P>{{0, -13}, {100, -13}, {200, -13}}));
+}
+
+// A closed road: both sides begin and end on the closing point's mitre and join there like at
+// any other corner (the first segment drawn again, as it was first drawn); the fill meets
+// itself along the mitre.
+TEST_F(LineSymbolTest, ClosedDoubleLinesJoinAtTheirClosingPoint) {
+  const ObjectRecord square = Line({U(0, 0), U(100, 0), U(100, 100), U(0, 100), U(0, 0)});
+  Draw(Road(1, true), square);
+  const auto strokes = Strokes();
+  ASSERT_EQ(strokes.size(), 2u);
+  EXPECT_EQ(UnitsOf(strokes[0].path),
+            (std::vector<P>{{12, 12}, {88, 12}, {88, 88}, {12, 88}, {12, 12}, {88, 12}}));
+  EXPECT_EQ(UnitsOf(strokes[1].path), (std::vector<P>{{-13, -13},
+                                                      {113, -13},
+                                                      {113, 113},
+                                                      {-13, 113},
+                                                      {-13, -13},
+                                                      {113, -13}}));
+  Draw(Road(1, true), square, 2);
+  const auto fills = Fills();
+  ASSERT_EQ(fills.size(), 1u);
+  EXPECT_EQ(UnitsOf(fills[0].path), (std::vector<P>{{10, 10},
+                                                    {90, 10},
+                                                    {90, 90},
+                                                    {10, 90},
+                                                    {10, 10},
+                                                    {-10, -10},
+                                                    {-10, 110},
+                                                    {110, 110},
+                                                    {110, -10},
+                                                    {-10, -10}}));
+  // A dashed side's last dash goes on over the first dash's first segment.
+  Draw(Road(2, false), square);
+  const auto dashed = Strokes();
+  ASSERT_GE(dashed.size(), 3u);
+  const std::vector<P> first = UnitsOf(dashed.front().path);
+  const std::vector<P> last = UnitsOf(dashed[dashed.size() - 2].path);
+  ASSERT_GE(last.size(), 3u);
+  EXPECT_EQ(last[last.size() - 2], (P{12, 12}));
+  EXPECT_EQ(last.back(), first[1]);
+  // An open line keeps its plain ends, and so does a side whose closing segment is left out.
+  Draw(Road(1, false), Line({U(0, 0), U(100, 0), U(100, 100), U(0, 100), U(0, 1)}));
+  EXPECT_EQ(UnitsOf(Strokes()[0].path).size(), 5u);
+  Draw(Road(1, false), Line({U(0, 0), U(100, 0), U(100, 100), U(0, 100, kNoLeftLine), U(0, 0)}));
+  ASSERT_EQ(Strokes().size(), 2u);
+  EXPECT_EQ(UnitsOf(Strokes()[0].path),
+            (std::vector<P>{{0, 12}, {88, 12}, {88, 88}, {0, 88}}));
+  EXPECT_EQ(UnitsOf(Strokes()[1].path).size(), 6u);  // the right side still closes
 }
 
 TEST_F(LineSymbolTest, LongFillIsCutIntoStripsSharingTheirEdges) {

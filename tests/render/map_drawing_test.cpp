@@ -37,7 +37,9 @@ struct DrawingFixture {
   RecordingSink sink;
   MapStore store{&sink};
   RecordingDevice device;
-  RenderContext ctx{device};
+  FixedMetricsFonts fonts;
+  RenderScratch scratch;
+  RenderContext ctx{device, fonts, scratch};
 
   DrawingFixture() {
     store.CreateEmptyMap(dir.Path("map.zkm"));

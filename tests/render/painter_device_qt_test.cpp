@@ -1,11 +1,14 @@
 // The QPainter surface, checked pixel by pixel on small images.
 #include "render/painter_device.h"
+#include "render/view_transform.h"
 
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <set>
@@ -427,6 +430,10 @@ TEST_F(PainterText, ControlAndInvalidCodesDrawNothing) {
   EXPECT_TRUE(InkOf(U' ', 0).isEmpty());
   EXPECT_TRUE(InkOf(char32_t{0xD800}, 0).isEmpty());
   EXPECT_TRUE(InkOf(char32_t{0x110000}, 0).isEmpty());
+  // The code page's unassigned bytes arrive as C1 control characters: no replacement box.
+  for (char32_t c : {0x7F, 0x81, 0x8D, 0x8F, 0x90, 0x9D})
+    EXPECT_TRUE(InkOf(c, 0).isEmpty()) << static_cast<int>(c);
+  EXPECT_FALSE(InkOf(char32_t{0xE9}, 0).isEmpty());  // an assigned letter still shows
 }
 
 TEST(PainterColor, AlternativeColourAndPassColour) {
@@ -539,6 +546,113 @@ TEST(PainterBatching, CollectedLinesAndDotsKeepTheirColourAndClip) {
   EXPECT_EQ(c.At(80, 50), cyan);
   EXPECT_EQ(c.At(30, 70), magenta);
   EXPECT_EQ(c.At(80, 70), kWhite);
+}
+
+// A one-pixel line, a tiny dot and another one-pixel line of the same pen: the dot must not
+// take the second line's pen away.
+TEST(PainterBatching, LineDotLineWithTheSamePenDrawsBothLines) {
+  for (int width : {0, 1}) {
+    Canvas c;
+    c.device->BeginPath(U(5, 30));
+    c.device->AddPoint(U(95, 30));
+    c.device->StrokePath(width, kStyleFlatBevel);
+    c.device->Dot(U(50, 50), 1);
+    c.device->BeginPath(U(5, 70));
+    c.device->AddPoint(U(95, 70));
+    c.device->StrokePath(width, kStyleFlatBevel);
+    c.device->Dot(U(60, 50), 1);
+    EXPECT_EQ(c.At(40, 30), kBlack) << width;
+    EXPECT_EQ(c.At(50, 50), kBlack) << width;
+    EXPECT_EQ(c.At(60, 50), kBlack) << width;
+    EXPECT_EQ(c.At(40, 70), kBlack) << width;
+  }
+  // A thick line after collected dots has its own pen too.
+  Canvas c;
+  c.device->Dot(U(50, 50), 1);
+  c.device->BeginPath(U(5, 70));
+  c.device->AddPoint(U(95, 70));
+  c.device->StrokePath(4, kStyleFlatBevel);
+  EXPECT_EQ(c.At(40, 70), kBlack);
+  EXPECT_EQ(c.At(50, 50), kBlack);
+}
+
+// Zoomed in far, a segment to a point far outside the device keeps its direction: it is cut at
+// the device's edge in real numbers before any rounding.
+TEST(PainterStroke, ASegmentToAFarPointKeepsItsAngle) {
+  for (int width : {1, 3}) {
+    Canvas c;
+    c.device->BeginPath(U(0, 0));
+    c.device->AddPoint(U(200000, 100000));  // slope 1/2, far beyond the device range
+    c.device->StrokePath(width, kStyleFlatBevel);
+    // Some pixel of the column at the line's height is inked (a thin line may step either way).
+    auto inkNear = [&c](int x, int y) {
+      for (int dy = -1; dy <= 1; ++dy)
+        if (c.At(x, y + dy) == kBlack) return true;
+      return false;
+    };
+    EXPECT_TRUE(inkNear(60, 30)) << width;
+    EXPECT_TRUE(inkNear(90, 45)) << width;
+    EXPECT_FALSE(inkNear(60, 60)) << width;  // where a clamped end would draw it (45 degrees)
+  }
+}
+
+// The size check of fills looks at the real polygon: one reaching beyond the device range is
+// handed back to be split rather than drawn with a clamped, misplaced corner.
+TEST(PainterFill, PolygonsBeyondTheDeviceRangeAreRefusedBeforeRounding) {
+  OutputState s = PixelState();
+  s.clipRectangle = {0, 0, U(40000, 0).x, U(0, kSize).y};
+  Canvas c(s);
+  c.device->BeginPath(U(5000, 0));
+  c.device->AddPoint(U(45000, 0));
+  c.device->AddPoint(U(5000, 50));
+  EXPECT_FALSE(c.device->FillPath(kFillSolid));
+  EXPECT_TRUE(c.Blank());
+}
+
+// A thick curve at a fine resolution is flattened to a few device pixels, not to its pen width:
+// drawn through the device it covers the same pixels as the exact curve.
+TEST(PainterStroke, ThickCurvesAreFlattenedFinelyWhateverTheirWidth) {
+  constexpr int kSide = 200;
+  const double px = 600 / 2540.0;  // pixels per map unit at 600 DPI
+  for (int radius : {250, 400}) {
+    OutputState s;
+    SetResolutionTransform(s, 600, 1.0, 0, U(0, 800).y);
+    s.clipRectangle = {0, 0, U(800, 0).x, U(0, 800).y};
+    QImage drawn(kSide, kSide, QImage::Format_RGB32), exact(kSide, kSide, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    exact.fill(Qt::white);
+    // A quarter circle about (100, 100) map units, 2 mm wide: the width once set the facets.
+    const double k = 0.5523 * radius;
+    const int32_t c = 100, r = radius, kk = static_cast<int32_t>(std::lround(k));
+    {
+      QPainter painter(&drawn);
+      PainterDevice device(painter, s);
+      device.SelectColorPass(0, {0, 0, 0, 200});
+      device.BeginPath(U(c + r, c));
+      device.AddPoint(U(c + r, c + kk, kFirstCurvePoint));
+      device.AddPoint(U(c + kk, c + r, kSecondCurvePoint));
+      device.AddPoint(U(c, c + r));
+      device.StrokePath(200, kStyleFlatBevel);
+    }
+    {
+      auto at = [&](double x, double y) { return QPointF(x * px, (800 - y) * px); };
+      QPainterPath path(at(c + r, c));
+      path.cubicTo(at(c + r, c + kk), at(c + kk, c + r), at(c, c + r));
+      QPainter painter(&exact);
+      QPen pen(Qt::black);
+      pen.setWidth(static_cast<int>(std::lround(200 * px)));
+      pen.setCapStyle(Qt::FlatCap);
+      painter.setPen(pen);
+      painter.drawPath(path);
+    }
+    int different = 0;
+    for (int y = 0; y < kSide; ++y)
+      for (int x = 0; x < kSide; ++x)
+        if (drawn.pixel(x, y) != exact.pixel(x, y)) ++different;
+    // Rounding of the edges differs by a pixel here and there; facets of a pen width differ
+    // by several pixels along the whole curve (over 500 pixels).
+    EXPECT_LT(different, 200) << radius;
+  }
 }
 
 }  // namespace

@@ -16,7 +16,9 @@ using Kind = RecordedCall::Kind;
 class PointSymbolTest : public ::testing::Test {
  protected:
   RecordingDevice dev{test::UnitState()};
-  RenderContext ctx{dev, nullptr, false, {}};
+  FixedMetricsFonts fonts;
+  RenderScratch scratch;
+  RenderContext ctx{dev, fonts, scratch};
 
   void Pass(int color) {
     dev.SelectColorPass(color, {0, 0, 0, 200});
@@ -124,8 +126,22 @@ TEST_F(PointSymbolTest, CrossAtTheEdgeOfTheCoordinateRangeStaysInRange) {
   DrawObject(ctx, test::Object(kObjectPoint, {far}), SymbolRecord::Undefined(0));
   const auto strokes = dev.Of(Kind::Stroke);
   ASSERT_EQ(strokes.size(), 2u);
-  EXPECT_EQ(strokes[0].path[1].x, kMaxCoordWord);
+  EXPECT_EQ(strokes[0].path[1].x, kMaxPositionWord);  // no flags gained
   EXPECT_EQ(strokes[1].path[0].y, kMinCoordWord);
+}
+
+TEST_F(PointSymbolTest, AnAreaPushedPastTheTopOfTheRangeIsFilledInOnePieceWithoutFlags) {
+  const SymbolRecord sym = test::MakePointSymbol(
+      {{kElementArea, 0, 0, 0, 0, {U(0, 0), U(100, 0), U(100, 100), U(0, 100)}}});
+  const int32_t top = kMaxPositionWord / 256;
+  Pass(0);
+  DrawObject(ctx, test::Object(kObjectPoint, {U(top - 50, top - 50)}), sym);
+  const auto fills = dev.Of(Kind::Fill);
+  ASSERT_EQ(fills.size(), 1u);  // no ring start gained, so no halving
+  for (const Coord& p : fills[0].path) {
+    EXPECT_EQ(p.x & 0xff, 0);
+    EXPECT_EQ(p.y & 0xff, 0);
+  }
 }
 
 TEST_F(PointSymbolTest, ElementsNeedEnoughPoints) {

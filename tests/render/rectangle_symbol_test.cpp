@@ -20,7 +20,8 @@ class RectangleSymbolTest : public ::testing::Test {
  protected:
   RecordingDevice dev{test::UnitState()};
   FixedMetricsFonts fonts;
-  RenderContext ctx{dev, &fonts, false, {}};
+  RenderScratch scratch;
+  RenderContext ctx{dev, fonts, scratch};
 
   void Pass(int color) {
     dev.SelectColorPass(color, {0, 0, 0, 200});

@@ -36,7 +36,7 @@ class Picture {
     s.curveTolerance = 1;
     painter = std::make_unique<QPainter>(&image);
     device = std::make_unique<PainterDevice>(*painter, s);
-    ctx = std::make_unique<RenderContext>(RenderContext{*device, &fonts, false, {}});
+    ctx = std::make_unique<RenderContext>(RenderContext{*device, fonts, scratch});
   }
   // Draws the object in each colour, the last colour of the list first (the table order).
   void Draw(const ObjectRecord& obj, const SymbolRecord& sym, std::vector<std::pair<int, Cmyk>> table) {
@@ -53,6 +53,7 @@ class Picture {
 
   QImage image;
   FixedMetricsFonts fonts;
+  RenderScratch scratch;
   std::unique_ptr<QPainter> painter;
   std::unique_ptr<PainterDevice> device;
   std::unique_ptr<RenderContext> ctx;

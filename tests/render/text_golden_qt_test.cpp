@@ -42,7 +42,7 @@ class Picture {
     s.curveTolerance = 5;
     device = std::make_unique<PainterDevice>(*painter, s);
     device->SetFontService(&fonts);
-    ctx = std::make_unique<RenderContext>(RenderContext{*device, &fonts});
+    ctx = std::make_unique<RenderContext>(RenderContext{*device, fonts, scratch});
   }
 
   // Draws objects colour by colour, the last colour first, as a redraw does.
@@ -70,6 +70,7 @@ class Picture {
   }
 
   QtFontService fonts;
+  RenderScratch scratch;
   QImage image;
   std::unique_ptr<QPainter> painter;
   std::unique_ptr<PainterDevice> device;

@@ -72,7 +72,8 @@ class TextTest : public ::testing::Test {
  protected:
   RecordingDevice device;
   FixedMetricsFonts fonts;
-  RenderContext ctx{device, &fonts};
+  RenderScratch scratch;
+  RenderContext ctx{device, fonts, scratch};
 
   std::vector<CharacterSpec> Draw(const ObjectRecord& o, const SymbolRecord& sym,
                                   int pass = kFontColor) {

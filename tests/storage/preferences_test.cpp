@@ -24,6 +24,7 @@ TEST(PreferencesRead, WithNoKeysOnlyAutoLoadAutoJoinAndScreenGridAreOn) {
   EXPECT_TRUE(p.autoLoad);
   EXPECT_TRUE(p.autoJoin);
   EXPECT_TRUE(p.screenGrid);
+  EXPECT_TRUE(p.antialiased);
   EXPECT_FALSE(p.autoSave);
   EXPECT_FALSE(p.lineUpdate);
   EXPECT_FALSE(p.areaUpdate);
@@ -64,6 +65,7 @@ TEST(PreferencesRead, ReadsEveryValueOfTheThreeKeys) {
   store.SetDword(kPrefs, "CurveMode", 1);
   store.SetDword(kPrefs, "RealWorldCord", 1);
   store.SetDword(kPrefs, "FreehandToCurve", 7);  // any non-zero number is yes
+  store.SetDword(kPrefs, "Antialiased", 0);
   store.SetDword(kGps, "Enabled", 1);
   store.SetString(kGps, "Port", "/dev/ttyUSB0");
   store.SetDword(kGps, "Filter", 1);
@@ -87,6 +89,7 @@ TEST(PreferencesRead, ReadsEveryValueOfTheThreeKeys) {
   EXPECT_EQ(p.curveMode, 1);
   EXPECT_TRUE(p.realWorldCord);
   EXPECT_TRUE(p.freehandToCurve);
+  EXPECT_FALSE(p.antialiased);
   EXPECT_TRUE(p.gpsEnabled);
   EXPECT_EQ(p.gpsPort, "/dev/ttyUSB0");
   EXPECT_TRUE(p.gpsFilter);
@@ -187,13 +190,15 @@ TEST(PreferencesWrite, WritesEveryValueWithItsType) {
   }
   for (const char* name :
        {"AutoJoin", "Smoothing", "LineUpdate", "AreaUpdate", "HatchAreas", "DimTemplate",
-        "ScreenGrid", "SelectMode", "CurveMode", "RealWorldCord", "FreehandToCurve"}) {
+        "ScreenGrid", "SelectMode", "CurveMode", "RealWorldCord", "FreehandToCurve",
+        "Antialiased"}) {
     ASSERT_TRUE(store.Get(kPrefs, name)) << name;
     EXPECT_EQ(store.Get(kPrefs, name)->type, RegType::Dword) << name;
   }
   EXPECT_EQ(store.Get(kStartup, "AutoLoad")->dword, 0u);
   EXPECT_EQ(store.Get(kPrefs, "AutoJoin")->dword, 1u);
   EXPECT_EQ(store.Get(kPrefs, "ScreenGrid")->dword, 1u);
+  EXPECT_EQ(store.Get(kPrefs, "Antialiased")->dword, 1u);
   EXPECT_EQ(store.Get(kPrefs, "Smoothing")->dword, 2u);
   EXPECT_EQ(store.Get(kGps, "Enabled")->dword, 0u);
   EXPECT_EQ(store.Get(kGps, "Min4Sat")->dword, 1u);
@@ -227,6 +232,7 @@ TEST(PreferencesWrite, SurviveASaveAndKeepTheOtherValues) {
   p.selectMode = 1;
   p.curveMode = 1;
   p.realWorldCord = p.freehandToCurve = true;
+  p.antialiased = false;
   p.gpsEnabled = p.gpsFilter = p.gpsDgpsRequired = true;
   p.gpsPort = "COM3";
   p.Write(store);
