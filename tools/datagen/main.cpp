@@ -67,6 +67,12 @@ int main(int argc, char** argv) {
   WriteMap(out / "SYMBOL" / "Topo15000.zkm", kSetInformation, [](zelk::MapStore&) {});
   WriteMap(out / "demo.zkm", kDemoInformation, [](zelk::MapStore& store) {
     AddDemoTexts(store, AddDemoObjects(store));
+    // Opened for the first time, the demo shows its whole sheet (300 x 200 mm at 1X).
+    zelk::SetupBlock& setup = store.MutableSetup();
+    setup.SetZoom(1.0);
+    setup.SetViewX(15000 * 256);
+    setup.SetViewY(10000 * 256);
+    if (!store.WriteSettings()) std::exit(1);
   });
   return 0;
 }
