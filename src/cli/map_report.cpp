@@ -41,8 +41,8 @@ void WriteMapSummary(Document& doc, const std::string& path, std::ostream& out) 
   out << "Objects:  " << live << " live, " << s.ObjectCount() - live << " deleted\n";
   Box extent;
   if (s.MapExtent(&extent)) {
-    out << "Extent:   " << FormatNumber((extent.right - extent.left) / 25600.0, 1, 1) << " x "
-        << FormatNumber((extent.top - extent.bottom) / 25600.0, 1, 1) << " mm, from ("
+    out << "Extent:   " << FormatNumber((extent.right - extent.left) / double(kWordsPerMm), 1, 1) << " x "
+        << FormatNumber((extent.top - extent.bottom) / double(kWordsPerMm), 1, 1) << " mm, from ("
         << FormatNumber((extent.left >> 8) / 100.0, 2) << ", " << FormatNumber((extent.bottom >> 8) / 100.0, 2)
         << ") to (" << FormatNumber((extent.right >> 8) / 100.0, 2) << ", "
         << FormatNumber((extent.top >> 8) / 100.0, 2) << ") mm\n";

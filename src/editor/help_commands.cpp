@@ -28,8 +28,8 @@ std::string HelpCommands::MapInfoText() const {
   Box ext;
   if (s.MapExtent(&ext)) {
     std::snprintf(buf, sizeof buf, "\nExtent: %.1f x %.1f mm",
-                  (static_cast<double>(ext.right) - ext.left) / 25600.0,
-                  (static_cast<double>(ext.top) - ext.bottom) / 25600.0);
+                  (static_cast<double>(ext.right) - ext.left) / double(kWordsPerMm),
+                  (static_cast<double>(ext.top) - ext.bottom) / double(kWordsPerMm));
     text += buf;
   }
   return text;

@@ -657,7 +657,7 @@ void TMainFm::UpdateViewDisplays() {
     bar->setValue(std::clamp(value, -ViewCommands::kScrollRange, ViewCommands::kScrollRange));
     const int extent = bar == HScroll ? v.clientWidth : v.clientHeight;
     const double scale = bar == HScroll ? v.scaleX : -v.scaleY;
-    bar->setPageStep(std::max(1, static_cast<int>(extent / (scale * 25600.0))));
+    bar->setPageStep(std::max(1, static_cast<int>(extent / (scale * double(kWordsPerMm)))));
   }
   HorScale->update();
   VerScale->update();

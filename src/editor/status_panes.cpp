@@ -14,7 +14,7 @@ namespace zelk {
 std::string CoordinateText(const SetupBlock& setup, bool realWorld, int32_t x, int32_t y) {
   char buf[96];
   if (!realWorld) {
-    std::snprintf(buf, sizeof buf, "%.2f   %.2f", x / 25600.0, y / 25600.0);
+    std::snprintf(buf, sizeof buf, "%.2f   %.2f", x / double(kWordsPerMm), y / double(kWordsPerMm));
     return buf;
   }
   const auto [east, north] = RealWorldTransform(setup).ToWorld(x, y);
@@ -64,22 +64,22 @@ void TScaleRuler::paintEvent(QPaintEvent*) {
   if (!shown_ || !view_) return;
   const bool hor = orientation_ == Qt::Horizontal;
   const double scale = hor ? view_->scaleX : view_->scaleY;  // pixels per coordinate word
-  const double perMm = std::abs(scale) * 25600.0;
+  const double perMm = std::abs(scale) * double(kWordsPerMm);
   const int label = LabelStep(perMm);
   const int tick = label % 5 == 0 ? label / 5 : label / 2 > 0 ? label / 2 : 1;
   const int length = hor ? width() : height();
   auto toWords = [&](double pixel) { return hor ? view_->WordsX(pixel) : view_->WordsY(pixel); };
   auto toPixel = [&](double words) { return hor ? view_->DeviceX(words) : view_->DeviceY(words); };
   // Millimetres at both ends of the ruler.
-  const double a = toWords(0) / 25600.0;
-  const double b = toWords(length) / 25600.0;
+  const double a = toWords(0) / double(kWordsPerMm);
+  const double b = toWords(length) / double(kWordsPerMm);
   const double lo = std::min(a, b), hi = std::max(a, b);
   QFont f = font();
   f.setPixelSize(9);
   p.setFont(f);
   p.setPen(palette().text().color());
   for (double mm = std::floor(lo / tick) * tick; mm <= hi; mm += tick) {
-    const int pos = static_cast<int>(std::lround(toPixel(mm * 25600.0)));
+    const int pos = static_cast<int>(std::lround(toPixel(mm * double(kWordsPerMm))));
     const bool labelled = std::fmod(std::abs(mm), label) < 0.5;
     const int len = labelled ? 8 : 4;
     if (hor) {

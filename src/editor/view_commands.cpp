@@ -75,9 +75,9 @@ void ViewCommands::Scroll(bool horizontal, ScrollStep step, int position) {
                         : step == ScrollStep::ToEnd ? kScrollRange
                                                     : position;
       if (horizontal)
-        cx = value * 25600;
+        cx = value * kWordsPerMm;
       else
-        cy = -value * 25600;
+        cy = -value * kWordsPerMm;
       break;
     }
   }

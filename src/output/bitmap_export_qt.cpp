@@ -22,7 +22,7 @@ BitmapSize BitmapSizeFor(const Box& extent, int resolution) {
   // one pixel more holds the far edge.
   const auto side = [&](int32_t low, int32_t high) {
     const int64_t units = static_cast<int64_t>(high >> 8) - static_cast<int64_t>(low >> 8);
-    const double pixels = std::nearbyint(resolution * static_cast<double>(units) / 2540.0);
+    const double pixels = std::nearbyint(resolution * static_cast<double>(units) / double(kUnitsPerInch));
     return std::max<int64_t>(0, std::llround(pixels)) + 1;
   };
   return {side(extent.left, extent.right), side(extent.bottom, extent.top)};

@@ -10,11 +10,12 @@
 
 #include "storage/buffered_file.h"
 #include "storage/byte_io.h"
+#include "storage/coord.h"
 
 namespace zelk {
 
 int32_t PixelsPerMetre(int resolution) {
-  return static_cast<int32_t>(std::nearbyint(resolution / 2540.0 * 100000.0));
+  return static_cast<int32_t>(std::nearbyint(resolution / double(kUnitsPerInch) * 100000.0));
 }
 
 std::array<uint8_t, kBmpPixelOffset> BmpHeader24(int width, int height, int resolution) {

@@ -10,7 +10,7 @@ RealWorldTransform::RealWorldTransform(const SetupBlock& setup) {
   const double scale = setup.MapScale();
   const double angle = std::isfinite(setup.RealWorldAngle()) ? setup.RealWorldAngle() : 0;
   valid_ = scale > 0 && std::isfinite(scale);
-  metresPerWord_ = valid_ ? scale * 0.001 / 25600.0 : 0;
+  metresPerWord_ = valid_ ? scale * 0.001 / double(kWordsPerMm) : 0;
   if (angle != 0) {
     cos_ = std::cos(angle * M_PI / 180);
     sin_ = std::sin(angle * M_PI / 180);

@@ -393,7 +393,7 @@ std::optional<TextLayouter> RunLayout(RenderContext* ctx, FontService& fonts,
 }  // namespace
 
 int64_t LineDistanceUnits(int size, int lineSpace) {
-  const double words = RoundHalfEven(size / 720.0 * 2540.0 * lineSpace / 100.0 * 256.0);
+  const double words = RoundHalfEven(size / 720.0 * double(kUnitsPerInch) * lineSpace / 100.0 * double(kWordsPerUnit));
   const double clamped = std::clamp(words, -1e15, 1e15);
   const auto w = static_cast<int64_t>(clamped);
   return (w & ~int64_t{0xff}) / 256;

@@ -51,8 +51,8 @@ void ViewTransform::SetViewTransform() {
   visible = {centreX - hx, centreY - hy, centreX + hx, centreY + hy};
   originX = visible.left;
   originY = visible.top;
-  scrollX = centreX / 25600;
-  scrollY = -centreY / 25600;
+  scrollX = centreX / kWordsPerMm;
+  scrollY = -centreY / kWordsPerMm;
 }
 
 DevicePoint ViewTransform::MapToDevice(const Coord& c) const {
@@ -76,7 +76,7 @@ void SetResolutionTransform(OutputState& state, double dotsPerInch, double facto
                             int32_t originY) {
   if (!(dotsPerInch > 0) || !std::isfinite(dotsPerInch)) dotsPerInch = 300;
   if (!(factor > 0) || !std::isfinite(factor)) factor = 1;
-  state.scaleX = dotsPerInch / 2540 * factor / 256;
+  state.scaleX = dotsPerInch / kUnitsPerInch * factor / kWordsPerUnit;
   state.scaleY = -state.scaleX;
   state.originX = originX;
   state.originY = originY;

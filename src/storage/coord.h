@@ -18,6 +18,13 @@ constexpr int32_t kNoRightLine = 4;
 constexpr int32_t kFlagMask = 0xff;
 constexpr int32_t kPosMask = ~0xff;
 
+// Map units are 0.01 mm on paper; a coordinate word holds the position times 256 above its
+// flag byte.
+constexpr int32_t kUnitsPerMm = 100;
+constexpr int32_t kWordsPerUnit = 256;
+constexpr int32_t kWordsPerMm = kUnitsPerMm * kWordsPerUnit;
+constexpr int32_t kUnitsPerInch = 2540;
+
 struct Coord {
   int32_t x = 0;
   int32_t y = 0;
