@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the editor need (only what is missing).
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev googletest
+packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev googletest
           libgtest-dev libbenchmark-dev fonts-liberation2 xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the full build, then the core
+# Installs what is missing, checks the format, builds (warnings are errors) and runs every
+# test: the full build, then the core
 # libraries again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz
 # target for a short run with a fixed seed, so that every run repeats the last.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./tools/deps.sh
 jobs=$(nproc)
+./tools/format-check.sh
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELK_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
