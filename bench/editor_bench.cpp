@@ -125,7 +125,7 @@ std::string LargeMap() {
   for (int i = 0; i < 100000; ++i) {
     ObjectRecord o;
     o.symbol = 1010;
-    o.type = kObjectLine;
+    o.type = ObjectType::Line;
     const int x = next() - 20000, y = (next() % 30000) - 15000;
     for (int k = 0; k < 6; ++k) o.coords.push_back(Coord::FromUnits(x + k * 150, y + ((k & 1) ? 120 : 0)));
     store.AddObject(o);

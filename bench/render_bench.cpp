@@ -113,11 +113,11 @@ void BuildMap(MapStore& store, const std::string& path) {
         const int k = kind(rng);  // 6 in 20 points, 6 lines, 8 areas
         const int symbolIndex = (k < 6 ? 0 : k < 12 ? 1 + (k % 2) : 3 + (k % 2)) + 5 * (made % 20);
         std::vector<Pt> p;
-        int16_t type = kObjectPoint;
+        ObjectType type = ObjectType::Point;
         if (k < 6) {
           p = {{x0, y0}};
         } else if (k < 12) {
-          type = kObjectLine;
+          type = ObjectType::Line;
           int x = x0, y = y0;
           for (int n = pts(rng); n > 0; --n) {
             p.push_back({x, y});
@@ -125,7 +125,7 @@ void BuildMap(MapStore& store, const std::string& path) {
             y += step(rng);
           }
         } else {
-          type = kObjectArea;
+          type = ObjectType::Area;
           const int n = pts(rng) + 2, r = radius(rng);
           for (int j = 0; j < n; ++j) {
             const double a = 2 * M_PI * j / n;

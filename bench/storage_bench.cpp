@@ -43,7 +43,7 @@ void BuildMap(MapStore& store, const std::string& path, int count = kMaxObjectCo
   std::mt19937 rng(7);
   std::uniform_int_distribution<int> x(0, 40000), y(0, 30000), d(-300, 300), sym(0, 99), pts(2, 8);
   ObjectRecord o;
-  o.type = kObjectLine;
+  o.type = ObjectType::Line;
   for (int i = 0; i < count; ++i) {
     o.symbol = static_cast<int16_t>(1000 + sym(rng) * 10);
     o.coords.clear();

@@ -35,7 +35,7 @@ std::vector<ObjectRecord> Texts() {
       name += k == 8 ? ' ' : static_cast<char>((k == 0 || k == 9 ? 'A' : 'a') + letter(random));
     }
     ObjectRecord o;
-    o.type = kObjectText;
+    o.type = ObjectType::Text;
     o.angle = static_cast<int16_t>(i % 4 == 0 ? 300 : 0);
     o.coords = {Coord::FromUnits(x(random), y(random))};
     o.SetText(name);

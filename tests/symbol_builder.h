@@ -47,21 +47,21 @@ inline ColorSet ColorsOf(const std::vector<Element>& elements) {
 
 // A record of the type with every type-specific field zero (empty lists), number, extent,
 // colours and a description set: what the engine's tests need.
-inline SymbolRecord MakeSymbol(int number, int type, int extent, std::initializer_list<int> colors,
+inline SymbolRecord MakeSymbol(int number, SymbolType type, int extent, std::initializer_list<int> colors,
                                int subtype = 0) {
   SymbolRecord s;
   switch (type) {
-    case kSymbolPoint: PointSymbol{}.Encode(s); break;
-    case kSymbolLine:
+    case SymbolType::Point: PointSymbol{}.Encode(s); break;
+    case SymbolType::Line:
       if (subtype == kSubtypeLineText) {
         LineTextSymbol{}.Encode(s);
       } else {
         LineSymbol{}.Encode(s);
       }
       break;
-    case kSymbolArea: AreaSymbol{}.Encode(s); break;
-    case kSymbolText: TextSymbol{}.Encode(s); break;
-    case kSymbolRectangle: RectangleSymbol{}.Encode(s); break;
+    case SymbolType::Area: AreaSymbol{}.Encode(s); break;
+    case SymbolType::Text: TextSymbol{}.Encode(s); break;
+    case SymbolType::Rectangle: RectangleSymbol{}.Encode(s); break;
   }
   s.SetType(type);
   s.SetSubtype(subtype);
@@ -179,7 +179,7 @@ inline SymbolRecord MakeLineSymbol(int number, int color, int width, int extent)
 inline SymbolRecord MakeTextSymbolWithFont(int number, const std::string& font, int color) {
   TextSymbol t;
   t.FontName = font;
-  SymbolRecord s = MakeSymbol(number, kSymbolText, 0, {color});
+  SymbolRecord s = MakeSymbol(number, SymbolType::Text, 0, {color});
   t.Encode(s);
   return s;
 }

@@ -29,7 +29,8 @@ void WriteMapSummary(Document& doc, const std::string& path, std::ostream& out) 
   std::array<int, 7> byType{};
   for (int i = 0; i < s.SymbolCount(); ++i) {
     const SymbolRecord& r = s.Symbol(i);
-    const int t = r.Type() >= 1 && r.Type() <= 5 ? (r.IsLineText() ? 6 : r.Type()) : 0;
+    const int type = static_cast<int>(r.Type());
+    const int t = type >= 1 && type <= 5 ? (r.IsLineText() ? 6 : type) : 0;
     ++byType[static_cast<size_t>(t)];
   }
   out << "Symbols:  " << s.SymbolCount() << " (point " << byType[1] << ", line " << byType[2]
@@ -115,7 +116,7 @@ void WriteMapJson(Document& doc, std::ostream& out) {
     const SymbolRecord& r = s.Symbol(i);
     j.BeginObject();
     j.Key("number"); j.Int(r.Number());
-    j.Key("type"); j.Int(r.Type());
+    j.Key("type"); j.Int(static_cast<int>(r.Type()));
     j.Key("subtype"); j.Int(r.Subtype());
     j.Key("extent"); j.Int(r.Extent());
     j.Key("status"); j.Int(r.Status());
@@ -143,7 +144,7 @@ void WriteMapJson(Document& doc, std::ostream& out) {
     j.BeginObject();
     j.Key("index"); j.Int(n);
     j.Key("symbol"); j.Int(e.symbol != 0 ? e.symbol : obj.symbol);
-    j.Key("type"); j.Int(obj.type);
+    j.Key("type"); j.Int(static_cast<int>(obj.type));
     j.Key("angle"); j.Int(obj.angle);
     j.Key("deleted"); j.Bool(e.symbol == 0);
     j.Key("box"); WriteBox(j, e.box);

@@ -48,7 +48,7 @@ QImage SymbolPreview(const MapStore& store, const SymbolRecord& symbol, FontServ
   QPainter painter(&img);
   OutputState out;
   // A point symbol fills the icon; lines and areas are shown 6 mm across.
-  const double mm = symbol.Type() == kSymbolPoint ? std::clamp(symbol.Extent() * 2.2 / 100.0, 0.5, 20.0) : 6.0;
+  const double mm = symbol.Type() == SymbolType::Point ? std::clamp(symbol.Extent() * 2.2 / 100.0, 0.5, 20.0) : 6.0;
   out.scaleX = kIcon / (mm * 100.0 * 256.0);
   out.scaleY = -out.scaleX;
   out.originX = -static_cast<int32_t>(mm * 50 * 256);
@@ -65,18 +65,18 @@ QImage SymbolPreview(const MapStore& store, const SymbolRecord& symbol, FontServ
   ObjectRecord obj;
   obj.symbol = symbol.Number();
   switch (symbol.Type()) {
-    case kSymbolPoint: obj.type = kObjectPoint; obj.coords = {Coord::FromUnits(0, 0)}; break;
-    case kSymbolLine:
-      obj.type = kObjectLine;
+    case SymbolType::Point: obj.type = ObjectType::Point; obj.coords = {Coord::FromUnits(0, 0)}; break;
+    case SymbolType::Line:
+      obj.type = ObjectType::Line;
       obj.coords = {Coord::FromUnits(-h, -h / 2), Coord::FromUnits(0, h / 2), Coord::FromUnits(h, -h / 2)};
       break;
-    case kSymbolArea:
-      obj.type = kObjectArea;
+    case SymbolType::Area:
+      obj.type = ObjectType::Area;
       obj.coords = {Coord::FromUnits(-h, -h), Coord::FromUnits(h, -h), Coord::FromUnits(h, h),
                     Coord::FromUnits(-h, h), Coord::FromUnits(-h, -h)};
       break;
-    case kSymbolRectangle:
-      obj.type = kObjectRectangle;
+    case SymbolType::Rectangle:
+      obj.type = ObjectType::Rectangle;
       obj.coords = {Coord::FromUnits(-h, -h), Coord::FromUnits(h, -h), Coord::FromUnits(h, h), Coord::FromUnits(-h, h)};
       break;
     default: {

@@ -33,15 +33,15 @@ ToolChoice ChooseTool(EditorState& state, MapStore& store) {
         place >= 0 && place < store.SymbolCount() ? &store.Symbol(place) : nullptr;
     if (sym && sym->Status() == kStatusNormal) {
       switch (sym->Type()) {
-        case kSymbolPoint:
-        case kSymbolRectangle:
+        case SymbolType::Point:
+        case SymbolType::Rectangle:
           choice.interaction = Interaction::Place;
           break;
-        case kSymbolLine:
-        case kSymbolArea:
+        case SymbolType::Line:
+        case SymbolType::Area:
           choice.interaction = DrawingInteraction(m);
           break;
-        case kSymbolText:
+        case SymbolType::Text:
           choice.interaction = Interaction::Text;
           break;
         default:
@@ -54,7 +54,7 @@ ToolChoice ChooseTool(EditorState& state, MapStore& store) {
     ObjectRecord obj;
     const bool lineSelected = state.SelectedObject > 0 &&
                               store.ReadObject(state.SelectedObject, &obj) &&
-                              obj.type == kObjectLine;
+                              obj.type == ObjectType::Line;
     if (lineSelected) {
       choice.interaction = Interaction::CutLine;
     } else {

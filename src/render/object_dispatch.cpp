@@ -31,14 +31,14 @@ void DrawFallbackLine(RenderContext& ctx, const ObjectRecord& obj) {
 void DrawObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym) {
   const int points = obj.PointCount();
   switch (obj.type) {
-    case kObjectPoint:
+    case ObjectType::Point:
       if (points >= 1) DrawPointObject(ctx, obj, sym);
       return;
-    case kObjectLine:
+    case ObjectType::Line:
       if (points < 2) return;
       if (ctx.symbolEditing) {
         DrawEditedLine(ctx, obj);
-      } else if (sym.Type() != kSymbolLine) {
+      } else if (sym.Type() != SymbolType::Line) {
         DrawFallbackLine(ctx, obj);
       } else if (sym.IsLineText()) {
         if (obj.textUnits >= 1 && !obj.Text().empty()) {
@@ -50,13 +50,13 @@ void DrawObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord&
         DrawLineObject(ctx, obj, sym);
       }
       return;
-    case kObjectArea:
+    case ObjectType::Area:
       if (points >= 3) DrawAreaObject(ctx, obj, sym);
       return;
-    case kObjectText:
+    case ObjectType::Text:
       if (points >= 1) DrawTextObject(ctx, obj, sym);
       return;
-    case kObjectRectangle:
+    case ObjectType::Rectangle:
       if (obj.textUnits >= 1) {
         if (points >= 1) DrawFramedTextObject(ctx, obj, sym);
       } else if (points >= 4) {

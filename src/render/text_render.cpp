@@ -368,7 +368,7 @@ Frame FrameOf(const ObjectRecord& obj) {
   return {p4, static_cast<int64_t>(RoundHalfEven(along / 256.0))};
 }
 
-bool IsFramedText(const ObjectRecord& obj) { return obj.type == kObjectRectangle; }
+bool IsFramedText(const ObjectRecord& obj) { return obj.type == ObjectType::Rectangle; }
 
 // Runs the layout of a text object or a framed text; nullopt when the object cannot hold one.
 std::optional<TextLayouter> RunLayout(RenderContext* ctx, FontService& fonts,
@@ -450,7 +450,7 @@ void DrawFramedTextObject(RenderContext& ctx, const ObjectRecord& obj, const Sym
 }
 
 bool LayOutTextBox(FontService& fonts, ObjectRecord& obj, const SymbolRecord& sym) {
-  if (obj.type != kObjectText && obj.type != kObjectRectangle) return false;
+  if (obj.type != ObjectType::Text && obj.type != ObjectType::Rectangle) return false;
   const TextSymbolFields f = IsUsableTextSymbol(sym) ? *ReadTextSymbol(sym) : DefaultTextSymbol();
   std::optional<TextLayouter> layout =
       RunLayout(nullptr, fonts, obj, f, TextDrawMode::LayoutOnly, false, false);

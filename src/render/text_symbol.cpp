@@ -55,7 +55,7 @@ void WriteShared(const TextSymbolFields& f, R& r) {
 }  // namespace
 
 bool IsUsableTextSymbol(const SymbolRecord& sym) {
-  return sym.Type() == kSymbolText && sym.Size() == kTextSymbolSize &&
+  return sym.Type() == SymbolType::Text && sym.Size() == kTextSymbolSize &&
          sym.Length() == kTextSymbolSize;
 }
 

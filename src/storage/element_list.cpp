@@ -38,7 +38,9 @@ bool EditedElementList::Read(int32_t n, ObjectRecord* obj) const {
   const uint8_t* p = &bytes_[offsets[static_cast<size_t>(n - 1)]];
   const SymbolElementHead h = SymbolElementHead::Decode(p);
   obj->symbol = static_cast<int16_t>(kElementSymbolBase + h.kind);
-  obj->type = h.kind == kElementLine ? kObjectLine : h.kind == kElementArea ? kObjectArea : kObjectPoint;
+  obj->type = h.kind == kElementLine   ? ObjectType::Line
+              : h.kind == kElementArea ? ObjectType::Area
+                                       : ObjectType::Point;
   obj->angle = h.color;                    // offset 8
   obj->SetElementWords(h.lineWidth, h.flags, h.diameter);
   const size_t size = SymbolElementHead::kSize + 8 * static_cast<size_t>(std::max<int>(h.pointCount, 0));

@@ -635,7 +635,7 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
         if (!ReadObject(n, &obj)) continue;
         IndexEntry ne = e;
         PrepareForWrite(obj, &ne);
-        if (CurrentSymbol().Type() == kSymbolText && ne.length <= e.length) {
+        if (CurrentSymbol().Type() == SymbolType::Text && ne.length <= e.length) {
           std::vector<uint8_t> bytes = obj.Encode();
           WriteAt(e.pos, bytes.data(), static_cast<int64_t>(bytes.size()));
         } else {
@@ -718,7 +718,9 @@ bool MapStore::SelectSymbol(int number) {
     pseudoSymbol_ = SymbolRecord();
     pseudoSymbol_.SetNumber(number);
     const int kind = number - kElementSymbolBase;
-    pseudoSymbol_.SetType(kind == kElementLine ? kSymbolLine : kind == kElementArea ? kSymbolArea : kSymbolPoint);
+    pseudoSymbol_.SetType(kind == kElementLine   ? SymbolType::Line
+                          : kind == kElementArea ? SymbolType::Area
+                                                 : SymbolType::Point);
     pseudoSymbol_.SetExtent(0);
     currentSymbol_ = -2;
     return true;

@@ -256,11 +256,11 @@ void SymbolRecord::Resize(int n) {
 int SymbolRecord::ComputedLength() const { return ComputedSymbolLength(*this); }
 
 bool SymbolRecord::UpgradeOlderLayout() {
-  const int type = Type();
-  if (type != kSymbolPoint && !(type == kSymbolLine && Subtype() != kSubtypeLineText)) return false;
+  const SymbolType type = Type();
+  if (type != SymbolType::Point && !(type == SymbolType::Line && Subtype() != kSubtypeLineText)) return false;
   if (Length() % 4 != 2) return false;
   // The missing word is the reserved one that ends the fixed part.
-  const size_t at = (type == kSymbolPoint ? PointSymbol::kFixedSize : LineSymbol::kFixedSize) - 2;
+  const size_t at = (type == SymbolType::Point ? PointSymbol::kFixedSize : LineSymbol::kFixedSize) - 2;
   if (data_.size() < at || Length() + 2 > kMaxSymbolRecord) return false;
   data_.insert(data_.begin() + static_cast<std::ptrdiff_t>(at), 2, 0);
   SetLength(Length() + 2);
@@ -268,7 +268,7 @@ bool SymbolRecord::UpgradeOlderLayout() {
 }
 
 void SymbolRecord::RepairRectangle() {
-  if (Type() != kSymbolRectangle || Length() < RectangleSymbol::kSize) return;
+  if (Type() != SymbolType::Rectangle || Length() < RectangleSymbol::kSize) return;
   const auto r = RectangleSymbol::Decode(std::span(data_).first(std::min<size_t>(data_.size(), RectangleSymbol::kSize)));
   if (r) SetExtent(r->Extent());
 }
@@ -310,7 +310,7 @@ ObjectRecord ObjectRecord::DecodeAsRead(const uint8_t* p, int size) {
   int pointCount = GetI16(p + 4);
   if (pointCount < 1) return o;  // the head is cleared: an empty object
   o.symbol = GetI16(p);
-  o.type = GetI16(p + 2);
+  o.type = static_cast<ObjectType>(GetI16(p + 2));
   o.textUnits = GetI16(p + 6);
   o.angle = GetI16(p + 8);
   std::memcpy(o.reserved.data(), p + 10, 6);
@@ -332,7 +332,7 @@ ObjectRecord ObjectRecord::DecodeAsRead(const uint8_t* p, int size) {
 void ObjectRecord::Encode(uint8_t* p) const {
   std::memset(p, 0, static_cast<size_t>(Length()));
   PutI16(p, symbol);
-  PutI16(p + 2, type);
+  PutI16(p + 2, static_cast<int16_t>(type));
   PutI16(p + 4, PointCount());
   PutI16(p + 6, textUnits);
   PutI16(p + 8, angle);
@@ -355,7 +355,7 @@ std::vector<uint8_t> ObjectRecord::Encode() const {
 void ObjectRecord::FixTextUnits() {
   if (textUnits < 0) textUnits = 0;
   if (HasTextArea()) {
-    const int limit = type == kObjectLine ? std::min(64, kMaxPoints - PointCount()) : 1024;
+    const int limit = type == ObjectType::Line ? std::min(64, kMaxPoints - PointCount()) : 1024;
     const int units = std::max(0, std::min(TextUnitsFor(static_cast<int>(Text().size())), limit));
     const std::string text = Text();
     textUnits = static_cast<int16_t>(units);

@@ -40,18 +40,12 @@ constexpr int kMaxColors = 256;
 constexpr int kMaxSeparations = 24;
 constexpr int kColorSeparationShares = 32;
 
-constexpr int16_t kSymbolPoint = 1;
-constexpr int16_t kSymbolLine = 2;
-constexpr int16_t kSymbolArea = 3;
-constexpr int16_t kSymbolText = 4;
-constexpr int16_t kSymbolRectangle = 5;
+// Symbol and object types as stored. The fixed underlying type lets a value read from a file
+// that names no known type be held and written back unchanged.
+enum class SymbolType : int16_t { Point = 1, Line, Area, Text, Rectangle };
 constexpr int16_t kSubtypeLineText = 1;
 
-constexpr int16_t kObjectPoint = 1;
-constexpr int16_t kObjectLine = 2;
-constexpr int16_t kObjectArea = 3;
-constexpr int16_t kObjectText = 4;
-constexpr int16_t kObjectRectangle = 5;
+enum class ObjectType : int16_t { Point = 1, Line, Area, Text, Rectangle };
 
 constexpr uint8_t kStatusNormal = 0;
 constexpr uint8_t kStatusProtected = 1;
@@ -252,8 +246,8 @@ class SymbolRecord {
   void SetLength(int v) { PutI16(&data_[0], v); }
   int16_t Number() const { return GetI16(&data_[2]); }
   void SetNumber(int v) { PutI16(&data_[2], v); }
-  int16_t Type() const { return GetI16(&data_[4]); }
-  void SetType(int v) { PutI16(&data_[4], v); }
+  SymbolType Type() const { return static_cast<SymbolType>(GetI16(&data_[4])); }
+  void SetType(SymbolType v) { PutI16(&data_[4], static_cast<int16_t>(v)); }
   int16_t Subtype() const { return GetI16(&data_[6]); }
   void SetSubtype(int v) { PutI16(&data_[6], v); }
   int16_t Extent() const { return GetI16(&data_[8]); }
@@ -276,7 +270,7 @@ class SymbolRecord {
   int ComputedLength() const;
   // The record can be drawn as its symbol: its length field, its size and its counts agree.
   bool IsConsistent() const { return Length() == Size() && ComputedLength() == Size(); }
-  bool IsLineText() const { return Type() == kSymbolLine && Subtype() == kSubtypeLineText; }
+  bool IsLineText() const { return Type() == SymbolType::Line && Subtype() == kSubtypeLineText; }
 
   // Widens a point or line record of an older subversion by the missing reserved i16.
   // Returns true when the record was changed.
@@ -294,7 +288,7 @@ class SymbolRecord {
 struct ObjectRecord {
   static constexpr int kHeadSize = 32;
   int16_t symbol = 0;
-  int16_t type = 0;
+  ObjectType type{};
   int16_t textUnits = 0;
   int16_t angle = 0;
   std::array<uint8_t, 6> reserved{};
@@ -320,7 +314,8 @@ struct ObjectRecord {
     PutI16(&reserved[4], diameter);
   }
   bool HasTextArea() const {
-    return type == kObjectText || ((type == kObjectRectangle || type == kObjectLine) && textUnits >= 1);
+    return type == ObjectType::Text ||
+           ((type == ObjectType::Rectangle || type == ObjectType::Line) && textUnits >= 1);
   }
 
   // A record of exactly its own length, with 1..2000 points and a text that fits beside them;

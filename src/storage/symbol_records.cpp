@@ -61,7 +61,7 @@ class FieldWriter {
 
 // Sizes the record, sets the head fields the type decides, and returns a writer after the
 // common part.
-FieldWriter Prepare(SymbolRecord& record, int type, int subtype, size_t size) {
+FieldWriter Prepare(SymbolRecord& record, SymbolType type, int subtype, size_t size) {
   record.Resize(static_cast<int>(size));
   record.SetLength(static_cast<int>(size));
   record.SetType(type);
@@ -211,7 +211,7 @@ std::optional<S> DecodeFixed(std::span<const uint8_t> record, size_t size, F fie
 }
 
 template <typename S, typename F>
-void EncodeFixed(const S& s, SymbolRecord& record, int type, int subtype, size_t size, F fields) {
+void EncodeFixed(const S& s, SymbolRecord& record, SymbolType type, int subtype, size_t size, F fields) {
   FieldWriter w = Prepare(record, type, subtype, size);
   fields(w, s);
 }
@@ -245,12 +245,12 @@ std::optional<PointSymbol> PointSymbol::Decode(std::span<const uint8_t> record) 
 }
 
 std::optional<PointSymbol> PointSymbol::Decode(const SymbolRecord& record) {
-  if (record.Type() != kSymbolPoint) return std::nullopt;
+  if (record.Type() != SymbolType::Point) return std::nullopt;
   return Decode(record.Bytes());
 }
 
 void PointSymbol::Encode(SymbolRecord& record) const {
-  FieldWriter w = Prepare(record, kSymbolPoint, 0, kFixedSize + Elements.size());
+  FieldWriter w = Prepare(record, SymbolType::Point, 0, kFixedSize + Elements.size());
   PointFields(w, *this);
   w.List(Elements);
 }
@@ -280,7 +280,7 @@ std::optional<LineSymbol> LineSymbol::Decode(std::span<const uint8_t> record) {
 }
 
 std::optional<LineSymbol> LineSymbol::Decode(const SymbolRecord& record) {
-  if (record.Type() != kSymbolLine || record.IsLineText()) return std::nullopt;
+  if (record.Type() != SymbolType::Line || record.IsLineText()) return std::nullopt;
   return Decode(record.Bytes());
 }
 
@@ -288,7 +288,7 @@ void LineSymbol::Encode(SymbolRecord& record) const {
   const ElementBytes* lists[5] = {&MainList, &SecList, &CornerList, &StartList, &EndList};
   size_t size = kFixedSize;
   for (const ElementBytes* l : lists) size += l->size();
-  FieldWriter w = Prepare(record, kSymbolLine, 0, size);
+  FieldWriter w = Prepare(record, SymbolType::Line, 0, size);
   LineFields(w, *this);
   for (const ElementBytes* l : lists) w.List(*l);
 }
@@ -315,12 +315,12 @@ std::optional<AreaSymbol> AreaSymbol::Decode(std::span<const uint8_t> record) {
 }
 
 std::optional<AreaSymbol> AreaSymbol::Decode(const SymbolRecord& record) {
-  if (record.Type() != kSymbolArea) return std::nullopt;
+  if (record.Type() != SymbolType::Area) return std::nullopt;
   return Decode(record.Bytes());
 }
 
 void AreaSymbol::Encode(SymbolRecord& record) const {
-  FieldWriter w = Prepare(record, kSymbolArea, 0, kFixedSize + Structure.size());
+  FieldWriter w = Prepare(record, SymbolType::Area, 0, kFixedSize + Structure.size());
   AreaFields(w, *this);
   w.List(Structure);
 }
@@ -331,22 +331,22 @@ std::optional<RectangleSymbol> RectangleSymbol::Decode(std::span<const uint8_t> 
   return DecodeFixed<RectangleSymbol>(record, kSize, [](auto& v, auto& s) { RectangleFields(v, s); });
 }
 std::optional<RectangleSymbol> RectangleSymbol::Decode(const SymbolRecord& record) {
-  if (record.Type() != kSymbolRectangle) return std::nullopt;
+  if (record.Type() != SymbolType::Rectangle) return std::nullopt;
   return Decode(record.Bytes());
 }
 void RectangleSymbol::Encode(SymbolRecord& record) const {
-  EncodeFixed(*this, record, kSymbolRectangle, 0, kSize, [](auto& v, auto& s) { RectangleFields(v, s); });
+  EncodeFixed(*this, record, SymbolType::Rectangle, 0, kSize, [](auto& v, auto& s) { RectangleFields(v, s); });
 }
 
 std::optional<TextSymbol> TextSymbol::Decode(std::span<const uint8_t> record) {
   return DecodeFixed<TextSymbol>(record, kSize, [](auto& v, auto& s) { TextFields(v, s); });
 }
 std::optional<TextSymbol> TextSymbol::Decode(const SymbolRecord& record) {
-  if (record.Type() != kSymbolText) return std::nullopt;
+  if (record.Type() != SymbolType::Text) return std::nullopt;
   return Decode(record.Bytes());
 }
 void TextSymbol::Encode(SymbolRecord& record) const {
-  EncodeFixed(*this, record, kSymbolText, 0, kSize, [](auto& v, auto& s) { TextFields(v, s); });
+  EncodeFixed(*this, record, SymbolType::Text, 0, kSize, [](auto& v, auto& s) { TextFields(v, s); });
 }
 
 std::optional<LineTextSymbol> LineTextSymbol::Decode(std::span<const uint8_t> record) {
@@ -357,7 +357,7 @@ std::optional<LineTextSymbol> LineTextSymbol::Decode(const SymbolRecord& record)
   return Decode(record.Bytes());
 }
 void LineTextSymbol::Encode(SymbolRecord& record) const {
-  EncodeFixed(*this, record, kSymbolLine, kSubtypeLineText, kSize,
+  EncodeFixed(*this, record, SymbolType::Line, kSubtypeLineText, kSize,
               [](auto& v, auto& s) { LineTextFields(v, s); });
 }
 
@@ -392,23 +392,23 @@ S CountsOf(const SymbolRecord& record, F fields) {
 
 int ComputedSymbolLength(const SymbolRecord& record) {
   switch (record.Type()) {
-    case kSymbolPoint: {
+    case SymbolType::Point: {
       const auto s = CountsOf<PointSymbol>(record, [](auto& v, auto& p) { PointFields(v, p); });
       return PointSymbol::kFixedSize + 8 * s.ElementUnits;
     }
-    case kSymbolLine: {
+    case SymbolType::Line: {
       if (record.Subtype() == kSubtypeLineText) return LineTextSymbol::kSize;
       const auto s = CountsOf<LineSymbol>(record, [](auto& v, auto& l) { LineFields(v, l); });
       return LineSymbol::kFixedSize +
              8 * (s.PrimDSize + s.SecDSize + s.CornerDSize + s.StartDSize + s.EndDSize);
     }
-    case kSymbolArea: {
+    case SymbolType::Area: {
       const auto s = CountsOf<AreaSymbol>(record, [](auto& v, auto& a) { AreaFields(v, a); });
       return AreaSymbol::kFixedSize + 8 * s.StructSize;
     }
-    case kSymbolText:
+    case SymbolType::Text:
       return TextSymbol::kSize;
-    case kSymbolRectangle:
+    case SymbolType::Rectangle:
       return RectangleSymbol::kSize;
     default:
       return -1;

@@ -32,7 +32,7 @@ CliRun RunTool(const std::vector<std::string>& args) {
   return r;
 }
 
-SymbolRecord Symbol(int number, int type, int size, int color) {
+SymbolRecord Symbol(int number, SymbolType type, int size, int color) {
   SymbolRecord s;
   s.Resize(size);
   s.SetLength(size);
@@ -55,8 +55,8 @@ std::string MakeSet(const TempDir& dir) {
   s.MutableColors().colors[1] = ColorRecord::NewColor(3, "Blue");
   s.MutableColors().separationCount = 1;
   s.MutableColors().separations[0].name = "BLACK";
-  s.AppendSymbol(Symbol(2010, kSymbolLine, 424, 0));
-  s.AppendSymbol(Symbol(4010, kSymbolText, 588, 3));
+  s.AppendSymbol(Symbol(2010, SymbolType::Line, 424, 0));
+  s.AppendSymbol(Symbol(4010, SymbolType::Text, 588, 3));
   s.RewriteSymbolIndex();
   s.CloseWorkingFile();
   return dir.Path("set.zkm");
@@ -151,7 +151,7 @@ TEST(CliInfo, JsonHoldsEveryUsedSlotInMapUnits) {
     ASSERT_TRUE(s.LoadFromWorkingFile());
     ObjectRecord road;
     road.symbol = 2010;
-    road.type = kObjectLine;
+    road.type = ObjectType::Line;
     road.coords = {Coord::FromUnits(100, 200), Coord::FromUnits(300, -50, kFirstCurvePoint, kCornerPoint)};
     ASSERT_TRUE(s.AddObject(road));
     ObjectRecord gone = road;
@@ -163,7 +163,7 @@ TEST(CliInfo, JsonHoldsEveryUsedSlotInMapUnits) {
     ASSERT_TRUE(s.AddObject(layer));
     ObjectRecord name;
     name.symbol = 4010;
-    name.type = kObjectText;
+    name.type = ObjectType::Text;
     name.coords = {Coord::FromUnits(0, 0)};
     name.SetText("Caf\xe9 \"Lake\"");
     ASSERT_TRUE(s.AddObject(name));
@@ -294,7 +294,7 @@ TEST(CliRender, AMapWithNothingInTheDrawableAreaSaysSoAndWritesNothing) {
     ASSERT_TRUE(s.LoadFromWorkingFile());
     ObjectRecord road;  // 300000 map units out, beyond the 200000 that can be drawn
     road.symbol = 2010;
-    road.type = kObjectLine;
+    road.type = ObjectType::Line;
     road.coords = {Coord::FromUnits(300000, 0), Coord::FromUnits(300500, 0)};
     ASSERT_TRUE(s.AddObject(road));
     s.CloseWorkingFile();

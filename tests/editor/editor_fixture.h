@@ -106,8 +106,8 @@ inline std::string WriteTestMap(const TempDir& dir, const std::string& name, int
   h.colors[2].cmyk = {0, 0, 200, 0};
   store.WriteSymbolHeader();
   store.AppendSymbol(test::MakeLineSymbol(1010, 2, 40, 20));  // 0.4 mm wide, in black
-  store.AppendSymbol(MakeSymbol(2010, kSymbolArea, 0, {1}));
-  store.AppendSymbol(MakeSymbol(3010, kSymbolPoint, 100, {0, 2}));
+  store.AppendSymbol(MakeSymbol(2010, SymbolType::Area, 0, {1}));
+  store.AppendSymbol(MakeSymbol(3010, SymbolType::Point, 100, {0, 2}));
   store.AppendSymbol(test::MakeTextSymbolWithFont(4010, textFont, 2));
   store.RewriteSymbolIndex();
   for (int i = 0; i < lines; ++i) {

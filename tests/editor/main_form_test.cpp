@@ -90,7 +90,7 @@ TEST_F(OpenMapTest, CutAndCutHoleDrawWithTheLastDrawingToolAndTheirPurpose) {
   f.ChooseMode(Mode::Curve);
   // An area object is selected: the cut line across it is drawn as a curve.
   ObjectRecord area = MakeLine(2010, 0, 0, 1000, 0);
-  area.type = kObjectArea;
+  area.type = ObjectType::Area;
   area.coords.push_back(Coord::FromUnits(500, 800));
   ASSERT_TRUE(f.form->Doc().Store().AddObject(area));
   f.State().SelectedObject = f.form->Doc().Store().ObjectCount();
@@ -479,7 +479,7 @@ TEST_F(OpenMapTest, DuplicateInsertsACopyAfterTheOriginal) {
   ASSERT_EQ(s.SymbolCount(), 5);
   EXPECT_EQ(s.Symbol(1).Number(), 2010);
   EXPECT_NE(s.Symbol(2).Number(), 2010);
-  EXPECT_EQ(s.Symbol(2).Type(), kSymbolArea);
+  EXPECT_EQ(s.Symbol(2).Type(), SymbolType::Area);
   EXPECT_EQ(f.State().CurrentSymbol, 2);
 }
 

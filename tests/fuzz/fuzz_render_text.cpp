@@ -29,11 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   at += fields;
   SymbolRecord sym(symbolBytes);
   sym.SetLength(damaged ? symbolSize - 2 : symbolSize);
-  sym.SetType(kind == 2 ? kSymbolLine : kSymbolText);
+  sym.SetType(kind == 2 ? SymbolType::Line : SymbolType::Text);
   sym.SetSubtype(kind == 2 ? kSubtypeLineText : 0);
 
   ObjectRecord obj;
-  obj.type = kind == 0 ? kObjectText : kind == 1 ? kObjectRectangle : kObjectLine;
+  obj.type = kind == 0 ? ObjectType::Text : kind == 1 ? ObjectType::Rectangle : ObjectType::Line;
   obj.angle = angle;
   const int points = at < size ? data[at++] % 9 : 1;
   for (int i = 0; i < points && at + 8 <= size; ++i, at += 8) {

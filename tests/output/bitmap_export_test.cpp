@@ -153,7 +153,7 @@ struct ExportFixture : MapFixture {
     h.colors[0] = ColorRecord::NewColor(0, "Cyan");
     h.colors[0].cmyk = {200, 0, 0, 0};
     store.WriteSymbolHeader();
-    SymbolRecord area = MakeSymbol(500, kSymbolArea, 0, {0});
+    SymbolRecord area = MakeSymbol(500, SymbolType::Area, 0, {0});
     AreaSymbol fill;
     fill.FillOn = 1;
     fill.FillColor = 0;
@@ -162,7 +162,7 @@ struct ExportFixture : MapFixture {
     store.RewriteSymbolIndex();
     ObjectRecord o;
     o.symbol = 500;
-    o.type = kObjectArea;
+    o.type = ObjectType::Area;
     o.coords = {Coord::FromUnits(left, 0), Coord::FromUnits(left + width, 0),
                 Coord::FromUnits(left + width, height), Coord::FromUnits(left, height)};
     store.AddObject(o);
@@ -248,7 +248,7 @@ struct HairlineFrameFixture : MapFixture {
     store.RewriteSymbolIndex();
     ObjectRecord o;
     o.symbol = 600;
-    o.type = kObjectLine;
+    o.type = ObjectType::Line;
     o.coords = {Coord::FromUnits(left, bottom), Coord::FromUnits(right, bottom),
                 Coord::FromUnits(right, top), Coord::FromUnits(left, top),
                 Coord::FromUnits(left, bottom)};
@@ -293,7 +293,7 @@ TEST(BitmapExport, TheDrawableExtentLeavesOutObjectsBeyondTheDrawableArea) {
   ExportFixture f(1000, 500);  // drawable, at the origin
   ObjectRecord far;
   far.symbol = 500;
-  far.type = kObjectArea;
+  far.type = ObjectType::Area;
   far.coords = {Coord::FromUnits(0, 250000), Coord::FromUnits(1000, 250000),
                 Coord::FromUnits(1000, 251000)};
   f.store.AddObject(far);
@@ -307,7 +307,7 @@ TEST(BitmapExport, PngIsSmoothWhenAskedAndBmpKeepsExactPixels) {
   ExportFixture f(1000, 500);
   ObjectRecord slant;  // a slanted edge shows antialiasing as in-between colours
   slant.symbol = 500;
-  slant.type = kObjectArea;
+  slant.type = ObjectType::Area;
   slant.coords = {Coord::FromUnits(0, 600), Coord::FromUnits(1000, 600), Coord::FromUnits(0, 900)};
   f.store.AddObject(slant);
   auto inBetween = [](const QImage& image) {

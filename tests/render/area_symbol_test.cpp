@@ -183,7 +183,7 @@ TEST_F(AreaSymbolTest, FillOnInItsColourShowsOnlyTheFill) {
   f.hatchColor = 2;
   f.hatchDist = 20;
   f.hatchLineWidth = 5;
-  const ObjectRecord obj = test::Object(kObjectArea, test::Square(0, 0, 100));
+  const ObjectRecord obj = test::Object(ObjectType::Area, test::Square(0, 0, 100));
   Pass(2);
   DrawObject(ctx, obj, test::MakeAreaSymbol(f));
   ASSERT_EQ(dev.calls.size(), 1u);
@@ -204,7 +204,7 @@ TEST_F(AreaSymbolTest, HatchLinesLieAtWholeMultiplesOfTheSpacingSoNeighboursCont
   f.hatchLineWidth = 10;
   const SymbolRecord sym = test::MakeAreaSymbol(f);
   Pass(1);
-  DrawObject(ctx, test::Object(kObjectArea, test::Square(0, 0, 100)), sym);
+  DrawObject(ctx, test::Object(ObjectType::Area, test::Square(0, 0, 100)), sym);
   const auto clips = dev.Of(Kind::Clip);
   ASSERT_EQ(clips.size(), 1u);
   EXPECT_EQ(dev.Of(Kind::EndClip).size(), 1u);
@@ -218,7 +218,7 @@ TEST_F(AreaSymbolTest, HatchLinesLieAtWholeMultiplesOfTheSpacingSoNeighboursCont
   EXPECT_EQ(HatchRows(), (std::set<int>{-30, 0, 30, 60, 90, 120}));
   // The neighbour to the right, and one shifted up by 15: the same rows over the shared range.
   Pass(1);
-  DrawObject(ctx, test::Object(kObjectArea, test::Square(100, 15, 100)), sym);
+  DrawObject(ctx, test::Object(ObjectType::Area, test::Square(100, 15, 100)), sym);
   EXPECT_EQ(HatchRows(), (std::set<int>{-30, 0, 30, 60, 90, 120, 150}));
 }
 
@@ -231,7 +231,7 @@ TEST_F(AreaSymbolTest, CrossHatchDrawsTwoFamiliesTurnedByTheObjectAngle) {
   f.hatchAngle1 = 0;
   f.hatchAngle2 = 900;
   Pass(1);
-  DrawObject(ctx, test::Object(kObjectArea, test::Square(0, 0, 100), 300), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, test::Square(0, 0, 100), 300), test::MakeAreaSymbol(f));
   std::set<int> directions;
   for (const auto& s : dev.Of(Kind::Stroke)) {
     const double dx = s.path[1].PosX() - s.path[0].PosX();
@@ -250,7 +250,7 @@ TEST_F(AreaSymbolTest, HatchDenserThanOneDeviceUnitIsASolidFillInTheHatchColour)
   dev.State().scaleX = 1.0 / 256 / 40;
   dev.State().scaleY = -1.0 / 256 / 40;  // 20 map units are half a device unit
   Pass(1);
-  DrawObject(ctx, test::Object(kObjectArea, test::Square(0, 0, 100)), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, test::Square(0, 0, 100)), test::MakeAreaSymbol(f));
   EXPECT_TRUE(dev.Of(Kind::Stroke).empty());
   const auto fills = dev.Of(Kind::Fill);
   ASSERT_EQ(fills.size(), 1u);
@@ -270,7 +270,7 @@ TEST_F(AreaSymbolTest, HoleStaysEmptyForFillHatchAndStructure) {
   f.structure = {{kElementDot, 0, 1, 0, 4, {U(0, 0)}}};
   const auto pts = SquareWithHole();
   Pass(1);
-  DrawObject(ctx, test::Object(kObjectArea, pts), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, pts), test::MakeAreaSymbol(f));
   // Every clip is a hole-free piece, and together the pieces cover the area but not the hole.
   std::vector<std::vector<Coord>> pieces;
   for (const auto& c : dev.Of(Kind::Clip)) {
@@ -284,7 +284,7 @@ TEST_F(AreaSymbolTest, HoleStaysEmptyForFillHatchAndStructure) {
   solid.fillOn = 1;
   solid.fillColor = 1;
   Pass(1);
-  DrawObject(ctx, test::Object(kObjectArea, pts), test::MakeAreaSymbol(solid));
+  DrawObject(ctx, test::Object(ObjectType::Area, pts), test::MakeAreaSymbol(solid));
   pieces.clear();
   for (const auto& c : dev.Of(Kind::Fill)) pieces.push_back(c.path);
   ExpectCoverage(pieces, pts);
@@ -302,7 +302,7 @@ TEST_F(AreaSymbolTest, StructureRowsAlignedOrEveryOtherRowShiftedByHalfACell) {
   f.structWidth = 40;
   f.structHeight = 30;
   f.structure = {{kElementDot, 0, 1, 0, 6, {U(0, 0)}}, {kElementDot, 0, 2, 0, 6, {U(5, 5)}}};
-  const ObjectRecord obj = test::Object(kObjectArea, test::Square(0, 0, 100));
+  const ObjectRecord obj = test::Object(ObjectType::Area, test::Square(0, 0, 100));
   Pass(1);
   DrawObject(ctx, obj, test::MakeAreaSymbol(f));
   auto aligned = DotCentres(dev);
@@ -329,7 +329,7 @@ TEST_F(AreaSymbolTest, RotatedObjectTurnsTheGridButTheElementsOnlyByTheObjectAng
   f.structAngle = 600;
   f.structure = {{kElementLine, 0, 1, 3, 0, {U(0, 0), U(10, 0)}}};
   Pass(1);
-  DrawObject(ctx, test::Object(kObjectArea, test::Square(-50, -50, 100), 300), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, test::Square(-50, -50, 100), 300), test::MakeAreaSymbol(f));
   bool sawOrigin = false, sawNeighbour = false;
   for (const auto& s : dev.Of(Kind::Stroke)) {
     const Coord a = s.path[0], b = s.path[1];
@@ -351,7 +351,7 @@ TEST_F(AreaSymbolTest, StructureStopsAtOnceWhenInputIsWaiting) {
   int polls = 0;
   ctx.inputWaiting = [&] { return ++polls >= 3; };
   Pass(1);
-  DrawObject(ctx, test::Object(kObjectArea, test::Square(0, 0, 100)), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, test::Square(0, 0, 100)), test::MakeAreaSymbol(f));
   EXPECT_EQ(dev.Of(Kind::Dot).size(), 3u);
   EXPECT_EQ(polls, 3);
   EXPECT_EQ(dev.ClipDepth(), 0);  // the clip is ended
@@ -365,7 +365,7 @@ TEST_F(AreaSymbolTest, RefusedClipSubdividesThePiece) {
   f.hatchLineWidth = 5;
   dev.clipResults = {ClipResult::Refused};
   Pass(1);
-  DrawObject(ctx, test::Object(kObjectArea, test::Square(0, 0, 100)), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, test::Square(0, 0, 100)), test::MakeAreaSymbol(f));
   EXPECT_EQ(dev.Of(Kind::Clip).size(), 3u);  // the refused whole, then the two halves
   EXPECT_EQ(dev.Of(Kind::EndClip).size(), 2u);
 }
@@ -380,7 +380,7 @@ TEST_F(AreaSymbolTest, DamagedSymbolIsASolidFillInTheAlternativeColour) {
   SymbolRecord sym = good;
   claimsMore.Encode(sym);
   Pass(1);
-  DrawObject(ctx, test::Object(kObjectArea, test::Square(0, 0, 100)), sym);
+  DrawObject(ctx, test::Object(ObjectType::Area, test::Square(0, 0, 100)), sym);
   const auto fills = dev.Of(Kind::Fill);
   ASSERT_EQ(fills.size(), 1u);
   EXPECT_TRUE(fills[0].alternative);
@@ -397,7 +397,7 @@ TEST_F(AreaSymbolTest, HatchedViewOutlinesEveryRingAndFillsWithTheHatchBrush) {
   std::vector<Coord> pts = test::Square(0, 0, 100);
   const auto hole = test::Square(10, 10, 20, true);
   pts.insert(pts.end(), hole.begin(), hole.end());
-  DrawObject(ctx, test::Object(kObjectArea, pts), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, pts), test::MakeAreaSymbol(f));
   const auto strokes = dev.Of(Kind::Stroke);
   ASSERT_EQ(strokes.size(), 2u);
   EXPECT_EQ(strokes[0].path, (std::vector<Coord>{U(0, 0), U(100, 0), U(100, 100), U(0, 100), U(0, 0)}));
@@ -408,7 +408,7 @@ TEST_F(AreaSymbolTest, HatchedViewOutlinesEveryRingAndFillsWithTheHatchBrush) {
   // Printing ignores the view.
   dev.State().screen = false;
   Pass(1);
-  DrawObject(ctx, test::Object(kObjectArea, pts), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, pts), test::MakeAreaSymbol(f));
   EXPECT_TRUE(dev.Of(Kind::Stroke).empty());
   for (const auto& fill : dev.Of(Kind::Fill)) EXPECT_EQ(fill.style, kFillSolid);
 }
@@ -426,7 +426,7 @@ TEST_F(AreaSymbolTest, DamagedNumbersNeverHang) {
   Pass(1);
   const std::vector<Coord> huge{{kMinCoordWord, kMinCoordWord}, {kMaxCoordWord & kPosMask, kMinCoordWord},
                                 {0, kMaxCoordWord & kPosMask}};
-  DrawObject(ctx, test::Object(kObjectArea, huge), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, huge), test::MakeAreaSymbol(f));
   EXPECT_TRUE(dev.Of(Kind::Stroke).empty());
   EXPECT_TRUE(dev.Of(Kind::Dot).empty());
   // A fine structure over a huge area is bounded by what the clip rectangle shows.
@@ -435,7 +435,7 @@ TEST_F(AreaSymbolTest, DamagedNumbersNeverHang) {
   f.hatchLineWidth = 1;
   dev.State().clipRectangle = {U(0, 0).x, U(0, 0).y, U(20, 0).x, U(0, 20).y};
   Pass(1);
-  DrawObject(ctx, test::Object(kObjectArea, huge), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, huge), test::MakeAreaSymbol(f));
   EXPECT_LT(dev.Of(Kind::Dot).size(), 2000u);
   EXPECT_LT(dev.Of(Kind::Stroke).size(), 200u);
 }
@@ -466,7 +466,7 @@ TEST(ExactHatch, ThinLinesAreCutToThePieceByTheEvenOddRule) {
                                 test::U(100, 300), test::U(0, 300),   test::U(0, 0)};
   dev.SelectColorPass(1, {0, 0, 0, 200});
   dev.Clear();
-  DrawObject(ctx, test::Object(kObjectArea, u), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, u), test::MakeAreaSymbol(f));
   EXPECT_TRUE(dev.Of(RecordedCall::Kind::Clip).empty());
   std::map<int, std::vector<std::pair<int, int>>> rows;
   for (const auto& s : dev.Of(RecordedCall::Kind::Stroke)) {
@@ -484,7 +484,7 @@ TEST(ExactHatch, ThinLinesAreCutToThePieceByTheEvenOddRule) {
   curved[2].x |= kFirstCurvePoint;
   curved[3].x |= kSecondCurvePoint;
   dev.Clear();
-  DrawObject(ctx, test::Object(kObjectArea, curved), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, curved), test::MakeAreaSymbol(f));
   EXPECT_EQ(dev.Of(RecordedCall::Kind::Clip).size(), 1u);
 }
 

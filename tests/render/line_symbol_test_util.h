@@ -22,7 +22,7 @@ using test::LineDef;
 
 inline ObjectRecord Line(std::vector<Coord> coords) {
   ObjectRecord o;
-  o.type = kObjectLine;
+  o.type = ObjectType::Line;
   o.symbol = 1010;
   o.coords = std::move(coords);
   return o;

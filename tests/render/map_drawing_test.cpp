@@ -15,7 +15,7 @@ SymbolRecord DotSymbol(int number, std::initializer_list<int> colors, int diamet
   for (int c : colors)
     dots.push_back({kElementDot, 0, static_cast<int16_t>(c), 0, static_cast<int16_t>(diameter), {Coord{}}});
   const std::vector<uint8_t> list = test::EncodeElements(dots);
-  SymbolRecord s = MakeSymbol(number, kSymbolPoint, diameter / 2, colors);
+  SymbolRecord s = MakeSymbol(number, SymbolType::Point, diameter / 2, colors);
   PointSymbol point;
   point.ElementUnits = static_cast<int16_t>(list.size() / 8);
   point.Elements = list;
@@ -26,7 +26,7 @@ SymbolRecord DotSymbol(int number, std::initializer_list<int> colors, int diamet
 ObjectRecord PointAt(int symbol, int x, int y) {
   ObjectRecord o;
   o.symbol = static_cast<int16_t>(symbol);
-  o.type = kObjectPoint;
+  o.type = ObjectType::Point;
   o.coords = {Coord::FromUnits(x, y)};
   return o;
 }

@@ -30,7 +30,7 @@ TEST_F(PointSymbolTest, EachPassDrawsOnlyItsOwnColoursAndTheTableOrderDecidesWha
   const int red = 1, black = 2;
   const SymbolRecord sym = test::MakePointSymbol(
       {{kElementCircle, 0, red, 10, 200, {U(0, 0)}}, {kElementDot, 0, black, 0, 50, {U(0, 0)}}});
-  const ObjectRecord obj = test::Object(kObjectPoint, {U(500, 500)});
+  const ObjectRecord obj = test::Object(ObjectType::Point, {U(500, 500)});
 
   Pass(red);
   DrawObject(ctx, obj, sym);
@@ -58,7 +58,7 @@ TEST_F(PointSymbolTest, AngleTurnsElementsAboutTheSymbolOriginBeforeTranslation)
       test::MakePointSymbol({{kElementLine, 1, 3, 20, 0, {U(0, 0), U(100, 0)}},
                          {kElementCircle, 0, 3, 5, 40, {U(50, 0)}}});
   Pass(3);
-  DrawObject(ctx, test::Object(kObjectPoint, {U(1000, 2000)}, 900), sym);
+  DrawObject(ctx, test::Object(ObjectType::Point, {U(1000, 2000)}, 900), sym);
   const auto strokes = dev.Of(Kind::Stroke);
   ASSERT_EQ(strokes.size(), 1u);
   EXPECT_EQ(strokes[0].path, (std::vector<Coord>{U(1000, 2000), U(1000, 2100)}));
@@ -76,7 +76,7 @@ TEST_F(PointSymbolTest, UnrotatedElementsKeepTheirCurveFlags) {
                                                {U(0, 0), U(10, 20, kFirstCurvePoint),
                                                 U(30, 20, kSecondCurvePoint), U(40, 0)}}});
   Pass(0);
-  DrawObject(ctx, test::Object(kObjectPoint, {U(100, 100)}), sym);
+  DrawObject(ctx, test::Object(ObjectType::Point, {U(100, 100)}), sym);
   const auto strokes = dev.Of(Kind::Stroke);
   ASSERT_EQ(strokes.size(), 1u);
   EXPECT_EQ(strokes[0].path[1], U(110, 120, kFirstCurvePoint));
@@ -90,7 +90,7 @@ TEST_F(PointSymbolTest, DamagedRecordIsTheFallbackCrossInTheAlternativeColour) {
   SymbolRecord sym = good;
   claimsMore.Encode(sym);
   Pass(0);
-  DrawObject(ctx, test::Object(kObjectPoint, {U(200, 300)}), sym);
+  DrawObject(ctx, test::Object(ObjectType::Point, {U(200, 300)}), sym);
   EXPECT_TRUE(dev.Of(Kind::Dot).empty());
   const auto strokes = dev.Of(Kind::Stroke);
   ASSERT_EQ(strokes.size(), 2u);
@@ -115,7 +115,7 @@ TEST_F(PointSymbolTest, SymbolsThatCannotBePointSymbolsDrawTheCross) {
   SymbolRecord area = test::MakeAreaSymbol({});
   for (const SymbolRecord& sym : {SymbolRecord::Undefined(0), big, area}) {
     dev.Clear();
-    DrawObject(ctx, test::Object(kObjectPoint, {U(0, 0)}), sym);
+    DrawObject(ctx, test::Object(ObjectType::Point, {U(0, 0)}), sym);
     EXPECT_EQ(dev.Of(Kind::Stroke).size(), 2u);
   }
 }
@@ -123,7 +123,7 @@ TEST_F(PointSymbolTest, SymbolsThatCannotBePointSymbolsDrawTheCross) {
 TEST_F(PointSymbolTest, CrossAtTheEdgeOfTheCoordinateRangeStaysInRange) {
   Pass(0);
   const Coord far{kMaxCoordWord & kPosMask, kMinCoordWord};
-  DrawObject(ctx, test::Object(kObjectPoint, {far}), SymbolRecord::Undefined(0));
+  DrawObject(ctx, test::Object(ObjectType::Point, {far}), SymbolRecord::Undefined(0));
   const auto strokes = dev.Of(Kind::Stroke);
   ASSERT_EQ(strokes.size(), 2u);
   EXPECT_EQ(strokes[0].path[1].x, kMaxPositionWord);  // no flags gained
@@ -135,7 +135,7 @@ TEST_F(PointSymbolTest, AnAreaPushedPastTheTopOfTheRangeIsFilledInOnePieceWithou
       {{kElementArea, 0, 0, 0, 0, {U(0, 0), U(100, 0), U(100, 100), U(0, 100)}}});
   const int32_t top = kMaxPositionWord / 256;
   Pass(0);
-  DrawObject(ctx, test::Object(kObjectPoint, {U(top - 50, top - 50)}), sym);
+  DrawObject(ctx, test::Object(ObjectType::Point, {U(top - 50, top - 50)}), sym);
   const auto fills = dev.Of(Kind::Fill);
   ASSERT_EQ(fills.size(), 1u);  // no ring start gained, so no halving
   for (const Coord& p : fills[0].path) {
@@ -152,7 +152,7 @@ TEST_F(PointSymbolTest, ElementsNeedEnoughPoints) {
                                               {7, 0, 0, 10, 10, {U(0, 0), U(1, 1), U(2, 0)}},
                                               {kElementArea, 0, 0, 0, 0, {U(0, 0), U(10, 0), U(0, 10)}}});
   Pass(0);
-  DrawObject(ctx, test::Object(kObjectPoint, {U(0, 0)}), sym);
+  DrawObject(ctx, test::Object(ObjectType::Point, {U(0, 0)}), sym);
   ASSERT_EQ(dev.calls.size(), 1u);
   EXPECT_EQ(dev.calls[0].kind, Kind::Fill);
   EXPECT_EQ(dev.calls[0].path, (std::vector<Coord>{U(0, 0), U(10, 0), U(0, 10)}));
@@ -165,7 +165,7 @@ TEST_F(PointSymbolTest, AreaElementWithAHoleIsFilledAroundTheHole) {
   ring.insert(ring.end(), hole.begin(), hole.end());
   const SymbolRecord sym = test::MakePointSymbol({{kElementArea, 0, 0, 0, 0, ring}});
   Pass(0);
-  DrawObject(ctx, test::Object(kObjectPoint, {U(0, 0)}), sym);
+  DrawObject(ctx, test::Object(ObjectType::Point, {U(0, 0)}), sym);
   const auto fills = dev.Of(Kind::Fill);
   ASSERT_GE(fills.size(), 2u);
   for (double x = 5; x < 100; x += 10) {
@@ -237,26 +237,26 @@ TEST_F(PointSymbolTest, PlacementScalesAcrossTheLineButNeverTheLineWidths) {
 TEST_F(PointSymbolTest, ObjectsWithTooFewPointsAreNotDrawn) {
   Pass(0);
   const SymbolRecord point = test::MakePointSymbol({{kElementDot, 0, 0, 0, 10, {U(0, 0)}}});
-  DrawObject(ctx, test::Object(kObjectPoint, {}), point);
-  DrawObject(ctx, test::Object(kObjectLine, {U(0, 0)}), SymbolRecord::Undefined(0));
+  DrawObject(ctx, test::Object(ObjectType::Point, {}), point);
+  DrawObject(ctx, test::Object(ObjectType::Line, {U(0, 0)}), SymbolRecord::Undefined(0));
   test::AreaFields fill;
   fill.fillOn = 1;
-  DrawObject(ctx, test::Object(kObjectArea, {U(0, 0), U(10, 0)}), test::MakeAreaSymbol(fill));
-  DrawObject(ctx, test::Object(kObjectRectangle, {U(0, 0), U(10, 0), U(10, 10)}),
+  DrawObject(ctx, test::Object(ObjectType::Area, {U(0, 0), U(10, 0)}), test::MakeAreaSymbol(fill));
+  DrawObject(ctx, test::Object(ObjectType::Rectangle, {U(0, 0), U(10, 0), U(10, 10)}),
              test::MakeRectangleSymbol({}));
-  DrawObject(ctx, test::Object(9, {U(0, 0), U(10, 0), U(10, 10)}), point);
+  DrawObject(ctx, test::Object(static_cast<ObjectType>(9), {U(0, 0), U(10, 0), U(10, 10)}), point);
   EXPECT_TRUE(dev.calls.empty());
 }
 
 TEST_F(PointSymbolTest, LineObjectsWithoutALineSymbolOrWithoutTheirTextDrawTheFallbackLine) {
   Pass(0);
   SymbolRecord lineText(std::vector<uint8_t>(440, 0));
-  lineText.SetType(kSymbolLine);
+  lineText.SetType(SymbolType::Line);
   lineText.SetSubtype(kSubtypeLineText);
   const std::vector<Coord> pts{U(0, 0), U(100, 0), U(100, 50)};
   for (const SymbolRecord& sym : {SymbolRecord::Undefined(0), lineText}) {
     dev.Clear();
-    DrawObject(ctx, test::Object(kObjectLine, pts), sym);
+    DrawObject(ctx, test::Object(ObjectType::Line, pts), sym);
     const auto strokes = dev.Of(Kind::Stroke);
     ASSERT_EQ(strokes.size(), 1u);
     EXPECT_EQ(strokes[0].path, pts);
@@ -269,17 +269,17 @@ TEST_F(PointSymbolTest, LineObjectsWithoutALineSymbolOrWithoutTheirTextDrawTheFa
 TEST_F(PointSymbolTest, EditedSymbolElementsCarryTheirOwnWidthStyleAndDiameter) {
   ctx.symbolEditing = true;
   Pass(4);
-  auto edited = [](int16_t number, int16_t type, std::vector<Coord> pts) {
+  auto edited = [](int16_t number, ObjectType type, std::vector<Coord> pts) {
     ObjectRecord o = test::Object(type, std::move(pts), 4);
     o.symbol = number;
     o.SetElementWords(11, 1, 60);  // line width, line style, diameter
     return o;
   };
   const SymbolRecord pseudo;
-  DrawObject(ctx, edited(kEditedCircleSymbol, kObjectPoint, {U(10, 10)}), pseudo);
-  DrawObject(ctx, edited(kEditedDotSymbol, kObjectPoint, {U(20, 20)}), pseudo);
-  DrawObject(ctx, edited(kEditedLineSymbol, kObjectLine, {U(0, 0), U(50, 0)}), pseudo);
-  DrawObject(ctx, edited(kEditedAreaSymbol, kObjectArea, test::Square(0, 0, 10)), pseudo);
+  DrawObject(ctx, edited(kEditedCircleSymbol, ObjectType::Point, {U(10, 10)}), pseudo);
+  DrawObject(ctx, edited(kEditedDotSymbol, ObjectType::Point, {U(20, 20)}), pseudo);
+  DrawObject(ctx, edited(kEditedLineSymbol, ObjectType::Line, {U(0, 0), U(50, 0)}), pseudo);
+  DrawObject(ctx, edited(kEditedAreaSymbol, ObjectType::Area, test::Square(0, 0, 10)), pseudo);
   ASSERT_EQ(dev.calls.size(), 4u);
   EXPECT_EQ(dev.calls[0].kind, Kind::Ring);
   EXPECT_EQ(dev.calls[0].width, 11);
@@ -301,7 +301,7 @@ TEST_F(PointSymbolTest, LargestElementListAndLongObjectsAreDrawn) {
   ASSERT_EQ(PointSymbol::Decode(sym)->ElementUnits, 512);
   std::vector<Coord> many(2000, U(7, 7));
   Pass(0);
-  DrawObject(ctx, test::Object(kObjectPoint, many), sym);
+  DrawObject(ctx, test::Object(ObjectType::Point, many), sym);
   const auto strokes = dev.Of(Kind::Stroke);
   ASSERT_EQ(strokes.size(), 1u);
   EXPECT_EQ(strokes[0].path.size(), 510u);

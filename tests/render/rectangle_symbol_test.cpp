@@ -28,7 +28,7 @@ class RectangleSymbolTest : public ::testing::Test {
     dev.Clear();
   }
   static ObjectRecord Rect(int x, int y, int w, int h, int16_t angle = 0) {
-    return test::Object(kObjectRectangle, {U(x, y), U(x + w, y), U(x + w, y + h), U(x, y + h)}, angle);
+    return test::Object(ObjectType::Rectangle, {U(x, y), U(x + w, y), U(x + w, y + h), U(x, y + h)}, angle);
   }
   // The labels as strings, in drawing order, split where a character starts a new cell.
   std::vector<std::string> Labels() const {
@@ -105,7 +105,7 @@ TEST_F(RectangleSymbolTest, RotatedRectangleFrameRunsThroughItsCorners) {
     corners.push_back(U(static_cast<int>(std::lround(100 + dx * std::cos(a) - dy * std::sin(a))),
                         static_cast<int>(std::lround(50 + dx * std::sin(a) + dy * std::cos(a)))));
   }
-  ObjectRecord obj = test::Object(kObjectRectangle, corners, 300);
+  ObjectRecord obj = test::Object(ObjectType::Rectangle, corners, 300);
   Pass(0);
   DrawObject(ctx, obj, test::MakeRectangleSymbol({}));
   const auto path = dev.Of(Kind::Stroke).at(0).path;
@@ -200,7 +200,7 @@ TEST_F(RectangleSymbolTest, HugeGridsAreBounded) {
   Pass(0);
   const std::vector<Coord> huge{U(-3000000, -3000000), U(3000000, -3000000), U(3000000, 3000000),
                                 U(-3000000, 3000000)};
-  DrawObject(ctx, test::Object(kObjectRectangle, huge), test::MakeRectangleSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Rectangle, huge), test::MakeRectangleSymbol(f));
   // 32767 columns and rows at most, and no labels for billions of cells.
   EXPECT_LE(dev.Of(Kind::Stroke).size(), 1u + 2 * 32766);
   EXPECT_TRUE(dev.Of(Kind::Character).empty());
@@ -219,7 +219,7 @@ TEST_F(RectangleSymbolTest, RectanglesWiderThanAWordAreDrawnWithoutOverflow) {
   Pass(0);
   const int32_t far = (1 << 23) - 1;  // the largest position of a coordinate word
   const std::vector<Coord> corners{U(-far, -far), U(far, -far), U(far, far), U(-far, far)};
-  DrawObject(ctx, test::Object(kObjectRectangle, corners, 450), test::MakeRectangleSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Rectangle, corners, 450), test::MakeRectangleSymbol(f));
   const auto strokes = dev.Of(Kind::Stroke);
   ASSERT_FALSE(strokes.empty());
   for (const Coord& c : strokes[0].path) {

@@ -113,7 +113,7 @@ QImage Scene(int dpi) {
     const ObjectRecord contourLine = Line({U(300, 1700), U(1200, 2150, kFirstCurvePoint),
                                            U(2800, 1250, kSecondCurvePoint), U(3700, 1700)});
     const ObjectRecord marshArea =
-        test::Object(kObjectArea, {U(200, 200), U(1900, 200), U(1900, 1400), U(200, 1400)});
+        test::Object(ObjectType::Area, {U(200, 200), U(1900, 200), U(1900, 1400), U(200, 1400)});
     for (auto colour = kTable.rbegin(); colour != kTable.rend(); ++colour) {
       device.SelectColorPass(colour->number, colour->cmyk);
       DrawAreaObject(ctx, marshArea, marsh);

@@ -12,7 +12,7 @@
 
 namespace zelk::test {
 
-inline ObjectRecord Object(int16_t type, std::vector<Coord> coords, int16_t angle = 0) {
+inline ObjectRecord Object(ObjectType type, std::vector<Coord> coords, int16_t angle = 0) {
   ObjectRecord o;
   o.symbol = 1010;
   o.type = type;

@@ -72,13 +72,13 @@ const std::vector<std::pair<int, Cmyk>> kTable{{2, kBlack}, {1, kRed}, {3, kGree
 
 TEST(SymbolsGoldenTest, PointSymbol) {
   Picture p;
-  p.Draw(test::Object(kObjectPoint, {U(80, 80)}), ExamplePointSymbol(), kTable);
+  p.Draw(test::Object(ObjectType::Point, {U(80, 80)}), ExamplePointSymbol(), kTable);
   ExpectMatchesGolden(p.Finish(), "symbol_point");
 }
 
 TEST(SymbolsGoldenTest, RotatedPointSymbol) {
   Picture p;
-  p.Draw(test::Object(kObjectPoint, {U(80, 80)}, 450), ExamplePointSymbol(), kTable);
+  p.Draw(test::Object(ObjectType::Point, {U(80, 80)}, 450), ExamplePointSymbol(), kTable);
   ExpectMatchesGolden(p.Finish(), "symbol_point_rotated");
 }
 
@@ -86,13 +86,13 @@ TEST(SymbolsGoldenTest, FallbackCrossAndFallbackFill) {
   Picture p;
   SymbolRecord damaged = ExamplePointSymbol();
   damaged.Resize(damaged.Size() - 8);
-  p.Draw(test::Object(kObjectPoint, {U(40, 120)}), damaged, kTable);
+  p.Draw(test::Object(ObjectType::Point, {U(40, 120)}), damaged, kTable);
   const SymbolRecord emptyArea = test::MakeAreaSymbol({});
   AreaSymbol claimsMore = *AreaSymbol::Decode(emptyArea);
   claimsMore.StructSize = 2;  // a structure the record does not hold
   SymbolRecord area = emptyArea;
   claimsMore.Encode(area);
-  p.Draw(test::Object(kObjectArea, {U(70, 20), U(150, 20), U(150, 90), U(110, 130)}), area, kTable);
+  p.Draw(test::Object(ObjectType::Area, {U(70, 20), U(150, 20), U(150, 90), U(110, 130)}), area, kTable);
   ExpectMatchesGolden(p.Finish(), "symbol_fallbacks");
 }
 
@@ -107,7 +107,7 @@ TEST(SymbolsGoldenTest, RectangleWithRadiusGridAndNumbering) {
   f.cellHeight = 1000;
   f.unnumCells = 1;
   f.unnumText = "X";
-  p.Draw(test::Object(kObjectRectangle,
+  p.Draw(test::Object(ObjectType::Rectangle,
                       {U(200, 400), U(3000, 400), U(3000, 2400), U(200, 2400)}),
          test::MakeRectangleSymbol(f), kTable);
   ExpectMatchesGolden(p.Finish(), "symbol_rectangle_grid");
@@ -118,7 +118,7 @@ ObjectRecord AreaWithHole(int16_t angle = 0) {
   std::vector<Coord> pts = test::Square(15, 15, 130);
   const auto hole = test::Square(60, 60, 40, true);
   pts.insert(pts.end(), hole.begin(), hole.end());
-  return test::Object(kObjectArea, pts, angle);
+  return test::Object(ObjectType::Area, pts, angle);
 }
 
 TEST(SymbolsGoldenTest, AreaFillWithHole) {
@@ -140,12 +140,12 @@ TEST(SymbolsGoldenTest, AreaHatchAndCrossHatch) {
   f.hatchAngle1 = 450;
   std::vector<Coord> left = test::Square(10, 10, 65);
   std::vector<Coord> right = test::Square(85, 10, 65);
-  p.Draw(test::Object(kObjectArea, left), test::MakeAreaSymbol(f), kTable);
+  p.Draw(test::Object(ObjectType::Area, left), test::MakeAreaSymbol(f), kTable);
   f.hatchMode = 2;
   f.hatchColor = 1;
   f.hatchAngle1 = 0;
   f.hatchAngle2 = 900;
-  p.Draw(test::Object(kObjectArea, right), test::MakeAreaSymbol(f), kTable);
+  p.Draw(test::Object(ObjectType::Area, right), test::MakeAreaSymbol(f), kTable);
   // A hatched area with a hole across the top.
   f.hatchMode = 1;
   f.hatchColor = 2;
@@ -156,7 +156,7 @@ TEST(SymbolsGoldenTest, AreaHatchAndCrossHatch) {
   ring[3] = U(10, 150);
   const auto hole = test::Square(60, 100, 35, true);
   ring.insert(ring.end(), hole.begin(), hole.end());
-  p.Draw(test::Object(kObjectArea, ring), test::MakeAreaSymbol(f), kTable);
+  p.Draw(test::Object(ObjectType::Area, ring), test::MakeAreaSymbol(f), kTable);
   ExpectMatchesGolden(p.Finish(), "symbol_area_hatch");
 }
 

@@ -88,7 +88,7 @@ TextSymbolFields Font(const std::string& name, int size, int color = kBlack, int
 
 ObjectRecord Text(int32_t x, int32_t y, const std::string& text, int angle = 0) {
   ObjectRecord o;
-  o.type = kObjectText;
+  o.type = ObjectType::Text;
   o.angle = static_cast<int16_t>(angle);
   o.coords = {U(x, y)};
   o.SetText(text);
@@ -147,7 +147,7 @@ TEST(TextPicture, FramedTextWithParagraphsTabsAndJustification) {
   f.lbWidth = 15;
   f.lbDist = 40;
   ObjectRecord o;
-  o.type = kObjectRectangle;
+  o.type = ObjectType::Rectangle;
   o.coords = {U(200, 200), U(4400, 200), U(4400, 2850), U(200, 2850)};
   o.SetText(
       "Legend\tSymbol\tPage\r\n"
@@ -176,12 +176,12 @@ TEST(TextPicture, LineTextsFollowCurvesAndTurnOverOnLinesDrawnLeftwards) {
   TextSymbolFields road = Font("Arial", 90, kBlack);
   road.alignment = kLineCenter;
   ObjectRecord curve;
-  curve.type = kObjectLine;
+  curve.type = ObjectType::Line;
   curve.coords = {U(300, 600), U(1500, 2400, kFirstCurvePoint), U(2800, -300, kSecondCurvePoint),
                   U(4500, 1500)};
   curve.SetText("Schwarzbach");
   ObjectRecord leftwards;
-  leftwards.type = kObjectLine;
+  leftwards.type = ObjectType::Line;
   leftwards.coords = {U(4600, 2300), U(2600, 2000), U(400, 2400)};
   leftwards.SetText("Alte Landstrasse");
   p.Passes([&] {

@@ -41,7 +41,7 @@ TextSymbolFields Plain() {
 ObjectRecord TextAt(int32_t x, int32_t y, const std::string& text, int angle = 0) {
   ObjectRecord o;
   o.symbol = 1010;
-  o.type = kObjectText;
+  o.type = ObjectType::Text;
   o.angle = static_cast<int16_t>(angle);
   o.coords = {U(x, y)};
   o.SetText(text);
@@ -53,7 +53,7 @@ ObjectRecord Framed(int32_t left, int32_t bottom, int32_t width, int32_t top,
                     const std::string& text) {
   ObjectRecord o;
   o.symbol = 1020;
-  o.type = kObjectRectangle;
+  o.type = ObjectType::Rectangle;
   o.coords = {U(left, bottom), U(left + width, bottom), U(left + width, top), U(left, top)};
   o.SetText(text);
   return o;
@@ -62,7 +62,7 @@ ObjectRecord Framed(int32_t left, int32_t bottom, int32_t width, int32_t top,
 ObjectRecord LineText(std::vector<Coord> points, const std::string& text) {
   ObjectRecord o;
   o.symbol = 1030;
-  o.type = kObjectLine;
+  o.type = ObjectType::Line;
   o.coords = std::move(points);
   o.SetText(text);
   return o;
@@ -79,16 +79,16 @@ class TextTest : public ::testing::Test {
                                   int pass = kFontColor) {
     device.Clear();
     device.SelectColorPass(pass, {0, 0, 0, 200});
-    if (o.type == kObjectText) DrawTextObject(ctx, o, sym);
-    if (o.type == kObjectRectangle) DrawFramedTextObject(ctx, o, sym);
-    if (o.type == kObjectLine) DrawLineTextObject(ctx, o, sym);
+    if (o.type == ObjectType::Text) DrawTextObject(ctx, o, sym);
+    if (o.type == ObjectType::Rectangle) DrawFramedTextObject(ctx, o, sym);
+    if (o.type == ObjectType::Line) DrawLineTextObject(ctx, o, sym);
     std::vector<CharacterSpec> chars;
     for (const RecordedCall& c : device.Of(Kind::Character)) chars.push_back(c.character);
     return chars;
   }
   std::vector<CharacterSpec> Draw(const ObjectRecord& o, const TextSymbolFields& f,
                                   int pass = kFontColor) {
-    return Draw(o, o.type == kObjectLine ? MakeLineTextSymbol(1030, f) : MakeTextSymbol(1010, f),
+    return Draw(o, o.type == ObjectType::Line ? MakeLineTextSymbol(1030, f) : MakeTextSymbol(1010, f),
                 pass);
   }
 };
@@ -509,7 +509,7 @@ TEST(TextBox, FramedTextLowerEdgeFollowsItsText) {
   EXPECT_EQ(o.coords[3], U(0, 0));
 
   ObjectRecord point;
-  point.type = kObjectPoint;
+  point.type = ObjectType::Point;
   point.coords = {U(0, 0)};
   EXPECT_FALSE(LayOutTextBox(fonts, point, MakeTextSymbol(1010, Plain())));
   ObjectRecord thin = Framed(0, 0, 10, 10, "A");
@@ -641,7 +641,7 @@ TEST_F(TextTest, GridLabelsOfUnnumberedCellsAreMapText) {
   r.unnumCells = 1;
   r.unnumText = "\x80";
   ObjectRecord o;
-  o.type = kObjectRectangle;
+  o.type = ObjectType::Rectangle;
   o.coords = {U(0, 0), U(2000, 0), U(2000, 1000), U(0, 1000)};
   device.SelectColorPass(0, {0, 0, 0, 200});
   DrawObject(ctx, o, test::MakeRectangleSymbol(r));
@@ -663,7 +663,7 @@ TEST(FontsCheck, ListsEveryMissingFontOfTextSymbolsInTheRange) {
   TextSymbolFields off = Plain();
   off.secondFont.name = "Missing Font";  // the second font is off: not looked up
   SymbolRecord point;
-  point.SetType(kSymbolPoint);
+  point.SetType(SymbolType::Point);
   point.SetNumber(1000);
   const std::vector<SymbolRecord> table{point, MakeTextSymbol(1015, f),
                                         MakeLineTextSymbol(2021, second),

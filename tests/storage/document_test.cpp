@@ -292,7 +292,7 @@ TEST(LoadSymbols, ReplacesTheTableAndObjectsKeepTheirNumbers) {
     other.CreateEmptyMap(f.dir.Path("other.zkm"));
     other.MutableColors().colorCount = 1;
     other.MutableColors().colors[0] = ColorRecord::NewColor(5, "Red");
-    other.AppendSymbol(MakeSymbol(4010, kSymbolArea, 100, {5}));
+    other.AppendSymbol(MakeSymbol(4010, SymbolType::Area, 100, {5}));
     other.RewriteSymbolIndex();
     other.CloseWorkingFile();
   }

@@ -12,7 +12,7 @@ using test::MakeSymbol;
 inline ObjectRecord MakeLine(int symbol, int x0, int y0, int x1, int y1) {
   ObjectRecord o;
   o.symbol = static_cast<int16_t>(symbol);
-  o.type = kObjectLine;
+  o.type = ObjectType::Line;
   o.coords = {Coord::FromUnits(x0, y0), Coord::FromUnits(x1, y1)};
   return o;
 }
@@ -33,9 +33,9 @@ struct MapFixture {
     h.colors[0] = ColorRecord::NewColor(2, "Black");
     h.colors[1] = ColorRecord::NewColor(0, "Blue");
     h.colors[2] = ColorRecord::NewColor(1, "Yellow");
-    store.AppendSymbol(MakeSymbol(1010, kSymbolLine, 20, {2}));
-    store.AppendSymbol(MakeSymbol(2010, kSymbolArea, 0, {1}));
-    store.AppendSymbol(MakeSymbol(3010, kSymbolPoint, 100, {0, 2}));
+    store.AppendSymbol(MakeSymbol(1010, SymbolType::Line, 20, {2}));
+    store.AppendSymbol(MakeSymbol(2010, SymbolType::Area, 0, {1}));
+    store.AppendSymbol(MakeSymbol(3010, SymbolType::Point, 100, {0, 2}));
     store.RewriteSymbolIndex();
   }
   // Closes and reopens the file, so everything is read back from disk.
@@ -55,8 +55,8 @@ inline std::string MakeSymbolSet(const std::string& path) {
   h.colorCount = 2;
   h.colors[0] = ColorRecord::NewColor(1, "Black");
   h.colors[1] = ColorRecord::NewColor(0, "Green");
-  store.AppendSymbol(MakeSymbol(1010, kSymbolLine, 20, {1}));
-  store.AppendSymbol(MakeSymbol(4010, kSymbolArea, 0, {0}));
+  store.AppendSymbol(MakeSymbol(1010, SymbolType::Line, 20, {1}));
+  store.AppendSymbol(MakeSymbol(4010, SymbolType::Area, 0, {0}));
   store.RewriteSymbolIndex();
   store.MutableSetup().SetMapScale(10000);
   store.MutableSetup().SetViewX(256 * 50);

@@ -211,7 +211,7 @@ TEST(Objects, RecordOf2000PointsIsReadWhole) {
   MapFixture f;
   ObjectRecord o;
   o.symbol = 1010;
-  o.type = kObjectLine;
+  o.type = ObjectType::Line;
   for (int i = 0; i < 2000; ++i) o.coords.push_back(Coord::FromUnits(i, i % 7));
   ASSERT_TRUE(f.store.AddObject(o));
   ObjectRecord back;
@@ -224,7 +224,7 @@ TEST(Objects, OverlongEntryIsReadAs16032BytesAndTrimmed) {
   MapFixture f;
   ObjectRecord o;
   o.symbol = 1010;
-  o.type = kObjectLine;
+  o.type = ObjectType::Line;
   o.coords.resize(2000, Coord::FromUnits(1, 1));
   ASSERT_TRUE(f.store.AddObject(o));
   IndexEntry e;
@@ -313,17 +313,17 @@ TEST(Search, EmptyMapIsDoneAtOnce) {
 
 TEST(Symbols, NumbersAreMadeUniqueAndThe1001stIsRefused) {
   MapFixture f;
-  ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(1010, kSymbolLine, 0, {0})));
+  ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(1010, SymbolType::Line, 0, {0})));
   EXPECT_EQ(f.store.Symbol(3).Number(), 1011);
-  ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(10000, kSymbolLine, 0, {0})));
+  ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(10000, SymbolType::Line, 0, {0})));
   EXPECT_EQ(f.store.Symbol(4).Number(), 9999);
-  ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(9999, kSymbolLine, 0, {0})));
+  ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(9999, SymbolType::Line, 0, {0})));
   EXPECT_EQ(f.store.Symbol(5).Number(), 1);  // 10000 wraps to 1
-  ASSERT_TRUE(f.store.InsertSymbol(-1, MakeSymbol(0, kSymbolPoint, 0, {0})));
+  ASSERT_TRUE(f.store.InsertSymbol(-1, MakeSymbol(0, SymbolType::Point, 0, {0})));
   EXPECT_EQ(f.store.Symbol(0).Number(), 2);
-  while (f.store.SymbolCount() < 1000) ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(5000, kSymbolPoint, 0, {0})));
-  EXPECT_FALSE(f.store.AppendSymbol(MakeSymbol(5000, kSymbolPoint, 0, {0})));
-  EXPECT_FALSE(f.store.InsertSymbol(3, MakeSymbol(5000, kSymbolPoint, 0, {0})));
+  while (f.store.SymbolCount() < 1000) ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(5000, SymbolType::Point, 0, {0})));
+  EXPECT_FALSE(f.store.AppendSymbol(MakeSymbol(5000, SymbolType::Point, 0, {0})));
+  EXPECT_FALSE(f.store.InsertSymbol(3, MakeSymbol(5000, SymbolType::Point, 0, {0})));
   ASSERT_TRUE(f.store.RewriteSymbolIndex());
   ASSERT_TRUE(f.Reopen());
   EXPECT_EQ(f.store.SymbolCount(), 1000);
@@ -333,7 +333,7 @@ TEST(Symbols, NumbersAreMadeUniqueAndThe1001stIsRefused) {
 TEST(Symbols, IndexOf300SymbolsReusesTheBlockAndAppendsOne) {
   MapFixture f;
   const int32_t firstBlock = f.store.Header().firstSymbolBlock;
-  while (f.store.SymbolCount() < 300) ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(4000, kSymbolPoint, 0, {0})));
+  while (f.store.SymbolCount() < 300) ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(4000, SymbolType::Point, 0, {0})));
   ASSERT_TRUE(f.store.RewriteSymbolIndex());
   EXPECT_EQ(f.store.Header().firstSymbolBlock, firstBlock);
   ASSERT_TRUE(f.Reopen());
@@ -371,15 +371,15 @@ TEST(Symbols, ReplaceReusesThePlaceOnlyWhenTheRecordFits) {
 
 TEST(Symbols, FindOrAddEqualTakesTheNearestNumber) {
   MapFixture f;
-  SymbolRecord a = MakeSymbol(3000, kSymbolPoint, 0, {0});
+  SymbolRecord a = MakeSymbol(3000, SymbolType::Point, 0, {0});
   ASSERT_TRUE(f.store.AppendSymbol(a));
-  SymbolRecord probe = MakeSymbol(3012, kSymbolPoint, 5, {1});  // common part may differ
+  SymbolRecord probe = MakeSymbol(3012, SymbolType::Point, 5, {1});  // common part may differ
   EXPECT_EQ(f.store.FindOrAddEqualSymbol(probe), 3010);
-  SymbolRecord far = MakeSymbol(3040, kSymbolPoint, 0, {0});
+  SymbolRecord far = MakeSymbol(3040, SymbolType::Point, 0, {0});
   const int count = f.store.SymbolCount();
   EXPECT_EQ(f.store.FindOrAddEqualSymbol(far), 3040);
   EXPECT_EQ(f.store.SymbolCount(), count + 1);
-  SymbolRecord different = MakeSymbol(3001, kSymbolPoint, 0, {0});
+  SymbolRecord different = MakeSymbol(3001, SymbolType::Point, 0, {0});
   PointSymbol point = *PointSymbol::Decode(different);
   point.reserved = 9;
   point.Encode(different);
@@ -388,7 +388,7 @@ TEST(Symbols, FindOrAddEqualTakesTheNearestNumber) {
 
 TEST(Symbols, OlderRecordsAreWidenedAndWrittenAnew) {
   MapFixture f;
-  SymbolRecord old = MakeSymbol(5010, kSymbolPoint, 0, {0});
+  SymbolRecord old = MakeSymbol(5010, SymbolType::Point, 0, {0});
   old.Resize(354);  // an empty list and no reserved word, as an older subversion wrote it
   old.SetLength(354);
   ASSERT_TRUE(f.store.AppendSymbol(old));
@@ -597,7 +597,7 @@ TEST(SymbolEditing, ElementsActAsObjects) {
   f.store.BeginSymbolEditing({});
   ObjectRecord circle;
   circle.symbol = kElementSymbolBase + kElementCircle;
-  circle.type = kObjectPoint;
+  circle.type = ObjectType::Point;
   circle.angle = 2;  // colour
   circle.SetElementWords(0, 0, 300);  // diameter
   circle.coords = {Coord::FromUnits(0, 0)};
@@ -611,7 +611,7 @@ TEST(SymbolEditing, ElementsActAsObjects) {
   EXPECT_EQ(back.ElementDiameter(), 300);
   ASSERT_TRUE(f.store.DeleteObject(1));
   ASSERT_TRUE(f.store.ReadObject(1, &back));
-  EXPECT_EQ(back.type, kObjectLine);
+  EXPECT_EQ(back.type, ObjectType::Line);
   ObjectRecord big = MakeLine(kElementSymbolBase + kElementLine, 0, 0, 1, 1);
   big.coords.resize(600);
   EXPECT_FALSE(f.store.AddObject(big));

@@ -150,7 +150,7 @@ TEST(TextUnits, SixtyFourCharactersStartANewBlock) {
   EXPECT_EQ(TextUnitsFor(63), 8);
   EXPECT_EQ(TextUnitsFor(64), 16);
   ObjectRecord o;
-  o.type = kObjectText;
+  o.type = ObjectType::Text;
   o.coords.resize(1);
   o.SetText(std::string(63, 'a'));
   o.FixTextUnits();
@@ -163,7 +163,7 @@ TEST(TextUnits, SixtyFourCharactersStartANewBlock) {
 
 TEST(TextUnits, LineTextIsLimitedByItsPoints) {
   ObjectRecord o;
-  o.type = kObjectLine;
+  o.type = ObjectType::Line;
   o.coords.resize(1995);
   o.SetText(std::string(300, 'x'));
   o.FixTextUnits();
@@ -180,7 +180,7 @@ TEST(TextUnits, LineTextIsLimitedByItsPoints) {
 
 TEST(TextUnits, TextsStopAt1024UnitsWithATerminator) {
   ObjectRecord o;
-  o.type = kObjectText;
+  o.type = ObjectType::Text;
   o.coords.resize(1);
   o.SetText(std::string(9000, 'x'));
   o.FixTextUnits();
@@ -191,7 +191,7 @@ TEST(TextUnits, TextsStopAt1024UnitsWithATerminator) {
 TEST(ObjectRecord, DecodeTrimsPointCountsBeyondTheBytes) {
   ObjectRecord o;
   o.symbol = 1012;
-  o.type = kObjectLine;
+  o.type = ObjectType::Line;
   o.coords.resize(2000);
   std::vector<uint8_t> raw = o.Encode();
   ASSERT_EQ(raw.size(), 16032u);
@@ -207,7 +207,7 @@ TEST(ObjectRecord, DecodeTrimsPointCountsBeyondTheBytes) {
 TEST(ObjectRecord, NonPositivePointCountGivesAnEmptyObject) {
   ObjectRecord o;
   o.symbol = 55;
-  o.type = 2;
+  o.type = ObjectType::Line;
   const std::vector<uint8_t> raw = o.Encode();  // no coordinates: a point count of 0
   const ObjectRecord e = ObjectRecord::DecodeAsRead(raw.data(), static_cast<int>(raw.size()));
   EXPECT_EQ(e.symbol, 0);
@@ -217,7 +217,7 @@ TEST(ObjectRecord, NonPositivePointCountGivesAnEmptyObject) {
 TEST(ObjectRecord, RoundTripKeepsFlagsLayerAndText) {
   ObjectRecord o;
   o.symbol = -1;
-  o.type = kObjectText;
+  o.type = ObjectType::Text;
   o.angle = 450;
   o.reserved = {1, 2, 3, 4, 5, 6};
   o.SetLayerName("ROADS");
@@ -231,6 +231,32 @@ TEST(ObjectRecord, RoundTripKeepsFlagsLayerAndText) {
   EXPECT_EQ(b.reserved, o.reserved);
   EXPECT_EQ(b.coords[0].PosY(), -200);
   EXPECT_EQ(b.coords[0].YFlags(), kCornerPoint);
+}
+
+// A type no version knows is kept as read, so that saving such a map leaves its bytes alone.
+TEST(ObjectRecord, UnknownTypeSurvivesARoundTripByteForByte) {
+  for (const int16_t stored : {int16_t{0}, int16_t{6}, int16_t{-3}, int16_t{32767}, int16_t{-32768}}) {
+    ObjectRecord o;
+    o.symbol = 7;
+    o.coords = {Coord::FromUnits(1, 2)};
+    std::vector<uint8_t> raw = o.Encode();
+    raw[2] = static_cast<uint8_t>(stored & 0xff);
+    raw[3] = static_cast<uint8_t>((stored >> 8) & 0xff);
+    const auto back = ObjectRecord::Decode(raw);
+    ASSERT_TRUE(back.has_value()) << stored;
+    EXPECT_EQ(static_cast<int16_t>(back->type), stored);
+    EXPECT_FALSE(back->HasTextArea()) << stored;
+    EXPECT_EQ(back->Encode(), raw) << stored;
+  }
+}
+
+TEST(SymbolRecord, UnknownTypeIsKeptAsStored) {
+  SymbolRecord s;
+  s.SetType(static_cast<SymbolType>(-2));
+  EXPECT_EQ(static_cast<int16_t>(s.Type()), -2);
+  EXPECT_EQ(s.Bytes()[4], 0xfe);
+  EXPECT_EQ(s.Bytes()[5], 0xff);
+  EXPECT_EQ(s.ComputedLength(), -1);
 }
 
 TEST(BoundingBox, FlagsDoNotMoveTheBoxAndExtentGrowsIt) {
@@ -277,12 +303,12 @@ TEST(SymbolRecord, ComputedLengthsByType) {
   SymbolRecord s = area.Encode();
   s.Resize(600);
   EXPECT_EQ(s.ComputedLength(), 380 + 32);
-  s.SetType(kSymbolText);
+  s.SetType(SymbolType::Text);
   EXPECT_EQ(s.ComputedLength(), 588);
-  s.SetType(kSymbolLine);
+  s.SetType(SymbolType::Line);
   s.SetSubtype(kSubtypeLineText);
   EXPECT_EQ(s.ComputedLength(), 440);
-  s.SetType(9);
+  s.SetType(static_cast<SymbolType>(9));
   EXPECT_EQ(s.ComputedLength(), -1);
   EXPECT_FALSE(s.IsConsistent());
 }

@@ -241,7 +241,7 @@ TEST(SymbolRecords, LineTextSymbolsRoundTripAndRefuseShortRecords) {
 }
 
 TEST(SymbolRecords, EncodingKeepsTheCommonPart) {
-  SymbolRecord rec = test::MakeSymbol(2015, kSymbolArea, 12, {1, 5});
+  SymbolRecord rec = test::MakeSymbol(2015, SymbolType::Area, 12, {1, 5});
   AreaSymbol area;
   area.FillOn = 1;
   area.Encode(rec);
@@ -255,15 +255,15 @@ TEST(SymbolRecords, EncodingKeepsTheCommonPart) {
 TEST(ObjectRecords, RoundTripAndRefuseShortOrDamagedRecords) {
   ObjectRecord point;
   point.symbol = 1012;
-  point.type = kObjectPoint;
+  point.type = ObjectType::Point;
   point.angle = 900;
   point.coords = {U(10, 20)};
   ObjectRecord text = point;
-  text.type = kObjectText;
+  text.type = ObjectType::Text;
   text.SetText(std::string(70, 'x'));
   ObjectRecord layer;
   layer.symbol = -1;
-  layer.type = kObjectLine;
+  layer.type = ObjectType::Line;
   layer.SetLayerName("ROADS");
   layer.reserved = {1, 2, 3, 4, 5, 6};
   layer.coords = {U(0, 0, kFirstCurvePoint), U(5, 5), U(10, 0, 0, kCornerPoint)};

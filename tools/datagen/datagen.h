@@ -64,7 +64,7 @@ class ElementList {
 
 // The common part every builder fills: number as shown times ten, description; the record of
 // the type then sizes it.
-SymbolRecord NewSymbol(int number, int16_t type, const std::string& description);
+SymbolRecord NewSymbol(int number, SymbolType type, const std::string& description);
 
 SymbolRecord PointSymbol(int number, const std::string& description, const ElementList& elements);
 
@@ -122,7 +122,7 @@ std::vector<DemoPlace> AddDemoObjects(MapStore& store);
 void AddDemoTexts(MapStore& store, const std::vector<DemoPlace>& places);
 
 // Adds an object of a symbol; numbers are as shown times ten.
-void AddObject(MapStore& store, int symbol, int16_t type, const std::vector<Pt>& points,
+void AddObject(MapStore& store, int symbol, ObjectType type, const std::vector<Pt>& points,
                int16_t angle = 0, const std::string& text = {});
 
 }  // namespace zelk::datagen

@@ -25,13 +25,13 @@ constexpr int kChurch = 5320, kTrig = 5330, kMonument = 5340, kChimney = 5350, k
 constexpr int kPylon = 5370, kNorthArrow = 7100, kFrame = 7010, kBox = 7020;
 
 void Line(MapStore& s, int symbol, const std::vector<Pt>& points) {
-  AddObject(s, symbol, kObjectLine, points);
+  AddObject(s, symbol, ObjectType::Line, points);
 }
 void Area(MapStore& s, int symbol, const std::vector<Pt>& points) {
-  AddObject(s, symbol, kObjectArea, points);
+  AddObject(s, symbol, ObjectType::Area, points);
 }
 void Point(MapStore& s, int symbol, int32_t x, int32_t y, int16_t angle = 0) {
-  AddObject(s, symbol, kObjectPoint, {{x, y}}, angle);
+  AddObject(s, symbol, ObjectType::Point, {{x, y}}, angle);
 }
 
 // An area's first point repeated at its end, as drawn outlines are.
@@ -237,8 +237,8 @@ std::vector<DemoPlace> AddDemoObjects(MapStore& s) {
   }
 
   // Sheet furniture: the frame with its grid, a title box and the north arrow.
-  AddObject(s, kFrame, kObjectRectangle, {{0, 0}, {30000, 0}, {30000, 20000}, {0, 20000}});
-  AddObject(s, kBox, kObjectRectangle, {{400, 400}, {6400, 400}, {6400, 2000}, {400, 2000}});
+  AddObject(s, kFrame, ObjectType::Rectangle, {{0, 0}, {30000, 0}, {30000, 20000}, {0, 20000}});
+  AddObject(s, kBox, ObjectType::Rectangle, {{400, 400}, {6400, 400}, {6400, 2000}, {400, 2000}});
   Point(s, kNorthArrow, 7400, 1400);
 
   AddContours(s, t);

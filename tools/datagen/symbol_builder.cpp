@@ -55,7 +55,7 @@ void ElementList::AddColoursTo(ColorSet& set) const {
   for (int16_t c : colours_) set.Add(c);
 }
 
-SymbolRecord NewSymbol(int number, int16_t type, const std::string& description) {
+SymbolRecord NewSymbol(int number, SymbolType type, const std::string& description) {
   SymbolRecord s;
   s.SetNumber(number);
   s.SetType(type);
@@ -79,7 +79,7 @@ SymbolRecord PointSymbol(int number, const std::string& description, const Eleme
   zelk::PointSymbol p;
   p.ElementUnits = static_cast<int16_t>(elements.Units());
   p.Elements = elements.Bytes();
-  SymbolRecord s = NewSymbol(number, kSymbolPoint, description);
+  SymbolRecord s = NewSymbol(number, SymbolType::Point, description);
   p.Encode(s);
   ColorSet set;
   elements.AddColoursTo(set);
@@ -122,7 +122,7 @@ SymbolRecord LineSymbol(int number, const std::string& description, const LineFi
   l.StartList = f.start.Bytes();
   l.EndList = f.end.Bytes();
   l.SetSizesFromLists();
-  SymbolRecord s = NewSymbol(number, kSymbolLine, description);
+  SymbolRecord s = NewSymbol(number, SymbolType::Line, description);
   l.Encode(s);
   const ElementList* lists[5] = {&f.main, &f.secondary, &f.corner, &f.start, &f.end};
   ColorSet set;
@@ -162,7 +162,7 @@ SymbolRecord AreaSymbol(int number, const std::string& description, const AreaFi
   a.StructAngle = f.structAngle;
   a.StructSize = static_cast<int16_t>(f.structure.Units());
   a.Structure = f.structure.Bytes();
-  SymbolRecord s = NewSymbol(number, kSymbolArea, description);
+  SymbolRecord s = NewSymbol(number, SymbolType::Area, description);
   a.Encode(s);
   ColorSet set;
   if (f.fillOn) set.Add(f.fillColor);
@@ -185,7 +185,7 @@ SymbolRecord RectangleSymbol(int number, const std::string& description, const R
   r.CellHeight = f.cellHeight;
   r.UnnumCells = f.unnumCells;
   r.UnnumText = f.unnumText;
-  SymbolRecord s = NewSymbol(number, kSymbolRectangle, description);
+  SymbolRecord s = NewSymbol(number, SymbolType::Rectangle, description);
   r.Encode(s);
   ColorSet set;
   set.Add(f.lineColor);
@@ -203,7 +203,7 @@ void Add(MapStore& store, const SymbolRecord& symbol) {
   }
 }
 
-void AddObject(MapStore& store, int symbol, int16_t type, const std::vector<Pt>& points,
+void AddObject(MapStore& store, int symbol, ObjectType type, const std::vector<Pt>& points,
                int16_t angle, const std::string& text) {
   ObjectRecord o;
   o.symbol = static_cast<int16_t>(symbol);

@@ -44,12 +44,12 @@ TextSymbolFields Font(const char* name, int size, int16_t colour, int weight = 4
 }
 
 void AddText(MapStore& store, int number, const char* description, const TextSymbolFields& f) {
-  Add(store, MakeTextSymbol(number, f, NewSymbol(number, kSymbolText, description)));
+  Add(store, MakeTextSymbol(number, f, NewSymbol(number, SymbolType::Text, description)));
 }
 
 void AddLineText(MapStore& store, int number, const char* description, const TextSymbolFields& f) {
   Add(store, MakeLineTextSymbol(number, f,
-                                NewSymbol(number, kSymbolLine, description)));
+                                NewSymbol(number, SymbolType::Line, description)));
 }
 
 // Stores a text object or framed text with the box of its text, as the editor does after typing.
@@ -65,7 +65,7 @@ void AddLaidOutText(MapStore& store, int number, ObjectRecord o) {
 void Label(MapStore& store, int number, Pt at, const std::string& text, int16_t angle = 0) {
   ObjectRecord o;
   o.symbol = static_cast<int16_t>(number);
-  o.type = kObjectText;
+  o.type = ObjectType::Text;
   o.angle = angle;
   o.coords = {at.ToCoord()};
   o.SetText(text);
@@ -170,21 +170,21 @@ void AddDemoTexts(MapStore& store, const std::vector<DemoPlace>& places) {
     } else if (p.kind == "forest") {
       Label(store, kForestName, p.at, p.name);
     } else if (p.kind == "river") {
-      AddObject(store, kRiverName, kObjectLine, BentLine(p.at, p.angle, 2400, -380, 120), 0,
+      AddObject(store, kRiverName, ObjectType::Line, BentLine(p.at, p.angle, 2400, -380, 120), 0,
                 p.name);
     }
   }
   Label(store, kHeightFigure, {9880, 17420}, "412");
   Label(store, kHeightFigure, {3080, 3920}, "238");
   // The main road's name rides above it west of Kettle Hill.
-  AddObject(store, kRoadName, kObjectLine,
+  AddObject(store, kRoadName, ObjectType::Line,
             {{1300, 8740}, {2000, 8880, kFirstCurvePoint}, {2700, 8980, kSecondCurvePoint},
              {3500, 9010}},
             0, "Valley Road");
 
   ObjectRecord notes;
   notes.symbol = kNotes;
-  notes.type = kObjectRectangle;
+  notes.type = ObjectType::Rectangle;
   notes.coords = {{500 << 8, 500 << 8}, {6300 << 8, 500 << 8}, {6300 << 8, 1250 << 8},
                   {500 << 8, 1250 << 8}};
   notes.SetText(
