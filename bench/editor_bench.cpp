@@ -127,7 +127,8 @@ std::string LargeMap() {
     o.symbol = 1010;
     o.type = ObjectType::Line;
     const int x = next() - 20000, y = (next() % 30000) - 15000;
-    for (int k = 0; k < 6; ++k) o.coords.push_back(Coord::FromUnits(x + k * 150, y + ((k & 1) ? 120 : 0)));
+    for (int k = 0; k < 6; ++k)
+      o.coords.push_back(Coord::FromUnits(x + k * 150, y + ((k & 1) ? 120 : 0)));
     store.AddObject(o);
   }
   store.WriteSettings();
@@ -150,7 +151,8 @@ void BM_KeyPressEndsTheRedrawOfALargeMap(benchmark::State& state) {
     // The key arrives 5 ms into the redraw (a full redraw of this map takes several times
     // longer), as from the keyboard while drawing.
     QTimer::singleShot(5, &w, [&] {
-      QCoreApplication::postEvent(&w, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b"));
+      QCoreApplication::postEvent(
+          &w, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b"));
       sincePress.start();
     });
     w.RedrawWindow(w.rect());
@@ -164,7 +166,10 @@ void BM_KeyPressEndsTheRedrawOfALargeMap(benchmark::State& state) {
   state.counters["worst_ms"] = worst;
   state.counters["mean_ms"] = runs ? total / runs : 0;
 }
-BENCHMARK(BM_KeyPressEndsTheRedrawOfALargeMap)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
+BENCHMARK(BM_KeyPressEndsTheRedrawOfALargeMap)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(20);
 
 void BM_FullRedrawOfALargeMap(benchmark::State& state) {
   Editor e;

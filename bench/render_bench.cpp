@@ -37,8 +37,10 @@ void AddBenchSymbols(MapStore& store) {
     const int number = 1000 + 10 * s;
     switch (s % 5) {
       case 0:
-        Add(store, datagen::PointSymbol(number, "point",
-                               ElementList().Circle(c, 15, 120).Dot(c2, 40).Line(c, 15, {{0, 60}, {0, 160}}, 0)));
+        Add(store,
+            datagen::PointSymbol(
+                number, "point",
+                ElementList().Circle(c, 15, 120).Dot(c2, 40).Line(c, 15, {{0, 60}, {0, 160}}, 0)));
         break;
       case 1: {
         LineFields f;
@@ -102,7 +104,8 @@ void BuildMap(MapStore& store, const std::string& path) {
   store.WriteSymbolHeader();
   AddBenchSymbols(store);
   std::mt19937 rng(11);
-  std::uniform_int_distribution<int> in(0, 999), step(-600, 600), kind(0, 19), pts(2, 8), radius(200, 900);
+  std::uniform_int_distribution<int> in(0, 999), step(-600, 600), kind(0, 19), pts(2, 8),
+      radius(200, 900);
   const int tilesX = kWidth / 1000, tilesY = kHeight / 1000;
   const int perTile = kObjects / (tilesX * tilesY) + 1;
   int made = 0;
@@ -129,7 +132,8 @@ void BuildMap(MapStore& store, const std::string& path) {
           const int n = pts(rng) + 2, r = radius(rng);
           for (int j = 0; j < n; ++j) {
             const double a = 2 * M_PI * j / n;
-            p.push_back({x0 + static_cast<int32_t>(r * std::cos(a)), y0 + static_cast<int32_t>(r * std::sin(a))});
+            p.push_back({x0 + static_cast<int32_t>(r * std::cos(a)),
+                         y0 + static_cast<int32_t>(r * std::sin(a))});
           }
           p.push_back(p.front());
         }
@@ -181,7 +185,8 @@ void BM_DrawWholeMapOnScreen(benchmark::State& state) {
   int64_t drawn = 0;
   for (auto _ : state) drawn = Draw(image, whole, kScreenScale);
   state.counters["objects"] = static_cast<double>(drawn);
-  state.counters["objects/s"] = benchmark::Counter(static_cast<double>(drawn), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["objects/s"] =
+      benchmark::Counter(static_cast<double>(drawn), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_DrawWholeMapOnScreen)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -193,15 +198,18 @@ void BM_DrawWindowOnScreen(benchmark::State& state) {
   int64_t drawn = 0;
   for (auto _ : state) drawn = Draw(image, window, kScreenScale);
   state.counters["objects"] = static_cast<double>(drawn);
-  state.counters["objects/s"] = benchmark::Counter(static_cast<double>(drawn), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["objects/s"] =
+      benchmark::Counter(static_cast<double>(drawn), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_DrawWindowOnScreen)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ExportBmpAt300Dpi(benchmark::State& state) {
-  const std::string out = (std::filesystem::temp_directory_path() / "zelk-render-bench.bmp").string();
+  const std::string out =
+      (std::filesystem::temp_directory_path() / "zelk-render-bench.bmp").string();
   QuietSink sink;
   for (auto _ : state) {
-    if (ExportBitmap(Map().store, {out, 300}, &sink) != ExportResult::Written) state.SkipWithError("export failed");
+    if (ExportBitmap(Map().store, {out, 300}, &sink) != ExportResult::Written)
+      state.SkipWithError("export failed");
   }
   Box extent;
   Map().store.MapExtent(&extent);

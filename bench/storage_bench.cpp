@@ -25,11 +25,14 @@ std::string BenchMapPath() {
 }
 
 // 50 colours, 100 symbols of a given extent, `count` lines of 2..8 points over 400 x 300 mm.
-void BuildMap(MapStore& store, const std::string& path, int count = kMaxObjectCount, int extent = 25) {
+void BuildMap(MapStore& store, const std::string& path, int count = kMaxObjectCount,
+              int extent = 25) {
   store.CreateEmptyMap(path);
   SymbolHeader& h = store.MutableColors();
   h.colorCount = 50;
-  for (int c = 0; c < 50; ++c) h.colors[static_cast<size_t>(c)] = ColorRecord::NewColor(static_cast<int16_t>(c), "C" + std::to_string(c));
+  for (int c = 0; c < 50; ++c)
+    h.colors[static_cast<size_t>(c)] =
+        ColorRecord::NewColor(static_cast<int16_t>(c), "C" + std::to_string(c));
   for (int s = 0; s < 100; ++s) {
     SymbolRecord r = LineSymbol{}.Encode();
     r.SetNumber(1000 + s * 10);

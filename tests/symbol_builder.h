@@ -47,11 +47,13 @@ inline ColorSet ColorsOf(const std::vector<Element>& elements) {
 
 // A record of the type with every type-specific field zero (empty lists), number, extent,
 // colours and a description set: what the engine's tests need.
-inline SymbolRecord MakeSymbol(int number, SymbolType type, int extent, std::initializer_list<int> colors,
-                               int subtype = 0) {
+inline SymbolRecord MakeSymbol(int number, SymbolType type, int extent,
+                               std::initializer_list<int> colors, int subtype = 0) {
   SymbolRecord s;
   switch (type) {
-    case SymbolType::Point: PointSymbol{}.Encode(s); break;
+    case SymbolType::Point:
+      PointSymbol{}.Encode(s);
+      break;
     case SymbolType::Line:
       if (subtype == kSubtypeLineText) {
         LineTextSymbol{}.Encode(s);
@@ -59,9 +61,15 @@ inline SymbolRecord MakeSymbol(int number, SymbolType type, int extent, std::ini
         LineSymbol{}.Encode(s);
       }
       break;
-    case SymbolType::Area: AreaSymbol{}.Encode(s); break;
-    case SymbolType::Text: TextSymbol{}.Encode(s); break;
-    case SymbolType::Rectangle: RectangleSymbol{}.Encode(s); break;
+    case SymbolType::Area:
+      AreaSymbol{}.Encode(s);
+      break;
+    case SymbolType::Text:
+      TextSymbol{}.Encode(s);
+      break;
+    case SymbolType::Rectangle:
+      RectangleSymbol{}.Encode(s);
+      break;
   }
   s.SetType(type);
   s.SetSubtype(subtype);
@@ -86,9 +94,9 @@ inline SymbolRecord MakePointSymbol(const std::vector<Element>& elements, int nu
 }
 
 struct AreaFields {
-  int fillOn = 0, fillColor = 0, hatchMode = 0, hatchColor = 0, hatchLineWidth = 0,
-      hatchDist = 0, hatchAngle1 = 0, hatchAngle2 = 0, structMode = 0, structWidth = 0,
-      structHeight = 0, structAngle = 0, extent = 0;
+  int fillOn = 0, fillColor = 0, hatchMode = 0, hatchColor = 0, hatchLineWidth = 0, hatchDist = 0,
+      hatchAngle1 = 0, hatchAngle2 = 0, structMode = 0, structWidth = 0, structHeight = 0,
+      structAngle = 0, extent = 0;
   std::vector<Element> structure;
 };
 

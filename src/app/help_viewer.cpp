@@ -2,7 +2,6 @@
 #include "app/help_viewer.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +17,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <algorithm>
 
 #include "storage/program_folder.h"
 
@@ -71,10 +71,12 @@ void HelpViewer::EnsureWindow() {
   layout->addWidget(results_);
   connect(searchEdit_, &QLineEdit::returnPressed, this, [this] { RunSearch(searchEdit_->text()); });
   connect(results_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-    browser_->setSource(QUrl::fromLocalFile(QDir(folder_).filePath(item->data(Qt::UserRole).toString())));
+    browser_->setSource(
+        QUrl::fromLocalFile(QDir(folder_).filePath(item->data(Qt::UserRole).toString())));
   });
   connect(results_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-    browser_->setSource(QUrl::fromLocalFile(QDir(folder_).filePath(item->data(Qt::UserRole).toString())));
+    browser_->setSource(
+        QUrl::fromLocalFile(QDir(folder_).filePath(item->data(Qt::UserRole).toString())));
   });
   // Esc closes the help as it closes a dialog.
   auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), window_);
@@ -137,7 +139,8 @@ QList<HelpMatch> HelpViewer::Search(const QString& words) const {
   QList<HelpMatch> matches;
   const QStringList wanted = words.toLower().split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
   if (wanted.isEmpty()) return matches;
-  static const QRegularExpression titleRx("<title>([^<]*)</title>", QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression titleRx("<title>([^<]*)</title>",
+                                          QRegularExpression::CaseInsensitiveOption);
   const QDir dir(folder_);
   for (const QString& name : dir.entryList({"*.html"}, QDir::Files, QDir::Name)) {
     if (name == "index.html") continue;
@@ -145,7 +148,8 @@ QList<HelpMatch> HelpViewer::Search(const QString& words) const {
     if (!f.open(QIODevice::ReadOnly)) continue;
     const QString html = QString::fromUtf8(f.readAll());
     const QString title = titleRx.match(html).captured(1).trimmed();
-    const QString text = (title + "\n" + QTextDocumentFragment::fromHtml(html).toPlainText()).toLower();
+    const QString text =
+        (title + "\n" + QTextDocumentFragment::fromHtml(html).toPlainText()).toLower();
     HelpMatch m{name, title.isEmpty() ? name : title, 0};
     bool all = true;
     for (const QString& w : wanted) {
@@ -180,8 +184,12 @@ void HelpViewer::RunSearch(const QString& words) {
   results_->setVisible(!words.trimmed().isEmpty());
 }
 
-QLineEdit* HelpViewer::SearchEdit() const { return window_ ? searchEdit_ : nullptr; }
-QListWidget* HelpViewer::Results() const { return window_ ? results_ : nullptr; }
+QLineEdit* HelpViewer::SearchEdit() const {
+  return window_ ? searchEdit_ : nullptr;
+}
+QListWidget* HelpViewer::Results() const {
+  return window_ ? results_ : nullptr;
+}
 
 QWidget* HelpViewer::Window() const {
   return window_;

@@ -93,10 +93,14 @@ int CmdNew(const std::vector<std::string>& args, std::ostream& out, std::ostream
   std::string map, set;
   bool force = false;
   for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--symbols" && i + 1 < args.size()) set = args[++i];
-    else if (args[i] == "--force") force = true;
-    else if (map.empty()) map = args[i];
-    else return Usage(err), 2;
+    if (args[i] == "--symbols" && i + 1 < args.size())
+      set = args[++i];
+    else if (args[i] == "--force")
+      force = true;
+    else if (map.empty())
+      map = args[i];
+    else
+      return Usage(err), 2;
   }
   if (map.empty() || set.empty()) return Usage(err), 2;
   if (IsSameFile(map, set)) {
@@ -110,7 +114,8 @@ int CmdNew(const std::vector<std::string>& args, std::ostream& out, std::ostream
   CliDocument d(err);
   if (!d.doc.NewMap(set)) return 1;
   if (!d.doc.SaveAs(map)) return 1;
-  out << "Created " << map << " with " << d.doc.Store().SymbolCount() << " symbols from " << set << "\n";
+  out << "Created " << map << " with " << d.doc.Store().SymbolCount() << " symbols from " << set
+      << "\n";
   return 0;
 }
 
@@ -118,9 +123,12 @@ int CmdInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   std::string map;
   bool json = false;
   for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--json") json = true;
-    else if (map.empty()) map = args[i];
-    else return Usage(err), 2;
+    if (args[i] == "--json")
+      json = true;
+    else if (map.empty())
+      map = args[i];
+    else
+      return Usage(err), 2;
   }
   if (map.empty()) return Usage(err), 2;
   CliDocument d(err);
@@ -128,18 +136,24 @@ int CmdInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (!d.sink.failed) err << "Cannot open " << map << "\n";
     return 1;
   }
-  if (json) WriteMapJson(d.doc, out);
-  else WriteMapSummary(d.doc, map, out);
+  if (json)
+    WriteMapJson(d.doc, out);
+  else
+    WriteMapSummary(d.doc, map, out);
   return 0;
 }
 
 int CmdRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string map, target, dpiText = std::to_string(kDefaultExportResolution);
   for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "-o" && i + 1 < args.size()) target = args[++i];
-    else if (args[i] == "--dpi" && i + 1 < args.size()) dpiText = args[++i];
-    else if (map.empty()) map = args[i];
-    else return Usage(err), 2;
+    if (args[i] == "-o" && i + 1 < args.size())
+      target = args[++i];
+    else if (args[i] == "--dpi" && i + 1 < args.size())
+      dpiText = args[++i];
+    else if (map.empty())
+      map = args[i];
+    else
+      return Usage(err), 2;
   }
   if (map.empty() || target.empty()) return Usage(err), 2;
   int resolution = 0;
@@ -181,8 +195,8 @@ int CmdRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  static const std::map<std::string, std::function<int(const std::vector<std::string>&, std::ostream&,
-                                                       std::ostream&)>>
+  static const std::map<std::string, std::function<int(const std::vector<std::string>&,
+                                                       std::ostream&, std::ostream&)>>
       commands = {{"new", CmdNew}, {"info", CmdInfo}, {"render", CmdRender}};
   if (args.empty()) return Usage(err), 2;
   const auto it = commands.find(args[0]);

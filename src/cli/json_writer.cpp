@@ -16,11 +16,21 @@ void JsonWriter::WriteString(const std::string& s) {
   out_ << '"';
   for (unsigned char c : s) {
     switch (c) {
-      case '"': out_ << "\\\""; break;
-      case '\\': out_ << "\\\\"; break;
-      case '\n': out_ << "\\n"; break;
-      case '\r': out_ << "\\r"; break;
-      case '\t': out_ << "\\t"; break;
+      case '"':
+        out_ << "\\\"";
+        break;
+      case '\\':
+        out_ << "\\\\";
+        break;
+      case '\n':
+        out_ << "\\n";
+        break;
+      case '\r':
+        out_ << "\\r";
+        break;
+      case '\t':
+        out_ << "\\t";
+        break;
       default:
         if (c < 0x20) {
           char buf[8];

@@ -10,20 +10,43 @@ namespace zelk {
 class JsonWriter {
  public:
   explicit JsonWriter(std::ostream& out) : out_(out) {}
-  void BeginObject() { Value(); out_ << '{'; first_.push_back(true); }
-  void EndObject() { first_.pop_back(); out_ << '}'; }
-  void BeginArray() { Value(); out_ << '['; first_.push_back(true); }
-  void EndArray() { first_.pop_back(); out_ << ']'; }
+  void BeginObject() {
+    Value();
+    out_ << '{';
+    first_.push_back(true);
+  }
+  void EndObject() {
+    first_.pop_back();
+    out_ << '}';
+  }
+  void BeginArray() {
+    Value();
+    out_ << '[';
+    first_.push_back(true);
+  }
+  void EndArray() {
+    first_.pop_back();
+    out_ << ']';
+  }
   void Key(const std::string& k) {
     Separate();
     WriteString(k);
     out_ << ':';
     afterKey_ = true;
   }
-  void String(const std::string& utf8) { Value(); WriteString(utf8); }
-  void Int(long long v) { Value(); out_ << v; }
+  void String(const std::string& utf8) {
+    Value();
+    WriteString(utf8);
+  }
+  void Int(long long v) {
+    Value();
+    out_ << v;
+  }
   void Number(double v);
-  void Bool(bool v) { Value(); out_ << (v ? "true" : "false"); }
+  void Bool(bool v) {
+    Value();
+    out_ << (v ? "true" : "false");
+  }
 
  private:
   void Separate() {
@@ -31,8 +54,10 @@ class JsonWriter {
     if (!first_.empty()) first_.back() = false;
   }
   void Value() {
-    if (afterKey_) afterKey_ = false;
-    else Separate();
+    if (afterKey_)
+      afterKey_ = false;
+    else
+      Separate();
   }
   void WriteString(const std::string& s);
 

@@ -5,8 +5,12 @@
 
 namespace zelk {
 
-QString MapTextToQt(const std::string& text) { return QString::fromStdU32String(Cp1252ToUnicode(text)); }
+QString MapTextToQt(const std::string& text) {
+  return QString::fromStdU32String(Cp1252ToUnicode(text));
+}
 
-std::string QtToMapText(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
+std::string QtToMapText(const QString& text) {
+  return Utf8ToCp1252(text.toStdString());
+}
 
 }  // namespace zelk

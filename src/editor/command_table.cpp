@@ -20,65 +20,142 @@ namespace {
 using namespace row;
 
 // --- Rules ---------------------------------------------------------------------------------
-bool MapOpen(const CommandConditions& c, int) { return c.mapOpen; }
-bool MapHasObjects(const CommandConditions& c, int) { return c.mapHasObjects; }
-bool SymbolsChosen(const CommandConditions& c, int) { return c.mapOpen && c.symbolTargets && !c.symbolEditing; }
-bool HaveHelp(const CommandConditions& c, int) { return c.haveHelp; }
+bool MapOpen(const CommandConditions& c, int) {
+  return c.mapOpen;
+}
+bool MapHasObjects(const CommandConditions& c, int) {
+  return c.mapHasObjects;
+}
+bool SymbolsChosen(const CommandConditions& c, int) {
+  return c.mapOpen && c.symbolTargets && !c.symbolEditing;
+}
+bool HaveHelp(const CommandConditions& c, int) {
+  return c.haveHelp;
+}
 bool FactorShown(const CommandConditions& c, int i) {
   return c.mapOpen && std::abs(c.zoom - ViewCommands::kFactors[i]) < 1e-9;
 }
-bool ModeChosen(const CommandConditions& c, int m) { return c.toolMode == static_cast<Mode>(m); }
-bool GridShown(const CommandConditions& c, int) { return c.screenGrid; }
-bool AutoJoinOn(const CommandConditions& c, int) { return c.autoJoin; }
-bool SmoothingIs(const CommandConditions& c, int level) { return c.smoothing == level; }
+bool ModeChosen(const CommandConditions& c, int m) {
+  return c.toolMode == static_cast<Mode>(m);
+}
+bool GridShown(const CommandConditions& c, int) {
+  return c.screenGrid;
+}
+bool AutoJoinOn(const CommandConditions& c, int) {
+  return c.autoJoin;
+}
+bool SmoothingIs(const CommandConditions& c, int level) {
+  return c.smoothing == level;
+}
 
 // --- Handlers ------------------------------------------------------------------------------
-void FileNew(CommandAreas& a, int) { a.file.New(); }
-void FileOpen(CommandAreas& a, int) { a.file.Open(); }
-void FileSave(CommandAreas& a, int) { a.file.Save(); }
-void FileSaveAs(CommandAreas& a, int) { a.file.SaveAs(); }
-void FileInfo(CommandAreas& a, int) { a.file.Information(); }
-void FilePrintWin(CommandAreas& a, int) { a.file.PrintWindow(); }
-void FileExit(CommandAreas& a, int) { a.file.Exit(); }
-void FileList(CommandAreas& a, int n) { a.file.OpenRecent(n); }
-void ViewRedraw(CommandAreas& a, int) { a.view.Redraw(); }
-void ViewMove(CommandAreas& a, int) { a.view.Move(); }
-void ViewZoomIn(CommandAreas& a, int) { a.view.ZoomIn(); }
-void ViewZoomOut(CommandAreas& a, int) { a.view.ZoomOut(); }
-void ViewEntire(CommandAreas& a, int) { a.view.Entire(); }
-void ViewFactor(CommandAreas& a, int i) { a.view.Factor(ViewCommands::kFactors[i]); }
-void SymbolDelete(CommandAreas& a, int) { a.symbol.Delete(); }
-void SymbolDuplicate(CommandAreas& a, int) { a.symbol.Duplicate(); }
-void SymbolLoad(CommandAreas& a, int) { a.symbol.Load(); }
-void SymbolStatus(CommandAreas& a, int status) { a.symbol.SetStatus(static_cast<uint8_t>(status)); }
-void ExtrasPartialWin(CommandAreas& a, int) { a.map.PartialWindow(); }
-void OptionsPref(CommandAreas& a, int) { a.options.Preferences(); }
-void OptionsScales(CommandAreas& a, int) { a.options.Scales(); }
-void HelpTopic(CommandAreas& a, int context) { a.help.Topic(context); }
-void HelpSearch(CommandAreas& a, int) { a.help.Search(); }
-void HelpMap(CommandAreas& a, int) { a.help.MapInfo(); }
-void HelpAbout(CommandAreas& a, int) { a.help.About(); }
-void ModeButton(CommandAreas& a, int m) { ChooseMode(a.state, static_cast<Mode>(m)); }
-void GridBtn(CommandAreas& a, int) { a.options.ToggleGrid(); }
-void AutoJoinBtn(CommandAreas& a, int) { a.options.ToggleAutoJoin(); }
-void SmoothBtn(CommandAreas& a, int level) { a.options.SetSmoothing(level); }
+void FileNew(CommandAreas& a, int) {
+  a.file.New();
+}
+void FileOpen(CommandAreas& a, int) {
+  a.file.Open();
+}
+void FileSave(CommandAreas& a, int) {
+  a.file.Save();
+}
+void FileSaveAs(CommandAreas& a, int) {
+  a.file.SaveAs();
+}
+void FileInfo(CommandAreas& a, int) {
+  a.file.Information();
+}
+void FilePrintWin(CommandAreas& a, int) {
+  a.file.PrintWindow();
+}
+void FileExit(CommandAreas& a, int) {
+  a.file.Exit();
+}
+void FileList(CommandAreas& a, int n) {
+  a.file.OpenRecent(n);
+}
+void ViewRedraw(CommandAreas& a, int) {
+  a.view.Redraw();
+}
+void ViewMove(CommandAreas& a, int) {
+  a.view.Move();
+}
+void ViewZoomIn(CommandAreas& a, int) {
+  a.view.ZoomIn();
+}
+void ViewZoomOut(CommandAreas& a, int) {
+  a.view.ZoomOut();
+}
+void ViewEntire(CommandAreas& a, int) {
+  a.view.Entire();
+}
+void ViewFactor(CommandAreas& a, int i) {
+  a.view.Factor(ViewCommands::kFactors[i]);
+}
+void SymbolDelete(CommandAreas& a, int) {
+  a.symbol.Delete();
+}
+void SymbolDuplicate(CommandAreas& a, int) {
+  a.symbol.Duplicate();
+}
+void SymbolLoad(CommandAreas& a, int) {
+  a.symbol.Load();
+}
+void SymbolStatus(CommandAreas& a, int status) {
+  a.symbol.SetStatus(static_cast<uint8_t>(status));
+}
+void ExtrasPartialWin(CommandAreas& a, int) {
+  a.map.PartialWindow();
+}
+void OptionsPref(CommandAreas& a, int) {
+  a.options.Preferences();
+}
+void OptionsScales(CommandAreas& a, int) {
+  a.options.Scales();
+}
+void HelpTopic(CommandAreas& a, int context) {
+  a.help.Topic(context);
+}
+void HelpSearch(CommandAreas& a, int) {
+  a.help.Search();
+}
+void HelpMap(CommandAreas& a, int) {
+  a.help.MapInfo();
+}
+void HelpAbout(CommandAreas& a, int) {
+  a.help.About();
+}
+void ModeButton(CommandAreas& a, int m) {
+  ChooseMode(a.state, static_cast<Mode>(m));
+}
+void GridBtn(CommandAreas& a, int) {
+  a.options.ToggleGrid();
+}
+void AutoJoinBtn(CommandAreas& a, int) {
+  a.options.ToggleAutoJoin();
+}
+void SmoothBtn(CommandAreas& a, int level) {
+  a.options.SetSmoothing(level);
+}
 
 constexpr Steps F = Steps::Full;
 constexpr Steps V = Steps::View;
 constexpr Steps P = Steps::Plain;
 
-constexpr int M(Mode m) { return static_cast<int>(m); }
+constexpr int M(Mode m) {
+  return static_cast<int>(m);
+}
 
 const CommandRow kRows[] = {
     // name, place, caption, shortcut, handler, arg, help, enabled, checked, steps, flags
     {"FileNew", "&File", "&New", "Ctrl+N", FileNew, 0, help::kNewMap, nullptr, nullptr, F, 0},
     {"FileOpen", "&File", "&Open...", "Ctrl+O", FileOpen, 0, help::kOpen, nullptr, nullptr, F, 0},
     {"FileSave", "&File", "&Save", "Ctrl+S", FileSave, 0, 0, MapOpen, nullptr, F, 0},
-    {"FileSaveAs", "&File", "Save &as...", "", FileSaveAs, 0, help::kSaveAs, MapOpen, nullptr, F, 0},
-    {"FileInfo", "&File", "Information...", "", FileInfo, 0, help::kFileInformation, MapOpen, nullptr, F,
-     kSeparatorBefore},
-    {"FilePrintWin", "&File", "Print window", "", FilePrintWin, 0, help::kPrintWindow, MapOpen, nullptr, F,
-     kSeparatorBefore},
+    {"FileSaveAs", "&File", "Save &as...", "", FileSaveAs, 0, help::kSaveAs, MapOpen, nullptr, F,
+     0},
+    {"FileInfo", "&File", "Information...", "", FileInfo, 0, help::kFileInformation, MapOpen,
+     nullptr, F, kSeparatorBefore},
+    {"FilePrintWin", "&File", "Print window", "", FilePrintWin, 0, help::kPrintWindow, MapOpen,
+     nullptr, F, kSeparatorBefore},
     {"FilePrint", "&File", "&Print...", "Ctrl+P", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"FileImport", "&File", "Import...", "", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
     {"FileExport", "&File", "&Export", "", nullptr, 0, 0, MapHasObjects, nullptr, F, kSubmenu},
@@ -104,7 +181,8 @@ const CommandRow kRows[] = {
     {"EditMerge", "&Edit", "&Merge", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"EditToCurve", "&Edit", "To curve", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"EditSmooth", "&Edit", "Sm&ooth", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"EditMeasure", "&Edit", "Mea&sure...", "", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
+    {"EditMeasure", "&Edit", "Mea&sure...", "", nullptr, 0, 0, nullptr, nullptr, F,
+     kSeparatorBefore},
     {"EditLineText", "&Edit", "&Line text...", "Ctrl+T", nullptr, 0, 0, nullptr, nullptr, F, 0},
 
     {"ViewRedraw", "&View", "&Redraw", "F5", ViewRedraw, 0, 0, MapOpen, nullptr, V, 0},
@@ -114,32 +192,43 @@ const CommandRow kRows[] = {
     {"ViewEntire", "&View", "&Entire map", "", ViewEntire, 0, 0, MapHasObjects, nullptr, V, 0},
     {"ViewFactor0", "&View", "&0.25X", "Shift+F5", ViewFactor, 0, 0, MapOpen, FactorShown, V,
      kSeparatorBefore | kCheckable},
-    {"ViewFactor1", "&View", "0.&5X", "Shift+F6", ViewFactor, 1, 0, MapOpen, FactorShown, V, kCheckable},
-    {"ViewFactor2", "&View", "&1X", "Shift+F7", ViewFactor, 2, 0, MapOpen, FactorShown, V, kCheckable},
-    {"ViewFactor3", "&View", "&2X", "Shift+F8", ViewFactor, 3, 0, MapOpen, FactorShown, V, kCheckable},
-    {"ViewFactor4", "&View", "&4X", "Shift+F9", ViewFactor, 4, 0, MapOpen, FactorShown, V, kCheckable},
-    {"ViewFactor5", "&View", "&8X", "Shift+F10", ViewFactor, 5, 0, MapOpen, FactorShown, V, kCheckable},
-    {"ViewFactor6", "&View", "1&6X", "Shift+F11", ViewFactor, 6, 0, MapOpen, FactorShown, V, kCheckable},
-    {"ViewFactor7", "&View", "&32X", "Shift+F12", ViewFactor, 7, 0, MapOpen, FactorShown, V, kCheckable},
+    {"ViewFactor1", "&View", "0.&5X", "Shift+F6", ViewFactor, 1, 0, MapOpen, FactorShown, V,
+     kCheckable},
+    {"ViewFactor2", "&View", "&1X", "Shift+F7", ViewFactor, 2, 0, MapOpen, FactorShown, V,
+     kCheckable},
+    {"ViewFactor3", "&View", "&2X", "Shift+F8", ViewFactor, 3, 0, MapOpen, FactorShown, V,
+     kCheckable},
+    {"ViewFactor4", "&View", "&4X", "Shift+F9", ViewFactor, 4, 0, MapOpen, FactorShown, V,
+     kCheckable},
+    {"ViewFactor5", "&View", "&8X", "Shift+F10", ViewFactor, 5, 0, MapOpen, FactorShown, V,
+     kCheckable},
+    {"ViewFactor6", "&View", "1&6X", "Shift+F11", ViewFactor, 6, 0, MapOpen, FactorShown, V,
+     kCheckable},
+    {"ViewFactor7", "&View", "&32X", "Shift+F12", ViewFactor, 7, 0, MapOpen, FactorShown, V,
+     kCheckable},
 
     {"SymbolNew", "&Symbol", "&New...", "", nullptr, 0, 0, nullptr, nullptr, F, kSymbolPopup},
     {"SymbolEdit", "&Symbol", "&Edit...", "", nullptr, 0, 0, nullptr, nullptr, F, kSymbolPopup},
     {"SymbolIcon", "&Symbol", "&Icon...", "", nullptr, 0, 0, nullptr, nullptr, F, kSymbolPopup},
-    {"SymbolEnlarge", "&Symbol", "Enlarge/&Reduce...", "", nullptr, 0, 0, nullptr, nullptr, F, kSymbolPopup},
-    {"SymbolCopy", "&Symbol", "&Copy", "", nullptr, 0, 0, nullptr, nullptr, F, kSymbolPopup | kSeparatorBefore},
-    {"SymbolPaste", "&Symbol", "&Paste", "", nullptr, 0, 0, nullptr, nullptr, F, kSymbolPopup},
-    {"SymbolDelete", "&Symbol", "&Delete", "", SymbolDelete, 0, help::kSymbolDelete, SymbolsChosen, nullptr, F,
+    {"SymbolEnlarge", "&Symbol", "Enlarge/&Reduce...", "", nullptr, 0, 0, nullptr, nullptr, F,
      kSymbolPopup},
-    {"SymbolDuplicate", "&Symbol", "D&uplicate", "", SymbolDuplicate, 0, 0, SymbolsChosen, nullptr, F, kSymbolPopup},
-    {"SymbolColors", "&Symbol", "C&olors...", "", nullptr, 0, 0, nullptr, nullptr, F, kSymbolPopup | kSeparatorBefore},
-    {"SymbolLoad", "&Symbol", "&Load symbols from...", "", SymbolLoad, 0, help::kLoadSymbols, MapOpen, nullptr, F,
-     kSymbolPopup},
-    {"SymbolNormal", "&Symbol", "Nor&mal", "F2", SymbolStatus, kStatusNormal, 0, SymbolsChosen, nullptr, F,
+    {"SymbolCopy", "&Symbol", "&Copy", "", nullptr, 0, 0, nullptr, nullptr, F,
      kSymbolPopup | kSeparatorBefore},
-    {"SymbolProtected", "&Symbol", "Pro&tected", "F3", SymbolStatus, kStatusProtected, 0, SymbolsChosen, nullptr, F,
-     kSymbolPopup},
-    {"SymbolHidden", "&Symbol", "&Hidden", "F4", SymbolStatus, kStatusHidden, 0, SymbolsChosen, nullptr, F,
-     kSymbolPopup},
+    {"SymbolPaste", "&Symbol", "&Paste", "", nullptr, 0, 0, nullptr, nullptr, F, kSymbolPopup},
+    {"SymbolDelete", "&Symbol", "&Delete", "", SymbolDelete, 0, help::kSymbolDelete, SymbolsChosen,
+     nullptr, F, kSymbolPopup},
+    {"SymbolDuplicate", "&Symbol", "D&uplicate", "", SymbolDuplicate, 0, 0, SymbolsChosen, nullptr,
+     F, kSymbolPopup},
+    {"SymbolColors", "&Symbol", "C&olors...", "", nullptr, 0, 0, nullptr, nullptr, F,
+     kSymbolPopup | kSeparatorBefore},
+    {"SymbolLoad", "&Symbol", "&Load symbols from...", "", SymbolLoad, 0, help::kLoadSymbols,
+     MapOpen, nullptr, F, kSymbolPopup},
+    {"SymbolNormal", "&Symbol", "Nor&mal", "F2", SymbolStatus, kStatusNormal, 0, SymbolsChosen,
+     nullptr, F, kSymbolPopup | kSeparatorBefore},
+    {"SymbolProtected", "&Symbol", "Pro&tected", "F3", SymbolStatus, kStatusProtected, 0,
+     SymbolsChosen, nullptr, F, kSymbolPopup},
+    {"SymbolHidden", "&Symbol", "&Hidden", "F4", SymbolStatus, kStatusHidden, 0, SymbolsChosen,
+     nullptr, F, kSymbolPopup},
 
     {"ExtrasOptimize", "Extras", "Optimize/repair...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"ExtrasMove", "Extras", "Move map..", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
@@ -149,73 +238,96 @@ const CommandRow kRows[] = {
     {"ExtrasChangeSym", "Extras", "Change symbols...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"ExtrasExportSym", "Extras", "Export by symbol...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"ExtrasDeleteSym", "Extras", "Delete by symbol", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"ExtrasToCurveSym", "Extras", "To curve by symbol...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"ExtrasPartialWin", "Extras", "Partial map window", "", ExtrasPartialWin, 0, 0, MapHasObjects, nullptr, F,
-     kSeparatorBefore},
+    {"ExtrasToCurveSym", "Extras", "To curve by symbol...", "", nullptr, 0, 0, nullptr, nullptr, F,
+     0},
+    {"ExtrasPartialWin", "Extras", "Partial map window", "", ExtrasPartialWin, 0, 0, MapHasObjects,
+     nullptr, F, kSeparatorBefore},
     {"ExtrasPartial", "Extras", "Partial map...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"ExtrasGridLine", "Extras", "Grid lines...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
 
-    {"OptionsPref", "&Options", "&Preferences...", "", OptionsPref, 0, help::kPreferences, nullptr, nullptr, F, 0},
-    {"OptionsScales", "&Options", "&Scales...", "", OptionsScales, 0, help::kScales, MapOpen, nullptr, F, 0},
-    {"OptionsOpenTemp", "&Options", "&Open template...", "", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
+    {"OptionsPref", "&Options", "&Preferences...", "", OptionsPref, 0, help::kPreferences, nullptr,
+     nullptr, F, 0},
+    {"OptionsScales", "&Options", "&Scales...", "", OptionsScales, 0, help::kScales, MapOpen,
+     nullptr, F, 0},
+    {"OptionsOpenTemp", "&Options", "&Open template...", "", nullptr, 0, 0, nullptr, nullptr, F,
+     kSeparatorBefore},
     {"OptionsCloseTemp", "&Options", "&Close template", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"OptionsAdjTemp", "&Options", "&Adjust template...", "F9", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"OptionsAdjTemp", "&Options", "&Adjust template...", "F9", nullptr, 0, 0, nullptr, nullptr, F,
+     0},
     {"OptionsHideTemp", "&Options", "&Hide template", "F10", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"OptionsOpenGps", "&Options", "Open &GPS...", "", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
+    {"OptionsOpenGps", "&Options", "Open &GPS...", "", nullptr, 0, 0, nullptr, nullptr, F,
+     kSeparatorBefore},
     {"OptionsCloseGps", "&Options", "C&lose GPS", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"OptionsAdjGps", "&Options", "Adjust GPS...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
 
     {"HelpSearch", "&Help", "&Search...", "", HelpSearch, 0, 0, HaveHelp, nullptr, P, 0},
-    {"HelpProcedures", "&Help", "&Procedures...", "", HelpTopic, help::kProcedures, help::kProcedures, HaveHelp,
+    {"HelpProcedures", "&Help", "&Procedures...", "", HelpTopic, help::kProcedures,
+     help::kProcedures, HaveHelp, nullptr, P, 0},
+    {"HelpMenu", "&Help", "&Menu...", "", HelpTopic, help::kMenu, help::kMenu, HaveHelp, nullptr, P,
+     0},
+    {"HelpToolbar", "&Help", "&Toolbar...", "", HelpTopic, help::kToolbar, help::kToolbar, HaveHelp,
      nullptr, P, 0},
-    {"HelpMenu", "&Help", "&Menu...", "", HelpTopic, help::kMenu, help::kMenu, HaveHelp, nullptr, P, 0},
-    {"HelpToolbar", "&Help", "&Toolbar...", "", HelpTopic, help::kToolbar, help::kToolbar, HaveHelp, nullptr, P, 0},
     {"HelpMap", "&Help", "Map &info...", "", HelpMap, 0, 0, MapOpen, nullptr, P, kSeparatorBefore},
     {"HelpAbout", "&Help", "&About ZELK...", "", HelpAbout, 0, 0, nullptr, nullptr, P, 0},
 
     // The toolbar: group 1 shows the mode; groups 2 to 4 are toggles.
-    {"FreehandBtn", "Toolbar", "Freehand mode", "", ModeButton, M(Mode::Freehand), 0, nullptr, ModeChosen, F, kModeGroup},
-    {"StraightBtn", "Toolbar", "Straight line mode", "", ModeButton, M(Mode::Straight), 0, nullptr, ModeChosen, F,
-     kModeGroup},
-    {"RectangularBtn", "Toolbar", "Rectangular mode", "", ModeButton, M(Mode::Rectangular), 0, nullptr, ModeChosen,
-     F, kModeGroup},
-    {"CircleBtn", "Toolbar", "Circle mode", "", ModeButton, M(Mode::Circle), 0, nullptr, ModeChosen, F, kModeGroup},
-    {"EllipseBtn", "Toolbar", "Ellipse mode", "", ModeButton, M(Mode::Ellipse), 0, nullptr, ModeChosen, F, kModeGroup},
-    {"CurveBtn", "Toolbar", "Curve mode", "", ModeButton, M(Mode::Curve), help::kCurves, nullptr, ModeChosen, F,
-     kModeGroup},
-    {"EditPointBtn", "Toolbar", "Edit point", "", ModeButton, M(Mode::EditPoint), help::kEditPoint, nullptr,
-     ModeChosen, F, kModeGroup | kSeparatorBefore},
-    {"EditObjBtn", "Toolbar", "Edit object", "", ModeButton, M(Mode::EditObject), help::kEditObject, nullptr,
+    {"FreehandBtn", "Toolbar", "Freehand mode", "", ModeButton, M(Mode::Freehand), 0, nullptr,
      ModeChosen, F, kModeGroup},
-    {"CutBtn", "Toolbar", "Cut", "", ModeButton, M(Mode::Cut), 0, nullptr, ModeChosen, F, kModeGroup},
-    {"CutHoleBtn", "Toolbar", "Cut hole", "", ModeButton, M(Mode::CutHole), 0, nullptr, ModeChosen, F, kModeGroup},
-    {"RotateBtn", "Toolbar", "Rotate object", "", ModeButton, M(Mode::Rotate), 0, nullptr, ModeChosen, F, kModeGroup},
-    {"DirectionBtn", "Toolbar", "Direction of area patterns", "", ModeButton, M(Mode::PatternDirection), 0, nullptr,
+    {"StraightBtn", "Toolbar", "Straight line mode", "", ModeButton, M(Mode::Straight), 0, nullptr,
      ModeChosen, F, kModeGroup},
-    {"NormalPtBtn", "Toolbar", "Insert normal point", "", ModeButton, M(Mode::NormalPoint), 0, nullptr, ModeChosen,
+    {"RectangularBtn", "Toolbar", "Rectangular mode", "", ModeButton, M(Mode::Rectangular), 0,
+     nullptr, ModeChosen, F, kModeGroup},
+    {"CircleBtn", "Toolbar", "Circle mode", "", ModeButton, M(Mode::Circle), 0, nullptr, ModeChosen,
      F, kModeGroup},
-    {"CornerPtBtn", "Toolbar", "Insert corner point", "", ModeButton, M(Mode::CornerPoint), 0, nullptr, ModeChosen,
-     F, kModeGroup},
-    {"RemovePtBtn", "Toolbar", "Remove point", "", ModeButton, M(Mode::RemovePoint), 0, nullptr, ModeChosen, F,
+    {"EllipseBtn", "Toolbar", "Ellipse mode", "", ModeButton, M(Mode::Ellipse), 0, nullptr,
+     ModeChosen, F, kModeGroup},
+    {"CurveBtn", "Toolbar", "Curve mode", "", ModeButton, M(Mode::Curve), help::kCurves, nullptr,
+     ModeChosen, F, kModeGroup},
+    {"EditPointBtn", "Toolbar", "Edit point", "", ModeButton, M(Mode::EditPoint), help::kEditPoint,
+     nullptr, ModeChosen, F, kModeGroup | kSeparatorBefore},
+    {"EditObjBtn", "Toolbar", "Edit object", "", ModeButton, M(Mode::EditObject), help::kEditObject,
+     nullptr, ModeChosen, F, kModeGroup},
+    {"CutBtn", "Toolbar", "Cut", "", ModeButton, M(Mode::Cut), 0, nullptr, ModeChosen, F,
      kModeGroup},
-    {"DuplicateBtn", "Toolbar", "Duplicate object", "", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
+    {"CutHoleBtn", "Toolbar", "Cut hole", "", ModeButton, M(Mode::CutHole), 0, nullptr, ModeChosen,
+     F, kModeGroup},
+    {"RotateBtn", "Toolbar", "Rotate object", "", ModeButton, M(Mode::Rotate), 0, nullptr,
+     ModeChosen, F, kModeGroup},
+    {"DirectionBtn", "Toolbar", "Direction of area patterns", "", ModeButton,
+     M(Mode::PatternDirection), 0, nullptr, ModeChosen, F, kModeGroup},
+    {"NormalPtBtn", "Toolbar", "Insert normal point", "", ModeButton, M(Mode::NormalPoint), 0,
+     nullptr, ModeChosen, F, kModeGroup},
+    {"CornerPtBtn", "Toolbar", "Insert corner point", "", ModeButton, M(Mode::CornerPoint), 0,
+     nullptr, ModeChosen, F, kModeGroup},
+    {"RemovePtBtn", "Toolbar", "Remove point", "", ModeButton, M(Mode::RemovePoint), 0, nullptr,
+     ModeChosen, F, kModeGroup},
+    {"DuplicateBtn", "Toolbar", "Duplicate object", "", nullptr, 0, 0, nullptr, nullptr, F,
+     kSeparatorBefore},
     {"ChangeBtn", "Toolbar", "Change symbol", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"FillBtn", "Toolbar", "Fill or make border", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"ReverseBtn", "Toolbar", "Reverse line object", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"UndoBtn", "Toolbar", "Undo", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"GridBtn", "Toolbar", "Show grid", "", GridBtn, 0, 0, nullptr, GridShown, P, kSeparatorBefore | kCheckable},
-    {"AutoJoinBtn", "Toolbar", "Automatic joining", "", AutoJoinBtn, 0, 0, nullptr, AutoJoinOn, P, kCheckable},
+    {"GridBtn", "Toolbar", "Show grid", "", GridBtn, 0, 0, nullptr, GridShown, P,
+     kSeparatorBefore | kCheckable},
+    {"AutoJoinBtn", "Toolbar", "Automatic joining", "", AutoJoinBtn, 0, 0, nullptr, AutoJoinOn, P,
+     kCheckable},
     {"Smooth0Btn", "Toolbar", "Smoothing level 0", "", SmoothBtn, 0, 0, nullptr, SmoothingIs, P,
      kSmoothingGroup | kSeparatorBefore},
-    {"Smooth1Btn", "Toolbar", "Smoothing level 1", "", SmoothBtn, 1, 0, nullptr, SmoothingIs, P, kSmoothingGroup},
-    {"Smooth2Btn", "Toolbar", "Smoothing level 2", "", SmoothBtn, 2, 0, nullptr, SmoothingIs, P, kSmoothingGroup},
+    {"Smooth1Btn", "Toolbar", "Smoothing level 1", "", SmoothBtn, 1, 0, nullptr, SmoothingIs, P,
+     kSmoothingGroup},
+    {"Smooth2Btn", "Toolbar", "Smoothing level 2", "", SmoothBtn, 2, 0, nullptr, SmoothingIs, P,
+     kSmoothingGroup},
 };
 
 }  // namespace
 
-bool CommandRow::InToolbar() const { return std::strcmp(place, "Toolbar") == 0; }
+bool CommandRow::InToolbar() const {
+  return std::strcmp(place, "Toolbar") == 0;
+}
 
-std::span<const CommandRow> CommandTable() { return kRows; }
+std::span<const CommandRow> CommandTable() {
+  return kRows;
+}
 
 const CommandRow* FindCommand(const char* name) {
   for (const CommandRow& r : kRows)

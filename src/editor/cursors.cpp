@@ -89,10 +89,13 @@ void Badge(QPainter& p, const std::string& name) {
     p.setPen(Qt::black);
     p.drawText(QRectF(0, 0, 14, 14), Qt::AlignCenter, "A");
   } else if (name == "NoDraw") {
-    Haloed(p, [&] {
-      p.drawEllipse(QPointF(6, 6), 5, 5);
-      p.drawLine(QPointF(2.5, 9.5), QPointF(9.5, 2.5));
-    }, 1.5);
+    Haloed(
+        p,
+        [&] {
+          p.drawEllipse(QPointF(6, 6), 5, 5);
+          p.drawLine(QPointF(2.5, 9.5), QPointF(9.5, 2.5));
+        },
+        1.5);
   } else if (name == "Cut") {
     Haloed(p, [&] {
       p.drawEllipse(QPointF(3, 10), 2.5, 2.5);
@@ -158,7 +161,8 @@ QCursor MakeDrawnCursor(const std::string& name) {
       p.drawLine(QPointF(4, 7), QPointF(10, 7));
       p.drawLine(QPointF(7, 4), QPointF(7, 10));
     });
-    Haloed(p, [&] { p.drawLine(QPointF(12, 12), QPointF(19, 19)); }, 3);
+    Haloed(
+        p, [&] { p.drawLine(QPointF(12, 12), QPointF(19, 19)); }, 3);
   } else if (name == "MoveView") {
     hx = hy = 10;
     Haloed(p, [&] {
@@ -184,11 +188,11 @@ QCursor MakeDrawnCursor(const std::string& name) {
 }
 
 const std::array<const char*, 25> kDrawnCursors = {
-    "NoDraw",     "DrawPoint",   "DrawRect",    "DrawFreehand", "DrawStraight",
-    "Draw45",     "DrawCircle",  "DrawEllipse", "DrawCurve",    "DrawText",
-    "EditPoint",  "EditObject",  "MoveMulti",   "Cut",          "Anchor",
-    "Rotate",     "NormalPoint", "CornerPoint", "RemovePoint",  "RotatePattern",
-    "Zoom",       "MoveView",    "AdjTemplate", "AdjScreen",    "AdjGps"};
+    "NoDraw",    "DrawPoint",   "DrawRect",    "DrawFreehand", "DrawStraight",
+    "Draw45",    "DrawCircle",  "DrawEllipse", "DrawCurve",    "DrawText",
+    "EditPoint", "EditObject",  "MoveMulti",   "Cut",          "Anchor",
+    "Rotate",    "NormalPoint", "CornerPoint", "RemovePoint",  "RotatePattern",
+    "Zoom",      "MoveView",    "AdjTemplate", "AdjScreen",    "AdjGps"};
 
 }  // namespace
 
@@ -316,7 +320,8 @@ QIcon ToolbarIcon(const std::string& c) {
     p.drawEllipse(QPointF(10, 10), 7, 7);
   } else if (c == "RectangularBtn") {
     p.setPen(blue);
-    p.drawPolyline(QPolygonF({QPointF(3, 15), QPointF(3, 5), QPointF(12, 5), QPointF(12, 15), QPointF(17, 15)}));
+    p.drawPolyline(QPolygonF(
+        {QPointF(3, 15), QPointF(3, 5), QPointF(12, 5), QPointF(12, 15), QPointF(17, 15)}));
   } else if (c == "StraightBtn") {
     p.setPen(blue);
     p.drawPolyline(QPolygonF({QPointF(2, 16), QPointF(8, 4), QPointF(13, 13), QPointF(18, 3)}));

@@ -63,8 +63,9 @@ TNewMapDlg::TNewMapDlg(const std::string& symbolFolder, FileChooser* chooser, Me
 
 void TNewMapDlg::SelectionChanged() {
   const int row = SymbolListB->currentRow();
-  const std::string text =
-      row >= 0 && row < static_cast<int>(paths_.size()) ? SymbolSetInformation(paths_[static_cast<size_t>(row)]) : "";
+  const std::string text = row >= 0 && row < static_cast<int>(paths_.size())
+                               ? SymbolSetInformation(paths_[static_cast<size_t>(row)])
+                               : "";
   InfoB->setPlainText(ShownLines(text));
 }
 
@@ -76,7 +77,8 @@ void TNewMapDlg::AddAndSelect(const std::string& path) {
 
 void TNewMapDlg::OtherBtnClick() {
   if (!chooser_) return;
-  const auto chosen = chooser_->ChooseFile(kLoadSymbolsFilter, "zkm", "", zelk::help::kLoadSymbols, false);
+  const auto chosen =
+      chooser_->ChooseFile(kLoadSymbolsFilter, "zkm", "", zelk::help::kLoadSymbols, false);
   if (chosen) AddAndSelect(*chosen);
 }
 

@@ -55,7 +55,8 @@ class TNewMapDlg : public TZelkDlg {
 class TFileInfoDlg : public TZelkDlg {
  public:
   static constexpr size_t kMaxInfoText = 32767;
-  TFileInfoDlg(const std::string& text, MessageSink& sink, HelpRequester* help, QWidget* parent = nullptr);
+  TFileInfoDlg(const std::string& text, MessageSink& sink, HelpRequester* help,
+               QWidget* parent = nullptr);
   // The text in the map's code page; exactly the given bytes when it was not edited.
   std::string Text() const;
   QPlainTextEdit* InfoB;
@@ -84,7 +85,11 @@ class QtDocumentDialogs : public DocumentDialogs {
  public:
   QtDocumentDialogs(QWidget* parent, MessageSink& sink, FileChooser* chooser, HelpRequester* help,
                     std::string symbolFolder)
-      : parent_(parent), sink_(sink), chooser_(chooser), help_(help), folder_(std::move(symbolFolder)) {}
+      : parent_(parent),
+        sink_(sink),
+        chooser_(chooser),
+        help_(help),
+        folder_(std::move(symbolFolder)) {}
   std::optional<std::string> ChooseSymbolSet() override;
   std::optional<std::string> EditInformation(const std::string& text) override;
   void FontsNotFound(const std::vector<std::string>& lines) override;

@@ -32,11 +32,19 @@ enum class Mode : int16_t {
   CornerPoint = 18,
   RemovePoint = 19,
 };
-inline bool IsDrawing(Mode m) { return m >= Mode::Freehand && m <= Mode::Curve; }
-inline bool NeedsSelection(Mode m) { return m >= Mode::Cut && m <= Mode::RemovePoint; }
+inline bool IsDrawing(Mode m) {
+  return m >= Mode::Freehand && m <= Mode::Curve;
+}
+inline bool NeedsSelection(Mode m) {
+  return m >= Mode::Cut && m <= Mode::RemovePoint;
+}
 // A stored mode number, or nothing when it names no mode.
-inline bool IsModeNumber(int n) { return n >= 5 && n <= 19; }
-inline int16_t ModeNumber(Mode m) { return static_cast<int16_t>(m); }
+inline bool IsModeNumber(int n) {
+  return n >= 5 && n <= 19;
+}
+inline int16_t ModeNumber(Mode m) {
+  return static_cast<int16_t>(m);
+}
 
 // Values of `InteractionState`: the running mouse interaction, by which events are dispatched.
 enum class Interaction : int16_t {
@@ -59,11 +67,17 @@ enum class Interaction : int16_t {
   NoDrawing = 19,
 };
 constexpr int kInteractionCount = 20;
-inline size_t InteractionSlot(Interaction i) { return static_cast<size_t>(i); }
+inline size_t InteractionSlot(Interaction i) {
+  return static_cast<size_t>(i);
+}
 
 // Modes and interactions print as the numbers the program is documented with.
-inline std::ostream& operator<<(std::ostream& o, Mode m) { return o << static_cast<int>(m); }
-inline std::ostream& operator<<(std::ostream& o, Interaction i) { return o << static_cast<int>(i); }
+inline std::ostream& operator<<(std::ostream& o, Mode m) {
+  return o << static_cast<int>(m);
+}
+inline std::ostream& operator<<(std::ostream& o, Interaction i) {
+  return o << static_cast<int>(i);
+}
 
 // What a drawing tool is started for.
 enum class ToolPurpose { Draw = 0, CutLine = 1, Hole = 2 };
@@ -82,7 +96,7 @@ struct EditorState {
   bool PaintPending = false;
   bool Busy = false;
   Mode ToolMode = Mode::None;
-  Mode DrawMode = Mode::Curve;    // the last drawing mode
+  Mode DrawMode = Mode::Curve;      // the last drawing mode
   Mode EditMode = Mode::EditPoint;  // the last selection mode
   Interaction InteractionState = Interaction::Idle;
   bool Interacting() const { return InteractionState != Interaction::Idle; }

@@ -97,7 +97,8 @@ bool InputGate::eventFilter(QObject* watched, QEvent* event) {
         if (type == QEvent::Close) event->ignore();
         return true;
       }
-      default: return false;
+      default:
+        return false;
     }
   }
   // Only the first delivery counts: a key the focus widget ignores travels on to its parents.

@@ -13,8 +13,9 @@ std::array<Rgb, kPaletteSize> SystemPalette() {
     for (int r = redFrom; r <= redTo; ++r)
       for (int g = 0; g < 6; ++g)
         for (int b = 0; b < 6; ++b)
-          p[static_cast<size_t>(n++)] = Rgb{static_cast<uint8_t>(r * 51), static_cast<uint8_t>(g * 51),
-                                            static_cast<uint8_t>(b * 51)};
+          p[static_cast<size_t>(n++)] =
+              Rgb{static_cast<uint8_t>(r * 51), static_cast<uint8_t>(g * 51),
+                  static_cast<uint8_t>(b * 51)};
   };
   cube(0, 2);
   for (int i = 0; i < 20; ++i) {

@@ -31,7 +31,6 @@ std::string ZoomText(double z) {
   return buf;
 }
 
-
 TScaleRuler::TScaleRuler(Qt::Orientation orientation, QWidget* parent)
     : QWidget(parent), orientation_(orientation) {
   if (orientation == Qt::Horizontal)
@@ -84,7 +83,8 @@ void TScaleRuler::paintEvent(QPaintEvent*) {
     const int len = labelled ? 8 : 4;
     if (hor) {
       p.drawLine(pos, height() - len, pos, height() - 1);
-      if (labelled) p.drawText(pos + 2, 9, QString::number(static_cast<long long>(std::llround(mm))));
+      if (labelled)
+        p.drawText(pos + 2, 9, QString::number(static_cast<long long>(std::llround(mm))));
     } else {
       p.drawLine(width() - len, pos, width() - 1, pos);
       if (labelled) {
@@ -154,7 +154,8 @@ void StatusProgress::Step(int32_t count, int32_t current) {
   if (counter_.CountChanged(count, current))
     panel_.LeftStatus->setText(QString::fromStdString(counter_.Text()));
   int filled = 0;
-  if (counter_.BarChanged(current, panel_.ProgressB->width(), &filled)) panel_.ProgressB->SetFilled(filled);
+  if (counter_.BarChanged(current, panel_.ProgressB->width(), &filled))
+    panel_.ProgressB->SetFilled(filled);
 }
 
 void StatusProgress::End() {

@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "render/view_transform.h"
-#include "storage/records.h"
 #include "storage/messages.h"
+#include "storage/records.h"
 
 namespace zelk {
 
@@ -24,8 +24,14 @@ class TScaleRuler : public QWidget {
  public:
   static constexpr int kThickness = 17;
   TScaleRuler(Qt::Orientation orientation, QWidget* parent = nullptr);
-  void SetView(const ViewTransform* view) { view_ = view; update(); }
-  void SetMapShown(bool shown) { shown_ = shown; update(); }
+  void SetView(const ViewTransform* view) {
+    view_ = view;
+    update();
+  }
+  void SetMapShown(bool shown) {
+    shown_ = shown;
+    update();
+  }
   // The mouse position on the ruler's axis in work-window pixels, -1 for none.
   void SetMouse(int pixel);
   // Millimetres between labelled ticks at a scale (pixels per millimetre).
@@ -45,7 +51,10 @@ class TScaleRuler : public QWidget {
 class TProgressBar : public QWidget {
  public:
   using QWidget::QWidget;
-  void SetFilled(int width) { filled_ = width; update(); }
+  void SetFilled(int width) {
+    filled_ = width;
+    update();
+  }
   int Filled() const { return filled_; }
 
  protected:
@@ -70,7 +79,8 @@ class TStatusPanel : public QWidget {
 // loop runs so that the window stays painted and Esc arrives.
 class StatusProgress : public Progress {
  public:
-  StatusProgress(TStatusPanel& panel, bool& abortRequested) : panel_(panel), abort_(abortRequested) {}
+  StatusProgress(TStatusPanel& panel, bool& abortRequested)
+      : panel_(panel), abort_(abortRequested) {}
   void Start(const std::string& message, int32_t total, int32_t step, bool showAbort,
              const std::string& lead) override;
   void Step(int32_t count, int32_t current) override;

@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "dialogs/map_text.h"
-#include "render/object_renderer.h"
 #include "render/font_service_qt.h"
+#include "render/object_renderer.h"
 #include "render/painter_device.h"
 
 namespace zelk {
@@ -27,7 +27,9 @@ constexpr int kIcon = 22;
 constexpr int kRowBytes = 12;
 }  // namespace
 
-QRgb IconPaletteColor(int index) { return kIconPalette[index & 15]; }
+QRgb IconPaletteColor(int index) {
+  return kIconPalette[index & 15];
+}
 
 QImage DecodeSymbolIcon(const uint8_t* icon) {
   QImage img(kIcon, kIcon, QImage::Format_RGB32);
@@ -48,7 +50,9 @@ QImage SymbolPreview(const MapStore& store, const SymbolRecord& symbol, FontServ
   QPainter painter(&img);
   OutputState out;
   // A point symbol fills the icon; lines and areas are shown 6 mm across.
-  const double mm = symbol.Type() == SymbolType::Point ? std::clamp(symbol.Extent() * 2.2 / 100.0, 0.5, 20.0) : 6.0;
+  const double mm = symbol.Type() == SymbolType::Point
+                        ? std::clamp(symbol.Extent() * 2.2 / 100.0, 0.5, 20.0)
+                        : 6.0;
   out.scaleX = kIcon / (mm * 100.0 * 256.0);
   out.scaleY = -out.scaleX;
   out.originX = -static_cast<int32_t>(mm * 50 * 256);
@@ -65,10 +69,14 @@ QImage SymbolPreview(const MapStore& store, const SymbolRecord& symbol, FontServ
   ObjectRecord obj;
   obj.symbol = symbol.Number();
   switch (symbol.Type()) {
-    case SymbolType::Point: obj.type = ObjectType::Point; obj.coords = {Coord::FromUnits(0, 0)}; break;
+    case SymbolType::Point:
+      obj.type = ObjectType::Point;
+      obj.coords = {Coord::FromUnits(0, 0)};
+      break;
     case SymbolType::Line:
       obj.type = ObjectType::Line;
-      obj.coords = {Coord::FromUnits(-h, -h / 2), Coord::FromUnits(0, h / 2), Coord::FromUnits(h, -h / 2)};
+      obj.coords = {Coord::FromUnits(-h, -h / 2), Coord::FromUnits(0, h / 2),
+                    Coord::FromUnits(h, -h / 2)};
       break;
     case SymbolType::Area:
       obj.type = ObjectType::Area;
@@ -77,7 +85,8 @@ QImage SymbolPreview(const MapStore& store, const SymbolRecord& symbol, FontServ
       break;
     case SymbolType::Rectangle:
       obj.type = ObjectType::Rectangle;
-      obj.coords = {Coord::FromUnits(-h, -h), Coord::FromUnits(h, -h), Coord::FromUnits(h, h), Coord::FromUnits(-h, h)};
+      obj.coords = {Coord::FromUnits(-h, -h), Coord::FromUnits(h, -h), Coord::FromUnits(h, h),
+                    Coord::FromUnits(-h, h)};
       break;
     default: {
       // Texts: a letter says more than a scaled-down word.
@@ -113,14 +122,17 @@ QString SymbolText(const SymbolRecord& s) {
   return QString::fromLatin1(buf) + MapTextToQt(s.Description());
 }
 
-TSymbolWin::TSymbolWin(QWidget* parent) : QWidget(parent), scroll_(new QScrollBar(Qt::Vertical, this)) {
+TSymbolWin::TSymbolWin(QWidget* parent)
+    : QWidget(parent), scroll_(new QScrollBar(Qt::Vertical, this)) {
   setFixedWidth(kColumns * kCell + 1 + scroll_->sizeHint().width());
   setAttribute(Qt::WA_OpaquePaintEvent);
   scroll_->setSingleStep(kCell);
   connect(scroll_, &QScrollBar::valueChanged, this, qOverload<>(&QWidget::update));
 }
 
-int TSymbolWin::SymbolCount() const { return store_ && store_->IsOpen() ? store_->SymbolCount() : 0; }
+int TSymbolWin::SymbolCount() const {
+  return store_ && store_->IsOpen() ? store_->SymbolCount() : 0;
+}
 
 void TSymbolWin::SetCurrent(int place) {
   if (place == current_) return;
@@ -138,7 +150,8 @@ void TSymbolWin::TableChanged() {
 }
 
 QRect TSymbolWin::CellRect(int place) const {
-  return QRect((place % kColumns) * kCell, (place / kColumns) * kCell - scroll_->value(), kCell, kCell);
+  return QRect((place % kColumns) * kCell, (place / kColumns) * kCell - scroll_->value(), kCell,
+               kCell);
 }
 
 int TSymbolWin::PlaceAt(QPoint p) const {
@@ -150,8 +163,10 @@ int TSymbolWin::PlaceAt(QPoint p) const {
 void TSymbolWin::EnsureVisible(int place) {
   if (place < 0) return;
   const QRect r = CellRect(place);
-  if (r.top() < 0) scroll_->setValue(scroll_->value() + r.top());
-  else if (r.bottom() >= height()) scroll_->setValue(scroll_->value() + r.bottom() - height() + 1);
+  if (r.top() < 0)
+    scroll_->setValue(scroll_->value() + r.top());
+  else if (r.bottom() >= height())
+    scroll_->setValue(scroll_->value() + r.bottom() - height() + 1);
 }
 
 QString TSymbolWin::ToolTipAt(QPoint p) const {
@@ -184,8 +199,9 @@ void TSymbolWin::paintEvent(QPaintEvent*) {
     const SymbolRecord& s = store_->Symbol(place);
     const uint8_t status = s.Status();
     p.setOpacity(status == kStatusHidden ? 0.3 : 1.0);
-    p.drawImage(cell.topLeft() + QPoint(1, 1),
-                BlankIcon(s.Icon()) ? SymbolPreview(*store_, s, fonts_) : DecodeSymbolIcon(s.Icon()));
+    p.drawImage(cell.topLeft() + QPoint(1, 1), BlankIcon(s.Icon())
+                                                   ? SymbolPreview(*store_, s, fonts_)
+                                                   : DecodeSymbolIcon(s.Icon()));
     p.setOpacity(1.0);
     if (status == kStatusProtected) {
       // A protected symbol cannot be drawn with: a small bar in its corner says so.
@@ -207,7 +223,9 @@ void TSymbolWin::paintEvent(QPaintEvent*) {
 void TSymbolWin::mousePressEvent(QMouseEvent* e) {
   const int place = PlaceAt(e->position().toPoint());
   if (e->button() == Qt::LeftButton) {
-    if (symbolClicked) symbolClicked(place, e->modifiers() & Qt::ShiftModifier, e->modifiers() & Qt::ControlModifier);
+    if (symbolClicked)
+      symbolClicked(place, e->modifiers() & Qt::ShiftModifier,
+                    e->modifiers() & Qt::ControlModifier);
   } else if (e->button() == Qt::RightButton) {
     if (popupRequested) popupRequested(place, e->globalPosition().toPoint());
   }

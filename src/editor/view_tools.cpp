@@ -105,7 +105,9 @@ void ViewZoomTool::End() {
 namespace {
 constexpr int kGrip = 4;  // pixels around a side that grab it
 
-bool EmptyBox(const Box& b) { return b.left >= b.right || b.bottom >= b.top; }
+bool EmptyBox(const Box& b) {
+  return b.left >= b.right || b.bottom >= b.top;
+}
 }  // namespace
 
 void WindowRectTool::Start(ToolPurpose) {
@@ -147,14 +149,19 @@ WindowRectTool::Part WindowRectTool::HitTest(PixelPos p) const {
 const char* WindowRectTool::CursorFor(Part part) {
   switch (part) {
     case Part::Left:
-    case Part::Right: return "SizeWE";
+    case Part::Right:
+      return "SizeWE";
     case Part::Top:
-    case Part::Bottom: return "SizeNS";
+    case Part::Bottom:
+      return "SizeNS";
     case Part::TopLeft:
-    case Part::BottomRight: return "SizeNWSE";
+    case Part::BottomRight:
+      return "SizeNWSE";
     case Part::TopRight:
-    case Part::BottomLeft: return "SizeNESW";
-    default: return "SizeAll";
+    case Part::BottomLeft:
+      return "SizeNESW";
+    default:
+      return "SizeAll";
   }
 }
 
@@ -173,16 +180,39 @@ void WindowRectTool::Move(const ToolEvent& e) {
   const int32_t dy = (e.map.y - dragStart_.y) & kPosMask;
   Box r = dragRect_;
   switch (dragPart_) {
-    case Part::Inside: r = {r.left + dx, r.bottom + dy, r.right + dx, r.top + dy}; break;
-    case Part::Left: r.left += dx; break;
-    case Part::Right: r.right += dx; break;
-    case Part::Top: r.top += dy; break;
-    case Part::Bottom: r.bottom += dy; break;
-    case Part::TopLeft: r.left += dx; r.top += dy; break;
-    case Part::TopRight: r.right += dx; r.top += dy; break;
-    case Part::BottomLeft: r.left += dx; r.bottom += dy; break;
-    case Part::BottomRight: r.right += dx; r.bottom += dy; break;
-    case Part::None: break;
+    case Part::Inside:
+      r = {r.left + dx, r.bottom + dy, r.right + dx, r.top + dy};
+      break;
+    case Part::Left:
+      r.left += dx;
+      break;
+    case Part::Right:
+      r.right += dx;
+      break;
+    case Part::Top:
+      r.top += dy;
+      break;
+    case Part::Bottom:
+      r.bottom += dy;
+      break;
+    case Part::TopLeft:
+      r.left += dx;
+      r.top += dy;
+      break;
+    case Part::TopRight:
+      r.right += dx;
+      r.top += dy;
+      break;
+    case Part::BottomLeft:
+      r.left += dx;
+      r.bottom += dy;
+      break;
+    case Part::BottomRight:
+      r.right += dx;
+      r.bottom += dy;
+      break;
+    case Part::None:
+      break;
   }
   // A side dragged across its opposite makes the frame turn over rather than vanish.
   if (r.left > r.right) std::swap(r.left, r.right);

@@ -79,7 +79,18 @@ class ViewZoomTool : public Tool {
 // dragging inside it, on its sides or at its corners.
 class WindowRectTool : public Tool {
  public:
-  enum class Part { None, Inside, Left, Right, Top, Bottom, TopLeft, TopRight, BottomLeft, BottomRight };
+  enum class Part {
+    None,
+    Inside,
+    Left,
+    Right,
+    Top,
+    Bottom,
+    TopLeft,
+    TopRight,
+    BottomLeft,
+    BottomRight
+  };
   WindowRectTool(EditorState& state, ToolView& view) : state_(state), view_(view) {}
   // Where the rectangle comes from and goes back to, and what an empty one becomes.
   std::function<Box()> read;

@@ -10,9 +10,9 @@
 
 #include "editor/input_gate.h"
 #include "editor/screen_palette.h"
+#include "render/font_service_qt.h"
 #include "render/map_drawing.h"
 #include "render/object_renderer.h"
-#include "render/font_service_qt.h"
 #include "render/painter_device.h"
 #include "render/real_world.h"
 
@@ -51,9 +51,13 @@ void TWorkWin::SetView(double zoom, int32_t centreX, int32_t centreY) {
   InvalidateAll();
 }
 
-Coord TWorkWin::DeviceToMap(PixelPos p) const { return view_.DeviceToMap(p); }
+Coord TWorkWin::DeviceToMap(PixelPos p) const {
+  return view_.DeviceToMap(p);
+}
 
-PixelPos TWorkWin::MapToDevice(const Coord& c) const { return view_.MapToDevice(c); }
+PixelPos TWorkWin::MapToDevice(const Coord& c) const {
+  return view_.MapToDevice(c);
+}
 
 QRect TWorkWin::DeviceRect(const Box& box) const {
   const PixelPos a = MapToDevice({box.left, box.top});
@@ -255,7 +259,8 @@ int32_t TWorkWin::GridSpacing() const {
   if (!MapShown() || !prefs_ || !prefs_->screenGrid) return 0;
   const SetupBlock& setup = store_->Setup();
   double mm = setup.PaperGrid();
-  if (prefs_->realWorldCord && setup.MapScale() > 0) mm = setup.RealWorldGrid() * 1000.0 / setup.MapScale();
+  if (prefs_->realWorldCord && setup.MapScale() > 0)
+    mm = setup.RealWorldGrid() * 1000.0 / setup.MapScale();
   if (!(mm > 0) || !std::isfinite(mm)) return 0;
   return static_cast<int32_t>(std::lround(std::clamp(mm * 100.0, 1.0, 1e7)));
 }
@@ -290,12 +295,13 @@ void TWorkWin::PaintGrid(QPainter& p) const {
   const int32_t spacing = GridSpacing();
   if (spacing <= 0) return;
   const double step = spacing * 256.0 * view_.scaleX;  // pixels between lines
-  if (step < 6) return;  // a grid denser than this hides the map
+  if (step < 6) return;                                // a grid denser than this hides the map
   p.setPen(QPen(QColor(150, 150, 255), 1, Qt::DotLine));
   if (prefs_->realWorldCord) {
     for (const auto& [a, b] : RealWorldGridLines(store_->Setup(), view_.visible)) {
       const PixelPos pa = MapToDevice(a), pb = MapToDevice(b);
-      p.drawLine(pa.x + panOffset_.x, pa.y + panOffset_.y, pb.x + panOffset_.x, pb.y + panOffset_.y);
+      p.drawLine(pa.x + panOffset_.x, pa.y + panOffset_.y, pb.x + panOffset_.x,
+                 pb.y + panOffset_.y);
     }
     return;
   }

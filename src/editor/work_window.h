@@ -117,8 +117,8 @@ class TWorkWin : public QWidget {
   QImage image_;
   bool paletteDisplay_ = false;
 
-  QRect dirty_;             // collected requests not yet handled
-  QRect pending_;           // the rectangle of the paint begun and not finished
+  QRect dirty_;    // collected requests not yet handled
+  QRect pending_;  // the rectangle of the paint begun and not finished
   bool paintScheduled_ = false;
   bool redrawRunning_ = false;
   bool interrupt_ = false;  // the window changed size in the middle of a redraw

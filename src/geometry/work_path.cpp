@@ -201,8 +201,7 @@ bool WorkPath::LoadPreviousSegment() {
   if (segStartIndex_ <= 0) return false;
   const int endIdx = segStartIndex_;
   int startIdx = endIdx - 1;
-  if (endIdx - 3 >= 0 &&
-      (points_[static_cast<size_t>(endIdx) - 1].x & kSecondCurvePoint) &&
+  if (endIdx - 3 >= 0 && (points_[static_cast<size_t>(endIdx) - 1].x & kSecondCurvePoint) &&
       (points_[static_cast<size_t>(endIdx) - 2].x & kFirstCurvePoint)) {
     startIdx = endIdx - 3;
   }

@@ -37,12 +37,12 @@ bool DrawableExtent(const MapStore& store, Box* extent);
 std::string CheckResolution(const std::string& text, int* resolution);
 
 enum class ExportResult {
-  Written,   // the file is complete
-  NoExtent,  // the map has no objects: nothing happens
+  Written,        // the file is complete
+  NoExtent,       // the map has no objects: nothing happens
   NothingToDraw,  // every object lies outside the drawable area; the message was shown
-  Refused,   // resolution out of range or bitmap too large; the message was shown
-  Failed,    // the bitmap could not be made or the file not written; the message was shown
-  Aborted,   // the user stopped the drawing; no file was written
+  Refused,        // resolution out of range or bitmap too large; the message was shown
+  Failed,         // the bitmap could not be made or the file not written; the message was shown
+  Aborted,        // the user stopped the drawing; no file was written
 };
 
 struct BitmapExportRequest {

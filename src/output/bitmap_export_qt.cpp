@@ -22,7 +22,8 @@ BitmapSize BitmapSizeFor(const Box& extent, int resolution) {
   // one pixel more holds the far edge.
   const auto side = [&](int32_t low, int32_t high) {
     const int64_t units = static_cast<int64_t>(high >> 8) - static_cast<int64_t>(low >> 8);
-    const double pixels = std::nearbyint(resolution * static_cast<double>(units) / double(kUnitsPerInch));
+    const double pixels =
+        std::nearbyint(resolution * static_cast<double>(units) / double(kUnitsPerInch));
     return std::max<int64_t>(0, std::llround(pixels)) + 1;
   };
   return {side(extent.left, extent.right), side(extent.bottom, extent.top)};
@@ -67,8 +68,9 @@ std::string CheckResolution(const std::string& text, int* resolution) {
   if (!integer) return ComposeMessage(";must be a number.", "Resolution");
   const int value = std::stoi(t);
   if (value < kMinExportResolution || value > kMaxExportResolution)
-    return ComposeMessage(";must be between;and", "Resolution;" + std::to_string(kMinExportResolution) +
-                                                      ";" + std::to_string(kMaxExportResolution) + " DPI");
+    return ComposeMessage(";must be between;and",
+                          "Resolution;" + std::to_string(kMinExportResolution) + ";" +
+                              std::to_string(kMaxExportResolution) + " DPI");
   if (resolution) *resolution = value;
   return {};
 }
@@ -139,8 +141,7 @@ bool RenderMapImage(MapStore& store, const Box& extent, int resolution, FontServ
 ExportResult ExportBitmap(MapStore& store, const BitmapExportRequest& request, MessageSink* sink,
                           Progress* progress) {
   if (request.resolution < kMinExportResolution || request.resolution > kMaxExportResolution) {
-    if (sink)
-      sink->Error(CheckResolution(std::to_string(request.resolution), nullptr));
+    if (sink) sink->Error(CheckResolution(std::to_string(request.resolution), nullptr));
     return ExportResult::Refused;
   }
   Box extent;
@@ -164,8 +165,8 @@ ExportResult ExportBitmap(MapStore& store, const BitmapExportRequest& request, M
   if (!fonts) fonts = (systemFonts = std::make_unique<QtFontService>()).get();
   const bool png = EndsWithPng(request.path);
   if (progress) progress->Start(";objects drawn.", store.LiveObjectCount(), 50, true);
-  const bool completed = RenderMapImage(store, extent, request.resolution, *fonts, image,
-                                        progress, png && request.antialiased);
+  const bool completed = RenderMapImage(store, extent, request.resolution, *fonts, image, progress,
+                                        png && request.antialiased);
   if (progress) progress->End();
   if (!completed) return ExportResult::Aborted;
 

@@ -1,4 +1,5 @@
-// Uncompressed 24-bit Windows bitmap files: header layout and a writer that never leaves half a file.
+// Uncompressed 24-bit Windows bitmap files: header layout and a writer that never leaves half a
+// file.
 #pragma once
 
 #include <array>

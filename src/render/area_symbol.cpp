@@ -1,4 +1,5 @@
-// Area objects: solid fill, hatch families and structures, each inside the area and outside its holes.
+// Area objects: solid fill, hatch families and structures, each inside the area and outside its
+// holes.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -39,7 +40,8 @@ Range ClipRange(const OutputState& st, double cos, double sin, bool yAxis) {
 
 class AreaPainter {
  public:
-  AreaPainter(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym, const AreaSymbol& a)
+  AreaPainter(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym,
+              const AreaSymbol& a)
       : ctx_(ctx), obj_(obj), sym_(sym), a_(a) {}
 
   void Draw() {

@@ -23,9 +23,9 @@ inline bool DrawableCharacter(char32_t c) {
 }
 
 struct FontRequest {
-  std::string name;    // face name as the symbol stores it, for example "Arial"
-  double height = 0;   // character height in map units
-  int weight = 400;    // 700 bold
+  std::string name;   // face name as the symbol stores it, for example "Arial"
+  double height = 0;  // character height in map units
+  int weight = 400;   // 700 bold
   bool italic = false;
   bool operator==(const FontRequest&) const = default;
 };

@@ -35,7 +35,9 @@ std::string Lower(const std::string& s) {
   return r;
 }
 
-bool Drawable(char32_t c) { return DrawableCharacter(c); }
+bool Drawable(char32_t c) {
+  return DrawableCharacter(c);
+}
 
 }  // namespace
 

@@ -16,11 +16,13 @@ std::vector<std::string> FontsCheck(std::span<const SymbolRecord> symbols, int f
   for (int i = begin; i < end; ++i) {
     const SymbolRecord& sym = symbols[static_cast<size_t>(i)];
     // A damaged record is drawn in the default symbol's font, so its own names do not matter.
-    const std::optional<TextSymbolFields> read = sym.IsLineText() ? ReadLineTextSymbol(sym) : ReadTextSymbol(sym);
+    const std::optional<TextSymbolFields> read =
+        sym.IsLineText() ? ReadLineTextSymbol(sym) : ReadTextSymbol(sym);
     if (!read) continue;
     const TextSymbolFields& f = *read;
     std::vector<std::string> names{Cp1252ToUtf8(f.font.name)};
-    if (f.sfOn && f.secondFont.name != f.font.name) names.push_back(Cp1252ToUtf8(f.secondFont.name));
+    if (f.sfOn && f.secondFont.name != f.font.name)
+      names.push_back(Cp1252ToUtf8(f.secondFont.name));
     for (const std::string& name : names) {
       if (name.empty() || fonts.IsInstalled(name)) continue;
       lines.push_back("Symbol " + FormatSymbolNumber(sym.Number()) + ": " + name);

@@ -97,7 +97,7 @@ class LineDrawer {
   };
   SideStart sideStart_;
   bool sideCloses_ = false;  // the current side goes round a closed line without a break
-  double scale_ = 0;   // DashScale of the current section, for CutGap
+  double scale_ = 0;         // DashScale of the current section, for CutGap
 };
 
 // The object's points as a path to stroke directly: whole cubic segments keep their flags,

@@ -1,4 +1,5 @@
-// Colour-by-colour drawing of a region of the map: the loop every surface (screen, bitmap, print) shares.
+// Colour-by-colour drawing of a region of the map: the loop every surface (screen, bitmap, print)
+// shares.
 #pragma once
 
 #include <cstdint>

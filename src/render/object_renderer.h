@@ -1,4 +1,5 @@
-// The object renderer: draws one object by its symbol, for one colour pass, through an OutputDevice.
+// The object renderer: draws one object by its symbol, for one colour pass, through an
+// OutputDevice.
 #pragma once
 
 #include <cstdint>

@@ -160,5 +160,4 @@ class OutputDevice {
 // Line styles read from files may hold anything; unknown ones draw as style 0.
 int NormalizeLineStyle(int style);
 
-
 }  // namespace zelk

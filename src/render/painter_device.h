@@ -1,17 +1,16 @@
 // The graphics-device mode of the output primitives, drawing with a QPainter.
 #pragma once
 
+#include <QColor>
+#include <QLine>
+#include <QPen>
+#include <QPoint>
+#include <QRect>
+#include <QVector>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
-
-#include <QColor>
-#include <QLine>
-#include <QPen>
-#include <QRect>
-#include <QPoint>
-#include <QVector>
 #include <vector>
 
 #include "render/device_path.h"

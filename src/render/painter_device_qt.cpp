@@ -1,6 +1,4 @@
 // Output primitives on a QPainter: pens, fills, hatch brushes, clips, discs, circles, glyphs.
-#include "render/painter_device.h"
-
 #include <QColor>
 #include <QPainter>
 #include <QPainterPath>
@@ -12,6 +10,7 @@
 
 #include "render/device_path.h"
 #include "render/font_service_qt.h"
+#include "render/painter_device.h"
 
 namespace zelk {
 

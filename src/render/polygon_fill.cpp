@@ -18,10 +18,16 @@ struct Pt {
   double x = 0, y = 0;
 };
 
-Pt ToPt(Coord c) { return {static_cast<double>(PosWord(c.x)), static_cast<double>(PosWord(c.y))}; }
-Pt Lerp(Pt a, Pt b, double t) { return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; }
+Pt ToPt(Coord c) {
+  return {static_cast<double>(PosWord(c.x)), static_cast<double>(PosWord(c.y))};
+}
+Pt Lerp(Pt a, Pt b, double t) {
+  return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+}
 
-bool IsControl(Coord c) { return (c.x & kCurveFlags) != 0; }
+bool IsControl(Coord c) {
+  return (c.x & kCurveFlags) != 0;
+}
 
 // Rewrites a ring so that every curve flag introduces a whole cubic segment: broken curve flags
 // are dropped and three-point curves are raised to cubic ones.
@@ -57,7 +63,8 @@ std::vector<Coord> NormalizeRing(std::span<const Coord> ring) {
 
 class HalfPlane {
  public:
-  HalfPlane(CutAxis axis, int32_t cut, CutSide side) : axis_(axis), cut_(PosWord(cut)), side_(side) {}
+  HalfPlane(CutAxis axis, int32_t cut, CutSide side)
+      : axis_(axis), cut_(PosWord(cut)), side_(side) {}
 
   // Signed distance from the line, positive on the kept side.
   double D(Pt p) const {
@@ -68,8 +75,7 @@ class HalfPlane {
 
   // A point on the line, the other coordinate rounded.
   Coord OnLine(Pt p) const {
-    if (axis_ == CutAxis::Vertical)
-      return {ClampCoord(cut_), RoundToPosition(p.y) | kCornerPoint};
+    if (axis_ == CutAxis::Vertical) return {ClampCoord(cut_), RoundToPosition(p.y) | kCornerPoint};
     return {RoundToPosition(p.x), ClampCoord(cut_) | kCornerPoint};
   }
 
@@ -187,13 +193,15 @@ class HalfPlane {
       }
       const Coord end = last ? q : OnLine(piece[3]);
       // Inside or outside by the piece's middle, which never lies on the line.
-      const Pt mid = Lerp(Lerp(Lerp(piece[0], piece[1], 0.5), Lerp(piece[1], piece[2], 0.5), 0.5),
-                          Lerp(Lerp(piece[1], piece[2], 0.5), Lerp(piece[2], piece[3], 0.5), 0.5),
-                          0.5);
+      const Pt mid =
+          Lerp(Lerp(Lerp(piece[0], piece[1], 0.5), Lerp(piece[1], piece[2], 0.5), 0.5),
+               Lerp(Lerp(piece[1], piece[2], 0.5), Lerp(piece[2], piece[3], 0.5), 0.5), 0.5);
       if (D(mid) >= 0 && !start.SamePlace(end)) {
         Enter(start);
-        out_->push_back({RoundToPosition(piece[1].x) | kFirstCurvePoint, RoundToPosition(piece[1].y)});
-        out_->push_back({RoundToPosition(piece[2].x) | kSecondCurvePoint, RoundToPosition(piece[2].y)});
+        out_->push_back(
+            {RoundToPosition(piece[1].x) | kFirstCurvePoint, RoundToPosition(piece[1].y)});
+        out_->push_back(
+            {RoundToPosition(piece[2].x) | kSecondCurvePoint, RoundToPosition(piece[2].y)});
         out_->push_back(last ? Plain(end) : end);
       } else if (D(mid) < 0) {
         Leave();

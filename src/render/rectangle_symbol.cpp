@@ -65,9 +65,8 @@ class RectanglePainter {
     bottom_ = std::min(lowLeft.y, upRight.y);
     top_ = std::max(lowLeft.y, upRight.y);
     const int64_t width = int64_t{right_} - left_, height = int64_t{top_} - bottom_;
-    const int64_t r = PosWord(static_cast<int32_t>(
-        std::clamp<int64_t>(std::min({int64_t{r_.Radius} * 256, width / 2, height / 2}), 0,
-                            kMaxCoordWord)));
+    const int64_t r = PosWord(static_cast<int32_t>(std::clamp<int64_t>(
+        std::min({int64_t{r_.Radius} * 256, width / 2, height / 2}), 0, kMaxCoordWord)));
 
     OutputDevice& dev = ctx_.device;
     const int64_t l = left_, b = bottom_, rt = right_, t = top_;
@@ -116,7 +115,8 @@ class RectanglePainter {
 
   void GridLines() {
     OutputDevice& dev = ctx_.device;
-    const double w = static_cast<double>(int64_t{right_} - left_), h = static_cast<double>(int64_t{top_} - bottom_);
+    const double w = static_cast<double>(int64_t{right_} - left_),
+                 h = static_cast<double>(int64_t{top_} - bottom_);
     for (int i = 1; i < nx_; ++i) {
       const int32_t x = RoundToPosition(left_ + i * w / nx_);
       dev.BeginPath({x, top_});

@@ -1,4 +1,6 @@
 // Line texts: characters placed along the object's line, each turned to its own piece of it.
+#include "render/text_line.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -8,7 +10,6 @@
 #include "geometry/work_path.h"
 #include "render/line_symbol_draw.h"
 #include "render/object_renderer.h"
-#include "render/text_line.h"
 #include "render/text_symbol.h"
 #include "storage/text_format.h"
 

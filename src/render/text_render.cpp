@@ -64,8 +64,8 @@ struct LinePlan {
 };
 
 struct LineResult {
-  int64_t endX = 0;    // x after the last item
-  int64_t width = 0;   // from the origin to the end, without the spacing after a last character
+  int64_t endX = 0;   // x after the last item
+  int64_t width = 0;  // from the origin to the end, without the spacing after a last character
   int64_t minX = 0;
   int64_t maxX = 0;
 };
@@ -127,8 +127,7 @@ class TextLayouter {
       bool firstOfParagraph = true;
       do {
         const bool indented = f_.alignment != kAlignCenter && f_.alignment != kAlignRight;
-        const int64_t indent =
-            indented ? (firstOfParagraph ? f_.indentFirst : f_.indentOther) : 0;
+        const int64_t indent = indented ? (firstOfParagraph ? f_.indentFirst : f_.indentOther) : 0;
         size_t next = 0;
         const size_t end = BreakLine(start, p.end, indent, &next);
         LinePlan plan;
@@ -368,7 +367,9 @@ Frame FrameOf(const ObjectRecord& obj) {
   return {p4, static_cast<int64_t>(RoundHalfEven(along / 256.0))};
 }
 
-bool IsFramedText(const ObjectRecord& obj) { return obj.type == ObjectType::Rectangle; }
+bool IsFramedText(const ObjectRecord& obj) {
+  return obj.type == ObjectType::Rectangle;
+}
 
 // Runs the layout of a text object or a framed text; nullopt when the object cannot hold one.
 std::optional<TextLayouter> RunLayout(RenderContext* ctx, FontService& fonts,
@@ -393,7 +394,8 @@ std::optional<TextLayouter> RunLayout(RenderContext* ctx, FontService& fonts,
 }  // namespace
 
 int64_t LineDistanceUnits(int size, int lineSpace) {
-  const double words = RoundHalfEven(size / 720.0 * double(kUnitsPerInch) * lineSpace / 100.0 * double(kWordsPerUnit));
+  const double words = RoundHalfEven(size / 720.0 * double(kUnitsPerInch) * lineSpace / 100.0 *
+                                     double(kWordsPerUnit));
   const double clamped = std::clamp(words, -1e15, 1e15);
   const auto w = static_cast<int64_t>(clamped);
   return (w & ~int64_t{0xff}) / 256;

@@ -12,9 +12,9 @@
 namespace zelk {
 
 enum class TextDrawMode {
-  Characters = 0,   // the characters, in the main and the second font
-  LinesBelow = 1,   // only the lines below paragraphs
-  LayoutOnly = 2,   // nothing drawn: the box corners are written into the object
+  Characters = 0,  // the characters, in the main and the second font
+  LinesBelow = 1,  // only the lines below paragraphs
+  LayoutOnly = 2,  // nothing drawn: the box corners are written into the object
 };
 
 // Draws a text object (type 4) or a framed text (type 5 with text) in one mode. drawMain and

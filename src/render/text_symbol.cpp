@@ -142,9 +142,13 @@ TextSymbolFields DefaultTextSymbol() {
   return f;
 }
 
-int FontHeightUnits(int size) { return RoundToInt(size * 254.0 / 72.0); }
+int FontHeightUnits(int size) {
+  return RoundToInt(size * 254.0 / 72.0);
+}
 
-int NormalizedWeight(int weight) { return weight > 550 ? 700 : 400; }
+int NormalizedWeight(int weight) {
+  return weight > 550 ? 700 : 400;
+}
 
 FontRequest MeasuringFont(FontService& fonts, const SymbolFont& font) {
   FontRequest r;

@@ -20,14 +20,14 @@ constexpr int kMaxTabs = TextSymbol::kMaxTabs;
 // The face that stands in for a missing or unnamed font.
 inline constexpr const char* kStandInFontName = "Times New Roman";
 
-enum TextAlignment : int16_t { kAlignLeft = 0, kAlignCenter = 1, kAlignRight = 2, kAlignJustified = 3 };
-// Line texts: "Left", "Center", "Right", "All line".
-enum LineTextAlignment : int16_t {
-  kLineLeft = 0,
-  kLineCenter = 1,
-  kLineRight = 2,
-  kLineAll = 3
+enum TextAlignment : int16_t {
+  kAlignLeft = 0,
+  kAlignCenter = 1,
+  kAlignRight = 2,
+  kAlignJustified = 3
 };
+// Line texts: "Left", "Center", "Right", "All line".
+enum LineTextAlignment : int16_t { kLineLeft = 0, kLineCenter = 1, kLineRight = 2, kLineAll = 3 };
 
 // One font of a symbol as stored: name (Windows-1252 as in the file), size in tenths of a point.
 struct SymbolFont {

@@ -11,7 +11,9 @@
 
 namespace zelk {
 
-BufferedFile::~BufferedFile() { Close(); }
+BufferedFile::~BufferedFile() {
+  Close();
+}
 
 void BufferedFile::Fail(const char* templ) {
   const std::string message = ComposeMessage(templ, shownName_.empty() ? path_ : shownName_);
@@ -19,7 +21,8 @@ void BufferedFile::Fail(const char* templ) {
   throw FileError(message);
 }
 
-void BufferedFile::OpenWith(const std::string& path, int flags, const char* failure, bool lock, bool empty) {
+void BufferedFile::OpenWith(const std::string& path, int flags, const char* failure, bool lock,
+                            bool empty) {
   Close();
   path_ = path;
   shownName_.clear();
@@ -48,8 +51,10 @@ void BufferedFile::OpenForReading(const std::string& path) {
   OpenWith(path, O_RDONLY, "Cannot open", false, false);
 }
 void BufferedFile::Create(const std::string& path, bool lock) {
-  if (lock) OpenWith(path, O_RDWR | O_CREAT, "Cannot create", true, true);
-  else OpenWith(path, O_RDWR | O_CREAT | O_TRUNC, "Cannot create", false, false);
+  if (lock)
+    OpenWith(path, O_RDWR | O_CREAT, "Cannot create", true, true);
+  else
+    OpenWith(path, O_RDWR | O_CREAT | O_TRUNC, "Cannot create", false, false);
 }
 
 void BufferedFile::Seek(int64_t pos) {
@@ -213,7 +218,8 @@ void CopyContents(BufferedFile& in, BufferedFile& out) {
 
 }  // namespace
 
-bool CopyFile(const std::string& from, const std::string& to, MessageSink* sink, FileSystem* files) {
+bool CopyFile(const std::string& from, const std::string& to, MessageSink* sink,
+              FileSystem* files) {
   BufferedFile in(sink, files), out(sink, files);
   bool created = false;
   try {
@@ -233,7 +239,8 @@ bool CopyFile(const std::string& from, const std::string& to, MessageSink* sink,
   }
 }
 
-bool SaveCopy(const std::string& from, const std::string& to, MessageSink* sink, FileSystem* files) {
+bool SaveCopy(const std::string& from, const std::string& to, MessageSink* sink,
+              FileSystem* files) {
   namespace fs = std::filesystem;
   FileSystem& calls = files ? *files : SystemFiles();
   const auto fail = [&](const char* templ) {
@@ -250,7 +257,8 @@ bool SaveCopy(const std::string& from, const std::string& to, MessageSink* sink,
   const bool exists = ::stat(target.c_str(), &old) == 0;
   // A map without any write permission is protected on purpose, even from a user who may
   // write everything.
-  if (exists && (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+  if (exists &&
+      (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
     return fail("Cannot write to");
   if (!exists) {
     const mode_t mask = ::umask(0);

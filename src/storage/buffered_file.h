@@ -37,17 +37,17 @@ class BufferedFile {
   void Seek(int64_t pos);
   int64_t Position() const { return position_; }
   int64_t Size();
-  void Read(void* buf, int64_t n);           // exactly n bytes
-  int64_t ReadUpTo(void* buf, int64_t n);    // returns the count
-  std::string ReadLine();                    // ends at CR LF or LF, returned without them
+  void Read(void* buf, int64_t n);         // exactly n bytes
+  int64_t ReadUpTo(void* buf, int64_t n);  // returns the count
+  std::string ReadLine();                  // ends at CR LF or LF, returned without them
   // Exactly n bytes at an absolute position in one call; the position moves past them.
   void ReadAt(int64_t pos, void* buf, int64_t n);
   // Up to n bytes at an absolute position; fewer only at the end of the file. Shows nothing.
   int64_t ReadUpToAt(int64_t pos, void* buf, int64_t n);
-  void Write(const void* buf, int64_t n);    // exactly n bytes
+  void Write(const void* buf, int64_t n);  // exactly n bytes
   // Exactly n bytes at an absolute position in one call.
   void WriteAt(int64_t pos, const void* buf, int64_t n);
-  void WriteLine(const std::string& line);   // appends CR LF
+  void WriteLine(const std::string& line);  // appends CR LF
   // Hands written data to the disk itself (used before renaming a finished copy into place).
   void SyncToDisk();
   void Close();

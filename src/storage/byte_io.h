@@ -15,7 +15,9 @@ inline int32_t GetI32(const uint8_t* p) {
                               (static_cast<uint32_t>(p[2]) << 16) |
                               (static_cast<uint32_t>(p[3]) << 24));
 }
-inline uint32_t GetU32(const uint8_t* p) { return static_cast<uint32_t>(GetI32(p)); }
+inline uint32_t GetU32(const uint8_t* p) {
+  return static_cast<uint32_t>(GetI32(p));
+}
 inline double GetF64(const uint8_t* p) {
   uint64_t v = 0;
   for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];

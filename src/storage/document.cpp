@@ -2,8 +2,8 @@
 #include "storage/document.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 
 namespace zelk {
 
@@ -26,8 +26,8 @@ std::string Lower(std::string s) {
 }
 
 // The header's first bytes, or nothing when the file is shorter than asked.
-std::optional<std::vector<uint8_t>> ReadFirstBytes(const std::string& path, int n, MessageSink* sink,
-                                                   FileSystem* files) {
+std::optional<std::vector<uint8_t>> ReadFirstBytes(const std::string& path, int n,
+                                                   MessageSink* sink, FileSystem* files) {
   BufferedFile f(sink, files);
   try {
     f.OpenForReading(path);
@@ -73,8 +73,8 @@ std::vector<std::string> ListSymbolSets(const std::string& folder) {
   return sets;
 }
 
-Document::Document(MessageSink* sink, Preferences* prefs, RegistryStore* registry, std::string tempPath,
-                   FileSystem* files)
+Document::Document(MessageSink* sink, Preferences* prefs, RegistryStore* registry,
+                   std::string tempPath, FileSystem* files)
     : sink_(sink),
       files_(files ? files : &SystemFiles()),
       prefs_(prefs),
@@ -82,9 +82,13 @@ Document::Document(MessageSink* sink, Preferences* prefs, RegistryStore* registr
       tempPath_(std::move(tempPath)),
       store_(sink, files_) {}
 
-Document::~Document() { store_.CloseWorkingFile(); }
+Document::~Document() {
+  store_.CloseWorkingFile();
+}
 
-bool Document::WorkingOnCopy() const { return !SameFile(store_.WorkingFile().Path(), name_); }
+bool Document::WorkingOnCopy() const {
+  return !SameFile(store_.WorkingFile().Path(), name_);
+}
 
 bool Document::WorkingIsTemp() const {
   return store_.WorkingFile().IsOpen() && SameFile(store_.WorkingFile().Path(), tempPath_);
@@ -95,7 +99,9 @@ std::string Document::Caption() const {
   return "ZELK - " + (name_.empty() ? std::string("Untitled") : name_);
 }
 
-void Document::NotifyCaption() { observer_->CaptionChanged(Caption()); }
+void Document::NotifyCaption() {
+  observer_->CaptionChanged(Caption());
+}
 
 void Document::Error(const std::string& templ, const std::string& path, int helpContext) {
   if (sink_) sink_->Error(ComposeMessage(templ, ArgumentOf(path)), helpContext);
@@ -156,8 +162,9 @@ bool Document::ClaimWorkingCopy() {
     recoveryPending_ = false;
     return true;
   }
-  const Answer a = sink_ ? sink_->Ask("Last session was aborted. Continue session?", help::kAbortedSession)
-                         : Answer::Cancel;
+  const Answer a =
+      sink_ ? sink_->Ask("Last session was aborted. Continue session?", help::kAbortedSession)
+            : Answer::Cancel;
   if (a == Answer::Yes) {
     Recover();
     return false;  // the recovered map is open instead
@@ -213,7 +220,8 @@ void Document::ReportDamage(const std::string& path) {
   add(d.symbols, "symbol", "symbols");
   add(d.objects, "object", "objects");
   parts += ".";
-  sink_->Error(ComposeMessage(";is damaged. What could not be read was left out:;", ArgumentOf(path) + ";" + parts),
+  sink_->Error(ComposeMessage(";is damaged. What could not be read was left out:;",
+                              ArgumentOf(path) + ";" + parts),
                help::kFormatNotCorrect);
 }
 
@@ -225,9 +233,10 @@ bool Document::Close() {
     store_.WriteSettings();
     if (WorkingOnCopy()) {
       const std::string shown = name_.empty() ? std::string("Untitled") : name_;
-      const Answer a = sink_ ? sink_->Ask(ComposeMessage(";has been modified. Save?", ArgumentOf(shown)),
-                                          help::kSaveQuestion)
-                             : Answer::No;
+      const Answer a =
+          sink_ ? sink_->Ask(ComposeMessage(";has been modified. Save?", ArgumentOf(shown)),
+                             help::kSaveQuestion)
+                : Answer::No;
       if (a == Answer::Cancel) return false;
       if (a == Answer::Yes && !Save()) return false;
     }
@@ -485,7 +494,8 @@ bool Document::LoadSymbols() {
   if (!sink_->Confirm("All symbols will be deleted and replaced by the new symbols.\r\nContinue?",
                       help::kLoadSymbols))
     return false;
-  const auto chosen = chooser_->ChooseFile(kLoadSymbolsFilter, "zkm", name_, help::kLoadSymbols, false);
+  const auto chosen =
+      chooser_->ChooseFile(kLoadSymbolsFilter, "zkm", name_, help::kLoadSymbols, false);
   if (!chosen) return false;
   return LoadSymbolsFrom(*chosen);
 }
@@ -541,7 +551,8 @@ void Document::Start(const std::vector<std::string>& arguments) {
     const bool valid = head && !head->empty() && GetI16(head->data()) == kMapMark &&
                        GetI16(head->data() + 2) == 0 && GetI16(head->data() + 4) == kMapVersion;
     if (valid && sink_) {
-      const Answer a = sink_->Ask("Last session was aborted. Continue session?", help::kAbortedSession);
+      const Answer a =
+          sink_->Ask("Last session was aborted. Continue session?", help::kAbortedSession);
       if (a == Answer::Yes) {
         // A copy that could not be read is kept for another try; no other map replaces it.
         if (!Recover()) {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "storage/help_contexts.h"
 #include "storage/map_store.h"
 #include "storage/preferences.h"
 #include "storage/registry_store.h"
-#include "storage/help_contexts.h"
 
 namespace zelk {
 

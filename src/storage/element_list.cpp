@@ -17,7 +17,8 @@ std::vector<size_t> EditedElementList::Offsets() const {
   size_t at = 0;
   while (at + SymbolElementHead::kSize <= bytes_.size()) {
     const SymbolElementHead h = SymbolElementHead::Decode(&bytes_[at]);
-    const size_t size = SymbolElementHead::kSize + 8 * static_cast<size_t>(std::max<int>(h.pointCount, 0));
+    const size_t size =
+        SymbolElementHead::kSize + 8 * static_cast<size_t>(std::max<int>(h.pointCount, 0));
     if (at + size > bytes_.size()) break;  // a damaged count ends the list
     offsets.push_back(at);
     at += size;
@@ -41,9 +42,10 @@ bool EditedElementList::Read(int32_t n, ObjectRecord* obj) const {
   obj->type = h.kind == kElementLine   ? ObjectType::Line
               : h.kind == kElementArea ? ObjectType::Area
                                        : ObjectType::Point;
-  obj->angle = h.color;                    // offset 8
+  obj->angle = h.color;  // offset 8
   obj->SetElementWords(h.lineWidth, h.flags, h.diameter);
-  const size_t size = SymbolElementHead::kSize + 8 * static_cast<size_t>(std::max<int>(h.pointCount, 0));
+  const size_t size =
+      SymbolElementHead::kSize + 8 * static_cast<size_t>(std::max<int>(h.pointCount, 0));
   ForEachElement(std::span(p, size), static_cast<int>(size / 8), [obj](const ElementView& e) {
     for (int i = 0; i < e.head.pointCount; ++i) obj->coords.push_back(e.Point(i));
     return false;
@@ -65,7 +67,8 @@ std::vector<uint8_t> EditedElementList::Encode(const ObjectRecord& obj) {
 
 bool EditedElementList::Add(const ObjectRecord& obj) {
   const size_t used = Offsets().empty() ? 0 : bytes_.size();
-  if (used / 8 + static_cast<size_t>(obj.PointCount()) + 2 > static_cast<size_t>(kElementListUnits)) {
+  if (used / 8 + static_cast<size_t>(obj.PointCount()) + 2 >
+      static_cast<size_t>(kElementListUnits)) {
     if (sink_) sink_->Error("Symbol is too complex.");
     return false;
   }
@@ -78,8 +81,10 @@ bool EditedElementList::Delete(int32_t n) {
   const auto offsets = Offsets();
   if (!InRange(n, offsets.size())) return false;
   const size_t from = offsets[static_cast<size_t>(n - 1)];
-  const size_t to = static_cast<size_t>(n) < offsets.size() ? offsets[static_cast<size_t>(n)] : bytes_.size();
-  bytes_.erase(bytes_.begin() + static_cast<std::ptrdiff_t>(from), bytes_.begin() + static_cast<std::ptrdiff_t>(to));
+  const size_t to =
+      static_cast<size_t>(n) < offsets.size() ? offsets[static_cast<size_t>(n)] : bytes_.size();
+  bytes_.erase(bytes_.begin() + static_cast<std::ptrdiff_t>(from),
+               bytes_.begin() + static_cast<std::ptrdiff_t>(to));
   return true;
 }
 
@@ -87,19 +92,21 @@ bool EditedElementList::Replace(int32_t n, const ObjectRecord& obj) {
   const auto offsets = Offsets();
   if (!InRange(n, offsets.size())) return false;
   const size_t from = offsets[static_cast<size_t>(n - 1)];
-  const size_t to = static_cast<size_t>(n) < offsets.size() ? offsets[static_cast<size_t>(n)] : bytes_.size();
+  const size_t to =
+      static_cast<size_t>(n) < offsets.size() ? offsets[static_cast<size_t>(n)] : bytes_.size();
   const std::vector<uint8_t> bytes = Encode(obj);
   if ((bytes_.size() - (to - from) + bytes.size()) / 8 > static_cast<size_t>(kElementListUnits)) {
     if (sink_) sink_->Error("Symbol is too complex.");
     return false;
   }
-  bytes_.erase(bytes_.begin() + static_cast<std::ptrdiff_t>(from), bytes_.begin() + static_cast<std::ptrdiff_t>(to));
+  bytes_.erase(bytes_.begin() + static_cast<std::ptrdiff_t>(from),
+               bytes_.begin() + static_cast<std::ptrdiff_t>(to));
   bytes_.insert(bytes_.begin() + static_cast<std::ptrdiff_t>(from), bytes.begin(), bytes.end());
   return true;
 }
 
-bool EditedElementList::FindNext(const Box& rect, int32_t stop, int color, int32_t* current, int16_t* symbol,
-                           bool* done) const {
+bool EditedElementList::FindNext(const Box& rect, int32_t stop, int color, int32_t* current,
+                                 int16_t* symbol, bool* done) const {
   const int32_t count = Count();
   *done = true;
   if (count == 0) return false;
@@ -108,7 +115,8 @@ bool EditedElementList::FindNext(const Box& rect, int32_t stop, int color, int32
     n = (n >= count || n < 0) ? 1 : n + 1;
     ObjectRecord obj;
     Read(n, &obj);
-    if (obj.PointCount() > 0 && obj.BoundingBox(0).Meets(rect) && (color < 0 || obj.angle == color)) {
+    if (obj.PointCount() > 0 && obj.BoundingBox(0).Meets(rect) &&
+        (color < 0 || obj.angle == color)) {
       *symbol = obj.symbol;
       *current = n;
       *done = n == stop;

@@ -32,7 +32,8 @@ class EditedElementList {
   bool Delete(int32_t n);
   bool Replace(int32_t n, const ObjectRecord& obj);
   // The next element after *current (wrapping) whose box meets `rect` in `color` (-1: any).
-  bool FindNext(const Box& rect, int32_t stop, int color, int32_t* current, int16_t* symbol, bool* done) const;
+  bool FindNext(const Box& rect, int32_t stop, int color, int32_t* current, int16_t* symbol,
+                bool* done) const;
 
  private:
   std::vector<size_t> Offsets() const;

@@ -18,7 +18,9 @@ int FileSystem::Open(const std::string& path, int flags, int mode) {
   return fd;
 }
 
-int FileSystem::CreateUnique(std::string* pathTemplate) { return ::mkostemp(pathTemplate->data(), O_CLOEXEC); }
+int FileSystem::CreateUnique(std::string* pathTemplate) {
+  return ::mkostemp(pathTemplate->data(), O_CLOEXEC);
+}
 
 int64_t FileSystem::Read(int fd, void* buf, size_t n) {
   ssize_t r;
@@ -48,10 +50,18 @@ int64_t FileSystem::WriteAt(int fd, const void* buf, size_t n, int64_t pos) {
   return w;
 }
 
-bool FileSystem::Seek(int fd, int64_t pos) { return ::lseek(fd, pos, SEEK_SET) >= 0; }
-bool FileSystem::Stat(int fd, struct stat* st) { return ::fstat(fd, st) == 0; }
-bool FileSystem::Truncate(int fd, int64_t size) { return ::ftruncate(fd, size) == 0; }
-bool FileSystem::Sync(int fd) { return ::fsync(fd) == 0; }
+bool FileSystem::Seek(int fd, int64_t pos) {
+  return ::lseek(fd, pos, SEEK_SET) >= 0;
+}
+bool FileSystem::Stat(int fd, struct stat* st) {
+  return ::fstat(fd, st) == 0;
+}
+bool FileSystem::Truncate(int fd, int64_t size) {
+  return ::ftruncate(fd, size) == 0;
+}
+bool FileSystem::Sync(int fd) {
+  return ::fsync(fd) == 0;
+}
 
 bool FileSystem::Lock(int fd) {
   int r;
@@ -62,13 +72,20 @@ bool FileSystem::Lock(int fd) {
 
 bool FileSystem::SetOwnerAndMode(int fd, const struct stat& like) {
   // Another owner can only be kept by a privileged user; the group where the user belongs to it.
-  if (::fchown(fd, like.st_uid, like.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), like.st_gid);
+  if (::fchown(fd, like.st_uid, like.st_gid) != 0)
+    (void)::fchown(fd, static_cast<uid_t>(-1), like.st_gid);
   return ::fchmod(fd, like.st_mode & 07777) == 0;
 }
 
-void FileSystem::Close(int fd) { ::close(fd); }
-bool FileSystem::Rename(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
-bool FileSystem::Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+void FileSystem::Close(int fd) {
+  ::close(fd);
+}
+bool FileSystem::Rename(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+bool FileSystem::Remove(const std::string& path) {
+  return ::unlink(path.c_str()) == 0;
+}
 
 FileSystem& SystemFiles() {
   static FileSystem files;

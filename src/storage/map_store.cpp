@@ -5,7 +5,6 @@
 #include <cstring>
 #include <unordered_set>
 
-
 namespace zelk {
 
 namespace {
@@ -63,8 +62,8 @@ void MapStore::WriteAt(int64_t pos, const void* data, int64_t n) {
   const int64_t from = std::max(pos, readCachePos_);
   const int64_t to = std::min(pos + n, readCachePos_ + readCacheLength_);
   if (from < to)
-    std::memcpy(readCache_.data() + (from - readCachePos_), static_cast<const uint8_t*>(data) + (from - pos),
-                static_cast<size_t>(to - from));
+    std::memcpy(readCache_.data() + (from - readCachePos_),
+                static_cast<const uint8_t*>(data) + (from - pos), static_cast<size_t>(to - from));
   fileEnd_ = std::max(fileEnd_, pos + n);
   readFailureShown_ = false;
 }
@@ -138,7 +137,8 @@ bool MapStore::LoadFromWorkingFile() {
 
     setup_ = SetupBlock::Defaults();
     const int64_t setupSize = std::clamp<int64_t>(header_.setupSize, 0, SetupBlock::kSize);
-    if (header_.setupPos > 0 && setupSize > 0 && int64_t{header_.setupPos} + setupSize <= fileEnd_) {
+    if (header_.setupPos > 0 && setupSize > 0 &&
+        int64_t{header_.setupPos} + setupSize <= fileEnd_) {
       file_.Seek(header_.setupPos);
       file_.Read(setup_.raw.data(), setupSize);
     }
@@ -194,8 +194,8 @@ bool MapStore::WriteSettings() {
 std::string MapStore::ReadInfoText() {
   if (!file_.IsOpen() || header_.infoPos <= 0 || header_.infoSize <= 0) return {};
   try {
-    const int64_t size = std::min<int64_t>({header_.infoSize, kMaxInfoSize,
-                                            std::max<int64_t>(0, fileEnd_ - header_.infoPos)});
+    const int64_t size = std::min<int64_t>(
+        {header_.infoSize, kMaxInfoSize, std::max<int64_t>(0, fileEnd_ - header_.infoPos)});
     std::string text(static_cast<size_t>(size), '\0');
     file_.Seek(header_.infoPos);
     file_.Read(text.data(), size);
@@ -210,8 +210,8 @@ bool MapStore::WriteInfoText(const std::string& text) {
   const MapFileHeader saved = header_;
   try {
     const std::string t = text.substr(0, std::min<size_t>(text.size(), 32767));
-    const int32_t area = std::min<int32_t>((static_cast<int32_t>(t.size()) / 256 + 1) * 256,
-                                           kMaxInfoSize);
+    const int32_t area =
+        std::min<int32_t>((static_cast<int32_t>(t.size()) / 256 + 1) * 256, kMaxInfoSize);
     std::vector<uint8_t> bytes(static_cast<size_t>(area), 0);
     std::memcpy(bytes.data(), t.data(), t.size());
     if (area > header_.infoSize || header_.infoPos <= 0) {
@@ -242,7 +242,8 @@ void MapStore::ReadSymbolTable(BufferedFile& file, int64_t fileEnd, int32_t firs
   int32_t blockPos = firstBlock;
   uint8_t block[kSymbolBlockSize];
   // Positions are widened before adding sizes: a link near 2^31 must not wrap around.
-  while (blockPos > 0 && visited.size() < static_cast<size_t>(kMaxIndexBlocks) && visited.insert(blockPos).second) {
+  while (blockPos > 0 && visited.size() < static_cast<size_t>(kMaxIndexBlocks) &&
+         visited.insert(blockPos).second) {
     if (int64_t{blockPos} + kSymbolBlockSize > fileEnd) {
       ++d.symbolBlocks;
       break;
@@ -305,8 +306,10 @@ void MapStore::Summarize(IndexBlockCache& block) {
   block.colors.Clear();
   for (const IndexEntry& e : block.entries) {
     if (!e.Used()) continue;
-    if (block.usedCount > 0) block.box.Unite(e.box);
-    else block.box = e.box;
+    if (block.usedCount > 0)
+      block.box.Unite(e.box);
+    else
+      block.box = e.box;
     ++block.usedCount;
     if (e.symbol != 0) {
       ++block.liveCount;
@@ -322,7 +325,8 @@ bool MapStore::ReadIndex() {
   std::unordered_set<int32_t> visited;
   int32_t blockPos = header_.firstIndexBlock;
   std::vector<uint8_t> raw(kIndexBlockSize);
-  while (blockPos > 0 && static_cast<int>(blocks_.size()) < kMaxIndexBlocks && visited.insert(blockPos).second) {
+  while (blockPos > 0 && static_cast<int>(blocks_.size()) < kMaxIndexBlocks &&
+         visited.insert(blockPos).second) {
     // A link beyond the end of the file ends the chain: what was read before it stays readable.
     if (int64_t{blockPos} + kIndexBlockSize > fileEnd_) {
       ++damage_.indexBlocks;
@@ -374,16 +378,19 @@ int32_t MapStore::ObjectCount() const {
 }
 
 bool MapStore::ReadEntry(int32_t n, IndexEntry* entry) {
-  if (n < 1 || n > objectCount_ || (n - 1) / kEntriesPerBlock >= static_cast<int32_t>(blocks_.size())) {
+  if (n < 1 || n > objectCount_ ||
+      (n - 1) / kEntriesPerBlock >= static_cast<int32_t>(blocks_.size())) {
     InternalError("Internal Error: Index out of range.");
     return false;
   }
-  *entry = blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)]->entries[(n - 1) % kEntriesPerBlock];
+  *entry =
+      blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)]->entries[(n - 1) % kEntriesPerBlock];
   return true;
 }
 
 bool MapStore::WriteEntry(int32_t n, const IndexEntry& e) {
-  if (n < 1 || n > objectCount_ + 1 || (n - 1) / kEntriesPerBlock >= static_cast<int32_t>(blocks_.size())) {
+  if (n < 1 || n > objectCount_ + 1 ||
+      (n - 1) / kEntriesPerBlock >= static_cast<int32_t>(blocks_.size())) {
     InternalError("Internal error: Invalid index number. " + std::to_string(n));
     return false;
   }
@@ -391,16 +398,18 @@ bool MapStore::WriteEntry(int32_t n, const IndexEntry& e) {
   uint8_t raw[IndexEntry::kSize];
   e.Encode(raw);
   // The file first: when it refuses the entry, the index in memory still matches it.
-  WriteAt(block.filePos + static_cast<int64_t>(IndexEntry::kSize) * ((n - 1) % kEntriesPerBlock), raw,
-          IndexEntry::kSize);
+  WriteAt(block.filePos + static_cast<int64_t>(IndexEntry::kSize) * ((n - 1) % kEntriesPerBlock),
+          raw, IndexEntry::kSize);
   IndexEntry& slot = block.entries[static_cast<size_t>((n - 1) % kEntriesPerBlock)];
   if (slot.Used()) --block.usedCount;
   if (slot.Used() && slot.symbol != 0) --block.liveCount;
   const bool hadUsed = block.usedCount > 0;
   slot = e;
   if (e.Used()) {
-    if (hadUsed) block.box.Unite(e.box);
-    else block.box = e.box;
+    if (hadUsed)
+      block.box.Unite(e.box);
+    else
+      block.box = e.box;
     ++block.usedCount;
     if (e.symbol != 0) {
       ++block.liveCount;
@@ -587,8 +596,10 @@ SearchResult MapStore::Search(const Box& rect, int32_t stop, int color, int32_t*
     n = (n >= count || n < 0) ? 1 : n + 1;
     const size_t b = static_cast<size_t>((n - 1) / kEntriesPerBlock);
     const IndexBlockCache& block = *blocks_[b];
-    const int32_t blockLast = std::min<int32_t>(static_cast<int32_t>(b + 1) * kEntriesPerBlock, count);
-    if (block.liveCount == 0 || !block.box.Meets(rect) || (color >= 0 && !block.colors.Has(color))) {
+    const int32_t blockLast =
+        std::min<int32_t>(static_cast<int32_t>(b + 1) * kEntriesPerBlock, count);
+    if (block.liveCount == 0 || !block.box.Meets(rect) ||
+        (color >= 0 && !block.colors.Has(color))) {
       if (stop >= n && stop <= blockLast) {
         *current = blockLast;
         return {false, true};
@@ -631,7 +642,8 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
         const int32_t n = static_cast<int32_t>(b) * kEntriesPerBlock + i + 1;
         if (n > objectCount_) break;
         const IndexEntry& e = entries[static_cast<size_t>(i)];
-        if (e.symbol == 0 || e.symbol < lowSymbol || e.symbol > highSymbol || e.length <= 32) continue;
+        if (e.symbol == 0 || e.symbol < lowSymbol || e.symbol > highSymbol || e.length <= 32)
+          continue;
         if (!ReadObject(n, &obj)) continue;
         IndexEntry ne = e;
         PrepareForWrite(obj, &ne);
@@ -680,8 +692,10 @@ bool MapStore::MapExtent(Box* box) const {
     if (block->liveCount == 0) continue;
     for (const IndexEntry& e : block->entries) {
       if (e.symbol == 0 || !e.Used()) continue;
-      if (any) r.Unite(e.box);
-      else r = e.box;
+      if (any)
+        r.Unite(e.box);
+      else
+        r = e.box;
       any = true;
     }
   }
@@ -701,7 +715,9 @@ int32_t MapStore::LiveObjectCount() const {
   return live;
 }
 
-bool MapStore::MapIsEmpty() const { return LiveObjectCount() == 0; }
+bool MapStore::MapIsEmpty() const {
+  return LiveObjectCount() == 0;
+}
 
 // ---------------------------------------------------------------------------------------
 // Symbols
@@ -737,7 +753,8 @@ bool MapStore::SelectSymbol(int number) {
 
 const SymbolRecord& MapStore::CurrentSymbol() const {
   if (currentSymbol_ == -2) return pseudoSymbol_;
-  if (currentSymbol_ >= 0 && currentSymbol_ < SymbolCount()) return symbols_[static_cast<size_t>(currentSymbol_)];
+  if (currentSymbol_ >= 0 && currentSymbol_ < SymbolCount())
+    return symbols_[static_cast<size_t>(currentSymbol_)];
   return placeholder_;
 }
 
@@ -784,7 +801,9 @@ bool MapStore::InsertSymbol(int afterPlace, const SymbolRecord& rec) {
   return AddSymbolRecord(std::clamp(afterPlace + 1, 0, SymbolCount()), rec);
 }
 
-bool MapStore::AppendSymbol(const SymbolRecord& rec) { return AddSymbolRecord(SymbolCount(), rec); }
+bool MapStore::AppendSymbol(const SymbolRecord& rec) {
+  return AddSymbolRecord(SymbolCount(), rec);
+}
 
 bool MapStore::ReplaceSymbol(int place, const SymbolRecord& rec) {
   if (place < 0 || place >= SymbolCount()) return false;
@@ -856,8 +875,8 @@ bool MapStore::RewriteSymbolIndex() {
     std::vector<int32_t> chain;
     std::unordered_set<int32_t> visited;
     int32_t p = header_.firstSymbolBlock;
-    while (p > 0 && int64_t{p} + kSymbolBlockSize <= fileEnd_ && chain.size() < static_cast<size_t>(kMaxIndexBlocks) &&
-           visited.insert(p).second) {
+    while (p > 0 && int64_t{p} + kSymbolBlockSize <= fileEnd_ &&
+           chain.size() < static_cast<size_t>(kMaxIndexBlocks) && visited.insert(p).second) {
       chain.push_back(p);
       uint8_t link[4];
       file_.Seek(p);
@@ -896,7 +915,8 @@ bool MapStore::RewriteSymbolIndex() {
   }
 }
 
-bool MapStore::ReplaceAllSymbols(const SymbolHeader& colors, const std::vector<SymbolRecord>& symbols) {
+bool MapStore::ReplaceAllSymbols(const SymbolHeader& colors,
+                                 const std::vector<SymbolRecord>& symbols) {
   // Everything new is appended first and one write of header and colour table switches the
   // map over, so a failure on the way leaves the old colours and symbols in force.
   std::vector<SymbolRecord> table;
@@ -921,7 +941,8 @@ bool MapStore::ReplaceAllSymbols(const SymbolHeader& colors, const std::vector<S
     std::vector<uint8_t> chain(groups * kSymbolBlockSize, 0);
     for (size_t g = 0; g < groups; ++g) {
       uint8_t* block = chain.data() + g * kSymbolBlockSize;
-      if (g + 1 < groups) PutI32(block, static_cast<int32_t>(chainStart + (g + 1) * kSymbolBlockSize));
+      if (g + 1 < groups)
+        PutI32(block, static_cast<int32_t>(chainStart + (g + 1) * kSymbolBlockSize));
       for (size_t i = 0; i < 256 && g * 256 + i < table.size(); ++i)
         PutI32(block + 4 + 4 * i, table[g * 256 + i].FilePos());
     }

@@ -51,7 +51,6 @@ struct DamageReport {
 // Positions in the file are signed 32-bit words.
 constexpr int64_t kMaxFilePosition = 0x7fffffff;
 
-
 class MapStore {
  public:
   explicit MapStore(MessageSink* sink, FileSystem* files = nullptr);

@@ -38,7 +38,8 @@ std::string ComposeMessage(const std::string& templ, const std::string& arg) {
   return out;
 }
 
-void ProgressCounter::Start(const std::string& message, int32_t total, int32_t step, const std::string& lead) {
+void ProgressCounter::Start(const std::string& message, int32_t total, int32_t step,
+                            const std::string& lead) {
   message_ = message;
   lead_ = lead;
   total_ = total;

@@ -11,7 +11,9 @@
 namespace zelk {
 
 namespace {
-bool InRange(double v, double lo, double hi) { return v >= lo && v <= hi; }  // false for NaN
+bool InRange(double v, double lo, double hi) {
+  return v >= lo && v <= hi;
+}  // false for NaN
 int32_t ClampToI32(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
                                                   std::numeric_limits<int32_t>::max()));
@@ -202,7 +204,9 @@ std::optional<SetupBlock> SetupBlock::Decode(std::span<const uint8_t> bytes) {
   return s;
 }
 
-void SetupBlock::Encode(std::span<uint8_t, kSize> out) const { std::copy(raw.begin(), raw.end(), out.begin()); }
+void SetupBlock::Encode(std::span<uint8_t, kSize> out) const {
+  std::copy(raw.begin(), raw.end(), out.begin());
+}
 
 SetupBlock::GpsPoint SetupBlock::GpsPointAt(int i) const {
   GpsPoint g;
@@ -253,14 +257,18 @@ void SymbolRecord::Resize(int n) {
   data_.resize(static_cast<size_t>(std::max(n, kSymbolCommonSize)), 0);
 }
 
-int SymbolRecord::ComputedLength() const { return ComputedSymbolLength(*this); }
+int SymbolRecord::ComputedLength() const {
+  return ComputedSymbolLength(*this);
+}
 
 bool SymbolRecord::UpgradeOlderLayout() {
   const SymbolType type = Type();
-  if (type != SymbolType::Point && !(type == SymbolType::Line && Subtype() != kSubtypeLineText)) return false;
+  if (type != SymbolType::Point && !(type == SymbolType::Line && Subtype() != kSubtypeLineText))
+    return false;
   if (Length() % 4 != 2) return false;
   // The missing word is the reserved one that ends the fixed part.
-  const size_t at = (type == SymbolType::Point ? PointSymbol::kFixedSize : LineSymbol::kFixedSize) - 2;
+  const size_t at =
+      (type == SymbolType::Point ? PointSymbol::kFixedSize : LineSymbol::kFixedSize) - 2;
   if (data_.size() < at || Length() + 2 > kMaxSymbolRecord) return false;
   data_.insert(data_.begin() + static_cast<std::ptrdiff_t>(at), 2, 0);
   SetLength(Length() + 2);
@@ -269,7 +277,8 @@ bool SymbolRecord::UpgradeOlderLayout() {
 
 void SymbolRecord::RepairRectangle() {
   if (Type() != SymbolType::Rectangle || Length() < RectangleSymbol::kSize) return;
-  const auto r = RectangleSymbol::Decode(std::span(data_).first(std::min<size_t>(data_.size(), RectangleSymbol::kSize)));
+  const auto r = RectangleSymbol::Decode(
+      std::span(data_).first(std::min<size_t>(data_.size(), RectangleSymbol::kSize)));
   if (r) SetExtent(r->Extent());
 }
 
@@ -300,7 +309,8 @@ std::optional<ObjectRecord> ObjectRecord::Decode(std::span<const uint8_t> bytes)
   const int pointCount = GetI16(bytes.data() + 4);
   const int textUnits = GetI16(bytes.data() + 6);
   if (pointCount < 1 || textUnits < 0 || pointCount + textUnits > kMaxPoints) return std::nullopt;
-  if (bytes.size() != static_cast<size_t>(kHeadSize + 8 * (pointCount + textUnits))) return std::nullopt;
+  if (bytes.size() != static_cast<size_t>(kHeadSize + 8 * (pointCount + textUnits)))
+    return std::nullopt;
   return DecodeAsRead(bytes.data(), static_cast<int>(bytes.size()));
 }
 
@@ -360,7 +370,8 @@ void ObjectRecord::FixTextUnits() {
     const std::string text = Text();
     textUnits = static_cast<int16_t>(units);
     textArea.assign(static_cast<size_t>(units) * 8, 0);
-    if (units > 0) std::memcpy(textArea.data(), text.data(), std::min(text.size(), textArea.size() - 1));
+    if (units > 0)
+      std::memcpy(textArea.data(), text.data(), std::min(text.size(), textArea.size() - 1));
   } else {
     textArea.resize(static_cast<size_t>(textUnits) * 8, 0);
   }
@@ -396,7 +407,8 @@ void SymbolElementHead::Encode(uint8_t* p) const {
 }
 
 static_assert(MapFileHeader::kSize == 48);
-static_assert(SymbolHeader::kSize == 24 + 256 * ColorRecord::kSize + 24 * SeparationRecord::kSize + 192);
+static_assert(SymbolHeader::kSize ==
+              24 + 256 * ColorRecord::kSize + 24 * SeparationRecord::kSize + 192);
 static_assert(SetupBlock::kSize == 1080);
 static_assert(IndexEntry::kSize == 24);
 static_assert(48 + SymbolHeader::kSize == kNewSetupPos);

@@ -162,15 +162,27 @@ class SetupBlock {
   // defaults, as for a map made from a symbol set.
   void ResetPrintState();
 
-#define ZELK_SETUP_I16(Name, off)                            \
-  int16_t Name() const { return GetI16(&raw[off]); }        \
-  void Set##Name(int v) { PutI16(&raw[off], v); }
-#define ZELK_SETUP_I32(Name, off)                            \
-  int32_t Name() const { return GetI32(&raw[off]); }        \
-  void Set##Name(int64_t v) { PutI32(&raw[off], v); }
-#define ZELK_SETUP_F64(Name, off)                            \
-  double Name() const { return GetF64(&raw[off]); }         \
-  void Set##Name(double v) { PutF64(&raw[off], v); }
+#define ZELK_SETUP_I16(Name, off) \
+  int16_t Name() const {          \
+    return GetI16(&raw[off]);     \
+  }                               \
+  void Set##Name(int v) {         \
+    PutI16(&raw[off], v);         \
+  }
+#define ZELK_SETUP_I32(Name, off) \
+  int32_t Name() const {          \
+    return GetI32(&raw[off]);     \
+  }                               \
+  void Set##Name(int64_t v) {     \
+    PutI32(&raw[off], v);         \
+  }
+#define ZELK_SETUP_F64(Name, off) \
+  double Name() const {           \
+    return GetF64(&raw[off]);     \
+  }                               \
+  void Set##Name(double v) {      \
+    PutF64(&raw[off], v);         \
+  }
   ZELK_SETUP_I32(ViewX, 0)
   ZELK_SETUP_I32(ViewY, 4)
   ZELK_SETUP_F64(PaperGrid, 8)
@@ -204,8 +216,12 @@ class SetupBlock {
 #undef ZELK_SETUP_I32
 #undef ZELK_SETUP_F64
 
-  std::string TemplateFile() const { return GetShortString(&raw[580], 256); }
-  void SetTemplateFile(const std::string& s) { PutShortString(&raw[580], 256, s); }
+  std::string TemplateFile() const {
+    return GetShortString(&raw[580], 256);
+  }
+  void SetTemplateFile(const std::string& s) {
+    PutShortString(&raw[580], 256, s);
+  }
 
   struct GpsPoint {
     int32_t mapX = 0, mapY = 0;
@@ -299,7 +315,7 @@ struct ObjectRecord {
   int PointCount() const { return static_cast<int>(coords.size()); }
   // A negative text count takes no room, so that encoding never writes past the length.
   int Length() const { return kHeadSize + 8 * (PointCount() + std::max<int>(textUnits, 0)); }
-  std::string Text() const;  // up to the first zero (or the end of the area)
+  std::string Text() const;            // up to the first zero (or the end of the area)
   void SetText(const std::string& s);  // sets the text area for the text, see TextUnitsFor
   std::string LayerName() const { return GetShortString(layer.data(), 16); }
   void SetLayerName(const std::string& s) { PutShortString(layer.data(), 16, s); }
@@ -339,7 +355,9 @@ struct ObjectRecord {
 
 // Units of 8 bytes for a text of `length` characters and its terminator: 64 bytes for every
 // started 64 characters.
-inline int TextUnitsFor(int length) { return 8 * (length / 64 + 1); }
+inline int TextUnitsFor(int length) {
+  return 8 * (length / 64 + 1);
+}
 
 // Element lists: a head of 16 bytes (two units) followed by the coordinates.
 struct SymbolElementHead {

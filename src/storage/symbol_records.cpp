@@ -15,7 +15,9 @@ class FieldReader {
   void I16(int16_t& v) { v = GetI16(Take(2)); }
   void U16(uint16_t& v) { v = static_cast<uint16_t>(GetI16(Take(2))); }
   void I32(int32_t& v) { v = GetI32(Take(4)); }
-  void String(std::string& s, int size) { s = GetShortString(Take(static_cast<size_t>(size)), size); }
+  void String(std::string& s, int size) {
+    s = GetShortString(Take(static_cast<size_t>(size)), size);
+  }
   template <size_t N>
   void Bytes(std::array<uint8_t, N>& a) {
     std::memcpy(a.data(), Take(N), N);
@@ -39,7 +41,9 @@ class FieldWriter {
   void I16(int16_t v) { PutI16(Take(2), v); }
   void U16(uint16_t v) { PutI16(Take(2), v); }
   void I32(int32_t v) { PutI32(Take(4), v); }
-  void String(const std::string& s, int size) { PutShortString(Take(static_cast<size_t>(size)), size, s); }
+  void String(const std::string& s, int size) {
+    PutShortString(Take(static_cast<size_t>(size)), size, s);
+  }
   template <size_t N>
   void Bytes(const std::array<uint8_t, N>& a) {
     std::memcpy(Take(N), a.data(), N);
@@ -69,7 +73,9 @@ FieldWriter Prepare(SymbolRecord& record, SymbolType type, int subtype, size_t s
   return FieldWriter(record.MutableBytes(), kSymbolCommonSize);
 }
 
-bool UnitsFit(int16_t units) { return units >= 0 && units <= kMaxElementUnits; }
+bool UnitsFit(int16_t units) {
+  return units >= 0 && units <= kMaxElementUnits;
+}
 
 // --- Field lists ---------------------------------------------------------------------------
 
@@ -211,14 +217,16 @@ std::optional<S> DecodeFixed(std::span<const uint8_t> record, size_t size, F fie
 }
 
 template <typename S, typename F>
-void EncodeFixed(const S& s, SymbolRecord& record, SymbolType type, int subtype, size_t size, F fields) {
+void EncodeFixed(const S& s, SymbolRecord& record, SymbolType type, int subtype, size_t size,
+                 F fields) {
   FieldWriter w = Prepare(record, type, subtype, size);
   fields(w, s);
 }
 
 }  // namespace
 
-void AppendElement(std::vector<uint8_t>& list, SymbolElementHead head, std::span<const Coord> points) {
+void AppendElement(std::vector<uint8_t>& list, SymbolElementHead head,
+                   std::span<const Coord> points) {
   head.pointCount = static_cast<int16_t>(points.size());
   const size_t at = list.size();
   list.resize(at + SymbolElementHead::kSize + 8 * points.size(), 0);
@@ -238,7 +246,8 @@ std::optional<PointSymbol> PointSymbol::Decode(std::span<const uint8_t> record) 
   PointSymbol s;
   FieldReader r(record, kSymbolCommonSize);
   PointFields(r, s);
-  if (!UnitsFit(s.ElementUnits) || record.size() != kFixedSize + 8 * static_cast<size_t>(s.ElementUnits))
+  if (!UnitsFit(s.ElementUnits) ||
+      record.size() != kFixedSize + 8 * static_cast<size_t>(s.ElementUnits))
     return std::nullopt;
   s.Elements = record.subspan(kFixedSize);
   return s;
@@ -308,7 +317,8 @@ std::optional<AreaSymbol> AreaSymbol::Decode(std::span<const uint8_t> record) {
   AreaSymbol s;
   FieldReader r(record, kSymbolCommonSize);
   AreaFields(r, s);
-  if (!UnitsFit(s.StructSize) || record.size() != kFixedSize + 8 * static_cast<size_t>(s.StructSize))
+  if (!UnitsFit(s.StructSize) ||
+      record.size() != kFixedSize + 8 * static_cast<size_t>(s.StructSize))
     return std::nullopt;
   s.Structure = record.subspan(kFixedSize);
   return s;
@@ -328,14 +338,16 @@ void AreaSymbol::Encode(SymbolRecord& record) const {
 // --- Rectangle, text, line text ------------------------------------------------------------
 
 std::optional<RectangleSymbol> RectangleSymbol::Decode(std::span<const uint8_t> record) {
-  return DecodeFixed<RectangleSymbol>(record, kSize, [](auto& v, auto& s) { RectangleFields(v, s); });
+  return DecodeFixed<RectangleSymbol>(record, kSize,
+                                      [](auto& v, auto& s) { RectangleFields(v, s); });
 }
 std::optional<RectangleSymbol> RectangleSymbol::Decode(const SymbolRecord& record) {
   if (record.Type() != SymbolType::Rectangle) return std::nullopt;
   return Decode(record.Bytes());
 }
 void RectangleSymbol::Encode(SymbolRecord& record) const {
-  EncodeFixed(*this, record, SymbolType::Rectangle, 0, kSize, [](auto& v, auto& s) { RectangleFields(v, s); });
+  EncodeFixed(*this, record, SymbolType::Rectangle, 0, kSize,
+              [](auto& v, auto& s) { RectangleFields(v, s); });
 }
 
 std::optional<TextSymbol> TextSymbol::Decode(std::span<const uint8_t> record) {
@@ -346,7 +358,8 @@ std::optional<TextSymbol> TextSymbol::Decode(const SymbolRecord& record) {
   return Decode(record.Bytes());
 }
 void TextSymbol::Encode(SymbolRecord& record) const {
-  EncodeFixed(*this, record, SymbolType::Text, 0, kSize, [](auto& v, auto& s) { TextFields(v, s); });
+  EncodeFixed(*this, record, SymbolType::Text, 0, kSize,
+              [](auto& v, auto& s) { TextFields(v, s); });
 }
 
 std::optional<LineTextSymbol> LineTextSymbol::Decode(std::span<const uint8_t> record) {
@@ -361,11 +374,11 @@ void LineTextSymbol::Encode(SymbolRecord& record) const {
               [](auto& v, auto& s) { LineTextFields(v, s); });
 }
 
-#define ZELK_ENCODE_NEW(Type)           \
-  SymbolRecord Type::Encode() const {   \
-    SymbolRecord record;                \
-    Encode(record);                     \
-    return record;                      \
+#define ZELK_ENCODE_NEW(Type)         \
+  SymbolRecord Type::Encode() const { \
+    SymbolRecord record;              \
+    Encode(record);                   \
+    return record;                    \
   }
 ZELK_ENCODE_NEW(PointSymbol)
 ZELK_ENCODE_NEW(LineSymbol)
@@ -437,12 +450,16 @@ constexpr size_t FixedEnd(F fields) {
 }
 }  // namespace
 
-static_assert(FixedEnd<PointSymbol>([](auto& v, auto& s) { PointFields(v, s); }) == PointSymbol::kFixedSize);
-static_assert(FixedEnd<LineSymbol>([](auto& v, auto& s) { LineFields(v, s); }) == LineSymbol::kFixedSize);
-static_assert(FixedEnd<AreaSymbol>([](auto& v, auto& s) { AreaFields(v, s); }) == AreaSymbol::kFixedSize);
+static_assert(FixedEnd<PointSymbol>([](auto& v, auto& s) { PointFields(v, s); }) ==
+              PointSymbol::kFixedSize);
+static_assert(FixedEnd<LineSymbol>([](auto& v, auto& s) { LineFields(v, s); }) ==
+              LineSymbol::kFixedSize);
+static_assert(FixedEnd<AreaSymbol>([](auto& v, auto& s) { AreaFields(v, s); }) ==
+              AreaSymbol::kFixedSize);
 static_assert(FixedEnd<RectangleSymbol>([](auto& v, auto& s) { RectangleFields(v, s); }) ==
               RectangleSymbol::kSize);
-static_assert(FixedEnd<TextSymbol>([](auto& v, auto& s) { TextFields(v, s); }) == TextSymbol::kSize);
+static_assert(FixedEnd<TextSymbol>([](auto& v, auto& s) { TextFields(v, s); }) ==
+              TextSymbol::kSize);
 static_assert(FixedEnd<LineTextSymbol>([](auto& v, auto& s) { LineTextFields(v, s); }) ==
               LineTextSymbol::kSize);
 

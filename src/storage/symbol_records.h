@@ -49,7 +49,8 @@ void ForEachElement(std::span<const uint8_t> list, int sizeUnits, F f) {
     if (e.head.pointCount < 0) break;
     const size_t size = SymbolElementHead::kSize + 8 * static_cast<size_t>(e.head.pointCount);
     if (at + size > end) break;
-    e.points = list.subspan(at + SymbolElementHead::kSize, 8 * static_cast<size_t>(e.head.pointCount));
+    e.points =
+        list.subspan(at + SymbolElementHead::kSize, 8 * static_cast<size_t>(e.head.pointCount));
     if (!f(e)) break;
     at += size;
   }
@@ -57,7 +58,8 @@ void ForEachElement(std::span<const uint8_t> list, int sizeUnits, F f) {
 
 // Appends one element (head, then its points) to a list; the head's point count is taken from
 // the points.
-void AppendElement(std::vector<uint8_t>& list, SymbolElementHead head, std::span<const Coord> points);
+void AppendElement(std::vector<uint8_t>& list, SymbolElementHead head,
+                   std::span<const Coord> points);
 
 // Each record type below decodes from the whole record's bytes (the 348-byte common part
 // included, it stays with SymbolRecord) and fails on a record that is too short or whose own
@@ -110,8 +112,8 @@ struct LineSymbol {
   int16_t DblLength = 0;
   int16_t DblGap = 0;
   std::array<int16_t, 3> kept1{};  // not interpreted, kept as read
-  uint16_t DecMode = 0;  // 0 off, 1 towards the end, 2 towards both ends
-  int16_t DecLast = 0;   // size of the last symbol in per cent
+  uint16_t DecMode = 0;            // 0 off, 1 towards the end, 2 towards both ends
+  int16_t DecLast = 0;             // size of the last symbol in per cent
   std::array<int16_t, 4> kept2{};  // not interpreted, kept as read
   int16_t PrimDSize = 0;
   int16_t SecDSize = 0;

@@ -64,7 +64,8 @@ int ParseSymbolNumber(const std::string& text) {
   const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
   if (r.ec != std::errc() || r.ptr != t.data() + t.size()) return 0;
   const long stored = std::lround(v * 10);
-  if (stored < 1 || stored > 9999 || std::fabs(v * 10 - static_cast<double>(stored)) > 1e-6) return 0;
+  if (stored < 1 || stored > 9999 || std::fabs(v * 10 - static_cast<double>(stored)) > 1e-6)
+    return 0;
   return static_cast<int>(stored);
 }
 
@@ -74,8 +75,10 @@ std::u32string Cp1252ToUnicode(const std::string& s) {
   for (unsigned char c : s) {
     // The five bytes the code page leaves free stand for the control characters of the same
     // number, as on Windows, so that every byte survives a round trip.
-    if (c >= 0x80 && c < 0xA0) out += kHigh[c - 0x80] ? kHigh[c - 0x80] : static_cast<char32_t>(c);
-    else out += static_cast<char32_t>(c);
+    if (c >= 0x80 && c < 0xA0)
+      out += kHigh[c - 0x80] ? kHigh[c - 0x80] : static_cast<char32_t>(c);
+    else
+      out += static_cast<char32_t>(c);
   }
   return out;
 }
@@ -92,12 +95,26 @@ std::string Utf8ToCp1252(const std::string& s) {
     const auto b = static_cast<unsigned char>(s[i]);
     char32_t c = 0;
     int len = 1;
-    if (b < 0x80) c = b;
-    else if ((b >> 5) == 6) { c = b & 0x1F; len = 2; }
-    else if ((b >> 4) == 14) { c = b & 0x0F; len = 3; }
-    else if ((b >> 3) == 30) { c = b & 0x07; len = 4; }
-    else { out += '?'; ++i; continue; }
-    if (i + static_cast<size_t>(len) > s.size()) { out += '?'; break; }
+    if (b < 0x80)
+      c = b;
+    else if ((b >> 5) == 6) {
+      c = b & 0x1F;
+      len = 2;
+    } else if ((b >> 4) == 14) {
+      c = b & 0x0F;
+      len = 3;
+    } else if ((b >> 3) == 30) {
+      c = b & 0x07;
+      len = 4;
+    } else {
+      out += '?';
+      ++i;
+      continue;
+    }
+    if (i + static_cast<size_t>(len) > s.size()) {
+      out += '?';
+      break;
+    }
     bool ok = true;
     for (int k = 1; k < len; ++k) {
       const auto cb = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
@@ -105,11 +122,18 @@ std::string Utf8ToCp1252(const std::string& s) {
       c = (c << 6) | (cb & 0x3F);
     }
     i += static_cast<size_t>(ok ? len : 1);
-    if (!ok) { out += '?'; continue; }
-    if (c < 0x80 || (c >= 0xA0 && c < 0x100)) { out += static_cast<char>(c); continue; }
+    if (!ok) {
+      out += '?';
+      continue;
+    }
+    if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
+      out += static_cast<char>(c);
+      continue;
+    }
     char mapped = '?';
     for (int k = 0; k < 32; ++k)
-      if (kHigh[k] == c || (kHigh[k] == 0 && c == static_cast<char32_t>(0x80 + k))) mapped = static_cast<char>(0x80 + k);
+      if (kHigh[k] == c || (kHigh[k] == 0 && c == static_cast<char32_t>(0x80 + k)))
+        mapped = static_cast<char>(0x80 + k);
     out += mapped;
   }
   return out;

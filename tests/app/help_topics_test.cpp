@@ -158,9 +158,12 @@ void HelpTopicsTest::shippedLinksResolve() {
 void HelpTopicsTest::searchListsTheTopicsWithAllWords() {
   TempDir dir;
   WriteText(dir.Path("index.html"), "<html><title>Contents</title><body>zoom grid</body></html>");
-  WriteText(dir.Path("5.html"), "<html><title>Grid</title><body>The <b>grid</b> and a grid again; zoom.</body></html>");
-  WriteText(dir.Path("6.html"), "<html><title>Zooming</title><body>Zoom in, zoom OUT, the Grid.</body></html>");
-  WriteText(dir.Path("7.html"), "<html><title>Colours</title><body>Nothing of the kind.</body></html>");
+  WriteText(dir.Path("5.html"),
+            "<html><title>Grid</title><body>The <b>grid</b> and a grid again; zoom.</body></html>");
+  WriteText(dir.Path("6.html"),
+            "<html><title>Zooming</title><body>Zoom in, zoom OUT, the Grid.</body></html>");
+  WriteText(dir.Path("7.html"),
+            "<html><title>Colours</title><body>Nothing of the kind.</body></html>");
   HelpViewer viewer(QString::fromStdString(dir.Path()));
   // Every word must occur, case ignored, markup not counted; most hits first; no contents page.
   const QList<HelpMatch> both = viewer.Search("  Grid ZOOM ");

@@ -1,4 +1,6 @@
 // zelk-cli run in-process: new, info and its JSON, and the failures it reports.
+#include "cli/cli.h"
+
 #include <gtest/gtest.h>
 
 #include <QtGui/QGuiApplication>
@@ -8,7 +10,6 @@
 #include <iterator>
 #include <sstream>
 
-#include "cli/cli.h"
 #include "storage/map_store.h"
 #include "storage/text_format.h"
 #include "test_support.h"
@@ -69,7 +70,8 @@ TEST(CliNew, MakesAMapFromASymbolSet) {
   ASSERT_EQ(r.code, 0) << r.err;
   const CliRun info = RunTool({"info", dir.Path("m.zkm")});
   ASSERT_EQ(info.code, 0) << info.err;
-  EXPECT_NE(info.out.find("Symbols:  2 (point 0, line 1, area 0, text 1"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("Symbols:  2 (point 0, line 1, area 0, text 1"), std::string::npos)
+      << info.out;
   EXPECT_NE(info.out.find("Objects:  0 live, 0 deleted"), std::string::npos);
   EXPECT_NE(info.out.find("Scale:    1:15000"), std::string::npos);
 }
@@ -152,7 +154,8 @@ TEST(CliInfo, JsonHoldsEveryUsedSlotInMapUnits) {
     ObjectRecord road;
     road.symbol = 2010;
     road.type = ObjectType::Line;
-    road.coords = {Coord::FromUnits(100, 200), Coord::FromUnits(300, -50, kFirstCurvePoint, kCornerPoint)};
+    road.coords = {Coord::FromUnits(100, 200),
+                   Coord::FromUnits(300, -50, kFirstCurvePoint, kCornerPoint)};
     ASSERT_TRUE(s.AddObject(road));
     ObjectRecord gone = road;
     ASSERT_TRUE(s.AddObject(gone));
@@ -175,18 +178,36 @@ TEST(CliInfo, JsonHoldsEveryUsedSlotInMapUnits) {
   ASSERT_EQ(r.code, 0) << r.err;
   const std::string& j = r.out;
   EXPECT_EQ(ReadFileBytes(dir.Path("m.zkm")), before);  // reading never writes
-  EXPECT_EQ(j.rfind("{\"header\":{\"mark\":3245,\"fileKind\":0,\"version\":6,\"subversion\":5,", 0), 0u) << j;
-  EXPECT_NE(j.find("\"colors\":[{\"number\":0,\"name\":\"Black\",\"cmyk\":[0,0,0,0],\"separations\":[255,"), std::string::npos);
-  EXPECT_NE(j.find("\"separations\":[{\"name\":\"BLACK\",\"frequency\":1500,\"angle\":450}]"), std::string::npos);
-  EXPECT_NE(j.find("{\"number\":2010,\"type\":2,\"subtype\":0,\"extent\":10,\"status\":0,\"description\":\"Road \xc3\xa9\",\"colors\":[0],\"length\":424}"), std::string::npos) << j;
+  EXPECT_EQ(j.rfind("{\"header\":{\"mark\":3245,\"fileKind\":0,\"version\":6,\"subversion\":5,", 0),
+            0u)
+      << j;
+  EXPECT_NE(
+      j.find(
+          "\"colors\":[{\"number\":0,\"name\":\"Black\",\"cmyk\":[0,0,0,0],\"separations\":[255,"),
+      std::string::npos);
+  EXPECT_NE(j.find("\"separations\":[{\"name\":\"BLACK\",\"frequency\":1500,\"angle\":450}]"),
+            std::string::npos);
+  EXPECT_NE(j.find("{\"number\":2010,\"type\":2,\"subtype\":0,\"extent\":10,\"status\":0,"
+                   "\"description\":\"Road \xc3\xa9\",\"colors\":[0],\"length\":424}"),
+            std::string::npos)
+      << j;
   EXPECT_NE(j.find("\"objectCount\":4,\"liveObjectCount\":3"), std::string::npos);
-  EXPECT_NE(j.find("{\"index\":1,\"symbol\":2010,\"type\":2,\"angle\":0,\"deleted\":false,\"box\":[90,-60,310,210],"
-                   "\"points\":[[100,200,0,0],[300,-50,1,1]],\"text\":\"\"}"), std::string::npos) << j;
-  EXPECT_NE(j.find("{\"index\":2,\"symbol\":2010,\"type\":2,\"angle\":0,\"deleted\":true"), std::string::npos);
+  EXPECT_NE(j.find("{\"index\":1,\"symbol\":2010,\"type\":2,\"angle\":0,\"deleted\":false,\"box\":["
+                   "90,-60,310,210],"
+                   "\"points\":[[100,200,0,0],[300,-50,1,1]],\"text\":\"\"}"),
+            std::string::npos)
+      << j;
+  EXPECT_NE(j.find("{\"index\":2,\"symbol\":2010,\"type\":2,\"angle\":0,\"deleted\":true"),
+            std::string::npos);
   EXPECT_NE(j.find("\"text\":\"\",\"layer\":\"CONTOUR\"}"), std::string::npos);
   EXPECT_NE(j.find("\"text\":\"Caf\xc3\xa9 \\\"Lake\\\"\"}"), std::string::npos);
-  EXPECT_NE(j.find("\"setup\":{\"zoom\":4,\"viewX\":0,\"viewY\":0,\"paperGrid\":10,\"currentTool\":5,"), std::string::npos);
-  EXPECT_NE(j.find("\"templateFile\":\"\",\"templateOpen\":0,\"scannerResolution\":300,\"templateAngle\":0},\"info\":\"Demo\"}"), std::string::npos) << j;
+  EXPECT_NE(
+      j.find("\"setup\":{\"zoom\":4,\"viewX\":0,\"viewY\":0,\"paperGrid\":10,\"currentTool\":5,"),
+      std::string::npos);
+  EXPECT_NE(j.find("\"templateFile\":\"\",\"templateOpen\":0,\"scannerResolution\":300,"
+                   "\"templateAngle\":0},\"info\":\"Demo\"}"),
+            std::string::npos)
+      << j;
 }
 
 // Rendering measures and draws with real fonts, as the tool's own main provides them.

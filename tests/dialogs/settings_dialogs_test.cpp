@@ -58,9 +58,9 @@ void SettingsDialogsTest::preferencesShowCaptionsInOrder() {
   QCOMPARE(dlg.windowTitle(), QString("Preferences"));
   QCOMPARE(dlg.HelpContext(), 188);
   const QStringList expected = {
-      "Delayed redraw of lines", "Delayed redraw of areas", "Hatched areas",   "Di&m template",
-      "Real world coordinates",  "Freehand to cur&ve",      "Antialiased drawing",
-      "&Auto file load",         "Auto &file save"};
+      "Delayed redraw of lines", "Delayed redraw of areas", "Hatched areas",
+      "Di&m template",           "Real world coordinates",  "Freehand to cur&ve",
+      "Antialiased drawing",     "&Auto file load",         "Auto &file save"};
   QCOMPARE(Captions(dlg.findChildren<QCheckBox*>()), expected);
   QCOMPARE(dlg.SelectModeG->title(), QString("Selecting objects"));
   QCOMPARE(dlg.SelPartialB->text(), QString("All objects &partially in the rectangle"));

@@ -442,7 +442,8 @@ TEST(Coordinates, WindowPixelsAndMapWordsMeetInTheViewTransform) {
   v.SetViewTransform();
   EXPECT_EQ(v.MapToDevice({v.originX, v.originY}), (DevicePoint{0, 0}));
   EXPECT_EQ(v.DeviceToMap({0, 0}), (Coord{v.originX, v.originY}));
-  for (const DevicePoint p : {DevicePoint{0, 0}, DevicePoint{320, 240}, DevicePoint{639, 17}, DevicePoint{-50, 600}}) {
+  for (const DevicePoint p :
+       {DevicePoint{0, 0}, DevicePoint{320, 240}, DevicePoint{639, 17}, DevicePoint{-50, 600}}) {
     const Coord c = v.DeviceToMap(p);
     EXPECT_EQ(c.x & ~kPosMask, 0);
     EXPECT_EQ(v.MapToDevice(c), p) << p.x << "," << p.y;
@@ -463,7 +464,8 @@ TEST(Coordinates, RealWorldMetresGoThereAndBack) {
     setup.SetRealWorldAngle(angle);
     const RealWorldTransform world(setup);
     ASSERT_TRUE(world.Valid());
-    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{25600 * 100, 25600 * 10}, std::pair{-25600 * 7, 25600 * 33}}) {
+    for (const auto& [x, y] :
+         {std::pair{0, 0}, std::pair{25600 * 100, 25600 * 10}, std::pair{-25600 * 7, 25600 * 33}}) {
       const auto [east, north] = world.ToWorld(x, y);
       const Coord back = world.ToMap(east, north);
       EXPECT_NEAR(back.x, x, 256) << angle;

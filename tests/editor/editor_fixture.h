@@ -29,8 +29,8 @@ class ScriptedChooser : public FileChooser {
  public:
   std::deque<std::optional<std::string>> answers;
   std::vector<std::string> titles;
-  std::optional<std::string> ChooseFile(const std::string& titleAndFilter, const std::string&, const std::string&, int,
-                                        bool) override {
+  std::optional<std::string> ChooseFile(const std::string& titleAndFilter, const std::string&,
+                                        const std::string&, int, bool) override {
     titles.push_back(titleAndFilter);
     if (answers.empty()) return std::nullopt;
     auto a = answers.front();
@@ -50,7 +50,9 @@ class ScriptedDialogs : public DocumentDialogs {
     return symbolSet;
   }
   std::optional<std::string> EditInformation(const std::string&) override { return information; }
-  void FontsNotFound(const std::vector<std::string>& lines) override { fontReports.push_back(lines); }
+  void FontsNotFound(const std::vector<std::string>& lines) override {
+    fontReports.push_back(lines);
+  }
 };
 
 // A tool that records what reached it; `endsOnUp` finishes itself on the button release.
@@ -111,7 +113,8 @@ inline std::string WriteTestMap(const TempDir& dir, const std::string& name, int
   store.AppendSymbol(test::MakeTextSymbolWithFont(4010, textFont, 2));
   store.RewriteSymbolIndex();
   for (int i = 0; i < lines; ++i) {
-    ObjectRecord o = MakeLine(1010, -5000 + (i % 100) * 100, -5000 + (i / 100) * 50, 5000 - (i % 100) * 100, 5000);
+    ObjectRecord o = MakeLine(1010, -5000 + (i % 100) * 100, -5000 + (i / 100) * 50,
+                              5000 - (i % 100) * 100, 5000);
     store.AddObject(o);
   }
   store.WriteSettings();

@@ -190,8 +190,10 @@ TEST_F(OpenMapTest, TheEntireMapFitsTheWindow) {
   const Box& vis = f.form->View().visible;
   EXPECT_TRUE(vis.Contains(ext));
   // ... and fills most of it in one direction.
-  const double shareX = (static_cast<double>(ext.right) - ext.left) / (static_cast<double>(vis.right) - vis.left);
-  const double shareY = (static_cast<double>(ext.top) - ext.bottom) / (static_cast<double>(vis.top) - vis.bottom);
+  const double shareX =
+      (static_cast<double>(ext.right) - ext.left) / (static_cast<double>(vis.right) - vis.left);
+  const double shareY =
+      (static_cast<double>(ext.top) - ext.bottom) / (static_cast<double>(vis.top) - vis.bottom);
   EXPECT_GT(std::max(shareX, shareY), 0.9);
 }
 
@@ -398,7 +400,9 @@ TEST_F(OpenMapTest, TheCurrentSymbolIsShownWithItsNumberAndDescription) {
   EXPECT_EQ(f.form->Status->RightStatus->text(), "201.0 Symbol 2010");
   EXPECT_EQ(f.form->ZoomText(), f.form->Status->ZoomStatus->text().toStdString());
   // Descriptions are in the map's code page.
-  f.form->Doc().Store().MutableSymbol(2).SetDescription("Stra\xdf" "e \x96 H\xfctte \x80");
+  f.form->Doc().Store().MutableSymbol(2).SetDescription(
+      "Stra\xdf"
+      "e \x96 H\xfctte \x80");
   ChooseSymbol(2);
   EXPECT_EQ(f.form->Status->RightStatus->text(), QString::fromUtf8("301.0 Straße – Hütte €"));
 }
@@ -525,10 +529,11 @@ TEST_F(OpenMapTest, TheMenusCarryEveryItemWithItsShortcut) {
 
 TEST_F(OpenMapTest, FeaturesNotInThisBuildStayDisabled) {
   f.form->UpdateMenuStates();
-  for (const char* c : {"FilePrint", "FileImport", "EditUndo", "EditCut", "SymbolNew", "ExtrasOptimize", "OptionsOpenGps",
-                        "UndoBtn", "DuplicateBtn"})
+  for (const char* c : {"FilePrint", "FileImport", "EditUndo", "EditCut", "SymbolNew",
+                        "ExtrasOptimize", "OptionsOpenGps", "UndoBtn", "DuplicateBtn"})
     EXPECT_FALSE(f.form->Action(c)->isEnabled()) << c;
-  for (const char* c : {"FileSave", "ViewEntire", "ViewZoomIn", "SymbolHidden", "OptionsPref", "CurveBtn", "GridBtn"})
+  for (const char* c : {"FileSave", "ViewEntire", "ViewZoomIn", "SymbolHidden", "OptionsPref",
+                        "CurveBtn", "GridBtn"})
     EXPECT_TRUE(f.form->Action(c)->isEnabled()) << c;
 }
 
@@ -635,7 +640,8 @@ TEST(MainFormDocuments, PreferencesThatCannotBeReadAreReportedOnceAndKept) {
   EXPECT_FALSE(f.registry->Load());
   f.form->StartUp({});
   ASSERT_EQ(f.sink.errors.size(), 1u);
-  EXPECT_EQ(f.sink.errors[0].rfind("Cannot read from " + f.dir.Path("registry.reg") + "\r\n", 0), 0u);
+  EXPECT_EQ(f.sink.errors[0].rfind("Cannot read from " + f.dir.Path("registry.reg") + "\r\n", 0),
+            0u);
   f.form->close();
   EXPECT_EQ(ReadFileBytes(f.dir.Path("registry.reg")), foreign);
 }
@@ -693,7 +699,8 @@ TEST(MainFormSession, TheRestartCommandNamesTheOpenMap) {
   ASSERT_TRUE(f.OpenMap(path));
   const auto command = f.form->SessionEnding("/opt/zelk/zelk");
   EXPECT_EQ(command, (std::vector<std::string>{"/opt/zelk/zelk", path}));
-  auto value = f.registry->Get("Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "ZelkStart");
+  auto value =
+      f.registry->Get("Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "ZelkStart");
   ASSERT_TRUE(value);
   EXPECT_EQ(value->text, "\"/opt/zelk/zelk\" " + path);
 }

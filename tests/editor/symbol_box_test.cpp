@@ -1,11 +1,12 @@
 // Symbol icons and the symbol box, the rulers' steps, and the cursors drawn by the program.
+#include "editor/symbol_box.h"
+
 #include <gtest/gtest.h>
 
 #include <QPixmap>
 
 #include "editor/cursors.h"
 #include "editor/status_panes.h"
-#include "editor/symbol_box.h"
 #include "editor_fixture.h"
 
 namespace zelk {
@@ -13,8 +14,8 @@ namespace {
 
 TEST(SymbolIcon, RowsRunBottomUpWithTheLeftPixelInTheHighHalf) {
   std::vector<uint8_t> icon(264, 0xff);  // a new symbol: white
-  icon[0] = 0x9c;            // bottom row: red, blue
-  icon[21 * 12 + 10] = 0x2e;  // top row, pixels 20 and 21: green, aqua
+  icon[0] = 0x9c;                        // bottom row: red, blue
+  icon[21 * 12 + 10] = 0x2e;             // top row, pixels 20 and 21: green, aqua
   const QImage img = DecodeSymbolIcon(icon.data());
   ASSERT_EQ(img.size(), QSize(22, 22));
   EXPECT_EQ(img.pixel(0, 21), qRgb(255, 0, 0));
@@ -55,16 +56,19 @@ TEST(ScaleRuler, LabelsStayApartAtEveryZoom) {
 
 TEST(Cursors, EveryToolCursorIsDrawnAndDiffersFromTheArrow) {
   EnsureApplication();
-  for (const char* name : {"NoDraw", "DrawPoint", "DrawRect", "DrawFreehand", "DrawStraight", "Draw45", "DrawCircle",
-                           "DrawEllipse", "DrawCurve", "DrawText", "EditPoint", "EditObject", "MoveMulti", "Cut",
-                           "Anchor", "Rotate", "NormalPoint", "CornerPoint", "RemovePoint", "RotatePattern", "Zoom",
-                           "MoveView", "AdjTemplate", "AdjScreen", "AdjGps"}) {
+  for (const char* name :
+       {"NoDraw",    "DrawPoint",   "DrawRect",    "DrawFreehand", "DrawStraight",
+        "Draw45",    "DrawCircle",  "DrawEllipse", "DrawCurve",    "DrawText",
+        "EditPoint", "EditObject",  "MoveMulti",   "Cut",          "Anchor",
+        "Rotate",    "NormalPoint", "CornerPoint", "RemovePoint",  "RotatePattern",
+        "Zoom",      "MoveView",    "AdjTemplate", "AdjScreen",    "AdjGps"}) {
     EXPECT_TRUE(IsDrawnCursor(name)) << name;
     const QCursor c = EditorCursor(name);
     EXPECT_EQ(c.shape(), Qt::BitmapCursor) << name;
     EXPECT_FALSE(c.pixmap().toImage().isNull()) << name;
   }
-  EXPECT_NE(EditorCursor("DrawCurve").pixmap().toImage(), EditorCursor("DrawCircle").pixmap().toImage());
+  EXPECT_NE(EditorCursor("DrawCurve").pixmap().toImage(),
+            EditorCursor("DrawCircle").pixmap().toImage());
   EXPECT_EQ(EditorCursor("SizeNWSE").shape(), Qt::SizeFDiagCursor);
   EXPECT_EQ(EditorCursor("").shape(), Qt::ArrowCursor);
   EXPECT_EQ(EditorCursor("Unknown").shape(), Qt::ArrowCursor);

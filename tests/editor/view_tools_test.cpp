@@ -1,8 +1,8 @@
 // The main window's own interactions without a window: zoom history, zoom and move view, the
 // window rectangle and no drawing, driven through a fake view.
-#include <gtest/gtest.h>
-
 #include "editor/view_tools.h"
+
+#include <gtest/gtest.h>
 
 namespace zelk {
 namespace {
@@ -23,7 +23,8 @@ class FakeView : public ToolView {
 
   const ViewTransform& View() const override { return view; }
   Coord DeviceToMap(PixelPos p) const override {
-    return {RoundToCoord(view.originX + p.x / view.scaleX) & kPosMask, RoundToCoord(view.originY + p.y / view.scaleY) & kPosMask};
+    return {RoundToCoord(view.originX + p.x / view.scaleX) & kPosMask,
+            RoundToCoord(view.originY + p.y / view.scaleY) & kPosMask};
   }
   PixelPos MapToDevice(const Coord& c) const override {
     return {RoundToDevice((c.x - static_cast<double>(view.originX)) * view.scaleX),
@@ -71,7 +72,9 @@ struct ZoomToolTest : ::testing::Test {
   FakeView view;
   ViewZoomTool tool{state, view};
   int ended = 0;
-  void SetUp() override { tool.ended = [this] { ++ended; }; }
+  void SetUp() override {
+    tool.ended = [this] { ++ended; };
+  }
 };
 
 TEST_F(ZoomToolTest, AClickDoublesTheZoomAtThePointAndEnds) {

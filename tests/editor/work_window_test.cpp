@@ -27,7 +27,8 @@ struct RedrawTest : ::testing::Test {
     f.Settle();
   }
   void PostKey(int key, const QString& text = {}) {
-    QCoreApplication::postEvent(&f.Work(), new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
+    QCoreApplication::postEvent(&f.Work(),
+                                new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
   }
 };
 
@@ -108,8 +109,9 @@ TEST_F(RedrawTest, AButtonPressStopsTheRedrawAndReachesTheToolAfterwards) {
   f.ChooseMode(Mode::Curve);
   f.Settle();
   const QPointF at(40, 40);
-  QCoreApplication::postEvent(&f.Work(), new QMouseEvent(QEvent::MouseButtonPress, at, f.Work().mapToGlobal(at),
-                                                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+  QCoreApplication::postEvent(
+      &f.Work(), new QMouseEvent(QEvent::MouseButtonPress, at, f.Work().mapToGlobal(at),
+                                 Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
   EXPECT_FALSE(f.Work().RedrawWindow(f.Work().rect()));
   EXPECT_EQ(curve.Count("down"), 0);
   f.Settle();
@@ -206,7 +208,7 @@ TEST(RealWorldGrid, LinesFallOnWholeGridValuesOfTheDisplayedCoordinates) {
   ASSERT_EQ(lines.size(), 11u + 6u);
   EXPECT_EQ(lines[0].first.x, 0);
   EXPECT_EQ(lines[1].first.x, 10 * 25600);
-  EXPECT_EQ(lines[0].first.x, lines[0].second.x);  // north-south
+  EXPECT_EQ(lines[0].first.x, lines[0].second.x);    // north-south
   EXPECT_EQ(lines[11].first.y, lines[11].second.y);  // east-west
 
   s.SetRealWorldAngle(90);

@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t count = store.ObjectCount();
     int32_t cur = count;
     for (int guard = 0; guard < 300000; ++guard) {
-      const zelk::SearchResult r = store.Search({-(1 << 30), -(1 << 30), 1 << 30, 1 << 30}, count, 0, &cur);
+      const zelk::SearchResult r =
+          store.Search({-(1 << 30), -(1 << 30), 1 << 30, 1 << 30}, count, 0, &cur);
       if (r.done) break;
     }
     store.ReadInfoText();

@@ -1,6 +1,7 @@
-// Fuzz target: arbitrary bytes as a symbol record and an object, drawn in every colour of the symbol.
-#include <cstddef>
+// Fuzz target: arbitrary bytes as a symbol record and an object, drawn in every colour of the
+// symbol.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -21,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace zelk;
   if (size < 4) return 0;
   // Layout: u16 symbol size, the symbol bytes, then the object record bytes.
-  const size_t symbolSize = std::min<size_t>(static_cast<uint16_t>(GetI16(data)) % (kMaxSymbolRecord + 1), size - 2);
+  const size_t symbolSize =
+      std::min<size_t>(static_cast<uint16_t>(GetI16(data)) % (kMaxSymbolRecord + 1), size - 2);
   std::vector<uint8_t> symbolBytes(data + 2, data + 2 + symbolSize);
   if (symbolBytes.size() < static_cast<size_t>(kSymbolCommonSize))
     symbolBytes.resize(kSymbolCommonSize, 0);

@@ -1,4 +1,5 @@
-// Bitmap export: the BMP layout, the size and resolution checks, and files that are never half-written.
+// Bitmap export: the BMP layout, the size and resolution checks, and files that are never
+// half-written.
 #include "output/bitmap_export.h"
 
 #include <gtest/gtest.h>

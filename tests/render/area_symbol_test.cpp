@@ -56,8 +56,8 @@ TEST(ClipHalfPlaneTest, NewPointsLieOnTheCutAndAreCorners) {
   const std::vector<Coord> tri{U(0, 0), U(100, 0), U(0, 100)};
   const auto low = ClipHalfPlane(tri, CutAxis::Horizontal, U(0, 30).y, CutSide::Low);
   // The ring reaches the line, so it starts there and is closed explicitly for joining.
-  EXPECT_EQ(low, (std::vector<Coord>{U(70, 30, 0, kCornerPoint), U(0, 30, 0, kCornerPoint),
-                                     U(0, 0), U(100, 0), U(70, 30, 0, kCornerPoint)}));
+  EXPECT_EQ(low, (std::vector<Coord>{U(70, 30, 0, kCornerPoint), U(0, 30, 0, kCornerPoint), U(0, 0),
+                                     U(100, 0), U(70, 30, 0, kCornerPoint)}));
 }
 
 TEST(ClipHalfPlaneTest, RingsAwayFromTheCutStayHoles) {
@@ -121,7 +121,8 @@ TEST_F(FillPolygonTest, HolesAndRefusedPiecesAreHalvedUntilTheyFit) {
   for (int i = 99; i >= 0; --i) pts.push_back(U(i, 100 - (i % 2) * 3));
   const auto hole = test::Square(40, 40, 20, true);
   pts.insert(pts.end(), hole.begin(), hole.end());
-  FillPolygon(ctx, pts, [&](std::span<const Coord> piece) { return SolidFillCallback(ctx, piece); });
+  FillPolygon(ctx, pts,
+              [&](std::span<const Coord> piece) { return SolidFillCallback(ctx, piece); });
   std::vector<std::vector<Coord>> pieces;
   for (const auto& f : dev.Of(Kind::Fill)) {
     EXPECT_LE(f.path.size(), 128u);
@@ -231,7 +232,8 @@ TEST_F(AreaSymbolTest, CrossHatchDrawsTwoFamiliesTurnedByTheObjectAngle) {
   f.hatchAngle1 = 0;
   f.hatchAngle2 = 900;
   Pass(1);
-  DrawObject(ctx, test::Object(ObjectType::Area, test::Square(0, 0, 100), 300), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, test::Square(0, 0, 100), 300),
+             test::MakeAreaSymbol(f));
   std::set<int> directions;
   for (const auto& s : dev.Of(Kind::Stroke)) {
     const double dx = s.path[1].PosX() - s.path[0].PosX();
@@ -329,7 +331,8 @@ TEST_F(AreaSymbolTest, RotatedObjectTurnsTheGridButTheElementsOnlyByTheObjectAng
   f.structAngle = 600;
   f.structure = {{kElementLine, 0, 1, 3, 0, {U(0, 0), U(10, 0)}}};
   Pass(1);
-  DrawObject(ctx, test::Object(ObjectType::Area, test::Square(-50, -50, 100), 300), test::MakeAreaSymbol(f));
+  DrawObject(ctx, test::Object(ObjectType::Area, test::Square(-50, -50, 100), 300),
+             test::MakeAreaSymbol(f));
   bool sawOrigin = false, sawNeighbour = false;
   for (const auto& s : dev.Of(Kind::Stroke)) {
     const Coord a = s.path[0], b = s.path[1];
@@ -400,7 +403,8 @@ TEST_F(AreaSymbolTest, HatchedViewOutlinesEveryRingAndFillsWithTheHatchBrush) {
   DrawObject(ctx, test::Object(ObjectType::Area, pts), test::MakeAreaSymbol(f));
   const auto strokes = dev.Of(Kind::Stroke);
   ASSERT_EQ(strokes.size(), 2u);
-  EXPECT_EQ(strokes[0].path, (std::vector<Coord>{U(0, 0), U(100, 0), U(100, 100), U(0, 100), U(0, 0)}));
+  EXPECT_EQ(strokes[0].path,
+            (std::vector<Coord>{U(0, 0), U(100, 0), U(100, 100), U(0, 100), U(0, 0)}));
   EXPECT_EQ(strokes[1].path.front(), U(10, 10));
   EXPECT_EQ(strokes[1].path.back(), U(10, 10));
   for (const auto& s : strokes) EXPECT_EQ(s.width, 1);
@@ -424,7 +428,8 @@ TEST_F(AreaSymbolTest, DamagedNumbersNeverHang) {
   f.structHeight = 7;
   f.structure = {{kElementDot, 0, 1, 0, 4, {U(0, 0)}}};
   Pass(1);
-  const std::vector<Coord> huge{{kMinCoordWord, kMinCoordWord}, {kMaxCoordWord & kPosMask, kMinCoordWord},
+  const std::vector<Coord> huge{{kMinCoordWord, kMinCoordWord},
+                                {kMaxCoordWord & kPosMask, kMinCoordWord},
                                 {0, kMaxCoordWord & kPosMask}};
   DrawObject(ctx, test::Object(ObjectType::Area, huge), test::MakeAreaSymbol(f));
   EXPECT_TRUE(dev.Of(Kind::Stroke).empty());

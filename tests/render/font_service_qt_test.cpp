@@ -1,7 +1,7 @@
 // The Qt font service: stand-ins for the standard names, metric-compatible widths, outlines.
-#include <gtest/gtest.h>
-
 #include "render/font_service_qt.h"
+
+#include <gtest/gtest.h>
 
 namespace zelk {
 namespace {

@@ -11,7 +11,9 @@
 
 namespace zelk {
 
-inline std::string GoldenDir() { return std::string(ZELK_TESTS_DIR) + "/render/golden"; }
+inline std::string GoldenDir() {
+  return std::string(ZELK_TESTS_DIR) + "/render/golden";
+}
 
 // Compares `actual` with golden/<name>.png. A pixel differs when any channel differs by more than
 // `channelTolerance`; the test fails when more than `maxDifferentPixels` differ. The actual and a
@@ -49,8 +51,8 @@ inline void ExpectMatchesGolden(const QImage& actualIn, const std::string& name,
     }
   }
   diff.save(QString::fromStdString(outDir + "/" + name + ".diff.png"));
-  EXPECT_LE(different, maxDifferentPixels) << name << ": " << different
-                                           << " pixels differ; see " << outDir;
+  EXPECT_LE(different, maxDifferentPixels)
+      << name << ": " << different << " pixels differ; see " << outDir;
 }
 
 }  // namespace zelk

@@ -211,8 +211,7 @@ TEST_F(LineSymbolTest, AGapLongerThanTheSectionDrawsItSolidAndNeverOffTheLine) {
   Draw(Dashed(20, 300, 1000, 100), Straight(500));
   EXPECT_EQ(XSpans(), (Spans{{0, 500}}));
   // The same beside a longer section: the short one runs through, the long one is dashed.
-  Draw(Dashed(20, 300, 1000, 100),
-       Line({U(0, 0), U(500, 0, 0, kCornerPoint), U(500, 5000)}));
+  Draw(Dashed(20, 300, 1000, 100), Line({U(0, 0), U(500, 0, 0, kCornerPoint), U(500, 5000)}));
   for (const RecordedCall& c : Strokes())
     for (Coord p : c.path) {
       const P u = Units(p);
@@ -664,12 +663,9 @@ TEST_F(LineSymbolTest, ClosedDoubleLinesJoinAtTheirClosingPoint) {
   ASSERT_EQ(strokes.size(), 2u);
   EXPECT_EQ(UnitsOf(strokes[0].path),
             (std::vector<P>{{12, 12}, {88, 12}, {88, 88}, {12, 88}, {12, 12}, {88, 12}}));
-  EXPECT_EQ(UnitsOf(strokes[1].path), (std::vector<P>{{-13, -13},
-                                                      {113, -13},
-                                                      {113, 113},
-                                                      {-13, 113},
-                                                      {-13, -13},
-                                                      {113, -13}}));
+  EXPECT_EQ(
+      UnitsOf(strokes[1].path),
+      (std::vector<P>{{-13, -13}, {113, -13}, {113, 113}, {-13, 113}, {-13, -13}, {113, -13}}));
   Draw(Road(1, true), square, 2);
   const auto fills = Fills();
   ASSERT_EQ(fills.size(), 1u);
@@ -697,8 +693,7 @@ TEST_F(LineSymbolTest, ClosedDoubleLinesJoinAtTheirClosingPoint) {
   EXPECT_EQ(UnitsOf(Strokes()[0].path).size(), 5u);
   Draw(Road(1, false), Line({U(0, 0), U(100, 0), U(100, 100), U(0, 100, kNoLeftLine), U(0, 0)}));
   ASSERT_EQ(Strokes().size(), 2u);
-  EXPECT_EQ(UnitsOf(Strokes()[0].path),
-            (std::vector<P>{{0, 12}, {88, 12}, {88, 88}, {0, 88}}));
+  EXPECT_EQ(UnitsOf(Strokes()[0].path), (std::vector<P>{{0, 12}, {88, 12}, {88, 88}, {0, 88}}));
   EXPECT_EQ(UnitsOf(Strokes()[1].path).size(), 6u);  // the right side still closes
 }
 

@@ -13,7 +13,8 @@ namespace {
 SymbolRecord DotSymbol(int number, std::initializer_list<int> colors, int diameter = 100) {
   std::vector<test::Element> dots;
   for (int c : colors)
-    dots.push_back({kElementDot, 0, static_cast<int16_t>(c), 0, static_cast<int16_t>(diameter), {Coord{}}});
+    dots.push_back(
+        {kElementDot, 0, static_cast<int16_t>(c), 0, static_cast<int16_t>(diameter), {Coord{}}});
   const std::vector<uint8_t> list = test::EncodeElements(dots);
   SymbolRecord s = MakeSymbol(number, SymbolType::Point, diameter / 2, colors);
   PointSymbol point;

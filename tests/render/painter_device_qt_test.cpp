@@ -1,7 +1,4 @@
 // The QPainter surface, checked pixel by pixel on small images.
-#include "render/painter_device.h"
-#include "render/view_transform.h"
-
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -13,6 +10,9 @@
 #include <memory>
 #include <set>
 #include <string>
+
+#include "render/painter_device.h"
+#include "render/view_transform.h"
 
 namespace zelk {
 namespace {

@@ -54,9 +54,8 @@ TEST_F(PointSymbolTest, EachPassDrawsOnlyItsOwnColoursAndTheTableOrderDecidesWha
 }
 
 TEST_F(PointSymbolTest, AngleTurnsElementsAboutTheSymbolOriginBeforeTranslation) {
-  const SymbolRecord sym =
-      test::MakePointSymbol({{kElementLine, 1, 3, 20, 0, {U(0, 0), U(100, 0)}},
-                         {kElementCircle, 0, 3, 5, 40, {U(50, 0)}}});
+  const SymbolRecord sym = test::MakePointSymbol({{kElementLine, 1, 3, 20, 0, {U(0, 0), U(100, 0)}},
+                                                  {kElementCircle, 0, 3, 5, 40, {U(50, 0)}}});
   Pass(3);
   DrawObject(ctx, test::Object(ObjectType::Point, {U(1000, 2000)}, 900), sym);
   const auto strokes = dev.Of(Kind::Stroke);
@@ -72,9 +71,13 @@ TEST_F(PointSymbolTest, AngleTurnsElementsAboutTheSymbolOriginBeforeTranslation)
 }
 
 TEST_F(PointSymbolTest, UnrotatedElementsKeepTheirCurveFlags) {
-  const SymbolRecord sym = test::MakePointSymbol({{kElementLine, 0, 0, 10, 0,
-                                               {U(0, 0), U(10, 20, kFirstCurvePoint),
-                                                U(30, 20, kSecondCurvePoint), U(40, 0)}}});
+  const SymbolRecord sym = test::MakePointSymbol(
+      {{kElementLine,
+        0,
+        0,
+        10,
+        0,
+        {U(0, 0), U(10, 20, kFirstCurvePoint), U(30, 20, kSecondCurvePoint), U(40, 0)}}});
   Pass(0);
   DrawObject(ctx, test::Object(ObjectType::Point, {U(100, 100)}), sym);
   const auto strokes = dev.Of(Kind::Stroke);
@@ -145,12 +148,13 @@ TEST_F(PointSymbolTest, AnAreaPushedPastTheTopOfTheRangeIsFilledInOnePieceWithou
 }
 
 TEST_F(PointSymbolTest, ElementsNeedEnoughPoints) {
-  const SymbolRecord sym = test::MakePointSymbol({{kElementLine, 0, 0, 10, 0, {U(0, 0)}},
-                                              {kElementArea, 0, 0, 0, 0, {U(0, 0), U(10, 0)}},
-                                              {kElementCircle, 0, 0, 1, 10, {}},
-                                              {kElementDot, 0, 0, 0, 10, {}},
-                                              {7, 0, 0, 10, 10, {U(0, 0), U(1, 1), U(2, 0)}},
-                                              {kElementArea, 0, 0, 0, 0, {U(0, 0), U(10, 0), U(0, 10)}}});
+  const SymbolRecord sym =
+      test::MakePointSymbol({{kElementLine, 0, 0, 10, 0, {U(0, 0)}},
+                             {kElementArea, 0, 0, 0, 0, {U(0, 0), U(10, 0)}},
+                             {kElementCircle, 0, 0, 1, 10, {}},
+                             {kElementDot, 0, 0, 0, 10, {}},
+                             {7, 0, 0, 10, 10, {U(0, 0), U(1, 1), U(2, 0)}},
+                             {kElementArea, 0, 0, 0, 0, {U(0, 0), U(10, 0), U(0, 10)}}});
   Pass(0);
   DrawObject(ctx, test::Object(ObjectType::Point, {U(0, 0)}), sym);
   ASSERT_EQ(dev.calls.size(), 1u);
@@ -183,7 +187,8 @@ TEST_F(PointSymbolTest, AreaElementWithAHoleIsFilledAroundTheHole) {
 
 TEST_F(PointSymbolTest, ElementListStopsAtDamagedCounts) {
   const Element first{kElementDot, 0, 0, 0, 10, {U(1, 1)}};
-  const std::vector<uint8_t> list = test::EncodeElements({first, {kElementDot, 0, 0, 0, 20, {U(2, 2)}}});
+  const std::vector<uint8_t> list =
+      test::EncodeElements({first, {kElementDot, 0, 0, 0, 20, {U(2, 2)}}});
   const size_t second = test::EncodeElements({first}).size();
   auto withSecondCount = [&](int16_t count) {
     std::vector<uint8_t> damaged = list;

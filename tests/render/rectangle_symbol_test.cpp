@@ -28,7 +28,8 @@ class RectangleSymbolTest : public ::testing::Test {
     dev.Clear();
   }
   static ObjectRecord Rect(int x, int y, int w, int h, int16_t angle = 0) {
-    return test::Object(ObjectType::Rectangle, {U(x, y), U(x + w, y), U(x + w, y + h), U(x, y + h)}, angle);
+    return test::Object(ObjectType::Rectangle, {U(x, y), U(x + w, y), U(x + w, y + h), U(x, y + h)},
+                        angle);
   }
   // The labels as strings, in drawing order, split where a character starts a new cell.
   std::vector<std::string> Labels() const {

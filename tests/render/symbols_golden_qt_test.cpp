@@ -39,7 +39,8 @@ class Picture {
     ctx = std::make_unique<RenderContext>(RenderContext{*device, fonts, scratch});
   }
   // Draws the object in each colour, the last colour of the list first (the table order).
-  void Draw(const ObjectRecord& obj, const SymbolRecord& sym, std::vector<std::pair<int, Cmyk>> table) {
+  void Draw(const ObjectRecord& obj, const SymbolRecord& sym,
+            std::vector<std::pair<int, Cmyk>> table) {
     for (auto it = table.rbegin(); it != table.rend(); ++it) {
       device->SelectColorPass(it->first, it->second);
       DrawObject(*ctx, obj, sym);
@@ -92,7 +93,8 @@ TEST(SymbolsGoldenTest, FallbackCrossAndFallbackFill) {
   claimsMore.StructSize = 2;  // a structure the record does not hold
   SymbolRecord area = emptyArea;
   claimsMore.Encode(area);
-  p.Draw(test::Object(ObjectType::Area, {U(70, 20), U(150, 20), U(150, 90), U(110, 130)}), area, kTable);
+  p.Draw(test::Object(ObjectType::Area, {U(70, 20), U(150, 20), U(150, 90), U(110, 130)}), area,
+         kTable);
   ExpectMatchesGolden(p.Finish(), "symbol_fallbacks");
 }
 
@@ -107,9 +109,9 @@ TEST(SymbolsGoldenTest, RectangleWithRadiusGridAndNumbering) {
   f.cellHeight = 1000;
   f.unnumCells = 1;
   f.unnumText = "X";
-  p.Draw(test::Object(ObjectType::Rectangle,
-                      {U(200, 400), U(3000, 400), U(3000, 2400), U(200, 2400)}),
-         test::MakeRectangleSymbol(f), kTable);
+  p.Draw(
+      test::Object(ObjectType::Rectangle, {U(200, 400), U(3000, 400), U(3000, 2400), U(200, 2400)}),
+      test::MakeRectangleSymbol(f), kTable);
   ExpectMatchesGolden(p.Finish(), "symbol_rectangle_grid");
 }
 

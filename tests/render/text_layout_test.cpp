@@ -88,7 +88,8 @@ class TextTest : public ::testing::Test {
   }
   std::vector<CharacterSpec> Draw(const ObjectRecord& o, const TextSymbolFields& f,
                                   int pass = kFontColor) {
-    return Draw(o, o.type == ObjectType::Line ? MakeLineTextSymbol(1030, f) : MakeTextSymbol(1010, f),
+    return Draw(o,
+                o.type == ObjectType::Line ? MakeLineTextSymbol(1030, f) : MakeTextSymbol(1010, f),
                 pass);
   }
 };
@@ -571,8 +572,8 @@ TEST_F(TextTest, LineTextOnARightToLeftLineIsUpsideDown) {
 TEST_F(TextTest, EachLineTextCharacterTurnsToItsOwnPieceOfTheLine) {
   // Up the y axis, then to the right: the first character stands upright along y, the one
   // across the corner follows its chord, the last ones lie along x.
-  const auto chars = Draw(LineText({U(0, 0), U(0, 500, 0, kCornerPoint), U(2000, 500)}, "ABCDE"),
-                          Plain());
+  const auto chars =
+      Draw(LineText({U(0, 0), U(0, 500, 0, kCornerPoint), U(2000, 500)}, "ABCDE"), Plain());
   ASSERT_EQ(chars.size(), 5u);
   EXPECT_EQ(chars[0].angle, 900);
   EXPECT_EQ(chars[0].position, U(0, 0));
@@ -666,8 +667,8 @@ TEST(FontsCheck, ListsEveryMissingFontOfTextSymbolsInTheRange) {
   point.SetType(SymbolType::Point);
   point.SetNumber(1000);
   const std::vector<SymbolRecord> table{point, MakeTextSymbol(1015, f),
-                                        MakeLineTextSymbol(2021, second),
-                                        MakeTextSymbol(1016, off), MakeTextSymbol(1017, f)};
+                                        MakeLineTextSymbol(2021, second), MakeTextSymbol(1016, off),
+                                        MakeTextSymbol(1017, f)};
   EXPECT_EQ(FontsCheck(table, 0, 5, fonts),
             (std::vector<std::string>{"Symbol 101.5: Missing Font", "Symbol 202.1: Missing Font",
                                       "Symbol 101.7: Missing Font"}));

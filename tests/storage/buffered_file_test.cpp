@@ -1,10 +1,11 @@
 // The file object: its failure messages, line reading and the durable copy.
+#include "storage/buffered_file.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "storage/buffered_file.h"
 #include "test_support.h"
 
 namespace zelk {
@@ -77,7 +78,8 @@ TEST(SaveCopy, ReplacesTheTargetOrLeavesItIntact) {
   WriteFileBytes(dir.Path("dst"), std::vector<uint8_t>(10, 1));
   ASSERT_TRUE(SaveCopy(dir.Path("src"), dir.Path("dst"), &sink));
   EXPECT_EQ(ReadFileBytes(dir.Path("dst")), std::vector<uint8_t>(40000, 7));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2) << "a temporary file was left";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2)
+      << "a temporary file was left";
 
   // A source that cannot be read leaves the old target as it was.
   WriteFileBytes(dir.Path("dst"), std::vector<uint8_t>(10, 1));

@@ -13,11 +13,14 @@
 namespace zelk {
 namespace {
 
-ObjectRecord NthLine(int i) { return MakeLine(i % 3 ? 1010 : 4010, i, i % 97, i + 10, i % 89 + 20); }
+ObjectRecord NthLine(int i) {
+  return MakeLine(i % 3 ? 1010 : 4010, i, i % 97, i + 10, i % 89 + 20);
+}
 
 // Runs in the child: opens the map and adds objects until killed, telling the parent the
 // number of each addition that returned.
-[[noreturn]] void EditUntilKilled(const std::string& map, const std::string& temp, bool autoSave, int out) {
+[[noreturn]] void EditUntilKilled(const std::string& map, const std::string& temp, bool autoSave,
+                                  int out) {
   RecordingSink sink;
   Preferences prefs;
   prefs.autoSave = autoSave;
@@ -39,7 +42,8 @@ TEST(Crash, KilledAtAnyMomentTheNextStartRecoversEveryCommittedObject) {
   std::mt19937 rng(20261209);
   for (int round = 0; round < 12; ++round) {
     const bool autoSave = round % 3 == 2;
-    SCOPED_TRACE("round " + std::to_string(round) + (autoSave ? ", edited in place" : ", on a working copy"));
+    SCOPED_TRACE("round " + std::to_string(round) +
+                 (autoSave ? ", edited in place" : ", on a working copy"));
     TempDir dir;
     RecordingSink sink;
     Preferences prefs;
@@ -69,7 +73,8 @@ TEST(Crash, KilledAtAnyMomentTheNextStartRecoversEveryCommittedObject) {
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the editing child stopped by itself: " << WEXITSTATUS(status);
+    ASSERT_TRUE(WIFSIGNALED(status))
+        << "the editing child stopped by itself: " << WEXITSTATUS(status);
     while (::read(fds[0], &n, sizeof n) == sizeof n) committed = n;
     ::close(fds[0]);
     ASSERT_GT(committed, 0);

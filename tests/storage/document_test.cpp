@@ -1,13 +1,13 @@
 // The document lifecycle with scripted answers: new, open, save, close, recovery.
-#include <gtest/gtest.h>
+#include "storage/document.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 
 #include "map_fixture.h"
-#include "storage/document.h"
 
 namespace zelk {
 namespace {
@@ -299,8 +299,8 @@ TEST(LoadSymbols, ReplacesTheTableAndObjectsKeepTheirNumbers) {
   f.sink.confirmAnswers = {false};
   struct Chooser : FileChooser {
     std::string path;
-    std::optional<std::string> ChooseFile(const std::string&, const std::string&, const std::string&, int,
-                                          bool) override {
+    std::optional<std::string> ChooseFile(const std::string&, const std::string&,
+                                          const std::string&, int, bool) override {
       return path;
     }
   } chooser;
@@ -539,7 +539,8 @@ TEST(Open, ADamagedIndexOpensWhatIsReadableAndSaysWhatWasLeftOut) {
   ASSERT_TRUE(f.doc.Open(a));
   EXPECT_EQ(f.doc.Store().LiveObjectCount(), 512);
   ASSERT_EQ(f.sink.errors.size(), 1u);
-  EXPECT_EQ(f.sink.errors[0], a + "\r\nis damaged. What could not be read was left out: 1 index block.");
+  EXPECT_EQ(f.sink.errors[0],
+            a + "\r\nis damaged. What could not be read was left out: 1 index block.");
 }
 
 }  // namespace

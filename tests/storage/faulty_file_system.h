@@ -17,8 +17,8 @@ struct Faults {
   int64_t diskSpace = -1;  // bytes by which files may still grow; a write beyond stops short
   int failSync = 0;        // the Nth sync fails
   bool failRename = false;
-  int shortRead = 0;       // the Nth read gives half of what it could
-  int failRead = 0;        // the Nth read fails
+  int shortRead = 0;  // the Nth read gives half of what it could
+  int failRead = 0;   // the Nth read fails
 };
 
 class FaultyFileSystem : public FileSystem {
@@ -40,7 +40,8 @@ class FaultyFileSystem : public FileSystem {
   }
   int64_t ReadAt(int fd, void* buf, size_t n, int64_t pos) override {
     if (FailRead()) return -1;
-    return Shorten(n) ? FileSystem::ReadAt(fd, buf, n / 2, pos) : FileSystem::ReadAt(fd, buf, n, pos);
+    return Shorten(n) ? FileSystem::ReadAt(fd, buf, n / 2, pos)
+                      : FileSystem::ReadAt(fd, buf, n, pos);
   }
   int64_t Write(int fd, const void* buf, size_t n) override {
     const off_t pos = ::lseek(fd, 0, SEEK_CUR);
@@ -90,7 +91,8 @@ class FaultyFileSystem : public FileSystem {
       return static_cast<int64_t>(n);
     }
     const int64_t fits = std::max<int64_t>(0, st.st_size + faults_.diskSpace - pos);
-    faults_.diskSpace = std::max<int64_t>(0, faults_.diskSpace - std::max<int64_t>(0, pos + fits - st.st_size));
+    faults_.diskSpace =
+        std::max<int64_t>(0, faults_.diskSpace - std::max<int64_t>(0, pos + fits - st.st_size));
     if (fits == 0) return Fire(ENOSPC), -1;
     fired_ = true;
     return fits;

@@ -82,7 +82,8 @@ std::vector<Operation> Operations() {
   for (const bool autoSave : {false, true}) {
     ops.push_back({"add", autoSave, Nothing, AddTwo});
     ops.push_back({"rewrite", autoSave, Nothing, RewriteThird});
-    ops.push_back({"delete", autoSave, Nothing, [](FaultFixture& f) { return f.Store().DeleteObject(5); }});
+    ops.push_back(
+        {"delete", autoSave, Nothing, [](FaultFixture& f) { return f.Store().DeleteObject(5); }});
     ops.push_back({"replace", autoSave, Nothing, [](FaultFixture& f) {
                      int32_t n = 7;
                      ObjectRecord o = MakeLine(4010, 1, 1, 5, 5);
@@ -92,9 +93,10 @@ std::vector<Operation> Operations() {
                      f.Store().MutableSetup().SetZoom(8.0);
                      return f.Store().WriteSettings();
                    }});
-    ops.push_back({"load symbols", autoSave, Nothing, [](FaultFixture& f) { return f.doc->LoadSymbolsFrom(f.set); }});
-    ops.push_back({"save as", autoSave, addOne, [](FaultFixture& f) { return f.doc->SaveAs(f.dir.Path("b.zkm")); },
-                   "b.zkm"});
+    ops.push_back({"load symbols", autoSave, Nothing,
+                   [](FaultFixture& f) { return f.doc->LoadSymbolsFrom(f.set); }});
+    ops.push_back({"save as", autoSave, addOne,
+                   [](FaultFixture& f) { return f.doc->SaveAs(f.dir.Path("b.zkm")); }, "b.zkm"});
     ops.push_back({"open", autoSave, [](FaultFixture& f) { ASSERT_TRUE(f.doc->Close()); },
                    [](FaultFixture& f) { return f.doc->Open(f.map); }});
   }
@@ -139,8 +141,9 @@ Outcome RunOp(const Operation& op, const Faults& faults) {
     out.workingFile = DescribeFile(f.Store().WorkingFile().Path());
   }
   out.map = DescribeFile(f.map);
-  if (!op.output.empty()) out.output = fs::exists(f.dir.Path(op.output)) ? DescribeFile(f.dir.Path(op.output))
-                                                                          : std::vector<std::string>{"none"};
+  if (!op.output.empty())
+    out.output = fs::exists(f.dir.Path(op.output)) ? DescribeFile(f.dir.Path(op.output))
+                                                   : std::vector<std::string>{"none"};
   out.tempLeft = fs::exists(f.temp);
   if (!out.open) out.tempAfter = ReadFileBytes(f.temp);
   return out;
@@ -157,13 +160,16 @@ void CheckFailure(const Operation& op, const Outcome& good, const Outcome& bad) 
   } else {
     EXPECT_FALSE(errors.empty()) << "a failure was not reported";
   }
-  // A map edited in place is the working file, checked below; any other holds its old or new content.
+  // A map edited in place is the working file, checked below; any other holds its old or new
+  // content.
   if (!(op.autoSave && bad.open)) {
-    EXPECT_TRUE(bad.map == before || bad.map == good.map) << "the map file holds neither its old nor its new content";
+    EXPECT_TRUE(bad.map == before || bad.map == good.map)
+        << "the map file holds neither its old nor its new content";
   }
   EXPECT_NE(bad.map, std::vector<std::string>{"unreadable"});
   if (bad.open) {
-    EXPECT_EQ(bad.inMemory, bad.workingFile) << "the working file differs from what the engine holds";
+    EXPECT_EQ(bad.inMemory, bad.workingFile)
+        << "the working file differs from what the engine holds";
   }
   if (!op.output.empty()) {
     EXPECT_TRUE(bad.output == good.output || bad.output == std::vector<std::string>{"none"});
@@ -232,7 +238,8 @@ TEST(FileFaults, ShortAndFailedReadsWhileOpeningAndRecoveringLoseNothing) {
       const Outcome bad = RunOp(op, {.failRead = n});
       CheckFailure(op, good, bad);
       if (name == "open") {
-        for (const std::string& e : bad.errors) EXPECT_EQ(e.find("temp.~km"), std::string::npos) << e;
+        for (const std::string& e : bad.errors)
+          EXPECT_EQ(e.find("temp.~km"), std::string::npos) << e;
       }
     }
   }

@@ -17,7 +17,9 @@ inline ObjectRecord MakeLine(int symbol, int x0, int y0, int x1, int y1) {
   return o;
 }
 
-inline Box UnitsBox(int l, int b, int r, int t) { return {l * 256, b * 256, r * 256, t * 256}; }
+inline Box UnitsBox(int l, int b, int r, int t) {
+  return {l * 256, b * 256, r * 256, t * 256};
+}
 
 // An engine on a fresh map file in a temporary folder with three colours and a few symbols.
 struct MapFixture {
@@ -71,7 +73,8 @@ inline std::string MakeSymbolSet(const std::string& path) {
 // live object with its points. Unreadable objects show as such.
 inline std::vector<std::string> Describe(MapStore& store) {
   std::vector<std::string> out{"colours " + std::to_string(store.Colors().colorCount)};
-  for (int i = 0; i < store.SymbolCount(); ++i) out.push_back("symbol " + std::to_string(store.Symbol(i).Number()));
+  for (int i = 0; i < store.SymbolCount(); ++i)
+    out.push_back("symbol " + std::to_string(store.Symbol(i).Number()));
   for (int32_t n = 1; n <= store.ObjectCount(); ++n) {
     IndexEntry e;
     if (!store.ReadEntry(n, &e) || !e.Live()) continue;

@@ -10,8 +10,12 @@ namespace {
 class RecorderLog : public UndoRecorder {
  public:
   std::vector<std::string> log;
-  void ObjectAdded(int32_t n, const IndexEntry&) override { log.push_back("add " + std::to_string(n)); }
-  void ObjectChanged(int32_t n, const IndexEntry&) override { log.push_back("change " + std::to_string(n)); }
+  void ObjectAdded(int32_t n, const IndexEntry&) override {
+    log.push_back("add " + std::to_string(n));
+  }
+  void ObjectChanged(int32_t n, const IndexEntry&) override {
+    log.push_back("change " + std::to_string(n));
+  }
   void ObjectDeleted(int32_t n, const IndexEntry& e) override {
     log.push_back("delete " + std::to_string(n) + " sym " + std::to_string(e.symbol));
   }
@@ -108,7 +112,8 @@ TEST(Objects, DeletedObjectKeepsItsSlotAndBytes) {
   EXPECT_EQ(after.symbol, 0);
   EXPECT_EQ(after.pos, before.pos);
   const auto bytesAfter = ReadFileBytes(f.path);
-  EXPECT_TRUE(std::equal(bytesBefore.begin() + before.pos, bytesBefore.begin() + before.pos + before.length,
+  EXPECT_TRUE(std::equal(bytesBefore.begin() + before.pos,
+                         bytesBefore.begin() + before.pos + before.length,
                          bytesAfter.begin() + before.pos));
   // The search passes over it.
   int32_t cur = 0;
@@ -321,7 +326,8 @@ TEST(Symbols, NumbersAreMadeUniqueAndThe1001stIsRefused) {
   EXPECT_EQ(f.store.Symbol(5).Number(), 1);  // 10000 wraps to 1
   ASSERT_TRUE(f.store.InsertSymbol(-1, MakeSymbol(0, SymbolType::Point, 0, {0})));
   EXPECT_EQ(f.store.Symbol(0).Number(), 2);
-  while (f.store.SymbolCount() < 1000) ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(5000, SymbolType::Point, 0, {0})));
+  while (f.store.SymbolCount() < 1000)
+    ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(5000, SymbolType::Point, 0, {0})));
   EXPECT_FALSE(f.store.AppendSymbol(MakeSymbol(5000, SymbolType::Point, 0, {0})));
   EXPECT_FALSE(f.store.InsertSymbol(3, MakeSymbol(5000, SymbolType::Point, 0, {0})));
   ASSERT_TRUE(f.store.RewriteSymbolIndex());
@@ -333,7 +339,8 @@ TEST(Symbols, NumbersAreMadeUniqueAndThe1001stIsRefused) {
 TEST(Symbols, IndexOf300SymbolsReusesTheBlockAndAppendsOne) {
   MapFixture f;
   const int32_t firstBlock = f.store.Header().firstSymbolBlock;
-  while (f.store.SymbolCount() < 300) ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(4000, SymbolType::Point, 0, {0})));
+  while (f.store.SymbolCount() < 300)
+    ASSERT_TRUE(f.store.AppendSymbol(MakeSymbol(4000, SymbolType::Point, 0, {0})));
   ASSERT_TRUE(f.store.RewriteSymbolIndex());
   EXPECT_EQ(f.store.Header().firstSymbolBlock, firstBlock);
   ASSERT_TRUE(f.Reopen());
@@ -598,7 +605,7 @@ TEST(SymbolEditing, ElementsActAsObjects) {
   ObjectRecord circle;
   circle.symbol = kElementSymbolBase + kElementCircle;
   circle.type = ObjectType::Point;
-  circle.angle = 2;  // colour
+  circle.angle = 2;                   // colour
   circle.SetElementWords(0, 0, 300);  // diameter
   circle.coords = {Coord::FromUnits(0, 0)};
   ASSERT_TRUE(f.store.AddObject(circle));

@@ -1,7 +1,7 @@
 // The ";" composition rule and the progress throttling.
-#include <gtest/gtest.h>
-
 #include "storage/messages.h"
+
+#include <gtest/gtest.h>
 
 namespace zelk {
 namespace {

@@ -188,10 +188,9 @@ TEST(PreferencesWrite, WritesEveryValueWithItsType) {
     ASSERT_TRUE(store.Get(kStartup, name)) << name;
     EXPECT_EQ(store.Get(kStartup, name)->type, RegType::Dword) << name;
   }
-  for (const char* name :
-       {"AutoJoin", "Smoothing", "LineUpdate", "AreaUpdate", "HatchAreas", "DimTemplate",
-        "ScreenGrid", "SelectMode", "CurveMode", "RealWorldCord", "FreehandToCurve",
-        "Antialiased"}) {
+  for (const char* name : {"AutoJoin", "Smoothing", "LineUpdate", "AreaUpdate", "HatchAreas",
+                           "DimTemplate", "ScreenGrid", "SelectMode", "CurveMode", "RealWorldCord",
+                           "FreehandToCurve", "Antialiased"}) {
     ASSERT_TRUE(store.Get(kPrefs, name)) << name;
     EXPECT_EQ(store.Get(kPrefs, name)->type, RegType::Dword) << name;
   }

@@ -1,9 +1,10 @@
 // Record layouts, reading checks and the text-unit rule.
+#include "storage/records.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "storage/records.h"
 #include "storage/symbol_records.h"
 
 namespace zelk {
@@ -235,7 +236,8 @@ TEST(ObjectRecord, RoundTripKeepsFlagsLayerAndText) {
 
 // A type no version knows is kept as read, so that saving such a map leaves its bytes alone.
 TEST(ObjectRecord, UnknownTypeSurvivesARoundTripByteForByte) {
-  for (const int16_t stored : {int16_t{0}, int16_t{6}, int16_t{-3}, int16_t{32767}, int16_t{-32768}}) {
+  for (const int16_t stored :
+       {int16_t{0}, int16_t{6}, int16_t{-3}, int16_t{32767}, int16_t{-32768}}) {
     ObjectRecord o;
     o.symbol = 7;
     o.coords = {Coord::FromUnits(1, 2)};
@@ -264,7 +266,8 @@ TEST(BoundingBox, FlagsDoNotMoveTheBoxAndExtentGrowsIt) {
   a.coords = {Coord::FromUnits(10, 20), Coord::FromUnits(30, 5)};
   b.coords = {Coord::FromUnits(10, 20, 0xff, 0x07), Coord::FromUnits(30, 5, 1, 2)};
   EXPECT_EQ(a.BoundingBox(0), b.BoundingBox(0));
-  EXPECT_EQ(a.BoundingBox(50), (Box{(10 - 50) * 256, (5 - 50) * 256, (30 + 50) * 256, (20 + 50) * 256}));
+  EXPECT_EQ(a.BoundingBox(50),
+            (Box{(10 - 50) * 256, (5 - 50) * 256, (30 + 50) * 256, (20 + 50) * 256}));
 }
 
 TEST(SymbolRecord, PointRecordOfAnOlderSubversionIsWidened) {

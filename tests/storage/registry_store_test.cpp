@@ -85,7 +85,8 @@ TEST(RegistryStoreFile, AFileThatCannotBeReadIsNeverReplaced) {
   TempDir dir;
   const std::string path = dir.Path("registry.reg");
   // Not an export file (here one in UTF-16), then one too large to be one.
-  for (const std::string& content : {std::string("\xFF\xFEW\0i\0n\0", 8), std::string((16 << 20) + 1, 'x')}) {
+  for (const std::string& content :
+       {std::string("\xFF\xFEW\0i\0n\0", 8), std::string((16 << 20) + 1, 'x')}) {
     WriteFileBytes(path, std::vector<uint8_t>(content.begin(), content.end()));
     RegistryStore store(path);
     EXPECT_FALSE(store.Load());

@@ -273,7 +273,8 @@ TEST(ObjectRecords, RoundTripAndRefuseShortOrDamagedRecords) {
     const std::optional<ObjectRecord> back = ObjectRecord::Decode(bytes);
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, o);
-    for (size_t n = 0; n < bytes.size(); ++n) EXPECT_FALSE(ObjectRecord::Decode(std::span(bytes).first(n))) << n;
+    for (size_t n = 0; n < bytes.size(); ++n)
+      EXPECT_FALSE(ObjectRecord::Decode(std::span(bytes).first(n))) << n;
     std::vector<uint8_t> longer = bytes;
     longer.resize(longer.size() + 8, 0);
     EXPECT_FALSE(ObjectRecord::Decode(longer));

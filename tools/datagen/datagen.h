@@ -1,4 +1,5 @@
-// The shipped symbol set and demo map: colours, symbol builders and the parts each source file adds.
+// The shipped symbol set and demo map: colours, symbol builders and the parts each source file
+// adds.
 #pragma once
 
 #include <cstdint>
@@ -41,8 +42,10 @@ struct Pt {
 // structures).
 class ElementList {
  public:
-  ElementList& Line(int16_t colour, int16_t width, std::initializer_list<Pt> points, int16_t style = 1);
-  ElementList& Line(int16_t colour, int16_t width, const std::vector<Pt>& points, int16_t style = 1);
+  ElementList& Line(int16_t colour, int16_t width, std::initializer_list<Pt> points,
+                    int16_t style = 1);
+  ElementList& Line(int16_t colour, int16_t width, const std::vector<Pt>& points,
+                    int16_t style = 1);
   ElementList& Area(int16_t colour, std::initializer_list<Pt> points);
   ElementList& Area(int16_t colour, const std::vector<Pt>& points);
   ElementList& Circle(int16_t colour, int16_t lineWidth, int16_t diameter, Pt centre = {});
@@ -101,12 +104,12 @@ SymbolRecord RectangleSymbol(int number, const std::string& description, const R
 void Add(MapStore& store, const SymbolRecord& symbol);
 
 // --- What each source file contributes -------------------------------------------------------
-void SetColourTable(MapStore& store);  // colors.cpp
-void AddPointSymbols(MapStore& store);  // point_symbols.cpp
-void AddLineSymbols(MapStore& store);  // line_symbols.cpp
-void AddAreaSymbols(MapStore& store);  // area_symbols.cpp
+void SetColourTable(MapStore& store);       // colors.cpp
+void AddPointSymbols(MapStore& store);      // point_symbols.cpp
+void AddLineSymbols(MapStore& store);       // line_symbols.cpp
+void AddAreaSymbols(MapStore& store);       // area_symbols.cpp
 void AddRectangleSymbols(MapStore& store);  // rectangle_symbols.cpp
-void AddTextSymbols(MapStore& store);  // text_symbols.cpp
+void AddTextSymbols(MapStore& store);       // text_symbols.cpp
 
 // Named places of the demo map, for its labels.
 struct DemoPlace {

@@ -88,7 +88,8 @@ void AddContours(MapStore& s, const Terrain& t) {
         for (size_t from = 0; from + 1 < line.size(); from += 1900) {
           const size_t to = std::min(line.size(), from + 1901);
           Line(s, level % 25 == 0 ? kIndexContour : kContour,
-               std::vector<Pt>(line.begin() + static_cast<long>(from), line.begin() + static_cast<long>(to)));
+               std::vector<Pt>(line.begin() + static_cast<long>(from),
+                               line.begin() + static_cast<long>(to)));
         }
       }
     }
@@ -115,25 +116,48 @@ void BuildingsAlong(MapStore& s, const std::vector<Pt>& road, double spacing, do
 
 std::vector<DemoPlace> AddDemoObjects(MapStore& s) {
   Terrain t;
-  t.river = {{13300, 20000}, {13600, 17500}, {14300, 14800}, {14200, 12000},
-             {14700, 9500}, {15200, 8000}};
+  t.river = {{13300, 20000}, {13600, 17500}, {14300, 14800},
+             {14200, 12000}, {14700, 9500},  {15200, 8000}};
 
   // Vegetation and land use first: the colour order decides what lies on top anyway.
   {
-    std::vector<Pt> forest = Closed({{600, 10400}, {3500, 10000}, {7600, 11400}, {10800, 10900},
-                                     {12600, 12400}, {12300, 16500}, {11000, 19400}, {600, 19400}});
+    std::vector<Pt> forest = Closed({{600, 10400},
+                                     {3500, 10000},
+                                     {7600, 11400},
+                                     {10800, 10900},
+                                     {12600, 12400},
+                                     {12300, 16500},
+                                     {11000, 19400},
+                                     {600, 19400}});
     AppendHole(forest, {{5200, 13300}, {6900, 13100}, {7600, 14300}, {6800, 15500}, {5300, 15200}});
     Area(s, kForest, forest);
     Line(s, kVegetationBoundary, {{600, 10400}, {3500, 10000}, {7600, 11400}, {10800, 10900}});
-    Area(s, kOpenLand, Closed({{5200, 13300}, {6900, 13100}, {7600, 14300}, {6800, 15500}, {5300, 15200}}));
-    Area(s, kDenseForest, Closed({{8600, 16500}, {10200, 16100}, {10800, 17600}, {9400, 18600}, {8300, 17800}}));
+    Area(s, kOpenLand,
+         Closed({{5200, 13300}, {6900, 13100}, {7600, 14300}, {6800, 15500}, {5300, 15200}}));
+    Area(s, kDenseForest,
+         Closed({{8600, 16500}, {10200, 16100}, {10800, 17600}, {9400, 18600}, {8300, 17800}}));
     Area(s, kDenseForest, Closed({{1500, 12000}, {2800, 11800}, {3200, 13100}, {2000, 13600}}));
-    Area(s, kConiferous, Closed({{20000, 13200}, {24500, 12600}, {27800, 14000}, {28600, 17500},
-                                 {26500, 19400}, {21000, 19400}, {19800, 16800}}));
-    Area(s, kDeciduous, Closed({{16200, 12800}, {17400, 12400}, {17800, 14300}, {16600, 15600}, {15800, 14600}}));
-    Area(s, kDeciduous, Closed({{24200, 3600}, {27600, 3400}, {28500, 6200}, {26700, 7600}, {24000, 6600}}));
-    Area(s, kMarsh, Closed({{10600, 5000}, {12600, 4300}, {13300, 5300}, {13000, 7400}, {11300, 7800}, {10400, 6600}}));
-    Area(s, kMarsh, Closed({{18300, 3300}, {19600, 3000}, {21000, 4100}, {20200, 4800}, {18700, 4500}}));
+    Area(s, kConiferous,
+         Closed({{20000, 13200},
+                 {24500, 12600},
+                 {27800, 14000},
+                 {28600, 17500},
+                 {26500, 19400},
+                 {21000, 19400},
+                 {19800, 16800}}));
+    Area(s, kDeciduous,
+         Closed({{16200, 12800}, {17400, 12400}, {17800, 14300}, {16600, 15600}, {15800, 14600}}));
+    Area(s, kDeciduous,
+         Closed({{24200, 3600}, {27600, 3400}, {28500, 6200}, {26700, 7600}, {24000, 6600}}));
+    Area(s, kMarsh,
+         Closed({{10600, 5000},
+                 {12600, 4300},
+                 {13300, 5300},
+                 {13000, 7400},
+                 {11300, 7800},
+                 {10400, 6600}}));
+    Area(s, kMarsh,
+         Closed({{18300, 3300}, {19600, 3000}, {21000, 4100}, {20200, 4800}, {18700, 4500}}));
     Line(s, kDitch, {{10900, 5400}, {11600, 6100}, {12400, 6300}, {12900, 6100}});
     // Fields around the village, fenced and hedged.
     Area(s, kOpenLand, Closed({{20600, 7800}, {23600, 7400}, {24300, 9300}, {21200, 9600}}));
@@ -144,8 +168,14 @@ std::vector<DemoPlace> AddDemoObjects(MapStore& s) {
     Line(s, kHedge, {{6000, 7600}, {5200, 5300}});
     Line(s, kHedge, {{7000, 5200}, {7400, 7700}});
     Line(s, kFence, {{1200, 5600}, {5200, 5300}});
-    Area(s, kSettlement, Closed({{16300, 8600}, {18200, 8300}, {20400, 8800}, {20800, 10500},
-                                 {19600, 12000}, {18000, 11900}, {16400, 10400}}));
+    Area(s, kSettlement,
+         Closed({{16300, 8600},
+                 {18200, 8300},
+                 {20400, 8800},
+                 {20800, 10500},
+                 {19600, 12000},
+                 {18000, 11900},
+                 {16400, 10400}}));
     Area(s, kIndustrial, Closed({{14200, 1300}, {16400, 1200}, {16500, 2100}, {14300, 2200}}));
   }
 
@@ -154,9 +184,15 @@ std::vector<DemoPlace> AddDemoObjects(MapStore& s) {
     const std::vector<Pt> shore = t.lake.Outline(72);
     Area(s, kLake, shore);
     Line(s, kShore, shore);
-    Line(s, kRiver, SmoothCurve({{13300, 20000}, {13600, 17500}, {14300, 14800}, {14200, 12000},
-                                 {14700, 9500}, {15200, 7600}}));
-    Line(s, kRiver, SmoothCurve({{17600, 5200}, {19200, 4300}, {21000, 3000}, {23000, 1500}, {24400, 0}}));
+    Line(s, kRiver,
+         SmoothCurve({{13300, 20000},
+                      {13600, 17500},
+                      {14300, 14800},
+                      {14200, 12000},
+                      {14700, 9500},
+                      {15200, 7600}}));
+    Line(s, kRiver,
+         SmoothCurve({{17600, 5200}, {19200, 4300}, {21000, 3000}, {23000, 1500}, {24400, 0}}));
     Line(s, kStream, SmoothCurve({{8900, 12300}, {10500, 11700}, {12400, 11500}, {14200, 11800}}));
     Line(s, kStream, SmoothCurve({{21000, 12600}, {19200, 12200}, {17800, 11000}, {16500, 7400}}));
     Line(s, kStream, SmoothCurve({{9600, 19300}, {11300, 18400}, {13000, 18100}, {13750, 17000}}));
@@ -166,18 +202,28 @@ std::vector<DemoPlace> AddDemoObjects(MapStore& s) {
   }
 
   // Roads, paths and the railway.
-  const std::vector<Pt> mainRoad = SmoothCurve({{0, 8300}, {4000, 8800}, {8000, 8100}, {11500, 8700},
-                                                {14500, 9700}, {17500, 9900}, {21000, 10400},
-                                                {25500, 9300}, {30000, 9700}});
-  const std::vector<Pt> northRoad = SmoothCurve({{18600, 10050}, {18900, 13500}, {17900, 16800}, {18400, 20000}});
-  const std::vector<Pt> southRoad = SmoothCurve({{19800, 10200}, {20600, 7000}, {20100, 3600}, {21200, 0}});
+  const std::vector<Pt> mainRoad = SmoothCurve({{0, 8300},
+                                                {4000, 8800},
+                                                {8000, 8100},
+                                                {11500, 8700},
+                                                {14500, 9700},
+                                                {17500, 9900},
+                                                {21000, 10400},
+                                                {25500, 9300},
+                                                {30000, 9700}});
+  const std::vector<Pt> northRoad =
+      SmoothCurve({{18600, 10050}, {18900, 13500}, {17900, 16800}, {18400, 20000}});
+  const std::vector<Pt> southRoad =
+      SmoothCurve({{19800, 10200}, {20600, 7000}, {20100, 3600}, {21200, 0}});
   {
     Line(s, kSecondaryRoad, northRoad);
     Line(s, kSecondaryRoad, southRoad);
     Line(s, kMainRoad, mainRoad);
-    Line(s, kMinorRoad, SmoothCurve({{17200, 9900}, {17000, 11300}, {17800, 11900}, {18800, 11800}}));
+    Line(s, kMinorRoad,
+         SmoothCurve({{17200, 9900}, {17000, 11300}, {17800, 11900}, {18800, 11800}}));
     Line(s, kMinorRoad, SmoothCurve({{19200, 10300}, {19900, 11400}, {19500, 12600}}));
-    Line(s, kUnsurfacedRoad, SmoothCurve({{4800, 8700}, {5300, 10600}, {5900, 12200}, {5900, 13300}}));
+    Line(s, kUnsurfacedRoad,
+         SmoothCurve({{4800, 8700}, {5300, 10600}, {5900, 12200}, {5900, 13300}}));
     Line(s, kTrack, SmoothCurve({{5900, 13300}, {4500, 15800}, {3500, 18000}, {3800, 20000}}));
     Line(s, kTrack, SmoothCurve({{6900, 15300}, {8600, 15200}, {11000, 14400}, {14250, 14000}}));
     Line(s, kPath, SmoothCurve({{1000, 10600}, {2200, 13000}, {1800, 16000}, {3200, 17500}}));
@@ -186,24 +232,29 @@ std::vector<DemoPlace> AddDemoObjects(MapStore& s) {
     Line(s, kRide, {{20500, 16800}, {24000, 16200}, {27600, 17200}});
     Line(s, kRide, {{24000, 16200}, {24800, 13400}});
     // The railway runs south of the lake; its station is the corner west of the village.
-    std::vector<Pt> railway = {{0, 4700}, {5500, 4200}, {10500, 3500}, {15200, 2600},
+    std::vector<Pt> railway = {{0, 4700},     {5500, 4200},  {10500, 3500}, {15200, 2600},
                                {20500, 2900}, {25500, 4100}, {30000, 4400}};
     railway[3].yFlags = kCornerPoint;
     railway[4].yFlags = kCornerPoint;
     Line(s, kRailway, railway);
     Line(s, kEmbankment, {{6200, 4000}, {10000, 3450}});
-    Line(s, kPowerLine, {{0, 16200}, {9000, 15600}, {16000, 13300}, {23500, 12200}, {30000, 12000}});
+    Line(s, kPowerLine,
+         {{0, 16200}, {9000, 15600}, {16000, 13300}, {23500, 12200}, {30000, 12000}});
     Line(s, kPipeline, {{14300, 2200}, {14000, 3900}, {12600, 4400}});
-    Line(s, kBoundary, SmoothCurve({{28200, 0}, {27600, 5500}, {28700, 11000}, {28100, 16000}, {28800, 20000}}));
+    Line(s, kBoundary,
+         SmoothCurve({{28200, 0}, {27600, 5500}, {28700, 11000}, {28100, 16000}, {28800, 20000}}));
     Point(s, kBridge, 14440, 9630, -150);
     Point(s, kBridge, 21830, 3300, 200);
-    for (const Station& p : Stations({{0, 16200}, {9000, 15600}, {16000, 13300}, {23500, 12200}, {30000, 12000}}, 2400, 1200))
+    for (const Station& p :
+         Stations({{0, 16200}, {9000, 15600}, {16000, 13300}, {23500, 12200}, {30000, 12000}}, 2400,
+                  1200))
       Point(s, kPylon, static_cast<int32_t>(p.x), static_cast<int32_t>(p.y));
   }
 
   // The village: buildings along the main road and the roads leaving it, a church with a wall.
   {
-    BuildingsAlong(s, SmoothCurve({{16500, 9800}, {17500, 9900}, {18500, 10050}, {20200, 10250}}), 480, 170);
+    BuildingsAlong(s, SmoothCurve({{16500, 9800}, {17500, 9900}, {18500, 10050}, {20200, 10250}}),
+                   480, 170);
     BuildingsAlong(s, SmoothCurve({{18650, 10700}, {18800, 11600}, {18900, 12700}}), 500, 150);
     BuildingsAlong(s, SmoothCurve({{19950, 9700}, {20300, 8800}, {20500, 7800}}), 520, 150);
     Area(s, kBuilding, Block(17900, 11100, 350, 200, 0.3));
@@ -244,14 +295,10 @@ std::vector<DemoPlace> AddDemoObjects(MapStore& s) {
   AddContours(s, t);
 
   return {
-      {"Zelk Valley", "title", {3400, 1100}},
-      {"Kettle Hill", "hill", {6500, 14100}},
-      {"Eastwood", "hill", {22500, 15000}},
-      {"Millbrook", "village", {18100, 11900}},
-      {"Mirror Lake", "lake", {15500, 6000}},
-      {"Zelk", "river", {14350, 13500}, 870},
-      {"Long Marsh", "marsh", {11800, 6200}},
-      {"Black Forest", "forest", {4000, 18000}},
+      {"Zelk Valley", "title", {3400, 1100}}, {"Kettle Hill", "hill", {6500, 14100}},
+      {"Eastwood", "hill", {22500, 15000}},   {"Millbrook", "village", {18100, 11900}},
+      {"Mirror Lake", "lake", {15500, 6000}}, {"Zelk", "river", {14350, 13500}, 870},
+      {"Long Marsh", "marsh", {11800, 6200}}, {"Black Forest", "forest", {4000, 18000}},
   };
 }
 

@@ -11,7 +11,9 @@ namespace {
 
 class StderrSink : public MessageSink {
  public:
-  void Error(const std::string& m, int) override { std::fprintf(stderr, "zelk-datagen: %s\n", m.c_str()); }
+  void Error(const std::string& m, int) override {
+    std::fprintf(stderr, "zelk-datagen: %s\n", m.c_str());
+  }
   bool Confirm(const std::string&, int) override { return true; }
   Answer Ask(const std::string&, int) override { return Answer::No; }
 };
@@ -60,7 +62,8 @@ void WriteMap(const std::filesystem::path& target, const char* information, Fill
 int main(int argc, char** argv) {
   using namespace zelk::datagen;
   if (argc != 2) {
-    std::fprintf(stderr, "usage: zelk-datagen OUTPUT-FOLDER  (writes SYMBOL/Topo15000.zkm and demo.zkm)\n");
+    std::fprintf(stderr,
+                 "usage: zelk-datagen OUTPUT-FOLDER  (writes SYMBOL/Topo15000.zkm and demo.zkm)\n");
     return 2;
   }
   const std::filesystem::path out = argv[1];

@@ -46,7 +46,8 @@ void ElementList::Element(int16_t kind, int16_t colour, int16_t width, int16_t d
   AppendElement(bytes_, head, coords);
   for (const Pt& pt : points) {
     const double r = std::hypot(pt.x, pt.y);
-    reach_ = std::max(reach_, static_cast<int>(std::ceil(r)) + std::max<int>(width, diameter) / 2 + 1);
+    reach_ =
+        std::max(reach_, static_cast<int>(std::ceil(r)) + std::max<int>(width, diameter) / 2 + 1);
   }
   colours_.push_back(colour);
 }

@@ -50,9 +50,9 @@ double DistanceToPolyline(double x, double y, const std::vector<Pt>& line) {
 double Terrain::HeightAt(double x, double y) const {
   double h = 285 + 0.0012 * y + 0.0004 * x;
   h += 70 * Bump(x, y, 6500, 14500, 4200, 3600);   // the western hill
-  h += 20 * Bump(x, y, 9800, 17500, 2200, 1800);    // its northern shoulder
-  h += 55 * Bump(x, y, 22500, 15500, 4000, 3200);   // the eastern hill
-  h += 35 * Bump(x, y, 26000, 5200, 2600, 2200);    // the knoll in the south-east
+  h += 20 * Bump(x, y, 9800, 17500, 2200, 1800);   // its northern shoulder
+  h += 55 * Bump(x, y, 22500, 15500, 4000, 3200);  // the eastern hill
+  h += 35 * Bump(x, y, 26000, 5200, 2600, 2200);   // the knoll in the south-east
   h += 12 * Bump(x, y, 3000, 4000, 3000, 2000);
   h -= 15 * std::exp(-std::pow(DistanceToPolyline(x, y, river) / 1500, 2));
   h -= 15 * Bump(x, y, lake.cx, lake.cy, 4500, 3000);
@@ -66,7 +66,8 @@ std::vector<std::vector<Pt>> ContourLines(const Terrain& t, double level, double
   const int nx = static_cast<int>(t.width / step), ny = static_cast<int>(t.height / step);
   std::vector<double> h(static_cast<size_t>((nx + 1) * (ny + 1)));
   for (int j = 0; j <= ny; ++j)
-    for (int i = 0; i <= nx; ++i) h[static_cast<size_t>(j * (nx + 1) + i)] = t.HeightAt(i * step, j * step);
+    for (int i = 0; i <= nx; ++i)
+      h[static_cast<size_t>(j * (nx + 1) + i)] = t.HeightAt(i * step, j * step);
   const auto H = [&](int i, int j) { return h[static_cast<size_t>(j * (nx + 1) + i)]; };
   // Edge ids: horizontal edge from (i, j) 2k, vertical edge from (i, j) 2k + 1.
   const auto hEdge = [&](int i, int j) { return 2 * (j * (nx + 1) + i); };
@@ -84,7 +85,8 @@ std::vector<std::vector<Pt>> ContourLines(const Terrain& t, double level, double
     for (int i = 0; i < nx; ++i) {
       const bool a = H(i, j) >= level, b = H(i + 1, j) >= level, c = H(i + 1, j + 1) >= level,
                  d = H(i, j + 1) >= level;
-      const int bottom = hEdge(i, j), right = vEdge(i + 1, j), top = hEdge(i, j + 1), left = vEdge(i, j);
+      const int bottom = hEdge(i, j), right = vEdge(i + 1, j), top = hEdge(i, j + 1),
+                left = vEdge(i, j);
       std::vector<int> crossed;
       if (a != b) crossed.push_back(bottom);
       if (b != c) crossed.push_back(right);
@@ -145,8 +147,9 @@ void SimplifyRange(const std::vector<Pt>& line, size_t from, size_t to, double t
   double worst = -1;
   size_t at = from;
   for (size_t i = from + 1; i < to; ++i) {
-    const double d = len > 0 ? std::abs((bx - ax) * (ay - line[i].y) - (ax - line[i].x) * (by - ay)) / len
-                             : std::hypot(line[i].x - ax, line[i].y - ay);
+    const double d =
+        len > 0 ? std::abs((bx - ax) * (ay - line[i].y) - (ax - line[i].x) * (by - ay)) / len
+                : std::hypot(line[i].x - ax, line[i].y - ay);
     if (d > worst) {
       worst = d;
       at = i;
@@ -179,7 +182,9 @@ std::vector<Pt> Simplify(const std::vector<Pt>& line, double tolerance) {
 std::vector<Pt> SmoothCurve(const std::vector<Pt>& p) {
   if (p.size() < 3) return p;
   std::vector<Pt> out{p[0]};
-  const auto at = [&](long i) { return p[static_cast<size_t>(std::clamp<long>(i, 0, static_cast<long>(p.size()) - 1))]; };
+  const auto at = [&](long i) {
+    return p[static_cast<size_t>(std::clamp<long>(i, 0, static_cast<long>(p.size()) - 1))];
+  };
   for (long i = 0; i + 1 < static_cast<long>(p.size()); ++i) {
     const Pt a = at(i - 1), b = at(i), c = at(i + 1), d = at(i + 2);
     Pt c1{static_cast<int32_t>(std::lround(b.x + (c.x - a.x) / 6.0)),
@@ -203,8 +208,9 @@ std::vector<Station> Stations(const std::vector<Pt>& line, double spacing, doubl
       const Pt &a = line[i], &b = line[i + 1], &c = line[i + 2], &d = line[i + 3];
       for (int k = 0; k < 16; ++k) {
         const double t = k / 16.0, u = 1 - t;
-        flat.push_back({u * u * u * a.x + 3 * u * u * t * b.x + 3 * u * t * t * c.x + t * t * t * d.x,
-                        u * u * u * a.y + 3 * u * u * t * b.y + 3 * u * t * t * c.y + t * t * t * d.y});
+        flat.push_back(
+            {u * u * u * a.x + 3 * u * u * t * b.x + 3 * u * t * t * c.x + t * t * t * d.x,
+             u * u * u * a.y + 3 * u * u * t * b.y + 3 * u * t * t * c.y + t * t * t * d.y});
       }
       i += 2;
     } else {

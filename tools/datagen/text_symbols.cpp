@@ -48,8 +48,7 @@ void AddText(MapStore& store, int number, const char* description, const TextSym
 }
 
 void AddLineText(MapStore& store, int number, const char* description, const TextSymbolFields& f) {
-  Add(store, MakeLineTextSymbol(number, f,
-                                NewSymbol(number, SymbolType::Line, description)));
+  Add(store, MakeLineTextSymbol(number, f, NewSymbol(number, SymbolType::Line, description)));
 }
 
 // Stores a text object or framed text with the box of its text, as the editor does after typing.
@@ -177,16 +176,16 @@ void AddDemoTexts(MapStore& store, const std::vector<DemoPlace>& places) {
   Label(store, kHeightFigure, {9880, 17420}, "412");
   Label(store, kHeightFigure, {3080, 3920}, "238");
   // The main road's name rides above it west of Kettle Hill.
-  AddObject(store, kRoadName, ObjectType::Line,
-            {{1300, 8740}, {2000, 8880, kFirstCurvePoint}, {2700, 8980, kSecondCurvePoint},
-             {3500, 9010}},
-            0, "Valley Road");
+  AddObject(
+      store, kRoadName, ObjectType::Line,
+      {{1300, 8740}, {2000, 8880, kFirstCurvePoint}, {2700, 8980, kSecondCurvePoint}, {3500, 9010}},
+      0, "Valley Road");
 
   ObjectRecord notes;
   notes.symbol = kNotes;
   notes.type = ObjectType::Rectangle;
-  notes.coords = {{500 << 8, 500 << 8}, {6300 << 8, 500 << 8}, {6300 << 8, 1250 << 8},
-                  {500 << 8, 1250 << 8}};
+  notes.coords = {
+      {500 << 8, 500 << 8}, {6300 << 8, 500 << 8}, {6300 << 8, 1250 << 8}, {500 << 8, 1250 << 8}};
   notes.SetText(
       "Scale 1:15000\tContours 5 m\tSheet 300 x 200 mm\r\n"
       "An invented valley, drawn with every symbol of the Topo15000 set: names follow rivers "
