@@ -456,11 +456,15 @@ static_assert(FixedEnd<LineSymbol>([](auto& v, auto& s) { LineFields(v, s); }) =
               LineSymbol::kFixedSize);
 static_assert(FixedEnd<AreaSymbol>([](auto& v, auto& s) { AreaFields(v, s); }) ==
               AreaSymbol::kFixedSize);
+// Records with text fields hold std::string, which clang cannot build in a constant expression
+// with this standard library; the GCC builds check these three.
+#if !defined(__clang__)
 static_assert(FixedEnd<RectangleSymbol>([](auto& v, auto& s) { RectangleFields(v, s); }) ==
               RectangleSymbol::kSize);
 static_assert(FixedEnd<TextSymbol>([](auto& v, auto& s) { TextFields(v, s); }) ==
               TextSymbol::kSize);
 static_assert(FixedEnd<LineTextSymbol>([](auto& v, auto& s) { LineTextFields(v, s); }) ==
               LineTextSymbol::kSize);
+#endif
 
 }  // namespace zelk

@@ -220,12 +220,17 @@ TEST_F(LineSymbolTest, AGapLongerThanTheSectionDrawsItSolidAndNeverOffTheLine) {
     }
 }
 
+// Whether a render context can be made from these pieces alone.
+template <typename... Parts>
+constexpr bool kContextFrom = requires(Parts&... parts) {
+  RenderContext{parts...};
+};
+
 // Whoever draws hands in the fonts and the work buffers; nothing is made up behind its back.
 TEST(RenderContextTest, FontsAndWorkBuffersAreHandedIn) {
-  static_assert(!std::is_constructible_v<RenderContext, OutputDevice&>);
-  static_assert(!std::is_constructible_v<RenderContext, OutputDevice&, FontService&>);
-  static_assert(
-      std::is_constructible_v<RenderContext, OutputDevice&, FontService&, RenderScratch&>);
+  static_assert(!kContextFrom<OutputDevice>);
+  static_assert(!kContextFrom<OutputDevice, FontService>);
+  static_assert(kContextFrom<OutputDevice, FontService, RenderScratch>);
   RecordingDevice dev;
   dev.SelectColorPass(kInk, {0, 0, 0, 200});
   FixedMetricsFonts fonts;
