@@ -9,6 +9,21 @@
 
 namespace zelk {
 
+void FileCommands::StartUp(const std::vector<std::string>& arguments) {
+  // The file is the user's: it is neither replaced by the defaults nor silently ignored.
+  if (c_.registry && c_.registry->Unreadable() && c_.sink)
+    c_.sink->Error(
+        ComposeMessage("Cannot read from", c_.registry->Path()) +
+        "\r\nThe preferences in it are kept as they are; this run uses the default preferences.");
+  c_.doc.Start(arguments);
+  if (!c_.doc.IsOpen()) return;
+  CheckFonts();
+  const std::filesystem::path folder = std::filesystem::path(c_.doc.Name()).parent_path();
+  std::error_code ec;
+  if (!folder.empty() && std::filesystem::is_directory(folder, ec))
+    std::filesystem::current_path(folder, ec);
+}
+
 void FileCommands::CheckFonts() {
   if (!c_.doc.IsOpen() || !c_.fonts || !c_.dialogs) return;
   MapStore& s = c_.Store();

@@ -21,6 +21,9 @@ class FileCommands {
   void PrintWindow();
   void OpenRecent(int n);  // 1..5
   void Exit();
+  // Once the window is shown: says if the preferences could not be read, offers an aborted
+  // session back, opens the map of the command line or the last one.
+  void StartUp(const std::vector<std::string>& arguments);
   // A map handed over by a second start of the program.
   void OpenRequested(const std::string& path);
   // The command line that starts the program again with the open map; also written as the

@@ -446,19 +446,7 @@ void TMainFm::WriteToolSettings() {
 // --- Start-up and documents ------------------------------------------------------------------
 
 void TMainFm::StartUp(const std::vector<std::string>& arguments) {
-  // The file is the user's: it is neither replaced by the defaults nor silently ignored.
-  if (services_.registry && services_.registry->Unreadable() && services_.sink)
-    services_.sink->Error(
-        ComposeMessage("Cannot read from", services_.registry->Path()) +
-        "\r\nThe preferences in it are kept as they are; this run uses the default preferences.");
-  doc_->Start(arguments);
-  if (doc_->IsOpen()) {
-    fileCommands_->CheckFonts();
-    const std::filesystem::path folder = std::filesystem::path(doc_->Name()).parent_path();
-    std::error_code ec;
-    if (!folder.empty() && std::filesystem::is_directory(folder, ec))
-      QDir::setCurrent(QString::fromStdString(folder.string()));
-  }
+  fileCommands_->StartUp(arguments);
   EndCommand();
 }
 
