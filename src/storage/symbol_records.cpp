@@ -216,6 +216,21 @@ std::optional<S> DecodeFixed(std::span<const uint8_t> record, size_t size, F fie
   return s;
 }
 
+// Decodes a record of fixed fields followed by one element list of `units` 8-byte units,
+// `units` and `list` naming the record's count field and list view.
+template <typename S, typename F>
+std::optional<S> DecodeWithList(std::span<const uint8_t> record, F fields, int16_t S::*units,
+                                ElementBytes S::*list) {
+  if (record.size() < S::kFixedSize) return std::nullopt;
+  S s;
+  FieldReader r(record, kSymbolCommonSize);
+  fields(r, s);
+  if (!UnitsFit(s.*units) || record.size() != S::kFixedSize + 8 * static_cast<size_t>(s.*units))
+    return std::nullopt;
+  s.*list = record.subspan(S::kFixedSize);
+  return s;
+}
+
 template <typename S, typename F>
 void EncodeFixed(const S& s, SymbolRecord& record, SymbolType type, int subtype, size_t size,
                  F fields) {
@@ -242,15 +257,9 @@ void AppendElement(std::vector<uint8_t>& list, SymbolElementHead head,
 // --- Point ---------------------------------------------------------------------------------
 
 std::optional<PointSymbol> PointSymbol::Decode(std::span<const uint8_t> record) {
-  if (record.size() < kFixedSize) return std::nullopt;
-  PointSymbol s;
-  FieldReader r(record, kSymbolCommonSize);
-  PointFields(r, s);
-  if (!UnitsFit(s.ElementUnits) ||
-      record.size() != kFixedSize + 8 * static_cast<size_t>(s.ElementUnits))
-    return std::nullopt;
-  s.Elements = record.subspan(kFixedSize);
-  return s;
+  return DecodeWithList(
+      record, [](auto& v, auto& s) { PointFields(v, s); }, &PointSymbol::ElementUnits,
+      &PointSymbol::Elements);
 }
 
 std::optional<PointSymbol> PointSymbol::Decode(const SymbolRecord& record) {
@@ -313,15 +322,9 @@ void LineSymbol::SetSizesFromLists() {
 // --- Area ----------------------------------------------------------------------------------
 
 std::optional<AreaSymbol> AreaSymbol::Decode(std::span<const uint8_t> record) {
-  if (record.size() < kFixedSize) return std::nullopt;
-  AreaSymbol s;
-  FieldReader r(record, kSymbolCommonSize);
-  AreaFields(r, s);
-  if (!UnitsFit(s.StructSize) ||
-      record.size() != kFixedSize + 8 * static_cast<size_t>(s.StructSize))
-    return std::nullopt;
-  s.Structure = record.subspan(kFixedSize);
-  return s;
+  return DecodeWithList(
+      record, [](auto& v, auto& s) { AreaFields(v, s); }, &AreaSymbol::StructSize,
+      &AreaSymbol::Structure);
 }
 
 std::optional<AreaSymbol> AreaSymbol::Decode(const SymbolRecord& record) {
