@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "editor/edit_commands.h"
 #include "editor/file_commands.h"
 #include "editor/help_commands.h"
 #include "editor/map_commands.h"
@@ -47,6 +48,12 @@ bool AutoJoinOn(const CommandConditions& c, int) {
 bool SmoothingIs(const CommandConditions& c, int level) {
   return c.smoothing == level;
 }
+bool UndoPossible(const CommandConditions& c, int) {
+  return c.canUndo && !c.symbolEditing;
+}
+bool RedoPossible(const CommandConditions& c, int) {
+  return c.canRedo && !c.symbolEditing;
+}
 
 // --- Handlers ------------------------------------------------------------------------------
 void FileNew(CommandAreas& a, int) {
@@ -72,6 +79,12 @@ void FileExit(CommandAreas& a, int) {
 }
 void FileList(CommandAreas& a, int n) {
   a.file.OpenRecent(n);
+}
+void EditUndo(CommandAreas& a, int) {
+  a.edit.Undo();
+}
+void EditRedo(CommandAreas& a, int) {
+  a.edit.Redo();
 }
 void ViewRedraw(CommandAreas& a, int) {
   a.view.Redraw();
@@ -170,9 +183,8 @@ const CommandRow kRows[] = {
     {"FileList4", "&File", "&4", "", FileList, 4, 0, nullptr, nullptr, F, 0},
     {"FileList5", "&File", "&5", "", FileList, 5, 0, nullptr, nullptr, F, 0},
 
-    // Object and text editing belong to the editing tools.
-    {"EditUndo", "&Edit", "&Undo", "Ctrl+Z", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"EditRedo", "&Edit", "&Redo", "Ctrl+Y", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"EditUndo", "&Edit", "&Undo", "Ctrl+Z", EditUndo, 0, 0, UndoPossible, nullptr, F, 0},
+    {"EditRedo", "&Edit", "&Redo", "Ctrl+Y", EditRedo, 0, 0, RedoPossible, nullptr, F, 0},
     {"EditCut", "&Edit", "Cu&t", "Ctrl+X", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
     {"EditCopy", "&Edit", "&Copy", "Ctrl+C", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"EditPaste", "&Edit", "&Paste", "Ctrl+V", nullptr, 0, 0, nullptr, nullptr, F, 0},
@@ -306,7 +318,7 @@ const CommandRow kRows[] = {
     {"ChangeBtn", "Toolbar", "Change symbol", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"FillBtn", "Toolbar", "Fill or make border", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"ReverseBtn", "Toolbar", "Reverse line object", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"UndoBtn", "Toolbar", "Undo", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"UndoBtn", "Toolbar", "Undo", "", EditUndo, 0, 0, UndoPossible, nullptr, F, 0},
     {"GridBtn", "Toolbar", "Show grid", "", GridBtn, 0, 0, nullptr, GridShown, P,
      kSeparatorBefore | kCheckable},
     {"AutoJoinBtn", "Toolbar", "Automatic joining", "", AutoJoinBtn, 0, 0, nullptr, AutoJoinOn, P,

@@ -8,6 +8,7 @@
 
 namespace zelk {
 
+class EditCommands;
 class FileCommands;
 class ViewCommands;
 class SymbolCommands;
@@ -19,6 +20,7 @@ class HelpCommands;
 struct CommandAreas {
   EditorState& state;
   FileCommands& file;
+  EditCommands& edit;
   ViewCommands& view;
   SymbolCommands& symbol;
   MapCommands& map;
@@ -33,6 +35,8 @@ struct CommandConditions {
   bool mapHasObjects = false;
   bool symbolTargets = false;  // a current symbol or marked ones
   bool symbolEditing = false;
+  bool canUndo = false;
+  bool canRedo = false;
   bool haveHelp = false;
   double zoom = 1;
   Mode toolMode = Mode::None;

@@ -26,6 +26,7 @@
 #include "dialogs/spin_edit.h"
 #include "editor/cursors.h"
 #include "editor/document_dialogs.h"
+#include "editor/edit_commands.h"
 #include "editor/file_commands.h"
 #include "editor/help_commands.h"
 #include "editor/input_gate.h"
@@ -48,19 +49,24 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   doc_ = std::make_unique<Document>(services_.sink, prefs_, services_.registry, services_.tempPath);
   doc_->SetObserver(this);
   doc_->SetFileChooser(services_.chooser);
+  undo_ = std::make_unique<UndoRing>(doc_->Store());
+  undo_->SetView(this);
+  toolContext_ = std::make_unique<ToolContext>(
+      ToolContext{state_, doc_->Store(), *this, *undo_, *prefs_, services_.sink});
 
   context_ = std::make_unique<CommandContext>(
       CommandContext{*doc_, state_, *prefs_, *this, services_.sink, services_.chooser,
                      services_.dialogs, services_.help, services_.fonts, services_.registry});
   fileCommands_ = std::make_unique<FileCommands>(*context_);
+  editCommands_ = std::make_unique<EditCommands>(*context_, *undo_);
   viewCommands_ = std::make_unique<ViewCommands>(*context_);
   symbolCommands_ = std::make_unique<SymbolCommands>(*context_);
   mapCommands_ = std::make_unique<MapCommands>(*context_);
   optionsCommands_ = std::make_unique<OptionsCommands>(*context_);
   helpCommands_ = std::make_unique<HelpCommands>(*context_);
-  areas_ = std::make_unique<CommandAreas>(CommandAreas{state_, *fileCommands_, *viewCommands_,
-                                                       *symbolCommands_, *mapCommands_,
-                                                       *optionsCommands_, *helpCommands_});
+  areas_ = std::make_unique<CommandAreas>(
+      CommandAreas{state_, *fileCommands_, *editCommands_, *viewCommands_, *symbolCommands_,
+                   *mapCommands_, *optionsCommands_, *helpCommands_});
 
   gate_ = new InputGate(this);
   gate_->keyDown = [this](QKeyEvent* k) {
@@ -368,6 +374,8 @@ CommandConditions TMainFm::Conditions() const {
   c.mapHasObjects = context_->MapHasObjects();
   c.symbolTargets = !symbolCommands_->Targets().empty();
   c.symbolEditing = state_.SymbolEditing;
+  c.canUndo = editCommands_->CanUndo();
+  c.canRedo = editCommands_->CanRedo();
   c.haveHelp = services_.help != nullptr;
   c.zoom = WorkWin->View().zoom;
   c.toolMode = state_.ToolMode;
@@ -422,6 +430,13 @@ void TMainFm::RegisterTool(Interaction i, Tool* tool) {
   if (i <= Interaction::ViewZoom || InteractionSlot(i) >= kInteractionCount) return;
   tools_[InteractionSlot(i)] =
       tool ? tool : (i == Interaction::NoDrawing ? noDrawTool_.get() : nullptr);
+}
+
+void TMainFm::AdoptTools(std::vector<OwnedTool> tools) {
+  for (auto& [interaction, tool] : tools) {
+    RegisterTool(interaction, tool.get());
+    ownedTools_.push_back(std::move(tool));
+  }
 }
 
 Tool* TMainFm::ToolFor(Interaction i) {
@@ -482,6 +497,8 @@ void TMainFm::MapChanged() {
   state_.MapOpen = open;
   state_.SelectedObject = 0;
   state_.ClearMultipleSelection();
+  // Another map, or the same one with new symbols: no step recorded before matches it.
+  undo_->ResetUndo();
   if (open) {
     const SetupBlock& setup = store.Setup();
     if (fresh) {
@@ -614,6 +631,26 @@ void TMainFm::RedrawAll() {
 }
 void TMainFm::RepaintOverlay() {
   WorkWin->update();
+}
+void TMainFm::DrawObjectNow(const ObjectRecord& obj) {
+  WorkWin->DrawObjectNow(obj);
+}
+void TMainFm::RepaintMarks() {
+  WorkWin->update();
+}
+
+void TMainFm::ClearSelection() {
+  state_.SelectedObject = 0;
+  state_.ClearMultipleSelection();
+  RepaintMarks();
+}
+void TMainFm::SelectMarked(const std::vector<int32_t>& objects, const Box&) {
+  state_.SelectedObject = 0;
+  state_.MultipleSelection = objects;
+  RepaintMarks();
+}
+void TMainFm::UndoStateChanged() {
+  UpdateMenuStates();
 }
 
 void TMainFm::SetView(double zoom, int32_t centreX, int32_t centreY, bool remember) {
@@ -841,9 +878,8 @@ bool TMainFm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers, const QStrin
   const bool shift = modifiers & Qt::ShiftModifier, ctrl = modifiers & Qt::ControlModifier,
              alt = modifiers & Qt::AltModifier;
   if (alt && key == Qt::Key_Backspace) {
-    // Undo belongs to the undo recorder; until it is there the key only ends the interaction.
-    BeginCommand();
-    EndCommand();
+    // The old undo key, beside Ctrl+Z.
+    if (const CommandRow* r = FindCommand("EditUndo")) Run(*r);
     return true;
   }
   const bool clipboardKey = (ctrl && key == Qt::Key_Insert) || (shift && key == Qt::Key_Insert) ||

@@ -13,6 +13,8 @@
 #include "editor/command_table.h"
 #include "editor/editor_state.h"
 #include "editor/tool.h"
+#include "editor/tool_context.h"
+#include "editor/undo_ring.h"
 #include "editor/view_tools.h"
 #include "render/font_service.h"
 #include "storage/document.h"
@@ -28,6 +30,7 @@ class QToolBar;
 namespace zelk {
 
 class DocumentDialogs;
+class EditCommands;
 class FileCommands;
 class HelpCommands;
 class MapCommands;
@@ -54,7 +57,11 @@ struct MainFormServices {
   std::string tempPath;               // the temporary working copy
 };
 
-class TMainFm : public QMainWindow, public ToolView, public DocumentObserver, public CommandWindow {
+class TMainFm : public QMainWindow,
+                public ToolView,
+                public DocumentObserver,
+                public CommandWindow,
+                public UndoView {
  public:
   explicit TMainFm(const MainFormServices& services, QWidget* parent = nullptr);
   ~TMainFm() override;
@@ -65,6 +72,9 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver, pu
   ZoomHistory& History() override { return history_; }
   CommandContext& Context() { return *context_; }
   SymbolCommands& Symbols() { return *symbolCommands_; }
+  UndoRing& Undo() { return *undo_; }
+  // What the drawing and editing tools work with.
+  ToolContext& Tools() { return *toolContext_; }
 
   // --- Command steps --------------------------------------------------------------------
   // True while a long operation runs; every handler asks first and does nothing then.
@@ -76,6 +86,8 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver, pu
   void EndCommand();
   // Lets a tool of a later part take over an interaction state (2..18).
   void RegisterTool(Interaction interaction, Tool* tool);
+  // Registers the tools of a tool area and keeps them for the life of the window.
+  void AdoptTools(std::vector<OwnedTool> tools);
   Tool* ToolFor(Interaction interaction);
 
   // The posted start-up work: recovery, then the map of the command line or the last one.
@@ -138,6 +150,8 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver, pu
   void SetPrompt(const std::string& text) override;
   void SetRightStatus(const std::string& text) override;
   void SetCursorShape(const std::string& name) override;
+  void DrawObjectNow(const ObjectRecord& obj) override;
+  void RepaintMarks() override;
   void RepaintOverlay() override;
   void StartViewInteraction(ViewZoomTool::Kind kind) override;
   void StartWindowRectangle(std::function<Box()> read, std::function<void(const Box&)> write,
@@ -154,6 +168,11 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver, pu
   void StatusText(const std::string& text) override;
   void MapChanged() override;
   void RecentFilesChanged() override;
+
+  // --- UndoView --------------------------------------------------------------------------------
+  void ClearSelection() override;
+  void SelectMarked(const std::vector<int32_t>& objects, const Box& extent) override;
+  void UndoStateChanged() override;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -182,8 +201,11 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver, pu
   std::unique_ptr<StatusProgress> progress_;
   ZoomHistory history_;
 
+  std::unique_ptr<UndoRing> undo_;
+  std::unique_ptr<ToolContext> toolContext_;
   std::unique_ptr<CommandContext> context_;
   std::unique_ptr<FileCommands> fileCommands_;
+  std::unique_ptr<EditCommands> editCommands_;
   std::unique_ptr<ViewCommands> viewCommands_;
   std::unique_ptr<SymbolCommands> symbolCommands_;
   std::unique_ptr<MapCommands> mapCommands_;
@@ -192,6 +214,7 @@ class TMainFm : public QMainWindow, public ToolView, public DocumentObserver, pu
   std::unique_ptr<CommandAreas> areas_;
 
   std::array<Tool*, kInteractionCount> tools_{};
+  std::vector<std::unique_ptr<Tool>> ownedTools_;
   std::unique_ptr<NoDrawTool> noDrawTool_;
   std::unique_ptr<ViewZoomTool> zoomTool_;
   std::unique_ptr<WindowRectTool> windowTool_;

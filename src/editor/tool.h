@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/editor_state.h"
@@ -44,6 +46,11 @@ class ToolView {
   virtual void SetPrompt(const std::string& text) = 0;
   virtual void SetRightStatus(const std::string& text) = 0;
   virtual void SetCursorShape(const std::string& name) = 0;
+  // Draws an object at once in all its colours over the picture, without clearing anything
+  // (the immediate drawing after a change).
+  virtual void DrawObjectNow(const ObjectRecord& obj) {}
+  // The selection marks and handles changed: the overlay is painted anew.
+  virtual void RepaintMarks() {}
 };
 
 // One interaction state: start, the three mouse events, a key and finish. Start sets
@@ -59,5 +66,8 @@ class Tool {
   virtual void Key(char32_t c) {}
   virtual void Finish() = 0;
 };
+
+// A tool made by a tool area, with the interaction state it serves.
+using OwnedTool = std::pair<Interaction, std::unique_ptr<Tool>>;
 
 }  // namespace zelk

@@ -555,9 +555,9 @@ bool MapStore::RewriteObject(int32_t n, ObjectRecord& obj) {
     InternalError("Internal error: Invalid object.");
     return false;
   }
-  // The old record is kept so that a refused entry leaves the object as it was.
-  std::vector<uint8_t> previous(static_cast<size_t>(e.length));
-  if (!ReadThroughCache(old.pos, previous.data(), e.length)) return false;
+  // The old record is kept so that a refused entry leaves the object as it was, and for undo.
+  std::vector<uint8_t> previous(static_cast<size_t>(old.length));
+  if (!ReadThroughCache(old.pos, previous.data(), old.length)) return false;
   const std::vector<uint8_t> bytes = obj.Encode();
   try {
     WriteAt(old.pos, bytes.data(), static_cast<int64_t>(bytes.size()));
@@ -574,7 +574,48 @@ bool MapStore::RewriteObject(int32_t n, ObjectRecord& obj) {
     }
     return false;
   }
-  if (undo_) undo_->ObjectChanged(n, e);
+  if (undo_) undo_->ObjectChanged(n, old, previous);
+  modified_ = true;
+  return true;
+}
+
+bool MapStore::ReadRecordBytes(const IndexEntry& entry, std::vector<uint8_t>* bytes) {
+  if (entry.length < 33 || entry.pos <= kNewSetupPos ||
+      int64_t{entry.pos} + entry.length > fileEnd_) {
+    InternalError("Internal error: Invalid file position.");
+    return false;
+  }
+  bytes->resize(static_cast<size_t>(entry.length));
+  return ReadThroughCache(entry.pos, bytes->data(), entry.length);
+}
+
+bool MapStore::RestoreRecord(int32_t n, const IndexEntry& entry,
+                             const std::vector<uint8_t>& bytes) {
+  if (symbolEditing_) return false;
+  IndexEntry now;
+  if (!ReadEntry(n, &now)) return false;
+  if (entry.pos != now.pos || entry.length < 33 ||
+      static_cast<size_t>(entry.length) != bytes.size() || entry.pos <= kNewSetupPos ||
+      int64_t{entry.pos} + entry.length > fileEnd_) {
+    InternalError("Internal error: Invalid object.");
+    return false;
+  }
+  std::vector<uint8_t> previous;
+  if (!ReadRecordBytes(now, &previous)) return false;
+  try {
+    WriteAt(entry.pos, bytes.data(), static_cast<int64_t>(bytes.size()));
+  } catch (const FileError&) {
+    return false;
+  }
+  try {
+    if (!WriteEntry(n, entry)) throw FileError("entry");
+  } catch (const FileError&) {
+    try {
+      WriteAt(now.pos, previous.data(), static_cast<int64_t>(previous.size()));
+    } catch (const FileError&) {
+    }
+    return false;
+  }
   modified_ = true;
   return true;
 }

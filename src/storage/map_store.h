@@ -15,12 +15,14 @@
 namespace zelk {
 
 // Receives every single-object change the engine makes, with the entry as it was before
-// (deletions) or as written (additions and rewrites).
+// (deletions and rewrites) or as written (additions).
 class UndoRecorder {
  public:
   virtual ~UndoRecorder() = default;
   virtual void ObjectAdded(int32_t n, const IndexEntry& entry) = 0;
-  virtual void ObjectChanged(int32_t n, const IndexEntry& entry) = 0;
+  // A rewrite in place: the entry and the record as they were before the change.
+  virtual void ObjectChanged(int32_t n, const IndexEntry& before,
+                             const std::vector<uint8_t>& oldRecord) = 0;
   virtual void ObjectDeleted(int32_t n, const IndexEntry& entry) = 0;
 };
 
@@ -110,6 +112,12 @@ class MapStore {
   bool ReplaceObject(int32_t* n, ObjectRecord& obj);
   bool RewriteObject(int32_t n, ObjectRecord& obj);
   int32_t CurrentObject() const { return currentObject_; }
+  // The bytes of the record an entry points at (its length), as stored.
+  bool ReadRecordBytes(const IndexEntry& entry, std::vector<uint8_t>* bytes);
+  // Writes a record kept earlier back into object n's slot with its entry (undo and redo of a
+  // rewrite): the record must lie where n's record lies and be no longer than the slot it came
+  // from. Not reported to the undo recorder.
+  bool RestoreRecord(int32_t n, const IndexEntry& entry, const std::vector<uint8_t>& bytes);
 
   // Steps from *current to the next object (wrapping from the last to 1) whose box meets
   // `rect` and whose symbol draws with `color` (-1: any colour). Reaching `stop` ends it.

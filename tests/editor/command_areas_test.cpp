@@ -174,6 +174,7 @@ TEST(CommandTable, EnablingRules) {
       {"SymbolLoad", false, true, true, true, true},
       {"OptionsScales", false, true, true, true, true},
       {"HelpMap", false, true, true, true, true},
+      {"EditUndo", false, false, false, false, false},  // nothing recorded
   };
   for (const Case& c : cases) {
     const CommandRow* r = FindCommand(c.name);
@@ -186,9 +187,18 @@ TEST(CommandTable, EnablingRules) {
     EXPECT_EQ(on(editingSymbol), c.editingSymbol) << c.name;
   }
   // Features not in this build never run.
-  for (const char* name : {"FilePrint", "EditUndo", "SymbolNew", "OptionsOpenGps"})
+  for (const char* name : {"FilePrint", "SymbolNew", "OptionsOpenGps"})
     EXPECT_FALSE(FindCommand(name)->Available()) << name;
   EXPECT_TRUE(FindCommand("FileExport")->Available());  // a submenu
+  // Undo and Redo follow the ring, and are off while a point symbol is edited.
+  for (const char* name : {"EditUndo", "UndoBtn", "EditRedo"}) {
+    const CommandRow* r = FindCommand(name);
+    CommandConditions k = objects;
+    k.canUndo = k.canRedo = true;
+    EXPECT_TRUE(r->enabled(k, r->arg)) << name;
+    k.symbolEditing = true;
+    EXPECT_FALSE(r->enabled(k, r->arg)) << name;
+  }
 }
 
 TEST(CommandTable, ViewCommandsLeaveADrawingRunning) {

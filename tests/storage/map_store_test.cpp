@@ -13,8 +13,10 @@ class RecorderLog : public UndoRecorder {
   void ObjectAdded(int32_t n, const IndexEntry&) override {
     log.push_back("add " + std::to_string(n));
   }
-  void ObjectChanged(int32_t n, const IndexEntry&) override {
-    log.push_back("change " + std::to_string(n));
+  void ObjectChanged(int32_t n, const IndexEntry& before,
+                     const std::vector<uint8_t>& old) override {
+    log.push_back("change " + std::to_string(n) + " was " + std::to_string(before.length) + "/" +
+                  std::to_string(old.size()));
   }
   void ObjectDeleted(int32_t n, const IndexEntry& e) override {
     log.push_back("delete " + std::to_string(n) + " sym " + std::to_string(e.symbol));
@@ -183,7 +185,7 @@ TEST(Objects, RewriteKeepsThePlaceAndRefusesALongerRecord) {
   o.coords.pop_back();
   o.coords[1] = Coord::FromUnits(500, 500);
   ASSERT_TRUE(f.store.RewriteObject(1, o));
-  EXPECT_EQ(undo.log.back(), "change 1");
+  EXPECT_EQ(undo.log.back(), "change 1 was 56/56");
   IndexEntry after;
   f.store.ReadEntry(1, &after);
   EXPECT_EQ(after.pos, before.pos);

@@ -1,0 +1,23 @@
+// What every drawing and editing tool works with: the editing state, the map, the view, the undo
+// ring and the preferences. One instance, owned by the main window; tests build their own.
+#pragma once
+
+#include "editor/editor_state.h"
+#include "editor/tool.h"
+#include "editor/undo_ring.h"
+#include "storage/map_store.h"
+#include "storage/messages.h"
+#include "storage/preferences.h"
+
+namespace zelk {
+
+struct ToolContext {
+  EditorState& state;
+  MapStore& store;
+  ToolView& view;
+  UndoRing& undo;
+  const Preferences& prefs;
+  MessageSink* sink = nullptr;
+};
+
+}  // namespace zelk
