@@ -229,14 +229,31 @@ int64_t SearchLoop(MapStore& store, const Box& w, int color) {
   return found;
 }
 
+// The objects of the window, found at once.
+int64_t RegionQuery(MapStore& store, const Box& w) {
+  static std::vector<int32_t> numbers;
+  store.ObjectsInRegion(w, &numbers);
+  return static_cast<int64_t>(numbers.size());
+}
+
 // The index work of drawing the window: every colour of the table from the last to the first
 // that some object uses, and the objects of the window in that colour. Nothing is read or drawn.
-int64_t ColourWalk(MapStore& store, const Box& w) {
+// `regionFirst` walks as DrawMapRegion does (the window's objects found once, then tested per
+// colour); otherwise with a search per colour, as drawing did before.
+int64_t ColourWalk(MapStore& store, const Box& w, bool regionFirst) {
   int64_t visits = 0;
   const SymbolHeader& table = store.Colors();
+  static std::vector<int32_t> objects;
+  if (regionFirst) store.ObjectsInRegion(w, &objects);
   for (int place = table.colorCount - 1; place >= 0; --place) {
     const int color = table.colors[static_cast<size_t>(place)].colorNumber;
-    if (store.UsedColors().Has(color)) visits += SearchLoop(store, w, color);
+    if (!store.UsedColors().Has(color)) continue;
+    if (!regionFirst) {
+      visits += SearchLoop(store, w, color);
+      continue;
+    }
+    for (const int32_t n : objects)
+      if (store.SearchAt(n, w, color)) ++visits;
   }
   return visits;
 }
@@ -272,27 +289,31 @@ void TimeAgainstRTree(benchmark::State& state, WindowMap& m, int mm, F&& ours) {
   state.counters["ratio"] = theirsTotal > 0 ? oursTotal / theirsTotal : 0;
 }
 
-// Args: order (0 shuffled, 1 tiles), window size in mm, colour (-1 any).
+// Args: order (0 shuffled, 1 tiles), window size in mm, query: 0 the search for one colour,
+// 1 the search for any colour, 2 the region query.
 void BM_SearchWindow(benchmark::State& state) {
   WindowMap& m = GetWindowMap(static_cast<Order>(state.range(0)));
-  const int color = static_cast<int>(state.range(2));
-  TimeAgainstRTree(state, m, static_cast<int>(state.range(1)),
-                   [&](const Box& w) { return SearchLoop(m.store, w, color); });
+  const int64_t query = state.range(2);
+  TimeAgainstRTree(state, m, static_cast<int>(state.range(1)), [&](const Box& w) {
+    return query == 2 ? RegionQuery(m.store, w) : SearchLoop(m.store, w, query == 0 ? 17 : -1);
+  });
 }
 BENCHMARK(BM_SearchWindow)
-    ->ArgNames({"tiles", "mm", "colour"})
-    ->ArgsProduct({{0, 1}, {10, 100}, {17, -1}})
+    ->ArgNames({"tiles", "mm", "query"})
+    ->ArgsProduct({{0, 1}, {10, 100}, {0, 1, 2}})
     ->Unit(benchmark::kMicrosecond)
     ->UseManualTime();
 
-// A zoomed 20 x 20 mm view of the 50-colour map: the index work of its redraw.
+// A zoomed 20 x 20 mm view of the 50-colour map: the index work of its redraw. Args: order,
+// walk (0 a search per colour, 1 region first).
 void BM_ZoomedRedrawIndexWork(benchmark::State& state) {
   WindowMap& m = GetWindowMap(static_cast<Order>(state.range(0)));
-  TimeAgainstRTree(state, m, 20, [&](const Box& w) { return ColourWalk(m.store, w); });
+  const bool regionFirst = state.range(1) != 0;
+  TimeAgainstRTree(state, m, 20, [&](const Box& w) { return ColourWalk(m.store, w, regionFirst); });
 }
 BENCHMARK(BM_ZoomedRedrawIndexWork)
-    ->ArgNames({"tiles"})
-    ->DenseRange(0, 1)
+    ->ArgNames({"tiles", "region_first"})
+    ->ArgsProduct({{0, 1}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime();
 
