@@ -2,7 +2,6 @@
 #include "render/map_drawing.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace zelk {
 
@@ -12,10 +11,11 @@ MapDrawingResult DrawMapRegion(MapStore& store, RenderContext& ctx, const Box& r
   if (!store.IsOpen() || store.ObjectCount() <= 0) return result;
   const SymbolHeader& table = store.Colors();
   const int colorCount = std::clamp<int>(table.colorCount, 0, kMaxColors);
-  // The objects meeting the region are found once; each colour then walks only those, in
-  // object number order as the search would.
-  std::vector<int32_t> objects;
-  store.ObjectsInRegion(region, &objects);
+  // The objects meeting the region are found once, listed under each colour the search finds
+  // them in, in object number order as the search gives them; each colour walks its own list,
+  // with the search's test made again as it is drawn.
+  MapStore::ObjectsByColor byColor;
+  store.ObjectsInRegionByColor(region, &byColor);
   ObjectRecord obj;
   for (int place = colorCount - 1; place >= 0; --place) {
     if (ctx.Aborted()) {
@@ -31,7 +31,8 @@ MapDrawingResult DrawMapRegion(MapStore& store, RenderContext& ctx, const Box& r
       ctx.device.SelectColorPass(color.colorNumber,
                                  Cmyk{color.cmyk[0], color.cmyk[1], color.cmyk[2], color.cmyk[3]});
     }
-    for (const int32_t n : objects) {
+    // A used colour has a number of 0 to 255.
+    for (const int32_t n : byColor[static_cast<size_t>(color.colorNumber)]) {
       if (!store.SearchAt(n, region, color.colorNumber)) continue;
       if (!store.ReadObject(n, &obj) || obj.PointCount() <= 0) continue;
       const SymbolRecord& symbol = store.SymbolFor(obj.symbol);

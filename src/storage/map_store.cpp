@@ -2,6 +2,7 @@
 #include "storage/map_store.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <unordered_set>
 
@@ -702,6 +703,33 @@ bool MapStore::SearchAt(int32_t n, const Box& rect, int color) {
     return false;
   SelectSymbol(e->symbol);
   return true;
+}
+
+ColorSet MapStore::SearchColors(int32_t n) const {
+  ColorSet set;
+  if (symbolEditing_) {
+    ObjectRecord obj;
+    elements_.Read(n, &obj);
+    if (obj.PointCount() > 0) set.Add(obj.angle);
+    return set;
+  }
+  const IndexEntry* e = EntryAt(n);
+  if (!e || !e->Live()) return set;
+  set = SymbolFor(e->symbol).Colors();
+  const ColorSet& block = blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)]->colors;
+  for (size_t i = 0; i < set.bits.size(); ++i) set.bits[i] &= block.bits[i];
+  return set;
+}
+
+void MapStore::ObjectsInRegionByColor(const Box& rect, ObjectsByColor* byColor) {
+  for (std::vector<int32_t>& list : *byColor) list.clear();
+  ObjectsInRegion(rect, &regionScratch_);
+  for (const int32_t n : regionScratch_) {
+    const ColorSet colors = SearchColors(n);
+    for (size_t i = 0; i < colors.bits.size(); ++i)
+      for (unsigned bits = colors.bits[i]; bits != 0; bits &= bits - 1)
+        (*byColor)[i * 8 + static_cast<size_t>(std::countr_zero(bits))].push_back(n);
+  }
 }
 
 SearchResult MapStore::SearchBlocks(const Box& rect, int32_t stop, int color, int32_t* current) {

@@ -123,6 +123,14 @@ class MapStore {
   // draws with `color` (by its block's and its symbol's colour sets). A match makes its symbol
   // the current one, as Search does.
   bool SearchAt(int32_t n, const Box& rect, int color);
+  // The colours SearchAt finds object n in, whatever the rectangle: its symbol's colours that
+  // its block's colour set holds too (none for a deleted object); for an edited element, its
+  // colour.
+  ColorSet SearchColors(int32_t n) const;
+  // The objects of ObjectsInRegion listed under each colour of their SearchColors, ascending:
+  // what a colour-by-colour walk of the rectangle visits, found at once.
+  using ObjectsByColor = std::array<std::vector<int32_t>, 256>;
+  void ObjectsInRegionByColor(const Box& rect, ObjectsByColor* byColor);
   // Recomputes entries after symbols changed, with progress; Esc stops it (false).
   bool UpdateObjects(int lowSymbol, int highSymbol);
   bool MapExtent(Box* box) const;
@@ -233,6 +241,7 @@ class MapStore {
   uint64_t regionStamp_ = ~uint64_t{0};
   Box regionRect_;
   std::vector<int32_t> regionObjects_;
+  std::vector<int32_t> regionScratch_;
   std::vector<uint8_t> buffer_;
   // A read-ahead window over the working file for object records; every write through the
   // engine that touches it empties it.

@@ -11,22 +11,52 @@ namespace zelk {
 namespace {
 
 // Position of (x, y) along the Hilbert curve through a 65536 x 65536 grid. Neighbours on the
-// curve are neighbours on the sheet, so runs of items in this order make compact nodes.
+// curve are neighbours on the sheet, so runs of items in this order make compact nodes. The
+// quadrant of every level is found for all levels at once by bit operations (a prefix scan of
+// the curve's rotations and reflections), then the bits of both coordinates are interleaved.
 uint32_t HilbertPosition(uint32_t x, uint32_t y) {
-  uint32_t d = 0;
-  for (uint32_t s = 1u << 15; s > 0; s >>= 1) {
-    const uint32_t rx = (x & s) ? 1 : 0;
-    const uint32_t ry = (y & s) ? 1 : 0;
-    d += s * s * ((3 * rx) ^ ry);
-    if (ry == 0) {
-      if (rx == 1) {
-        x = 0xffff - x;
-        y = 0xffff - y;
-      }
-      std::swap(x, y);
-    }
+  uint32_t a = x ^ y, b = 0xffff ^ a, c = 0xffff ^ (x | y), d = x & (y ^ 0xffff);
+  uint32_t na = a | (b >> 1), nb = (a >> 1) ^ a, nc = ((c >> 1) ^ (b & (d >> 1))) ^ c,
+           nd = ((a & (c >> 1)) ^ (d >> 1)) ^ d;
+  for (const int shift : {2, 4}) {
+    a = na, b = nb, c = nc, d = nd;
+    na = (a & (a >> shift)) ^ (b & (b >> shift));
+    nb = (a & (b >> shift)) ^ (b & ((a ^ b) >> shift));
+    nc ^= (a & (c >> shift)) ^ (b & (d >> shift));
+    nd ^= (b & (c >> shift)) ^ ((a ^ b) & (d >> shift));
   }
-  return d;
+  a = na, b = nb, c = nc, d = nd;
+  nc ^= (a & (c >> 8)) ^ (b & (d >> 8));
+  nd ^= (b & (c >> 8)) ^ ((a ^ b) & (d >> 8));
+  a = nc ^ (nc >> 1);
+  b = nd ^ (nd >> 1);
+  const uint32_t i0 = x ^ y, i1 = b | (0xffff ^ (i0 | a));
+  auto spread = [](uint32_t v) {
+    v = (v | (v << 8)) & 0x00ff00ff;
+    v = (v | (v << 4)) & 0x0f0f0f0f;
+    v = (v | (v << 2)) & 0x33333333;
+    return (v | (v << 1)) & 0x55555555;
+  };
+  return (spread(i1) << 1) | spread(i0);
+}
+
+// Sorts keys by their upper 32 bits, keeping the order of equal ones: for many keys two passes
+// of counting by 16 bits, for few an ordinary sort (the lower bits are distinct indexes).
+void SortByUpperHalf(std::vector<uint64_t>& keys) {
+  if (keys.size() < (size_t{1} << 14)) {
+    std::sort(keys.begin(), keys.end());
+    return;
+  }
+  std::vector<uint64_t> sorted(keys.size());
+  std::vector<uint32_t> start(size_t{1} << 16);
+  for (const int shift : {32, 48}) {
+    std::fill(start.begin(), start.end(), 0);
+    for (const uint64_t k : keys) ++start[(k >> shift) & 0xffff];
+    uint32_t sum = 0;
+    for (uint32_t& s : start) sum += std::exchange(s, sum);
+    for (const uint64_t k : keys) sorted[start[(k >> shift) & 0xffff]++] = k;
+    keys.swap(sorted);
+  }
 }
 
 // The union of boxes [from, to) of a level.
@@ -45,10 +75,6 @@ void SpatialIndex::Invalidate() {
   std::vector<Box>().swap(nodes_);
   levelStarts_.clear();
   std::vector<Item>().swap(changes_);
-}
-
-bool SpatialIndex::NeedsBuild() const {
-  return !valid_ || changes_.size() > std::max(kMinChanges, items_.size() / 16);
 }
 
 void SpatialIndex::Build(std::vector<Item> items) {
@@ -81,7 +107,7 @@ void SpatialIndex::Build(std::vector<Item> items) {
     const auto hy = static_cast<uint32_t>((int64_t{b.bottom} + b.top - minY) * 0xffff / height);
     keys[i] = (uint64_t{HilbertPosition(hx, hy)} << 32) | i;
   }
-  std::sort(keys.begin(), keys.end());
+  SortByUpperHalf(keys);
   items_.resize(n);
   for (size_t i = 0; i < n; ++i) items_[i] = items[keys[i] & 0xffffffffu];
 

@@ -1,6 +1,7 @@
 // The engine's in-memory spatial index over the boxes of the map's live objects.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -13,8 +14,8 @@ namespace zelk {
 // since. Its answers are candidates: the owner checks each against the object's current index
 // entry, so an entry the tree still holds after the object moved or was deleted does no harm,
 // and nothing but the boxes of changed objects has to be told to it. Keeping it current costs
-// one append per change; the tree is built again only when a query finds the list of changes
-// long (the owner asks NeedsBuild() before each query).
+// one append per change; the tree is built again by the first query after the list of changes
+// grew too long (the owner asks NeedsBuild() before each query).
 class SpatialIndex {
  public:
   struct Item {
@@ -24,23 +25,27 @@ class SpatialIndex {
 
   // Nodes have this many children; leaves this many items.
   static constexpr size_t kNodeSize = 16;
-  // The list of changes may grow to max(kMinChanges, tree items / 16) before the next query
-  // builds the tree again.
+  // The list of changes may grow to max(kMinChanges, tree items / 16); one more change drops
+  // the tree, and the next query builds it again.
   static constexpr size_t kMinChanges = 1024;
 
   // Everything known is dropped; changes are not kept until the next Build.
   void Invalidate();
-  bool NeedsBuild() const;
+  bool NeedsBuild() const { return !valid_; }
   // Builds the tree over `items` (the boxes of all live objects) and empties the list of changes.
   void Build(std::vector<Item> items);
-  // Object `number` was written with this box.
+  // Object `number` was written with this box. Once the list is too long for the tree to be
+  // kept, the whole index is dropped, so that adding many objects costs nothing further.
   void Changed(int32_t number, const Box& box) {
-    if (valid_) changes_.push_back(Item{box, number});
+    if (!valid_) return;
+    if (changes_.size() >= ChangeLimit()) return Invalidate();
+    changes_.push_back(Item{box, number});
   }
   // Appends the numbers of the items of the tree and of the list of changes whose box meets
   // `rect`, unsorted; a number may come more than once.
   void Candidates(const Box& rect, std::vector<int32_t>* numbers) const;
 
+  size_t ChangeLimit() const { return std::max(kMinChanges, items_.size() / 16); }
   bool Valid() const { return valid_; }
   size_t TreeSize() const { return items_.size(); }
   size_t ChangeCount() const { return changes_.size(); }

@@ -226,7 +226,7 @@ class RandomMap {
           ASSERT_EQ(EngineSearch(f.store, rect, stop, color, start),
                     ScanSearch(f.store, rect, stop, color, start))
               << when << " colour " << color << " from " << start << " to " << stop;
-      // A whole walk, as drawing does it colour by colour.
+      // A whole walk, as drawing did it colour by colour.
       int32_t current = count;
       for (int guard = 0; guard <= count; ++guard) {
         const Step engine = EngineSearch(f.store, rect, count, color, current);
@@ -234,7 +234,25 @@ class RandomMap {
         current = engine.current;
         if (engine.result.done) break;
       }
+      // The objects listed by colour are those of such walks, for every colour.
+      MapStore::ObjectsByColor byColor;
+      f.store.ObjectsInRegionByColor(rect, &byColor);
+      for (int c = 0; c < 256; ++c) {
+        std::vector<int32_t> walked;
+        if (c < 4) walked = ScanWalk(rect, c);
+        ASSERT_EQ(byColor[static_cast<size_t>(c)], walked) << when << " colour " << c;
+      }
     }
+  }
+
+  std::vector<int32_t> ScanWalk(const Box& rect, int color) {
+    std::vector<int32_t> out;
+    const int32_t count = f.store.ObjectCount();
+    for (Step s{{false, false}, count}; !s.result.done;) {
+      s = ScanSearch(f.store, rect, count, color, s.current);
+      if (s.result.found) out.push_back(s.current);
+    }
+    return out;
   }
 
   void Run() {
@@ -266,8 +284,9 @@ TEST_P(RegionQuery, EqualsAWalkOverEveryEntry) {
   map.Run();
 }
 
-// The index holds up to max(1024, objects / 16) changes before it is built again: the long
-// scenarios cross that limit many times, on small maps and on one of 20000 objects.
+// The index holds up to max(1024, objects / 16) changes; one more drops it, and the next query
+// builds it again: the long scenarios cross that limit many times, on small maps and on one of
+// 20000 objects.
 INSTANTIATE_TEST_SUITE_P(
     Maps, RegionQuery,
     ::testing::Values(Scenario{"empty", 1, 0, 0, 1000, 0, 0, 1},
@@ -313,6 +332,10 @@ TEST(RegionQuery, ClosedMapAndEditedSymbolHaveTheirOwnObjects) {
   EXPECT_TRUE(f.store.SearchAt(3, UnitsBox(0, 0, 10, 10), 2));
   EXPECT_FALSE(f.store.SearchAt(1, UnitsBox(0, 0, 10, 10), 2));
   EXPECT_FALSE(f.store.SearchAt(2, UnitsBox(0, 0, 10, 10), 2));
+  MapStore::ObjectsByColor byColor;
+  f.store.ObjectsInRegionByColor(UnitsBox(0, 0, 10, 10), &byColor);
+  EXPECT_EQ(byColor[1], std::vector<int32_t>{1});
+  EXPECT_EQ(byColor[2], std::vector<int32_t>{3});
   f.store.EndSymbolEditing();
   f.store.ObjectsInRegion(UnitsBox(0, 0, 10, 10), &got);
   EXPECT_EQ(got, std::vector<int32_t>{1});
@@ -340,6 +363,13 @@ TEST(SpatialIndex, IsBuiltAgainWhenTheChangesOutgrowOneSixteenthOfTheTree) {
     EXPECT_EQ(index.ChangeCount(), 0u);
     for (size_t i = 0; i < c.changes; ++i) index.Changed(1, Box{});
     EXPECT_EQ(index.NeedsBuild(), c.rebuild) << c.tree << " " << c.changes;
+    // A dropped index holds nothing until it is built again.
+    EXPECT_EQ(index.ChangeCount(), c.rebuild ? 0 : c.changes);
+    EXPECT_EQ(index.TreeSize(), c.rebuild ? 0 : c.tree);
+    if (c.rebuild) {
+      index.Changed(1, Box{});
+      EXPECT_EQ(index.ChangeCount(), 0u);
+    }
     index.Invalidate();
     EXPECT_TRUE(index.NeedsBuild());
     EXPECT_EQ(index.TreeSize(), 0u);
