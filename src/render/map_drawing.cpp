@@ -11,6 +11,11 @@ MapDrawingResult DrawMapRegion(MapStore& store, RenderContext& ctx, const Box& r
   if (!store.IsOpen() || store.ObjectCount() <= 0) return result;
   const SymbolHeader& table = store.Colors();
   const int colorCount = std::clamp<int>(table.colorCount, 0, kMaxColors);
+  // The objects meeting the region are found once, listed under each colour the search finds
+  // them in, in object number order as the search gives them; each colour walks its own list,
+  // with the search's test made again as it is drawn.
+  MapStore::ObjectsByColor byColor;
+  store.ObjectsInRegionByColor(region, &byColor);
   ObjectRecord obj;
   for (int place = colorCount - 1; place >= 0; --place) {
     if (ctx.Aborted()) {
@@ -26,25 +31,19 @@ MapDrawingResult DrawMapRegion(MapStore& store, RenderContext& ctx, const Box& r
       ctx.device.SelectColorPass(color.colorNumber,
                                  Cmyk{color.cmyk[0], color.cmyk[1], color.cmyk[2], color.cmyk[3]});
     }
-    // The search wraps from the last object to the first; starting at the last and stopping
-    // there visits every object once, in number order.
-    const int32_t last = store.ObjectCount();
-    int32_t current = last;
-    for (;;) {
-      const SearchResult found = store.Search(region, last, color.colorNumber, &current);
-      if (found.found && store.ReadObject(current, &obj) && obj.PointCount() > 0) {
-        const SymbolRecord& symbol = store.SymbolFor(obj.symbol);
-        if (symbol.Status() != kStatusHidden) {
-          DrawObject(ctx, obj, symbol);
-          ++result.objectsDrawn;
-          if (options.objectDrawn) options.objectDrawn(result.objectsDrawn);
-          if (ctx.Aborted()) {
-            result.completed = false;
-            return result;
-          }
-        }
+    // A used colour has a number of 0 to 255.
+    for (const int32_t n : byColor[static_cast<size_t>(color.colorNumber)]) {
+      if (!store.SearchAt(n, region, color.colorNumber)) continue;
+      if (!store.ReadObject(n, &obj) || obj.PointCount() <= 0) continue;
+      const SymbolRecord& symbol = store.SymbolFor(obj.symbol);
+      if (symbol.Status() == kStatusHidden) continue;
+      DrawObject(ctx, obj, symbol);
+      ++result.objectsDrawn;
+      if (options.objectDrawn) options.objectDrawn(result.objectsDrawn);
+      if (ctx.Aborted()) {
+        result.completed = false;
+        return result;
       }
-      if (found.done) break;
     }
   }
   return result;

@@ -2,6 +2,7 @@
 #include "storage/map_store.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <unordered_set>
 
@@ -89,6 +90,7 @@ void MapStore::ClearTables() {
   symbols_.clear();
   std::fill(symbolLookup_.begin(), symbolLookup_.end(), int16_t{-1});
   blocks_.clear();
+  IndexReplaced();
   objectCount_ = 0;
   currentObject_ = 0;
   usedColors_.Clear();
@@ -320,6 +322,7 @@ void MapStore::Summarize(IndexBlockCache& block) {
 
 bool MapStore::ReadIndex() {
   blocks_.clear();
+  IndexReplaced();
   objectCount_ = 0;
   usedColors_.Clear();
   std::unordered_set<int32_t> visited;
@@ -369,6 +372,42 @@ void MapStore::AddToBlockColors(IndexBlockCache& block, const IndexEntry& e) {
                                 : placeholder_.Colors());
 }
 
+void MapStore::SetEntry(int32_t n, const IndexEntry& e) {
+  blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)]
+      ->entries[static_cast<size_t>((n - 1) % kEntriesPerBlock)] = e;
+  ++entryStamp_;
+  if (e.Live()) spatial_.Changed(n, e.box);
+}
+
+void MapStore::IndexReplaced() {
+  spatial_.Invalidate();
+  ++entryStamp_;
+}
+
+const IndexEntry* MapStore::EntryAt(int32_t n) const {
+  if (n < 1 || n > objectCount_ ||
+      (n - 1) / kEntriesPerBlock >= static_cast<int32_t>(blocks_.size()))
+    return nullptr;
+  return &blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)]
+              ->entries[static_cast<size_t>((n - 1) % kEntriesPerBlock)];
+}
+
+void MapStore::BuildSpatialIndex() {
+  std::vector<SpatialIndex::Item> items;
+  items.reserve(static_cast<size_t>(LiveObjectCount()));
+  for (size_t b = 0; b < blocks_.size(); ++b) {
+    const IndexBlockCache& block = *blocks_[b];
+    if (block.liveCount == 0) continue;
+    for (int i = 0; i < kEntriesPerBlock; ++i) {
+      const int32_t n = static_cast<int32_t>(b) * kEntriesPerBlock + i + 1;
+      if (n > objectCount_) break;
+      const IndexEntry& e = block.entries[static_cast<size_t>(i)];
+      if (e.Live()) items.push_back({e.box, n});
+    }
+  }
+  spatial_.Build(std::move(items));
+}
+
 // ---------------------------------------------------------------------------------------
 // Objects
 
@@ -400,11 +439,11 @@ bool MapStore::WriteEntry(int32_t n, const IndexEntry& e) {
   // The file first: when it refuses the entry, the index in memory still matches it.
   WriteAt(block.filePos + static_cast<int64_t>(IndexEntry::kSize) * ((n - 1) % kEntriesPerBlock),
           raw, IndexEntry::kSize);
-  IndexEntry& slot = block.entries[static_cast<size_t>((n - 1) % kEntriesPerBlock)];
+  const IndexEntry& slot = block.entries[static_cast<size_t>((n - 1) % kEntriesPerBlock)];
   if (slot.Used()) --block.usedCount;
   if (slot.Used() && slot.symbol != 0) --block.liveCount;
   const bool hadUsed = block.usedCount > 0;
-  slot = e;
+  SetEntry(n, e);
   if (e.Used()) {
     if (hadUsed)
       block.box.Unite(e.box);
@@ -631,6 +670,111 @@ SearchResult MapStore::Search(const Box& rect, int32_t stop, int color, int32_t*
   const int32_t count = objectCount_;
   if (count <= 0) return {false, true};
   if (color > 255) return {false, true};
+  if (stop < 1 || stop > count) return SearchBlocks(rect, stop, color, current);
+  // A walk over a rectangle calls the search again and again: the rectangle's objects are
+  // found once and kept until an entry changes.
+  if (regionStamp_ != entryStamp_ || !(regionRect_ == rect)) {
+    ObjectsInRegion(rect, &regionObjects_);
+    regionRect_ = rect;
+    regionStamp_ = entryStamp_;
+  }
+  // The numbers after *current up to stop, wrapping from the last object to the first.
+  const int32_t first = (*current >= count || *current < 0) ? 1 : *current + 1;
+  const std::vector<int32_t>& objects = regionObjects_;
+  auto matchIn = [&](int32_t from, int32_t to) -> int32_t {
+    for (auto it = std::lower_bound(objects.begin(), objects.end(), from);
+         it != objects.end() && *it <= to; ++it)
+      if (SearchAt(*it, rect, color)) return *it;
+    return 0;
+  };
+  int32_t n = first <= stop ? matchIn(first, stop) : matchIn(first, count);
+  if (n == 0 && first > stop) n = matchIn(1, stop);
+  if (n > 0) {
+    *current = n;
+    return {true, n == stop};
+  }
+  // Where the walk over the blocks ends: at the stop, or at the end of the stop's block when
+  // that block is skipped whole.
+  const size_t b = static_cast<size_t>((stop - 1) / kEntriesPerBlock);
+  const IndexBlockCache& block = *blocks_[b];
+  const bool skipped =
+      block.liveCount == 0 || !block.box.Meets(rect) || (color >= 0 && !block.colors.Has(color));
+  *current =
+      skipped ? std::min<int32_t>(static_cast<int32_t>(b + 1) * kEntriesPerBlock, count) : stop;
+  return {false, true};
+}
+
+void MapStore::ObjectsInRegion(const Box& rect, std::vector<int32_t>* numbers) {
+  numbers->clear();
+  if (symbolEditing_) {
+    const int32_t count = elements_.Count();
+    for (int32_t n = 1; n <= count; ++n) {
+      ObjectRecord obj;
+      elements_.Read(n, &obj);
+      if (obj.PointCount() > 0 && obj.BoundingBox(0).Meets(rect)) numbers->push_back(n);
+    }
+    return;
+  }
+  if (spatial_.NeedsBuild()) BuildSpatialIndex();
+  spatial_.Candidates(rect, numbers);
+  // The tree may still hold boxes that objects had before they moved or were deleted.
+  std::erase_if(*numbers, [&](int32_t n) {
+    const IndexEntry* e = EntryAt(n);
+    return !e || !e->Live() || !e->box.Meets(rect);
+  });
+  std::sort(numbers->begin(), numbers->end());
+  numbers->erase(std::unique(numbers->begin(), numbers->end()), numbers->end());
+}
+
+bool MapStore::SearchAt(int32_t n, const Box& rect, int color) {
+  if (symbolEditing_) {
+    ObjectRecord obj;
+    elements_.Read(n, &obj);
+    if (obj.PointCount() <= 0 || !obj.BoundingBox(0).Meets(rect) ||
+        (color >= 0 && obj.angle != color))
+      return false;
+    SelectSymbol(obj.symbol);
+    return true;
+  }
+  const IndexEntry* e = EntryAt(n);
+  if (!e || color > 255 || !e->Live() || !e->box.Meets(rect)) return false;
+  // A block whose colour set lacks the colour is skipped by the search, whatever its entries.
+  if (color >= 0 && (!blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)]->colors.Has(color) ||
+                     !SymbolUsesColor(e->symbol, color)))
+    return false;
+  SelectSymbol(e->symbol);
+  return true;
+}
+
+ColorSet MapStore::SearchColors(int32_t n) const {
+  ColorSet set;
+  if (symbolEditing_) {
+    ObjectRecord obj;
+    elements_.Read(n, &obj);
+    if (obj.PointCount() > 0) set.Add(obj.angle);
+    return set;
+  }
+  const IndexEntry* e = EntryAt(n);
+  if (!e || !e->Live()) return set;
+  set = SymbolFor(e->symbol).Colors();
+  const ColorSet& block = blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)]->colors;
+  for (size_t i = 0; i < set.bits.size(); ++i) set.bits[i] &= block.bits[i];
+  return set;
+}
+
+void MapStore::ObjectsInRegionByColor(const Box& rect, ObjectsByColor* byColor) {
+  for (std::vector<int32_t>& list : *byColor) list.clear();
+  ObjectsInRegion(rect, &regionScratch_);
+  for (const int32_t n : regionScratch_) {
+    const ColorSet colors = SearchColors(n);
+    for (size_t i = 0; i < colors.bits.size(); ++i)
+      for (unsigned bits = colors.bits[i]; bits != 0; bits &= bits - 1)
+        (*byColor)[i * 8 + static_cast<size_t>(std::countr_zero(bits))].push_back(n);
+  }
+}
+
+SearchResult MapStore::SearchBlocks(const Box& rect, int32_t stop, int color, int32_t* current) {
+  const int32_t count = objectCount_;
   int32_t n = *current;
   int64_t visited = 0;
   while (visited <= count) {
@@ -712,7 +856,11 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
       const Box box = block.box;
       const ColorSet colors = block.colors;
       const bool hadUsed = block.usedCount > 0;
-      block.entries = entries;
+      for (int i = 0; i < kEntriesPerBlock; ++i) {
+        const auto slot = static_cast<size_t>(i);
+        if (!(entries[slot] == block.entries[slot]))
+          SetEntry(static_cast<int32_t>(b) * kEntriesPerBlock + i + 1, entries[slot]);
+      }
       Summarize(block);
       if (hadUsed && block.usedCount > 0) block.box.Unite(box);
       block.colors.Unite(colors);

@@ -11,6 +11,7 @@
 #include "storage/element_list.h"
 #include "storage/messages.h"
 #include "storage/records.h"
+#include "storage/spatial_index.h"
 
 namespace zelk {
 
@@ -122,6 +123,22 @@ class MapStore {
   // Steps from *current to the next object (wrapping from the last to 1) whose box meets
   // `rect` and whose symbol draws with `color` (-1: any colour). Reaching `stop` ends it.
   SearchResult Search(const Box& rect, int32_t stop, int color, int32_t* current);
+  // The live objects whose box meets `rect`, ascending: every object Search can stop at in that
+  // rectangle, found at once through the spatial index. While a point symbol is edited, the
+  // elements meeting it.
+  void ObjectsInRegion(const Box& rect, std::vector<int32_t>* numbers);
+  // Search's test at object n: it is live, its box meets `rect` and, unless `color` is -1, it
+  // draws with `color` (by its block's and its symbol's colour sets). A match makes its symbol
+  // the current one, as Search does.
+  bool SearchAt(int32_t n, const Box& rect, int color);
+  // The colours SearchAt finds object n in, whatever the rectangle: its symbol's colours that
+  // its block's colour set holds too (none for a deleted object); for an edited element, its
+  // colour.
+  ColorSet SearchColors(int32_t n) const;
+  // The objects of ObjectsInRegion listed under each colour of their SearchColors, ascending:
+  // what a colour-by-colour walk of the rectangle visits, found at once.
+  using ObjectsByColor = std::array<std::vector<int32_t>, 256>;
+  void ObjectsInRegionByColor(const Box& rect, ObjectsByColor* byColor);
   // Recomputes entries after symbols changed, with progress; Esc stops it (false).
   bool UpdateObjects(int lowSymbol, int highSymbol);
   bool MapExtent(Box* box) const;
@@ -181,6 +198,16 @@ class MapStore {
   bool ReadSymbols();
   bool ReadIndex();
   void AddToBlockColors(IndexBlockCache& block, const IndexEntry& e);
+  // The one place an entry of an open index changes in memory (the block's summaries are the
+  // caller's), so that the spatial index and the region Search holds learn of every change.
+  void SetEntry(int32_t n, const IndexEntry& e);
+  // Entries read anew or dropped: the spatial index is built again at the next query.
+  void IndexReplaced();
+  void BuildSpatialIndex();
+  // Entry n when the index holds it, else null.
+  const IndexEntry* EntryAt(int32_t n) const;
+  // The search over the index blocks, used for a stop outside the objects (a whole round).
+  SearchResult SearchBlocks(const Box& rect, int32_t stop, int color, int32_t* current);
   void PrepareForWrite(ObjectRecord& obj, IndexEntry* entry);
   bool AddSymbolRecord(int place, SymbolRecord rec);
   int UniqueNumber(int number) const;
@@ -214,6 +241,15 @@ class MapStore {
   int32_t currentObject_ = 0;
   int32_t maxObjectCount_ = kMaxObjectCount;
   ColorSet usedColors_;
+  // The boxes of the live objects, for drawing and searching a region without reading every
+  // entry; kept beside the blocks, never written to the file.
+  SpatialIndex spatial_;
+  // Counts changes of entries. Search keeps the objects of its last rectangle while it holds.
+  uint64_t entryStamp_ = 0;
+  uint64_t regionStamp_ = ~uint64_t{0};
+  Box regionRect_;
+  std::vector<int32_t> regionObjects_;
+  std::vector<int32_t> regionScratch_;
   std::vector<uint8_t> buffer_;
   // A read-ahead window over the working file for object records; every write through the
   // engine that touches it empties it.

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+
 #include "render/recording_device.h"
 #include "storage/map_fixture.h"
 
@@ -10,13 +14,14 @@ namespace zelk {
 namespace {
 
 // A point symbol drawing one dot of `diameter` in each of `colors`.
-SymbolRecord DotSymbol(int number, std::initializer_list<int> colors, int diameter = 100) {
+SymbolRecord DotSymbol(int number, const std::vector<int>& colors, int diameter = 100) {
   std::vector<test::Element> dots;
   for (int c : colors)
     dots.push_back(
         {kElementDot, 0, static_cast<int16_t>(c), 0, static_cast<int16_t>(diameter), {Coord{}}});
   const std::vector<uint8_t> list = test::EncodeElements(dots);
-  SymbolRecord s = MakeSymbol(number, SymbolType::Point, diameter / 2, colors);
+  SymbolRecord s = MakeSymbol(number, SymbolType::Point, diameter / 2, {});
+  s.SetColors(test::ColorsOf(dots));
   PointSymbol point;
   point.ElementUnits = static_cast<int16_t>(list.size() / 8);
   point.Elements = list;
@@ -166,6 +171,109 @@ TEST(MapDrawing, AnEmptyOrClosedMapDrawsNothing) {
   f.store.CloseWorkingFile();
   EXPECT_EQ(DrawMapRegion(f.store, f.ctx, f.All()).objectsDrawn, 0);
   EXPECT_TRUE(f.device.calls.empty());
+}
+
+// One line per recorded call, with everything the device was handed.
+std::vector<std::string> Describe(const std::vector<RecordedCall>& calls) {
+  std::vector<std::string> out;
+  for (const RecordedCall& c : calls) {
+    std::string line = std::to_string(static_cast<int>(c.kind)) + " pass " +
+                       std::to_string(c.passColor) + " width " + std::to_string(c.width) +
+                       " style " + std::to_string(c.style) + " at " + std::to_string(c.centre.x) +
+                       "," + std::to_string(c.centre.y) + " d " + std::to_string(c.diameter);
+    for (const Coord& p : c.path) line += " " + std::to_string(p.x) + "," + std::to_string(p.y);
+    out.push_back(line);
+  }
+  return out;
+}
+
+// The drawing as a walk over every entry for every colour, from the last colour of the table to
+// the first: in each, the live objects meeting the region that the search finds in that colour
+// (by their block's and their symbol's colours), in object number order.
+std::vector<RecordedCall> DrawnEntryByEntry(MapStore& store, const Box& region) {
+  RecordingDevice device;
+  FixedMetricsFonts fonts;
+  RenderScratch scratch;
+  RenderContext ctx{device, fonts, scratch};
+  const SymbolHeader& table = store.Colors();
+  for (int place = table.colorCount - 1; place >= 0; --place) {
+    const ColorRecord& color = table.colors[static_cast<size_t>(place)];
+    if (!store.UsedColors().Has(color.colorNumber)) continue;
+    device.SelectColorPass(color.colorNumber,
+                           Cmyk{color.cmyk[0], color.cmyk[1], color.cmyk[2], color.cmyk[3]});
+    for (int32_t n = 1; n <= store.ObjectCount(); ++n) {
+      IndexEntry e;
+      ObjectRecord obj;
+      if (!store.ReadEntry(n, &e) || !e.Live() || !e.box.Meets(region) ||
+          !store.Block((n - 1) / kEntriesPerBlock).colors.Has(color.colorNumber) ||
+          !store.SymbolFor(e.symbol).Colors().Has(color.colorNumber) || !store.ReadObject(n, &obj))
+        continue;
+      const SymbolRecord& symbol = store.SymbolFor(obj.symbol);
+      if (symbol.Status() != kStatusHidden) DrawObject(ctx, obj, symbol);
+    }
+  }
+  return device.calls;
+}
+
+// Twelve colours in a shuffled table, forty symbols of one to three of them (one hidden), and
+// 1500 objects added in shuffled order, then moved, deleted and replaced at random.
+TEST(MapDrawing, DrawsInTheOrderOfAWalkOverEveryEntryColourByColour) {
+  std::mt19937 rng(5);
+  auto rand = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  TempDir dir;
+  RecordingSink sink;
+  MapStore store(&sink);
+  ASSERT_TRUE(store.CreateEmptyMap(dir.Path("map.zkm")));
+  SymbolHeader& h = store.MutableColors();
+  std::vector<int> numbers(12);
+  for (int i = 0; i < 12; ++i) numbers[static_cast<size_t>(i)] = i * 3 + 1;
+  std::shuffle(numbers.begin(), numbers.end(), rng);
+  h.colorCount = 12;
+  for (int i = 0; i < 12; ++i) {
+    ColorRecord& c = h.colors[static_cast<size_t>(i)];
+    c = ColorRecord::NewColor(static_cast<int16_t>(numbers[static_cast<size_t>(i)]), "C");
+    c.cmyk = {static_cast<uint8_t>(i * 15), 0, static_cast<uint8_t>(200 - i * 15), 0};
+  }
+  store.WriteSymbolHeader();
+  for (int s = 0; s < 40; ++s) {
+    std::vector<int> colors;
+    for (int k = rand(1, 3); k > 0; --k)
+      colors.push_back(numbers[static_cast<size_t>(rand(0, 11))]);
+    ASSERT_TRUE(store.AppendSymbol(DotSymbol(100 + s, colors, rand(20, 400))));
+  }
+  ASSERT_TRUE(store.RewriteSymbolIndex());
+  ASSERT_TRUE(store.SetSymbolStatus(store.SymbolPlace(105), kStatusHidden));
+  auto anyObject = [&] {
+    return PointAt(rand(0, 40) == 0 ? 77 : rand(100, 139), rand(0, 20000), rand(0, 20000));
+  };
+  for (int i = 0; i < 1500; ++i) {
+    ObjectRecord o = anyObject();
+    ASSERT_TRUE(store.AddObject(o));
+  }
+  for (int i = 0; i < 600; ++i) {
+    const int32_t n = rand(1, store.ObjectCount());
+    IndexEntry e;
+    ASSERT_TRUE(store.ReadEntry(n, &e));
+    if (!e.Live()) continue;
+    ObjectRecord o = anyObject();
+    int32_t m = n;
+    const int kind = rand(0, 2);
+    ASSERT_TRUE(kind == 0   ? store.RewriteObject(n, o)
+                : kind == 1 ? store.DeleteObject(n)
+                            : store.ReplaceObject(&m, o));
+  }
+  for (const Box& region : {UnitsBox(-100000, -100000, 100000, 100000), UnitsBox(0, 0, 2000, 2000),
+                            UnitsBox(5000, 12000, 9000, 13000), UnitsBox(19990, 0, 30000, 20000)}) {
+    RecordingDevice device;
+    FixedMetricsFonts fonts;
+    RenderScratch scratch;
+    RenderContext ctx{device, fonts, scratch};
+    const MapDrawingResult r = DrawMapRegion(store, ctx, region);
+    const std::vector<RecordedCall> want = DrawnEntryByEntry(store, region);
+    EXPECT_TRUE(r.completed);
+    EXPECT_GT(r.objectsDrawn, 0);
+    EXPECT_EQ(Describe(device.calls), Describe(want));
+  }
 }
 
 }  // namespace
