@@ -13,6 +13,7 @@ constexpr int kIndexBlockSize = 4 + IndexEntry::kSize * kEntriesPerBlock;
 constexpr int32_t kMapExtentLimit = 51200000;
 static_assert(kSymbolBlockSize == 1028);
 static_assert(kIndexBlockSize == 6148);
+constexpr std::array<uint8_t, kIndexBlockSize> kEmptyIndexBlock{};
 }  // namespace
 
 MapStore::MapStore(MessageSink* sink, FileSystem* files)
@@ -22,19 +23,29 @@ MapStore::MapStore(MessageSink* sink, FileSystem* files)
       symbolLookup_(10000, -1),
       placeholder_(SymbolRecord::Undefined(0)),
       buffer_(kMaxObjectRecord + 64),
-      elements_(sink) {}
+      elements_(sink),
+      recordBytes_(kMaxObjectRecord + 64) {}
 
-MapStore::~MapStore() = default;
+MapStore::~MapStore() {
+  FlushBeforeLeaving();
+}
 
 void MapStore::InternalError(const std::string& message) {
   if (sink_) sink_->Error(message);
 }
 
 bool MapStore::ReadThroughCache(int64_t pos, uint8_t* out, int64_t n) {
+  // Records appended by held-back writes are in memory only.
+  if (pending_.Active() && pos >= pending_.AppendStart()) {
+    if (pos + n > fileEnd_) return false;
+    pending_.Overlay(pos, out, n);
+    return true;
+  }
   // Objects added one after another lie one after another in the file, so drawing in object
   // order reads mostly forward: one read of the window serves many records.
   if (pos < readCachePos_ || pos + n > readCachePos_ + readCacheLength_) {
-    const int64_t length = std::min<int64_t>(kReadCacheSize, fileEnd_ - pos);
+    const int64_t end = pending_.Active() ? pending_.AppendStart() : fileEnd_;
+    const int64_t length = std::min<int64_t>(kReadCacheSize, end - pos);
     const int64_t got = length >= n ? file_.ReadUpToAt(pos, readCache_.data(), length) : -1;
     if (got < n) {
       // The file is shorter than this program wrote it: another program cut it off.
@@ -48,6 +59,7 @@ bool MapStore::ReadThroughCache(int64_t pos, uint8_t* out, int64_t n) {
       }
       return false;
     }
+    if (pending_.Active()) pending_.Overlay(pos, readCache_.data(), got);
     readCachePos_ = pos;
     readCacheLength_ = got;
   }
@@ -56,7 +68,10 @@ bool MapStore::ReadThroughCache(int64_t pos, uint8_t* out, int64_t n) {
 }
 
 void MapStore::WriteAt(int64_t pos, const void* data, int64_t n) {
-  file_.WriteAt(pos, data, n);
+  if (pending_.Active())
+    pending_.Write(pos, data, n);
+  else
+    file_.WriteAt(pos, data, n);
   // The read window keeps what was written, so that reading and writing in turn (updating
   // objects) never reads the same part of the file twice.
   const int64_t from = std::max(pos, readCachePos_);
@@ -79,6 +94,37 @@ void MapStore::AppendBytes(const void* data, int64_t n, int32_t* pos) {
   if (pos) *pos = static_cast<int32_t>(at);
 }
 
+// Lets an operation other than the object operations write straight to the file: what a
+// batch holds is written first, and holding starts again when the operation is done.
+class MapStore::DirectWrites {
+ public:
+  explicit DirectWrites(MapStore& store) : store_(store) {
+    if (!store_.pending_.Active()) return;
+    try {
+      store_.FlushPending();
+    } catch (const FileError&) {
+      failed_ = true;
+      return;
+    }
+    store_.pending_.End();
+    resume_ = true;
+  }
+  ~DirectWrites() {
+    if (!resume_ || !store_.file_.IsOpen()) return;
+    store_.pending_.Begin(store_.fileEnd_);
+    store_.NoteTablesInFile();
+  }
+  DirectWrites(const DirectWrites&) = delete;
+  DirectWrites& operator=(const DirectWrites&) = delete;
+  // The held writes could not be written (shown, and taken back).
+  bool Failed() const { return failed_; }
+
+ private:
+  MapStore& store_;
+  bool failed_ = false;
+  bool resume_ = false;
+};
+
 // ---------------------------------------------------------------------------------------
 // Working file
 
@@ -96,6 +142,7 @@ void MapStore::ClearTables() {
 }
 
 bool MapStore::CreateEmptyMap(const std::string& path, bool lock) {
+  FlushBeforeLeaving();
   try {
     file_.Create(path, lock);
     fileEnd_ = 0;
@@ -109,6 +156,10 @@ bool MapStore::CreateEmptyMap(const std::string& path, bool lock) {
     ClearTables();
     placeholder_ = SymbolRecord::Undefined(symbolHeader_->colors[0].colorNumber);
     modified_ = false;
+    if (batchDepth_ > 0) {
+      pending_.Begin(fileEnd_);
+      NoteTablesInFile();
+    }
     return true;
   } catch (const FileError&) {
     file_.Close();
@@ -117,12 +168,14 @@ bool MapStore::CreateEmptyMap(const std::string& path, bool lock) {
 }
 
 void MapStore::CloseWorkingFile() {
+  FlushBeforeLeaving();
   file_.Close();
   ClearTables();
   symbolEditing_ = false;
 }
 
 bool MapStore::LoadFromWorkingFile() {
+  FlushBeforeLeaving();
   readCacheLength_ = 0;
   readFailureShown_ = false;
   damage_ = {};
@@ -152,6 +205,10 @@ bool MapStore::LoadFromWorkingFile() {
 
     if (!ReadSymbols() || !ReadIndex()) throw FileError("index");
     modified_ = false;
+    if (batchDepth_ > 0) {
+      pending_.Begin(fileEnd_);
+      NoteTablesInFile();
+    }
     return true;
   } catch (const FileError&) {
     *symbolHeader_ = SymbolHeader{};
@@ -175,6 +232,8 @@ void MapStore::WriteSymbolHeader() {
 
 bool MapStore::WriteSettings() {
   if (!file_.IsOpen()) return false;
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   const MapFileHeader saved = header_;
   try {
     if (header_.setupPos <= 0 || header_.setupSize < SetupBlock::kSize) {
@@ -207,6 +266,8 @@ std::string MapStore::ReadInfoText() {
 }
 
 bool MapStore::WriteInfoText(const std::string& text) {
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   const MapFileHeader saved = header_;
   try {
     const std::string t = text.substr(0, std::min<size_t>(text.size(), 32767));
@@ -394,12 +455,14 @@ bool MapStore::WriteEntry(int32_t n, const IndexEntry& e) {
     InternalError("Internal error: Invalid index number. " + std::to_string(n));
     return false;
   }
-  IndexBlockCache& block = *blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)];
+  const size_t b = static_cast<size_t>((n - 1) / kEntriesPerBlock);
+  IndexBlockCache& block = *blocks_[b];
   uint8_t raw[IndexEntry::kSize];
   e.Encode(raw);
   // The file first: when it refuses the entry, the index in memory still matches it.
   WriteAt(block.filePos + static_cast<int64_t>(IndexEntry::kSize) * ((n - 1) % kEntriesPerBlock),
           raw, IndexEntry::kSize);
+  TouchBlock(b);
   IndexEntry& slot = block.entries[static_cast<size_t>((n - 1) % kEntriesPerBlock)];
   if (slot.Used()) --block.usedCount;
   if (slot.Used() && slot.symbol != 0) --block.liveCount;
@@ -466,9 +529,8 @@ bool MapStore::AddObject(ObjectRecord& obj) {
   try {
     if (blockIndex >= blocks_.size()) {
       // A new IndexBlock at the end of the file, linked from the previous one.
-      std::vector<uint8_t> zeros(kIndexBlockSize, 0);
       int32_t p = 0;
-      AppendBytes(zeros.data(), kIndexBlockSize, &p);
+      AppendBytes(kEmptyIndexBlock.data(), kIndexBlockSize, &p);
       auto block = std::make_unique<IndexBlockCache>();
       block->filePos = p + 4;
       blocks_.push_back(std::move(block));
@@ -484,20 +546,27 @@ bool MapStore::AddObject(ObjectRecord& obj) {
     }
     IndexEntry e;
     PrepareForWrite(obj, &e);
-    std::vector<uint8_t> bytes = obj.Encode();
-    AppendBytes(bytes.data(), static_cast<int64_t>(bytes.size()), &e.pos);
+    const auto length = static_cast<size_t>(obj.Length());
+    if (recordBytes_.size() < length) recordBytes_.resize(length);
+    obj.Encode(recordBytes_.data());
+    AppendBytes(recordBytes_.data(), static_cast<int64_t>(length), &e.pos);
     if (!WriteEntry(n, e)) throw FileError("entry");
     objectCount_ = n;
     currentObject_ = n;
     modified_ = true;
-    if (undo_) undo_->ObjectAdded(n, e);
-    return true;
+    Report(Change::Added, n, e);
   } catch (const FileError&) {
     // An empty block already linked in the file holds nothing; the next block replaces the link.
     if (newBlock) blocks_.pop_back();
     header_ = savedHeader;
     return false;
   }
+  try {
+    FlushIfFull();
+  } catch (const FileError&) {
+    return false;
+  }
+  return true;
 }
 
 bool MapStore::DeleteObject(int32_t n) {
@@ -513,11 +582,16 @@ bool MapStore::DeleteObject(int32_t n) {
     e.symbol = 0;
     if (!WriteEntry(n, e)) return false;
     modified_ = true;
-    if (undo_) undo_->ObjectDeleted(n, before);
-    return true;
+    Report(Change::Deleted, n, before);
   } catch (const FileError&) {
     return false;
   }
+  try {
+    FlushIfFull();
+  } catch (const FileError&) {
+    return false;
+  }
+  return true;
 }
 
 bool MapStore::ReplaceObject(int32_t* n, ObjectRecord& obj) {
@@ -574,8 +648,13 @@ bool MapStore::RewriteObject(int32_t n, ObjectRecord& obj) {
     }
     return false;
   }
-  if (undo_) undo_->ObjectChanged(n, e);
+  Report(Change::Changed, n, e);
   modified_ = true;
+  try {
+    FlushIfFull();
+  } catch (const FileError&) {
+    return false;
+  }
   return true;
 }
 
@@ -631,6 +710,7 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
   int32_t updated = 0;
   bool ok = true;
   ObjectRecord obj;
+  BeginBatch();
   try {
     // Entries are recomputed a block at a time and each block's entries written in one piece.
     for (size_t b = 0; b < blocks_.size() && ok; ++b) {
@@ -671,15 +751,18 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
       const Box box = block.box;
       const ColorSet colors = block.colors;
       const bool hadUsed = block.usedCount > 0;
+      TouchBlock(b);
       block.entries = entries;
       Summarize(block);
       if (hadUsed && block.usedCount > 0) block.box.Unite(box);
       block.colors.Unite(colors);
       usedColors_.Unite(block.colors);
+      FlushIfFull();
     }
   } catch (const FileError&) {
     ok = false;
   }
+  if (!EndBatch()) ok = false;
   modified_ = true;
   progress_->End();
   return ok;
@@ -781,6 +864,8 @@ int MapStore::UniqueNumber(int number) const {
 
 bool MapStore::AddSymbolRecord(int place, SymbolRecord rec) {
   if (SymbolCount() >= kMaxSymbols) return false;
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   try {
     rec.SetNumber(UniqueNumber(rec.Number()));
     rec.SetSelected(0);
@@ -807,6 +892,8 @@ bool MapStore::AppendSymbol(const SymbolRecord& rec) {
 
 bool MapStore::ReplaceSymbol(int place, const SymbolRecord& rec) {
   if (place < 0 || place >= SymbolCount()) return false;
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   try {
     SymbolRecord r = rec;
     SymbolRecord& old = symbols_[static_cast<size_t>(place)];
@@ -838,6 +925,8 @@ bool MapStore::SetSymbolStatus(int place, uint8_t status) {
 
 bool MapStore::WriteSymbolRecord(int place) {
   if (place < 0 || place >= SymbolCount()) return false;
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   SymbolRecord& r = symbols_[static_cast<size_t>(place)];
   try {
     if (r.FilePos() <= kNewSetupPos) r.SetFilePos(static_cast<int32_t>(fileEnd_));
@@ -869,6 +958,8 @@ int MapStore::FindOrAddEqualSymbol(const SymbolRecord& rec) {
 }
 
 bool MapStore::RewriteSymbolIndex() {
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   try {
     WriteSymbolHeader();
     // The existing chain, walked safely, is reused block by block.
@@ -919,6 +1010,8 @@ bool MapStore::ReplaceAllSymbols(const SymbolHeader& colors,
                                  const std::vector<SymbolRecord>& symbols) {
   // Everything new is appended first and one write of header and colour table switches the
   // map over, so a failure on the way leaves the old colours and symbols in force.
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   std::vector<SymbolRecord> table;
   std::vector<int16_t> lookup(10000, -1);
   try {
@@ -963,6 +1056,105 @@ bool MapStore::ReplaceAllSymbols(const SymbolHeader& colors,
   placeholder_ = SymbolRecord::Undefined(symbolHeader_->colors[0].colorNumber);
   modified_ = true;
   return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Batches: object writes held in memory and written in a few large pieces
+
+void MapStore::BeginBatch() {
+  if (batchDepth_++ > 0) return;
+  batchFailed_ = false;
+  if (!file_.IsOpen()) return;
+  pending_.Begin(fileEnd_);
+  NoteTablesInFile();
+}
+
+bool MapStore::EndBatch() {
+  if (batchDepth_ == 0 || --batchDepth_ > 0) return true;
+  FlushBeforeLeaving();
+  return !batchFailed_;
+}
+
+void MapStore::FlushBeforeLeaving() {
+  if (!pending_.Active()) return;
+  try {
+    FlushPending();
+  } catch (const FileError&) {
+  }
+  pending_.End();
+  inFile_.blocks.clear();
+}
+
+void MapStore::FlushIfFull() {
+  if (pending_.Active() && pending_.Size() >= batchLimit_) FlushPending();
+}
+
+void MapStore::FlushPending() {
+  try {
+    pending_.Flush(file_);
+  } catch (const FileError&) {
+    TakeBackTables();
+    batchFailed_ = true;
+    throw;
+  }
+  NoteTablesInFile();
+  // The recorder hears only of changes that are in the file.
+  std::vector<Notice> notices;
+  notices.swap(notices_);
+  for (const Notice& notice : notices) Tell(notice);
+}
+
+void MapStore::NoteTablesInFile() {
+  inFile_.objectCount = objectCount_;
+  inFile_.currentObject = currentObject_;
+  inFile_.firstIndexBlock = header_.firstIndexBlock;
+  inFile_.blockCount = blocks_.size();
+  inFile_.usedColors = usedColors_;
+  inFile_.modified = modified_;
+  inFile_.blocks.clear();
+}
+
+void MapStore::TouchBlock(size_t b) {
+  if (pending_.Active() && b < inFile_.blockCount && !inFile_.blocks.contains(b))
+    inFile_.blocks.emplace(b, *blocks_[b]);
+}
+
+void MapStore::TakeBackTables() {
+  // Everything derived from the entries must follow them back.
+  for (auto& [b, block] : inFile_.blocks) *blocks_[b] = block;
+  blocks_.resize(inFile_.blockCount);
+  objectCount_ = inFile_.objectCount;
+  currentObject_ = inFile_.currentObject;
+  header_.firstIndexBlock = inFile_.firstIndexBlock;
+  usedColors_ = inFile_.usedColors;
+  modified_ = inFile_.modified;
+  fileEnd_ = pending_.AppendStart();
+  readCacheLength_ = 0;
+  notices_.clear();
+  inFile_.blocks.clear();
+}
+
+void MapStore::Report(Change change, int32_t n, const IndexEntry& e) {
+  if (!undo_) return;
+  if (pending_.Active())
+    notices_.push_back({change, n, e});
+  else
+    Tell({change, n, e});
+}
+
+void MapStore::Tell(const Notice& notice) {
+  if (!undo_) return;
+  switch (notice.change) {
+    case Change::Added:
+      undo_->ObjectAdded(notice.n, notice.entry);
+      break;
+    case Change::Changed:
+      undo_->ObjectChanged(notice.n, notice.entry);
+      break;
+    case Change::Deleted:
+      undo_->ObjectDeleted(notice.n, notice.entry);
+      break;
+  }
 }
 
 // ---------------------------------------------------------------------------------------
