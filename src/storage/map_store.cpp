@@ -2,6 +2,7 @@
 #include "storage/map_store.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <unordered_set>
 
@@ -309,8 +310,7 @@ void MapStore::ReadSymbolTable(BufferedFile& file, int64_t fileEnd, int32_t firs
       ++d.symbolBlocks;
       break;
     }
-    file.Seek(blockPos);
-    file.Read(block, kSymbolBlockSize);
+    file.ReadAt(blockPos, block, kSymbolBlockSize);
     for (int slot = 0; slot < 256; ++slot) {
       const int32_t pos = GetI32(block + 4 + 4 * slot);
       if (static_cast<int>(symbols->size()) >= kMaxSymbols || pos <= 0) continue;
@@ -319,8 +319,7 @@ void MapStore::ReadSymbolTable(BufferedFile& file, int64_t fileEnd, int32_t firs
         continue;
       }
       std::vector<uint8_t> bytes(kSymbolCommonSize);
-      file.Seek(pos);
-      file.Read(bytes.data(), kSymbolCommonSize);
+      file.ReadAt(pos, bytes.data(), kSymbolCommonSize);
       const int length = std::clamp<int>(GetI16(bytes.data()), kSymbolCommonSize, kMaxSymbolRecord);
       if (int64_t{pos} + length > fileEnd) {
         ++d.symbols;
@@ -328,7 +327,8 @@ void MapStore::ReadSymbolTable(BufferedFile& file, int64_t fileEnd, int32_t firs
       }
       bytes.resize(static_cast<size_t>(length));
       if (length > kSymbolCommonSize)
-        file.Read(bytes.data() + kSymbolCommonSize, length - kSymbolCommonSize);
+        file.ReadAt(pos + kSymbolCommonSize, bytes.data() + kSymbolCommonSize,
+                    length - kSymbolCommonSize);
       SymbolRecord rec(std::move(bytes));
       rec.SetLength(length);
       rec.SetSelected(0);
@@ -362,21 +362,37 @@ bool MapStore::ReadSymbols() {
 }
 
 void MapStore::Summarize(IndexBlockCache& block) {
-  block.box = Box{};
-  block.liveCount = block.usedCount = 0;
-  block.colors.Clear();
+  Box box;
+  int used = 0, live = 0;
+  // The places in the table of the symbols met, each symbol's colours added once per block;
+  // the last bit stands for the placeholder.
+  std::array<uint64_t, kMaxSymbols / 64 + 1> seen{};
+  const int symbolCount = SymbolCount();
   for (const IndexEntry& e : block.entries) {
     if (!e.Used()) continue;
-    if (block.usedCount > 0)
-      block.box.Unite(e.box);
+    if (used++ > 0)
+      box.Unite(e.box);
     else
-      block.box = e.box;
-    ++block.usedCount;
-    if (e.symbol != 0) {
-      ++block.liveCount;
-      AddToBlockColors(block, e);
+      box = e.box;
+    if (e.symbol == 0) continue;
+    ++live;
+    int place =
+        e.symbol >= 1 && e.symbol <= 9999 ? symbolLookup_[static_cast<size_t>(e.symbol)] : -1;
+    if (place < 0 || place >= std::min(symbolCount, kMaxSymbols)) place = kMaxSymbols;
+    seen[static_cast<size_t>(place) / 64] |= uint64_t{1} << (place % 64);
+  }
+  ColorSet colors;
+  for (size_t w = 0; w < seen.size(); ++w) {
+    for (uint64_t bits = seen[w]; bits != 0; bits &= bits - 1) {
+      const size_t place = w * 64 + static_cast<size_t>(std::countr_zero(bits));
+      colors.Unite(place < static_cast<size_t>(kMaxSymbols) ? symbols_[place].Colors()
+                                                            : placeholder_.Colors());
     }
   }
+  block.box = box;
+  block.usedCount = static_cast<int16_t>(used);
+  block.liveCount = static_cast<int16_t>(live);
+  block.colors = colors;
 }
 
 bool MapStore::ReadIndex() {
@@ -393,12 +409,12 @@ bool MapStore::ReadIndex() {
       ++damage_.indexBlocks;
       break;
     }
-    file_.Seek(blockPos);
-    file_.Read(raw.data(), kIndexBlockSize);
+    file_.ReadAt(blockPos, raw.data(), kIndexBlockSize);
     auto block = std::make_unique<IndexBlockCache>();
     block->filePos = blockPos + 4;
+    IndexEntry::DecodeRun(raw.data() + 4, block->entries.data(), kEntriesPerBlock);
     for (int i = 0; i < kEntriesPerBlock; ++i) {
-      IndexEntry e = IndexEntry::Decode(raw.data() + 4 + IndexEntry::kSize * i);
+      IndexEntry& e = block->entries[static_cast<size_t>(i)];
       if (e.Used()) {
         objectCount_ = static_cast<int32_t>(blocks_.size()) * kEntriesPerBlock + i + 1;
         // A live object whose record lies outside the file cannot be read: it is left out of
@@ -410,7 +426,6 @@ bool MapStore::ReadIndex() {
           e.symbol = 0;
         }
       }
-      block->entries[static_cast<size_t>(i)] = e;
     }
     Summarize(*block);
     usedColors_.Unite(block->colors);
