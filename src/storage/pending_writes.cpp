@@ -32,6 +32,7 @@ void PendingWrites::Begin(int64_t fileEnd) {
 
 void PendingWrites::End() {
   Clear();
+  std::vector<uint8_t>().swap(appended_);  // a batch's buffer is not kept between batches
   active_ = false;
 }
 
