@@ -725,9 +725,9 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
   int32_t updated = 0;
   bool ok = true;
   ObjectRecord obj;
-  BeginBatch();
   try {
-    // Entries are recomputed a block at a time and each block's entries written in one piece.
+    // Entries are recomputed a block at a time and each block's entries written in one piece;
+    // a batch of its own would only add work to that.
     for (size_t b = 0; b < blocks_.size() && ok; ++b) {
       IndexBlockCache& block = *blocks_[b];
       if (block.liveCount == 0) continue;
@@ -777,7 +777,6 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
   } catch (const FileError&) {
     ok = false;
   }
-  if (!EndBatch()) ok = false;
   modified_ = true;
   progress_->End();
   return ok;
