@@ -15,6 +15,7 @@ constexpr int32_t kMapExtentLimit = 51200000;
 static_assert(kSymbolBlockSize == 1028);
 static_assert(kIndexBlockSize == 6148);
 constexpr std::array<uint8_t, kIndexBlockSize> kEmptyIndexBlock{};
+constexpr int64_t kSymbolFirstRead = 2048;
 }  // namespace
 
 MapStore::MapStore(MessageSink* sink, FileSystem* files)
@@ -318,17 +319,17 @@ void MapStore::ReadSymbolTable(BufferedFile& file, int64_t fileEnd, int32_t firs
         ++d.symbols;  // a record beyond or cut off by the end of the file
         continue;
       }
-      std::vector<uint8_t> bytes(kSymbolCommonSize);
-      file.ReadAt(pos, bytes.data(), kSymbolCommonSize);
+      // Most records are read whole with their common part, in one call.
+      const int64_t first = std::min<int64_t>(kSymbolFirstRead, fileEnd - pos);
+      std::vector<uint8_t> bytes(static_cast<size_t>(first));
+      file.ReadAt(pos, bytes.data(), first);
       const int length = std::clamp<int>(GetI16(bytes.data()), kSymbolCommonSize, kMaxSymbolRecord);
       if (int64_t{pos} + length > fileEnd) {
         ++d.symbols;
         continue;
       }
       bytes.resize(static_cast<size_t>(length));
-      if (length > kSymbolCommonSize)
-        file.ReadAt(pos + kSymbolCommonSize, bytes.data() + kSymbolCommonSize,
-                    length - kSymbolCommonSize);
+      if (length > first) file.ReadAt(pos + first, bytes.data() + first, length - first);
       SymbolRecord rec(std::move(bytes));
       rec.SetLength(length);
       rec.SetSelected(0);
