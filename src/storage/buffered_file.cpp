@@ -206,11 +206,21 @@ bool LockedByOther(const std::string& path, FileSystem* files) {
 
 namespace {
 
-// Copies the whole of `in` (open for reading) into `out`; raises after showing a failure.
+// Copies the whole of `in` (open for reading) into `out`, both at their start; raises after
+// showing a failure. The system copies without the bytes passing through this program where it
+// can; where it cannot, or stops with an error, the rest goes through memory in large pieces,
+// and a read or write that fails there names its own file.
 void CopyContents(BufferedFile& in, BufferedFile& out) {
-  std::vector<char> chunk(16384);
+  constexpr int64_t kPiece = int64_t{1} << 30;
+  FileSystem& files = out.Files();
+  int64_t copied = 0, n = 0;
+  while ((n = files.CopyRange(in.Descriptor(), out.Descriptor(), kPiece)) > 0) copied += n;
+  if (n == 0 && copied > 0) return;
+  in.Seek(copied);
+  out.Seek(copied);
+  std::vector<char> chunk(int64_t{1} << 20);
   for (;;) {
-    const int64_t n = in.ReadUpTo(chunk.data(), static_cast<int64_t>(chunk.size()));
+    n = in.ReadUpTo(chunk.data(), static_cast<int64_t>(chunk.size()));
     if (n == 0) break;
     out.Write(chunk.data(), n);
   }

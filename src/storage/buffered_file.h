@@ -83,8 +83,8 @@ bool FileExists(const std::string& path);
 // True when another program holds the file with the lock of BufferedFile::OpenExisting.
 bool LockedByOther(const std::string& path, FileSystem* files = nullptr);
 
-// Copies in chunks of 16384 bytes into a working copy; never leaves either file open. The
-// copy is made only while this program holds `to` locked, and a copy that fails is removed.
+// Copies into a working copy; never leaves either file open. The copy is made only while
+// this program holds `to` locked, and a copy that fails is removed.
 bool CopyFile(const std::string& from, const std::string& to, MessageSink* sink,
               FileSystem* files = nullptr);
 

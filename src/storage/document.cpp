@@ -118,6 +118,9 @@ void Document::WritePreferences() {
 
 void Document::WriteOwner(const std::string& name) {
   // Written whole under another name and renamed, so a crash leaves the old name or the new.
+  // It is not synced: the working copy it names is not either (only saving makes a map
+  // durable), and a name that never reached the disk reads as none, so the copy is then
+  // recovered as Untitled, never under a wrong name.
   const std::string owner = OwnerPath();
   const std::string part = owner + ".~tmp";
   BufferedFile f(nullptr, files_);
@@ -125,7 +128,6 @@ void Document::WriteOwner(const std::string& name) {
     f.Create(part);
     const std::string line = name + "\n";
     f.Write(line.data(), static_cast<int64_t>(line.size()));
-    f.SyncToDisk();
     f.Close();
     if (files_->Rename(part, owner)) return;
   } catch (const FileError&) {

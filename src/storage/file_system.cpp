@@ -50,6 +50,13 @@ int64_t FileSystem::WriteAt(int fd, const void* buf, size_t n, int64_t pos) {
   return w;
 }
 
+int64_t FileSystem::CopyRange(int in, int out, size_t n) {
+  ssize_t c;
+  do c = ::copy_file_range(in, nullptr, out, nullptr, n, 0);
+  while (c < 0 && errno == EINTR);
+  return c;
+}
+
 bool FileSystem::Seek(int fd, int64_t pos) {
   return ::lseek(fd, pos, SEEK_SET) >= 0;
 }

@@ -22,6 +22,10 @@ class FileSystem {
   virtual int64_t ReadAt(int fd, void* buf, size_t n, int64_t pos);
   virtual int64_t Write(int fd, const void* buf, size_t n);
   virtual int64_t WriteAt(int fd, const void* buf, size_t n, int64_t pos);
+  // Copies up to n bytes from the offset of `in` to the offset of `out` within the system,
+  // moving both offsets; 0 at the end of `in`. Fails where the system cannot copy between the
+  // two files, and then the caller copies through memory.
+  virtual int64_t CopyRange(int in, int out, size_t n);
   virtual bool Seek(int fd, int64_t pos);
   virtual bool Stat(int fd, struct stat* st);
   virtual bool Truncate(int fd, int64_t size);

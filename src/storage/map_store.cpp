@@ -14,6 +14,8 @@ constexpr int kIndexBlockSize = 4 + IndexEntry::kSize * kEntriesPerBlock;
 constexpr int32_t kMapExtentLimit = 51200000;
 static_assert(kSymbolBlockSize == 1028);
 static_assert(kIndexBlockSize == 6148);
+constexpr std::array<uint8_t, kIndexBlockSize> kEmptyIndexBlock{};
+constexpr int64_t kSymbolFirstRead = 2048;
 }  // namespace
 
 MapStore::MapStore(MessageSink* sink, FileSystem* files)
@@ -23,19 +25,29 @@ MapStore::MapStore(MessageSink* sink, FileSystem* files)
       symbolLookup_(10000, -1),
       placeholder_(SymbolRecord::Undefined(0)),
       buffer_(kMaxObjectRecord + 64),
-      elements_(sink) {}
+      elements_(sink),
+      recordBytes_(kMaxObjectRecord + 64) {}
 
-MapStore::~MapStore() = default;
+MapStore::~MapStore() {
+  FlushBeforeLeaving();
+}
 
 void MapStore::InternalError(const std::string& message) {
   if (sink_) sink_->Error(message);
 }
 
 bool MapStore::ReadThroughCache(int64_t pos, uint8_t* out, int64_t n) {
+  // Records appended by held-back writes are in memory only.
+  if (pending_.Active() && pos >= pending_.AppendStart()) {
+    if (pos + n > fileEnd_) return false;
+    pending_.Overlay(pos, out, n);
+    return true;
+  }
   // Objects added one after another lie one after another in the file, so drawing in object
   // order reads mostly forward: one read of the window serves many records.
   if (pos < readCachePos_ || pos + n > readCachePos_ + readCacheLength_) {
-    const int64_t length = std::min<int64_t>(kReadCacheSize, fileEnd_ - pos);
+    const int64_t end = pending_.Active() ? pending_.AppendStart() : fileEnd_;
+    const int64_t length = std::min<int64_t>(kReadCacheSize, end - pos);
     const int64_t got = length >= n ? file_.ReadUpToAt(pos, readCache_.data(), length) : -1;
     if (got < n) {
       // The file is shorter than this program wrote it: another program cut it off.
@@ -49,6 +61,7 @@ bool MapStore::ReadThroughCache(int64_t pos, uint8_t* out, int64_t n) {
       }
       return false;
     }
+    if (pending_.Active()) pending_.Overlay(pos, readCache_.data(), got);
     readCachePos_ = pos;
     readCacheLength_ = got;
   }
@@ -57,7 +70,10 @@ bool MapStore::ReadThroughCache(int64_t pos, uint8_t* out, int64_t n) {
 }
 
 void MapStore::WriteAt(int64_t pos, const void* data, int64_t n) {
-  file_.WriteAt(pos, data, n);
+  if (pending_.Active())
+    pending_.Write(pos, data, n);
+  else
+    file_.WriteAt(pos, data, n);
   // The read window keeps what was written, so that reading and writing in turn (updating
   // objects) never reads the same part of the file twice.
   const int64_t from = std::max(pos, readCachePos_);
@@ -80,6 +96,37 @@ void MapStore::AppendBytes(const void* data, int64_t n, int32_t* pos) {
   if (pos) *pos = static_cast<int32_t>(at);
 }
 
+// Lets an operation other than the object operations write straight to the file: what a
+// batch holds is written first, and holding starts again when the operation is done.
+class MapStore::DirectWrites {
+ public:
+  explicit DirectWrites(MapStore& store) : store_(store) {
+    if (!store_.pending_.Active()) return;
+    try {
+      store_.FlushPending();
+    } catch (const FileError&) {
+      failed_ = true;
+      return;
+    }
+    store_.pending_.End();
+    resume_ = true;
+  }
+  ~DirectWrites() {
+    if (!resume_ || !store_.file_.IsOpen()) return;
+    store_.pending_.Begin(store_.fileEnd_);
+    store_.NoteTablesInFile();
+  }
+  DirectWrites(const DirectWrites&) = delete;
+  DirectWrites& operator=(const DirectWrites&) = delete;
+  // The held writes could not be written (shown, and taken back).
+  bool Failed() const { return failed_; }
+
+ private:
+  MapStore& store_;
+  bool failed_ = false;
+  bool resume_ = false;
+};
+
 // ---------------------------------------------------------------------------------------
 // Working file
 
@@ -98,6 +145,7 @@ void MapStore::ClearTables() {
 }
 
 bool MapStore::CreateEmptyMap(const std::string& path, bool lock) {
+  FlushBeforeLeaving();
   try {
     file_.Create(path, lock);
     fileEnd_ = 0;
@@ -111,6 +159,10 @@ bool MapStore::CreateEmptyMap(const std::string& path, bool lock) {
     ClearTables();
     placeholder_ = SymbolRecord::Undefined(symbolHeader_->colors[0].colorNumber);
     modified_ = false;
+    if (batchDepth_ > 0) {
+      pending_.Begin(fileEnd_);
+      NoteTablesInFile();
+    }
     return true;
   } catch (const FileError&) {
     file_.Close();
@@ -119,12 +171,14 @@ bool MapStore::CreateEmptyMap(const std::string& path, bool lock) {
 }
 
 void MapStore::CloseWorkingFile() {
+  FlushBeforeLeaving();
   file_.Close();
   ClearTables();
   symbolEditing_ = false;
 }
 
 bool MapStore::LoadFromWorkingFile() {
+  FlushBeforeLeaving();
   readCacheLength_ = 0;
   readFailureShown_ = false;
   damage_ = {};
@@ -154,6 +208,10 @@ bool MapStore::LoadFromWorkingFile() {
 
     if (!ReadSymbols() || !ReadIndex()) throw FileError("index");
     modified_ = false;
+    if (batchDepth_ > 0) {
+      pending_.Begin(fileEnd_);
+      NoteTablesInFile();
+    }
     return true;
   } catch (const FileError&) {
     *symbolHeader_ = SymbolHeader{};
@@ -177,6 +235,8 @@ void MapStore::WriteSymbolHeader() {
 
 bool MapStore::WriteSettings() {
   if (!file_.IsOpen()) return false;
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   const MapFileHeader saved = header_;
   try {
     if (header_.setupPos <= 0 || header_.setupSize < SetupBlock::kSize) {
@@ -209,6 +269,8 @@ std::string MapStore::ReadInfoText() {
 }
 
 bool MapStore::WriteInfoText(const std::string& text) {
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   const MapFileHeader saved = header_;
   try {
     const std::string t = text.substr(0, std::min<size_t>(text.size(), 32767));
@@ -250,8 +312,7 @@ void MapStore::ReadSymbolTable(BufferedFile& file, int64_t fileEnd, int32_t firs
       ++d.symbolBlocks;
       break;
     }
-    file.Seek(blockPos);
-    file.Read(block, kSymbolBlockSize);
+    file.ReadAt(blockPos, block, kSymbolBlockSize);
     for (int slot = 0; slot < 256; ++slot) {
       const int32_t pos = GetI32(block + 4 + 4 * slot);
       if (static_cast<int>(symbols->size()) >= kMaxSymbols || pos <= 0) continue;
@@ -259,17 +320,17 @@ void MapStore::ReadSymbolTable(BufferedFile& file, int64_t fileEnd, int32_t firs
         ++d.symbols;  // a record beyond or cut off by the end of the file
         continue;
       }
-      std::vector<uint8_t> bytes(kSymbolCommonSize);
-      file.Seek(pos);
-      file.Read(bytes.data(), kSymbolCommonSize);
+      // Most records are read whole with their common part, in one call.
+      const int64_t first = std::min<int64_t>(kSymbolFirstRead, fileEnd - pos);
+      std::vector<uint8_t> bytes(static_cast<size_t>(first));
+      file.ReadAt(pos, bytes.data(), first);
       const int length = std::clamp<int>(GetI16(bytes.data()), kSymbolCommonSize, kMaxSymbolRecord);
       if (int64_t{pos} + length > fileEnd) {
         ++d.symbols;
         continue;
       }
       bytes.resize(static_cast<size_t>(length));
-      if (length > kSymbolCommonSize)
-        file.Read(bytes.data() + kSymbolCommonSize, length - kSymbolCommonSize);
+      if (length > first) file.ReadAt(pos + first, bytes.data() + first, length - first);
       SymbolRecord rec(std::move(bytes));
       rec.SetLength(length);
       rec.SetSelected(0);
@@ -303,21 +364,37 @@ bool MapStore::ReadSymbols() {
 }
 
 void MapStore::Summarize(IndexBlockCache& block) {
-  block.box = Box{};
-  block.liveCount = block.usedCount = 0;
-  block.colors.Clear();
+  Box box;
+  int used = 0, live = 0;
+  // The places in the table of the symbols met, each symbol's colours added once per block;
+  // the last bit stands for the placeholder.
+  std::array<uint64_t, kMaxSymbols / 64 + 1> seen{};
+  const int symbolCount = SymbolCount();
   for (const IndexEntry& e : block.entries) {
     if (!e.Used()) continue;
-    if (block.usedCount > 0)
-      block.box.Unite(e.box);
+    if (used++ > 0)
+      box.Unite(e.box);
     else
-      block.box = e.box;
-    ++block.usedCount;
-    if (e.symbol != 0) {
-      ++block.liveCount;
-      AddToBlockColors(block, e);
+      box = e.box;
+    if (e.symbol == 0) continue;
+    ++live;
+    int place =
+        e.symbol >= 1 && e.symbol <= 9999 ? symbolLookup_[static_cast<size_t>(e.symbol)] : -1;
+    if (place < 0 || place >= std::min(symbolCount, kMaxSymbols)) place = kMaxSymbols;
+    seen[static_cast<size_t>(place) / 64] |= uint64_t{1} << (place % 64);
+  }
+  ColorSet colors;
+  for (size_t w = 0; w < seen.size(); ++w) {
+    for (uint64_t bits = seen[w]; bits != 0; bits &= bits - 1) {
+      const size_t place = w * 64 + static_cast<size_t>(std::countr_zero(bits));
+      colors.Unite(place < static_cast<size_t>(kMaxSymbols) ? symbols_[place].Colors()
+                                                            : placeholder_.Colors());
     }
   }
+  block.box = box;
+  block.usedCount = static_cast<int16_t>(used);
+  block.liveCount = static_cast<int16_t>(live);
+  block.colors = colors;
 }
 
 bool MapStore::ReadIndex() {
@@ -335,12 +412,12 @@ bool MapStore::ReadIndex() {
       ++damage_.indexBlocks;
       break;
     }
-    file_.Seek(blockPos);
-    file_.Read(raw.data(), kIndexBlockSize);
+    file_.ReadAt(blockPos, raw.data(), kIndexBlockSize);
     auto block = std::make_unique<IndexBlockCache>();
     block->filePos = blockPos + 4;
+    IndexEntry::DecodeRun(raw.data() + 4, block->entries.data(), kEntriesPerBlock);
     for (int i = 0; i < kEntriesPerBlock; ++i) {
-      IndexEntry e = IndexEntry::Decode(raw.data() + 4 + IndexEntry::kSize * i);
+      IndexEntry& e = block->entries[static_cast<size_t>(i)];
       if (e.Used()) {
         objectCount_ = static_cast<int32_t>(blocks_.size()) * kEntriesPerBlock + i + 1;
         // A live object whose record lies outside the file cannot be read: it is left out of
@@ -352,7 +429,6 @@ bool MapStore::ReadIndex() {
           e.symbol = 0;
         }
       }
-      block->entries[static_cast<size_t>(i)] = e;
     }
     Summarize(*block);
     usedColors_.Unite(block->colors);
@@ -433,12 +509,14 @@ bool MapStore::WriteEntry(int32_t n, const IndexEntry& e) {
     InternalError("Internal error: Invalid index number. " + std::to_string(n));
     return false;
   }
-  IndexBlockCache& block = *blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)];
+  const size_t b = static_cast<size_t>((n - 1) / kEntriesPerBlock);
+  IndexBlockCache& block = *blocks_[b];
   uint8_t raw[IndexEntry::kSize];
   e.Encode(raw);
   // The file first: when it refuses the entry, the index in memory still matches it.
   WriteAt(block.filePos + static_cast<int64_t>(IndexEntry::kSize) * ((n - 1) % kEntriesPerBlock),
           raw, IndexEntry::kSize);
+  TouchBlock(b);
   const IndexEntry& slot = block.entries[static_cast<size_t>((n - 1) % kEntriesPerBlock)];
   if (slot.Used()) --block.usedCount;
   if (slot.Used() && slot.symbol != 0) --block.liveCount;
@@ -505,9 +583,8 @@ bool MapStore::AddObject(ObjectRecord& obj) {
   try {
     if (blockIndex >= blocks_.size()) {
       // A new IndexBlock at the end of the file, linked from the previous one.
-      std::vector<uint8_t> zeros(kIndexBlockSize, 0);
       int32_t p = 0;
-      AppendBytes(zeros.data(), kIndexBlockSize, &p);
+      AppendBytes(kEmptyIndexBlock.data(), kIndexBlockSize, &p);
       auto block = std::make_unique<IndexBlockCache>();
       block->filePos = p + 4;
       blocks_.push_back(std::move(block));
@@ -523,20 +600,27 @@ bool MapStore::AddObject(ObjectRecord& obj) {
     }
     IndexEntry e;
     PrepareForWrite(obj, &e);
-    std::vector<uint8_t> bytes = obj.Encode();
-    AppendBytes(bytes.data(), static_cast<int64_t>(bytes.size()), &e.pos);
+    const auto length = static_cast<size_t>(obj.Length());
+    if (recordBytes_.size() < length) recordBytes_.resize(length);
+    obj.Encode(recordBytes_.data());
+    AppendBytes(recordBytes_.data(), static_cast<int64_t>(length), &e.pos);
     if (!WriteEntry(n, e)) throw FileError("entry");
     objectCount_ = n;
     currentObject_ = n;
     modified_ = true;
-    if (undo_) undo_->ObjectAdded(n, e);
-    return true;
+    Report(Change::Added, n, e);
   } catch (const FileError&) {
     // An empty block already linked in the file holds nothing; the next block replaces the link.
     if (newBlock) blocks_.pop_back();
     header_ = savedHeader;
     return false;
   }
+  try {
+    FlushIfFull();
+  } catch (const FileError&) {
+    return false;
+  }
+  return true;
 }
 
 bool MapStore::DeleteObject(int32_t n) {
@@ -552,11 +636,16 @@ bool MapStore::DeleteObject(int32_t n) {
     e.symbol = 0;
     if (!WriteEntry(n, e)) return false;
     modified_ = true;
-    if (undo_) undo_->ObjectDeleted(n, before);
-    return true;
+    Report(Change::Deleted, n, before);
   } catch (const FileError&) {
     return false;
   }
+  try {
+    FlushIfFull();
+  } catch (const FileError&) {
+    return false;
+  }
+  return true;
 }
 
 bool MapStore::ReplaceObject(int32_t* n, ObjectRecord& obj) {
@@ -613,8 +702,13 @@ bool MapStore::RewriteObject(int32_t n, ObjectRecord& obj) {
     }
     return false;
   }
-  if (undo_) undo_->ObjectChanged(n, old, previous);
+  Report(Change::Changed, n, old, &previous);
   modified_ = true;
+  try {
+    FlushIfFull();
+  } catch (const FileError&) {
+    return false;
+  }
   return true;
 }
 
@@ -656,6 +750,11 @@ bool MapStore::RestoreRecord(int32_t n, const IndexEntry& entry,
     return false;
   }
   modified_ = true;
+  try {
+    FlushIfFull();
+  } catch (const FileError&) {
+    return false;
+  }
   return true;
 }
 
@@ -817,7 +916,8 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
   bool ok = true;
   ObjectRecord obj;
   try {
-    // Entries are recomputed a block at a time and each block's entries written in one piece.
+    // Entries are recomputed a block at a time and each block's entries written in one piece;
+    // a batch of its own would only add work to that.
     for (size_t b = 0; b < blocks_.size() && ok; ++b) {
       IndexBlockCache& block = *blocks_[b];
       if (block.liveCount == 0) continue;
@@ -856,6 +956,7 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
       const Box box = block.box;
       const ColorSet colors = block.colors;
       const bool hadUsed = block.usedCount > 0;
+      TouchBlock(b);
       for (int i = 0; i < kEntriesPerBlock; ++i) {
         const auto slot = static_cast<size_t>(i);
         if (!(entries[slot] == block.entries[slot]))
@@ -865,6 +966,7 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
       if (hadUsed && block.usedCount > 0) block.box.Unite(box);
       block.colors.Unite(colors);
       usedColors_.Unite(block.colors);
+      FlushIfFull();
     }
   } catch (const FileError&) {
     ok = false;
@@ -970,6 +1072,8 @@ int MapStore::UniqueNumber(int number) const {
 
 bool MapStore::AddSymbolRecord(int place, SymbolRecord rec) {
   if (SymbolCount() >= kMaxSymbols) return false;
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   try {
     rec.SetNumber(UniqueNumber(rec.Number()));
     rec.SetSelected(0);
@@ -996,6 +1100,8 @@ bool MapStore::AppendSymbol(const SymbolRecord& rec) {
 
 bool MapStore::ReplaceSymbol(int place, const SymbolRecord& rec) {
   if (place < 0 || place >= SymbolCount()) return false;
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   try {
     SymbolRecord r = rec;
     SymbolRecord& old = symbols_[static_cast<size_t>(place)];
@@ -1027,6 +1133,8 @@ bool MapStore::SetSymbolStatus(int place, uint8_t status) {
 
 bool MapStore::WriteSymbolRecord(int place) {
   if (place < 0 || place >= SymbolCount()) return false;
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   SymbolRecord& r = symbols_[static_cast<size_t>(place)];
   try {
     if (r.FilePos() <= kNewSetupPos) r.SetFilePos(static_cast<int32_t>(fileEnd_));
@@ -1058,6 +1166,8 @@ int MapStore::FindOrAddEqualSymbol(const SymbolRecord& rec) {
 }
 
 bool MapStore::RewriteSymbolIndex() {
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   try {
     WriteSymbolHeader();
     // The existing chain, walked safely, is reused block by block.
@@ -1108,6 +1218,8 @@ bool MapStore::ReplaceAllSymbols(const SymbolHeader& colors,
                                  const std::vector<SymbolRecord>& symbols) {
   // Everything new is appended first and one write of header and colour table switches the
   // map over, so a failure on the way leaves the old colours and symbols in force.
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
   std::vector<SymbolRecord> table;
   std::vector<int16_t> lookup(10000, -1);
   try {
@@ -1152,6 +1264,109 @@ bool MapStore::ReplaceAllSymbols(const SymbolHeader& colors,
   placeholder_ = SymbolRecord::Undefined(symbolHeader_->colors[0].colorNumber);
   modified_ = true;
   return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Batches: object writes held in memory and written in a few large pieces
+
+void MapStore::BeginBatch() {
+  if (batchDepth_++ > 0) return;
+  batchFailed_ = false;
+  if (!file_.IsOpen()) return;
+  pending_.Begin(fileEnd_);
+  NoteTablesInFile();
+}
+
+bool MapStore::EndBatch() {
+  if (batchDepth_ == 0 || --batchDepth_ > 0) return true;
+  FlushBeforeLeaving();
+  return !batchFailed_;
+}
+
+void MapStore::FlushBeforeLeaving() {
+  if (!pending_.Active()) return;
+  try {
+    FlushPending();
+  } catch (const FileError&) {
+  }
+  pending_.End();
+  inFile_.blocks.clear();
+}
+
+void MapStore::FlushIfFull() {
+  if (pending_.Active() && pending_.Size() >= batchLimit_) FlushPending();
+}
+
+void MapStore::FlushPending() {
+  try {
+    pending_.Flush(file_);
+  } catch (const FileError&) {
+    TakeBackTables();
+    batchFailed_ = true;
+    throw;
+  }
+  NoteTablesInFile();
+  // The recorder hears only of changes that are in the file.
+  std::vector<Notice> notices;
+  notices.swap(notices_);
+  for (const Notice& notice : notices) Tell(notice);
+}
+
+void MapStore::NoteTablesInFile() {
+  inFile_.objectCount = objectCount_;
+  inFile_.currentObject = currentObject_;
+  inFile_.firstIndexBlock = header_.firstIndexBlock;
+  inFile_.blockCount = blocks_.size();
+  inFile_.usedColors = usedColors_;
+  inFile_.modified = modified_;
+  inFile_.blocks.clear();
+}
+
+void MapStore::TouchBlock(size_t b) {
+  if (pending_.Active() && b < inFile_.blockCount && !inFile_.blocks.contains(b))
+    inFile_.blocks.emplace(b, *blocks_[b]);
+}
+
+void MapStore::TakeBackTables() {
+  // Everything derived from the entries must follow them back.
+  for (auto& [b, block] : inFile_.blocks) *blocks_[b] = block;
+  blocks_.resize(inFile_.blockCount);
+  objectCount_ = inFile_.objectCount;
+  currentObject_ = inFile_.currentObject;
+  header_.firstIndexBlock = inFile_.firstIndexBlock;
+  usedColors_ = inFile_.usedColors;
+  modified_ = inFile_.modified;
+  fileEnd_ = pending_.AppendStart();
+  readCacheLength_ = 0;
+  // Entries went back without passing through SetEntry.
+  spatial_.Invalidate();
+  notices_.clear();
+  inFile_.blocks.clear();
+}
+
+void MapStore::Report(Change change, int32_t n, const IndexEntry& e,
+                      const std::vector<uint8_t>* oldRecord) {
+  if (!undo_) return;
+  Notice notice{change, n, e, oldRecord ? *oldRecord : std::vector<uint8_t>{}};
+  if (pending_.Active())
+    notices_.push_back(std::move(notice));
+  else
+    Tell(notice);
+}
+
+void MapStore::Tell(const Notice& notice) {
+  if (!undo_) return;
+  switch (notice.change) {
+    case Change::Added:
+      undo_->ObjectAdded(notice.n, notice.entry);
+      break;
+    case Change::Changed:
+      undo_->ObjectChanged(notice.n, notice.entry, notice.oldRecord);
+      break;
+    case Change::Deleted:
+      undo_->ObjectDeleted(notice.n, notice.entry);
+      break;
+  }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "storage/buffered_file.h"
 #include "storage/element_list.h"
 #include "storage/messages.h"
+#include "storage/pending_writes.h"
 #include "storage/records.h"
 #include "storage/spatial_index.h"
 
@@ -148,6 +150,21 @@ class MapStore {
   int BlockCount() const { return static_cast<int>(blocks_.size()); }
   const IndexBlockCache& Block(int i) const { return *blocks_[static_cast<size_t>(i)]; }
 
+  // --- Batches of object changes ----------------------------------------------------------
+  // Between BeginBatch and EndBatch the object operations (add, delete, replace, rewrite,
+  // write entry, update) hold their writes in memory and hand them to the file in a few large
+  // pieces: at the end of the batch, whenever more than BatchLimit() bytes are held, and before
+  // any other operation writes to the file. Reading objects sees the held writes. When handing
+  // them over fails, the failure is shown ("Cannot write to") and every change made since the
+  // held writes began is taken back, in the file and in memory; the call that wrote returns
+  // false. The undo recorder hears of changes once they are in the file. Batches nest; the
+  // outermost EndBatch writes, and returns false when any write of the batch failed.
+  void BeginBatch();
+  bool EndBatch();
+  bool InBatch() const { return batchDepth_ > 0; }
+  int64_t BatchLimit() const { return batchLimit_; }
+  void SetBatchLimit(int64_t bytes) { batchLimit_ = bytes; }
+
   // --- Symbols --------------------------------------------------------------------------
   int SymbolCount() const { return static_cast<int>(symbols_.size()); }
   const SymbolRecord& Symbol(int place) const { return symbols_[static_cast<size_t>(place)]; }
@@ -263,6 +280,67 @@ class MapStore {
 
   bool symbolEditing_ = false;
   EditedElementList elements_;
+
+  // --- Held-back writes of a batch ---------------------------------------------------------
+  enum class Change : uint8_t { Added, Changed, Deleted };
+  struct Notice {
+    Change change;
+    int32_t n;
+    IndexEntry entry;
+    std::vector<uint8_t> oldRecord;  // a rewrite's record as it was
+  };
+  // The object tables as the file holds them while writes are held back.
+  struct TablesInFile {
+    int32_t objectCount = 0;
+    int32_t currentObject = 0;
+    int32_t firstIndexBlock = 0;
+    size_t blockCount = 0;
+    ColorSet usedColors;
+    bool modified = false;
+    // Blocks that existed then, copied when first changed.
+    std::unordered_map<size_t, IndexBlockCache> blocks;
+  };
+  class DirectWrites;
+  // Tells the undo recorder of a change, or keeps it until the change is in the file.
+  void Report(Change change, int32_t n, const IndexEntry& e,
+              const std::vector<uint8_t>* oldRecord = nullptr);
+  void Tell(const Notice& notice);
+  void NoteTablesInFile();
+  // Copies an index block before a held-back change alters it.
+  void TouchBlock(size_t b);
+  // Hands the held writes to the file; on failure takes the tables back and raises.
+  void FlushPending();
+  void FlushIfFull();
+  void TakeBackTables();
+  // Writes what is held before the file is closed, emptied or read afresh.
+  void FlushBeforeLeaving();
+
+  PendingWrites pending_;
+  int batchDepth_ = 0;
+  bool batchFailed_ = false;
+  int64_t batchLimit_ = int64_t{4} << 20;
+  TablesInFile inFile_;
+  std::vector<Notice> notices_;
+  std::vector<uint8_t> recordBytes_;
+};
+
+// Holds the engine's object writes in memory while it lives (MapStore::BeginBatch); Commit, or
+// the end of its life, hands them to the file.
+class WriteBatch {
+ public:
+  explicit WriteBatch(MapStore& store) : store_(&store) { store.BeginBatch(); }
+  ~WriteBatch() { Commit(); }
+  WriteBatch(const WriteBatch&) = delete;
+  WriteBatch& operator=(const WriteBatch&) = delete;
+  // False when a write of the batch failed (shown, and its changes taken back).
+  bool Commit() {
+    MapStore* store = store_;
+    store_ = nullptr;
+    return store ? store->EndBatch() : true;
+  }
+
+ private:
+  MapStore* store_;
 };
 
 }  // namespace zelk

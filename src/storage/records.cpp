@@ -2,9 +2,12 @@
 #include "storage/records.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #include "storage/symbol_records.h"
 
@@ -237,6 +240,22 @@ IndexEntry IndexEntry::Decode(const uint8_t* p) {
   e.length = GetI16(p + 20);
   e.symbol = GetI16(p + 22);
   return e;
+}
+
+void IndexEntry::DecodeRun(const uint8_t* p, IndexEntry* out, size_t count) {
+  // On a little-endian machine the entry lies in memory as in the file: one copy decodes a
+  // whole block while a map is opened.
+  constexpr bool kSameLayout =
+      std::endian::native == std::endian::little && sizeof(IndexEntry) == kSize &&
+      std::is_trivially_copyable_v<IndexEntry> && offsetof(IndexEntry, box) == 0 &&
+      offsetof(IndexEntry, pos) == 16 && offsetof(IndexEntry, length) == 20 &&
+      offsetof(IndexEntry, symbol) == 22 && offsetof(Box, bottom) == 4 &&
+      offsetof(Box, right) == 8 && offsetof(Box, top) == 12;
+  if constexpr (kSameLayout) {
+    std::memcpy(static_cast<void*>(out), p, count * kSize);
+  } else {
+    for (size_t i = 0; i < count; ++i) out[i] = Decode(p + kSize * i);
+  }
 }
 
 void IndexEntry::Encode(uint8_t* p) const {

@@ -242,6 +242,8 @@ struct IndexEntry {
   bool Used() const { return length >= 1; }
   bool Live() const { return symbol != 0 && length >= 33; }
   static IndexEntry Decode(const uint8_t* p);
+  // Decodes `count` entries that follow one another, as in an index block.
+  static void DecodeRun(const uint8_t* p, IndexEntry* out, size_t count);
   void Encode(uint8_t* p) const;
   bool operator==(const IndexEntry&) const = default;
 };

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -90,6 +92,43 @@ TEST(SaveCopy, ReplacesTheTargetOrLeavesItIntact) {
   EXPECT_FALSE(SaveCopy(dir.Path("src"), dir.Path("gone/dst"), &sink));
   ASSERT_FALSE(sink.errors.empty());
   EXPECT_EQ(sink.errors.back(), "Cannot create " + dir.Path("gone/dst"));
+}
+
+// A system that copies between files itself only as far as told, then fails with `error`.
+class LimitedCopies : public FileSystem {
+ public:
+  int64_t copyable = 0;
+  int error = ENOSYS;
+  int64_t CopyRange(int in, int out, size_t n) override {
+    if (copyable <= 0) return errno = error, -1;
+    const int64_t copied =
+        FileSystem::CopyRange(in, out, static_cast<size_t>(std::min<int64_t>(copyable, n)));
+    if (copied > 0) copyable -= copied;
+    return copied;
+  }
+};
+
+TEST(CopyFile, CopiesEveryByteWhereverTheSystemStopsCopying) {
+  TempDir dir;
+  RecordingSink sink;
+  std::vector<uint8_t> bytes((3 << 20) + 4321);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 4099);
+  WriteFileBytes(dir.Path("map"), bytes);
+  const struct {
+    int64_t copyable;
+    int error;
+  } cases[] = {
+      {int64_t{1} << 40, ENOSYS}, {0, ENOSYS}, {0, EXDEV}, {100000, EIO}, {1 << 20, ENOSPC}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.copyable) + " bytes copied by the system");
+    LimitedCopies files;
+    files.copyable = c.copyable;
+    files.error = c.error;
+    ASSERT_TRUE(CopyFile(dir.Path("map"), dir.Path("copy"), &sink, &files));
+    EXPECT_EQ(ReadFileBytes(dir.Path("copy")), bytes);
+    std::filesystem::remove(dir.Path("copy"));
+  }
+  EXPECT_TRUE(sink.errors.empty());
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 // A program killed at any moment while it edits: the next start recovers every object whose
-// addition had returned, and no map is written that the user did not save.
+// addition had returned (or whose batch was committed), and no map is written that the user
+// did not save.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <optional>
 #include <random>
 
 #include "map_fixture.h"
@@ -17,33 +21,41 @@ ObjectRecord NthLine(int i) {
   return MakeLine(i % 3 ? 1010 : 4010, i, i % 97, i + 10, i % 89 + 20);
 }
 
-// Runs in the child: opens the map and adds objects until killed, telling the parent the
-// number of each addition that returned.
+// Runs in the child: opens the map and adds objects until killed, one by one or in batches,
+// telling the parent the number of objects added when each addition or batch returned.
 [[noreturn]] void EditUntilKilled(const std::string& map, const std::string& temp, bool autoSave,
-                                  int out) {
+                                  int batchSize, int out) {
   RecordingSink sink;
   Preferences prefs;
   prefs.autoSave = autoSave;
   Document doc(&sink, &prefs, nullptr, temp);
   if (!doc.Open(map)) ::_exit(2);
-  for (int i = 0;; ++i) {
-    ObjectRecord o = NthLine(i);
-    if (!doc.Store().AddObject(o)) ::_exit(3);
-    if (i % 64 == 5) {
-      doc.Store().MutableSetup().SetViewX(i * 256);
-      if (!doc.Store().WriteSettings()) ::_exit(4);
+  for (int i = 0;;) {
+    std::optional<WriteBatch> batch;
+    if (batchSize > 0) batch.emplace(doc.Store());
+    for (const int end = i + std::max(batchSize, 1); i < end; ++i) {
+      ObjectRecord o = NthLine(i);
+      if (!doc.Store().AddObject(o)) ::_exit(3);
+      if (i % 64 == 5) {
+        doc.Store().MutableSetup().SetViewX(i * 256);
+        if (!doc.Store().WriteSettings()) ::_exit(4);
+      }
     }
-    const int32_t done = i + 1;
+    if (batch && !batch->Commit()) ::_exit(6);
+    const int32_t done = i;
     if (::write(out, &done, sizeof done) != sizeof done) ::_exit(5);
   }
 }
 
 TEST(Crash, KilledAtAnyMomentTheNextStartRecoversEveryCommittedObject) {
   std::mt19937 rng(20261209);
-  for (int round = 0; round < 12; ++round) {
+  for (int round = 0; round < 18; ++round) {
     const bool autoSave = round % 3 == 2;
+    // The last rounds add in batches of 7, 64 or 300 objects.
+    const int batchSize = round < 12 ? 0 : std::array{7, 64, 300}[round % 3];
     SCOPED_TRACE("round " + std::to_string(round) +
-                 (autoSave ? ", edited in place" : ", on a working copy"));
+                 (autoSave ? ", edited in place" : ", on a working copy") +
+                 (batchSize ? ", batches of " + std::to_string(batchSize) : std::string()));
     TempDir dir;
     RecordingSink sink;
     Preferences prefs;
@@ -63,7 +75,7 @@ TEST(Crash, KilledAtAnyMomentTheNextStartRecoversEveryCommittedObject) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       ::close(fds[0]);
-      EditUntilKilled(map, temp, autoSave, fds[1]);
+      EditUntilKilled(map, temp, autoSave, batchSize, fds[1]);
     }
     ::close(fds[1]);
     const int32_t target = std::uniform_int_distribution<int32_t>(1, 1500)(rng);

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -53,6 +55,18 @@ class FaultyFileSystem : public FileSystem {
     const int64_t allowed = Allowed(fd, pos, n);
     if (allowed < 0) return -1;
     return FileSystem::WriteAt(fd, buf, static_cast<size_t>(allowed), pos);
+  }
+  // Copying within the system reads one file and writes the other.
+  int64_t CopyRange(int in, int out, size_t n) override {
+    if (FailRead()) return -1;
+    struct stat st {};
+    ::fstat(in, &st);
+    const int64_t left = std::max<int64_t>(0, st.st_size - ::lseek(in, 0, SEEK_CUR));
+    n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(n), left));
+    if (Shorten(n)) n /= 2;
+    const int64_t allowed = Allowed(out, ::lseek(out, 0, SEEK_CUR), n);
+    if (allowed < 0) return -1;
+    return FileSystem::CopyRange(in, out, static_cast<size_t>(allowed));
   }
   bool Sync(int fd) override {
     if (faults_.failSync > 0 && ++syncs_ == faults_.failSync) return Fire(EIO), false;

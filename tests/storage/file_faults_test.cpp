@@ -31,10 +31,12 @@ struct FaultFixture {
     prefs.autoSave = false;
     doc.emplace(&sink, &prefs, nullptr, temp, &files);
     EXPECT_TRUE(doc->NewMap(set));
+    WriteBatch batch(doc->Store());
     for (int i = 0; i < 255; ++i) {
       ObjectRecord o = MakeLine(i % 2 ? 1010 : 4010, i, i, i + 30, i + 7);
       EXPECT_TRUE(doc->Store().AddObject(o));
     }
+    EXPECT_TRUE(batch.Commit());
     EXPECT_TRUE(doc->SaveAs(map));
     EXPECT_TRUE(doc->Close());
     prefs.autoSave = autoSave;
@@ -69,6 +71,27 @@ bool RewriteThird(FaultFixture& f) {
   return f.Store().RewriteObject(3, o);
 }
 
+// 300 objects over two new index blocks in one batch, written whenever 3000 bytes are held.
+bool AddInABatch(FaultFixture& f) {
+  f.Store().SetBatchLimit(3000);
+  WriteBatch batch(f.Store());
+  bool ok = true;
+  for (int i = 0; i < 300 && ok; ++i) {
+    ObjectRecord o = MakeLine(i % 2 ? 1010 : 4010, 900 + i, i, 950 + i, i + 3);
+    ok = f.Store().AddObject(o);
+  }
+  return batch.Commit() && ok;
+}
+
+bool EditInABatch(FaultFixture& f) {
+  WriteBatch batch(f.Store());
+  int32_t n = 7;
+  ObjectRecord replacement = MakeLine(4010, 1, 1, 5, 5);
+  const bool ok = f.Store().DeleteObject(5) && f.Store().ReplaceObject(&n, replacement) &&
+                  RewriteThird(f) && AddTwo(f);
+  return batch.Commit() && ok;
+}
+
 std::vector<Operation> Operations() {
   const auto addOne = [](FaultFixture& f) {
     ObjectRecord o = MakeLine(1010, 1, 2, 3, 4);
@@ -82,6 +105,8 @@ std::vector<Operation> Operations() {
   for (const bool autoSave : {false, true}) {
     ops.push_back({"add", autoSave, Nothing, AddTwo});
     ops.push_back({"rewrite", autoSave, Nothing, RewriteThird});
+    ops.push_back({"batched add", autoSave, Nothing, AddInABatch});
+    ops.push_back({"batched edits", autoSave, Nothing, EditInABatch});
     ops.push_back(
         {"delete", autoSave, Nothing, [](FaultFixture& f) { return f.Store().DeleteObject(5); }});
     ops.push_back({"replace", autoSave, Nothing, [](FaultFixture& f) {

@@ -25,10 +25,10 @@ inline Box UnitsBox(int l, int b, int r, int t) {
 struct MapFixture {
   TempDir dir;
   RecordingSink sink;
-  MapStore store{&sink};
+  MapStore store;
   std::string path = dir.Path("map.zkm");
 
-  MapFixture() {
+  explicit MapFixture(FileSystem* files = nullptr) : store(&sink, files) {
     store.CreateEmptyMap(path);
     SymbolHeader& h = store.MutableColors();
     h.colorCount = 3;

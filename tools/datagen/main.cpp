@@ -50,7 +50,9 @@ void WriteMap(const std::filesystem::path& target, const char* information, Fill
   SetColourTable(store);
   if (!store.WriteInfoText(information)) std::exit(1);
   AddAllSymbols(store);
+  WriteBatch batch(store);
   fill(store);
+  if (!batch.Commit()) std::exit(1);
   store.CloseWorkingFile();
   std::filesystem::rename(temp, target);
   std::printf("Wrote %s\n", target.string().c_str());
