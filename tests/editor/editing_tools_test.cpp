@@ -3,9 +3,11 @@
 // changing symbols, each checked in the stored objects and undone and redone; and bad input.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 #include "editing_fixture.h"
+#include "editor/marks.h"
 
 namespace zelk {
 namespace {
@@ -265,6 +267,87 @@ TEST_F(Editing, AGroupMovesAsOneBulkMoveThatUndoesAtOnce) {
   EXPECT_EQ(Read(4).coords[0], P(600, 600));
   EXPECT_EQ(state.MultipleSelection.Extent.left, P(50, 0).x);
   ExpectRoundTrip(before, Snapshot(Store()));
+}
+
+TEST_F(Editing, UndoAndRedoOfAGroupMoveRedrawWhereTheObjectsWereAndWhereTheyGo) {
+  struct Redraws : UndoView {
+    std::vector<Box> boxes;
+    void RedrawBox(const Box& b) override { boxes.push_back(b); }
+    void ClearSelection() override {}
+    void SelectMarked(const std::vector<int32_t>&, const Box&) override {}
+    void UndoStateChanged() override {}
+  } log;
+  undo->SetView(&log);
+  Add(Square(0, 0, 100, 100));
+  Add(Square(200, 0, 300, 100));
+  StartEdit();
+  Drag(*edit, At(-10, -10), At(310, 110));
+  Drag(*edit, At(50, 50), At(550, 50));
+  const Box before = UnitsBox(0, 0, 300, 100), after = UnitsBox(500, 0, 800, 100);
+  for (bool redo : {false, true}) {
+    log.boxes.clear();
+    ASSERT_TRUE(redo ? undo->Redo() : undo->Undo());
+    EXPECT_NE(std::find(log.boxes.begin(), log.boxes.end(), before), log.boxes.end()) << redo;
+    EXPECT_NE(std::find(log.boxes.begin(), log.boxes.end(), after), log.boxes.end()) << redo;
+  }
+  undo->SetView(nullptr);
+}
+
+// --- Marks and the marked set ----------------------------------------------------------------
+
+TEST(MarkedObjects, HoldsEveryObjectTheEngineCanHold) {
+  MarkedObjects m;
+  EXPECT_EQ(MarkedObjects::kCapacity, 1200 * 256);
+  EXPECT_GE(m.Size() * 8, static_cast<size_t>(MarkedObjects::kCapacity));
+  EXPECT_TRUE(m.Mark(MarkedObjects::kCapacity));
+  EXPECT_TRUE(m.Mark(1));
+  EXPECT_TRUE(m.Mark(70000));
+  EXPECT_FALSE(m.Mark(70000));
+  EXPECT_FALSE(m.Mark(0));
+  EXPECT_FALSE(m.Mark(MarkedObjects::kCapacity + 1));
+  EXPECT_EQ(m.Count(), 3);
+  EXPECT_EQ(m.Objects(), (std::vector<int32_t>{1, 70000, MarkedObjects::kCapacity}));
+  EXPECT_TRUE(m.Unmark(1));
+  EXPECT_FALSE(m.Has(1));
+  m.Clear();
+  EXPECT_EQ(m.Count(), 0);
+  EXPECT_FALSE(m.Has(70000));
+  EXPECT_TRUE(m.Objects().empty());
+  m.Assign({5, 9}, UnitsBox(0, 0, 1, 1));
+  EXPECT_TRUE(m.Shown);
+  EXPECT_EQ(m.Objects(), (std::vector<int32_t>{5, 9}));
+}
+
+TEST_F(Editing, MarksShowAnchorsHandlesSidesAndGroups) {
+  using K = SelectionMark::Kind;
+  const auto kinds = [&] {
+    std::map<K, int> n;
+    for (const SelectionMark& m : SelectionMarks(state, Store(), view)) ++n[m.kind];
+    return n;
+  };
+  ObjectRecord s = Smooth();
+  s.coords[3].y |= kCornerPoint;
+  const int32_t line = Add(s);
+  const int32_t rect = Add(Obj(kRectangle, ObjectType::Rectangle,
+                               {P(-200, -200), P(-50, -200), P(-50, -100), P(-200, -100)}));
+  Select(line);
+  state.ToolMode = Mode::EditPoint;
+  EXPECT_EQ(kinds(),
+            (std::map<K, int>{{K::Anchor, 2}, {K::Corner, 1}, {K::Handle, 4}, {K::HandleLine, 4}}));
+  state.ToolMode = Mode::EditObject;
+  EXPECT_EQ(kinds(), (std::map<K, int>{{K::Anchor, 2}, {K::Corner, 1}}));
+  Select(rect);
+  state.ToolMode = Mode::EditPoint;
+  EXPECT_EQ(kinds(), (std::map<K, int>{{K::Corner, 4}, {K::Anchor, 4}}));
+  const auto marks = SelectionMarks(state, Store(), view);
+  EXPECT_EQ(marks[0].a.x, view.MapToDevice(P(-200, -200)).x);
+  // A group shows the box of each object.
+  state.MultipleSelection.Assign({line, rect}, {});
+  state.SelectedObject = 0;
+  EXPECT_EQ(kinds(), (std::map<K, int>{{K::Box, 2}}));
+  // Nothing is marked once the map is closed.
+  ASSERT_TRUE(doc.Close());
+  EXPECT_TRUE(SelectionMarks(state, Store(), view).empty());
 }
 
 // --- Point operations ---------------------------------------------------------------------------
