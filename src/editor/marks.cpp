@@ -2,6 +2,8 @@
 #include "editor/marks.h"
 
 #include <QPainter>
+#include <algorithm>
+#include <tuple>
 
 #include "editor/outline.h"
 
@@ -57,6 +59,20 @@ void ObjectMarks(const ObjectRecord& obj, bool handles, const ToolView& view, co
 
 }  // namespace
 
+// Exclusive-or drawing would wipe out a mark drawn twice on one spot (the closing point of a
+// ring on its first point, a copy lying on its original): each mark is made once.
+void DropRepeated(std::vector<SelectionMark>& marks) {
+  const auto key = [](const SelectionMark& m) {
+    return std::tuple(static_cast<int>(m.kind), m.a.x, m.a.y, m.b.x, m.b.y);
+  };
+  std::sort(marks.begin(), marks.end(),
+            [&](const SelectionMark& l, const SelectionMark& r) { return key(l) < key(r); });
+  marks.erase(
+      std::unique(marks.begin(), marks.end(),
+                  [&](const SelectionMark& l, const SelectionMark& r) { return key(l) == key(r); }),
+      marks.end());
+}
+
 std::vector<SelectionMark> SelectionMarks(const EditorState& state, MapStore& store,
                                           const ToolView& view) {
   std::vector<SelectionMark> marks;
@@ -70,6 +86,7 @@ std::vector<SelectionMark> SelectionMarks(const EditorState& state, MapStore& st
     ObjectRecord obj;
     if (store.ReadObject(n, &obj))
       ObjectMarks(obj, state.ToolMode != Mode::EditObject, view, w, marks);
+    DropRepeated(marks);
     return marks;
   }
   const MarkedObjects& group = state.MultipleSelection;
@@ -82,6 +99,7 @@ std::vector<SelectionMark> SelectionMarks(const EditorState& state, MapStore& st
     marks.push_back({SelectionMark::Kind::Box, a, b});
     if (++shown >= kMaxGroupMarks) break;
   }
+  DropRepeated(marks);
   return marks;
 }
 

@@ -327,6 +327,7 @@ TEST_F(Editing, MarksShowAnchorsHandlesSidesAndGroups) {
   };
   ObjectRecord s = Smooth();
   s.coords[3].y |= kCornerPoint;
+  s.coords.push_back(P(0, 0));  // back to the first point: marked once, not wiped out
   const int32_t line = Add(s);
   const int32_t rect = Add(Obj(kRectangle, ObjectType::Rectangle,
                                {P(-200, -200), P(-50, -200), P(-50, -100), P(-200, -100)}));
