@@ -86,6 +86,12 @@ void EditUndo(CommandAreas& a, int) {
 void EditRedo(CommandAreas& a, int) {
   a.edit.Redo();
 }
+void DuplicateBtn(CommandAreas& a, int) {
+  a.edit.DuplicateObject();
+}
+void ChangeBtn(CommandAreas& a, int) {
+  a.edit.ChangeSymbol();
+}
 void ViewRedraw(CommandAreas& a, int) {
   a.view.Redraw();
 }
@@ -313,9 +319,9 @@ const CommandRow kRows[] = {
      nullptr, ModeChosen, F, kModeGroup},
     {"RemovePtBtn", "Toolbar", "Remove point", "", ModeButton, M(Mode::RemovePoint), 0, nullptr,
      ModeChosen, F, kModeGroup},
-    {"DuplicateBtn", "Toolbar", "Duplicate object", "", nullptr, 0, 0, nullptr, nullptr, F,
+    {"DuplicateBtn", "Toolbar", "Duplicate object", "", DuplicateBtn, 0, 0, MapOpen, nullptr, F,
      kSeparatorBefore},
-    {"ChangeBtn", "Toolbar", "Change symbol", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"ChangeBtn", "Toolbar", "Change symbol", "", ChangeBtn, 0, 0, MapOpen, nullptr, F, 0},
     {"FillBtn", "Toolbar", "Fill or make border", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"ReverseBtn", "Toolbar", "Reverse line object", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"UndoBtn", "Toolbar", "Undo", "", EditUndo, 0, 0, UndoPossible, nullptr, F, 0},

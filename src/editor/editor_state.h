@@ -85,6 +85,42 @@ enum class ToolPurpose { Draw = 0, CutLine = 1, Hole = 2 };
 // A position in work-window pixels.
 using PixelPos = DevicePoint;
 
+// The objects of a multiple selection: one bit per object number for every object the engine
+// can hold (1200 index blocks of 256), the count of marked objects, their extent and whether the
+// group is shown. The bits are allocated once; clearing touches only the words ever marked.
+class MarkedObjects {
+ public:
+  static constexpr int32_t kCapacity = kMaxIndexBlocks * kEntriesPerBlock;
+
+  MarkedObjects() : words_((kCapacity + 64) / 64, 0) {}
+  // False for a number out of range or one already marked.
+  bool Mark(int32_t n);
+  bool Unmark(int32_t n);
+  bool Has(int32_t n) const {
+    return n > 0 && n <= kCapacity && ((words_[static_cast<size_t>(n) >> 6] >> (n & 63)) & 1);
+  }
+  int32_t Count() const { return count_; }
+  bool Empty() const { return count_ == 0; }
+  void Clear();
+  // The marked numbers, ascending.
+  std::vector<int32_t> Objects() const;
+  // Replaces the set by these numbers and their extent.
+  void Assign(const std::vector<int32_t>& objects, const Box& extent);
+  MarkedObjects& operator=(const std::vector<int32_t>& objects) {
+    Assign(objects, Box{});
+    return *this;
+  }
+  size_t Size() const { return words_.size() * sizeof(uint64_t); }
+
+  Box Extent;          // coordinate words
+  bool Shown = false;  // drawn as a multiple selection
+
+ private:
+  std::vector<uint64_t> words_;
+  int32_t count_ = 0;
+  size_t low_ = SIZE_MAX, high_ = 0;  // the words that may hold marks
+};
+
 // One instance, owned by the main window and handed to every tool.
 struct EditorState {
   static constexpr size_t kObjectBlockSize = 16384;
@@ -119,10 +155,13 @@ struct EditorState {
   // Place of the current symbol in the symbol table, -1 for none.
   int16_t CurrentSymbol = -1;
   int32_t SelectedObject = 0;
-  // Object numbers of a multiple selection; its size is the count.
-  std::vector<int32_t> MultipleSelection;
-  int32_t MultipleCount() const { return static_cast<int32_t>(MultipleSelection.size()); }
-  void ClearMultipleSelection() { MultipleSelection.clear(); }
+  // The objects of a multiple selection.
+  MarkedObjects MultipleSelection;
+  int32_t MultipleCount() const { return MultipleSelection.Count(); }
+  void ClearMultipleSelection() { MultipleSelection.Clear(); }
+  // Where the next pick starts searching: the object the previous pick found, so that clicks
+  // on one spot cycle through the objects lying there.
+  int32_t PickStart = 0;
 
   // The object being built or edited, and the scratch blocks the tools and undo work in;
   // reserved once so that no tool allocates while the user draws.

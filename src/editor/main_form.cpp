@@ -27,10 +27,12 @@
 #include "editor/cursors.h"
 #include "editor/document_dialogs.h"
 #include "editor/edit_commands.h"
+#include "editor/editing_tools.h"
 #include "editor/file_commands.h"
 #include "editor/help_commands.h"
 #include "editor/input_gate.h"
 #include "editor/map_commands.h"
+#include "editor/marks.h"
 #include "editor/options_commands.h"
 #include "editor/status_panes.h"
 #include "editor/symbol_box.h"
@@ -58,7 +60,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
       CommandContext{*doc_, state_, *prefs_, *this, services_.sink, services_.chooser,
                      services_.dialogs, services_.help, services_.fonts, services_.registry});
   fileCommands_ = std::make_unique<FileCommands>(*context_);
-  editCommands_ = std::make_unique<EditCommands>(*context_, *undo_);
+  editCommands_ = std::make_unique<EditCommands>(*context_, *undo_, toolContext_.get());
   viewCommands_ = std::make_unique<ViewCommands>(*context_);
   symbolCommands_ = std::make_unique<SymbolCommands>(*context_);
   mapCommands_ = std::make_unique<MapCommands>(*context_);
@@ -94,6 +96,8 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
 
   BuildPanels();
   BuildCommands();
+  AdoptTools(MakeEditingTools(*toolContext_));
+  WorkWin->drawMarks = MakeMarksPainter(*toolContext_);
   progress_ = std::make_unique<StatusProgress>(*Status, state_.AbortRequested);
   doc_->Store().SetProgress(progress_.get());
   ViewTimer = new QTimer(this);
@@ -113,6 +117,7 @@ TMainFm::~TMainFm() {
   WorkWin->viewChanged = nullptr;
   WorkWin->redrawEnded = nullptr;
   WorkWin->redrawStatus = nullptr;
+  WorkWin->drawMarks = nullptr;
 }
 
 Progress& TMainFm::ProgressDisplay() {
@@ -644,9 +649,9 @@ void TMainFm::ClearSelection() {
   state_.ClearMultipleSelection();
   RepaintMarks();
 }
-void TMainFm::SelectMarked(const std::vector<int32_t>& objects, const Box&) {
+void TMainFm::SelectMarked(const std::vector<int32_t>& objects, const Box& extent) {
   state_.SelectedObject = 0;
-  state_.MultipleSelection = objects;
+  state_.MultipleSelection.Assign(objects, extent);
   RepaintMarks();
 }
 void TMainFm::UndoStateChanged() {

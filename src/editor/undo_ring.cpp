@@ -238,10 +238,11 @@ bool UndoRing::MoveMarked(const Record& r, int32_t dx, int32_t dy) {
       break;
     }
   }
-  moved.left = ClampCoord(int64_t{moved.left} + int64_t{dx} * kWordsPerUnit);
-  moved.right = ClampCoord(int64_t{moved.right} + int64_t{dx} * kWordsPerUnit);
-  moved.bottom = ClampCoord(int64_t{moved.bottom} + int64_t{dy} * kWordsPerUnit);
-  moved.top = ClampCoord(int64_t{moved.top} + int64_t{dy} * kWordsPerUnit);
+  // The record keeps the extent before the move: both directions touch it and the extent after.
+  moved.left = ClampCoord(int64_t{moved.left} + int64_t{r.dx} * kWordsPerUnit);
+  moved.right = ClampCoord(int64_t{moved.right} + int64_t{r.dx} * kWordsPerUnit);
+  moved.bottom = ClampCoord(int64_t{moved.bottom} + int64_t{r.dy} * kWordsPerUnit);
+  moved.top = ClampCoord(int64_t{moved.top} + int64_t{r.dy} * kWordsPerUnit);
   Redraw(r.extent);
   Redraw(moved);
   return ok;

@@ -77,6 +77,11 @@ class UndoRing : public UndoRecorder {
   void RecordBulk(UndoKind kind, const std::vector<int32_t>& objects, const Box& extent,
                   int32_t dx = 0, int32_t dy = 0);
 
+  // A tool stored the change of its step: Undo and Redo are enabled anew.
+  void Committed() {
+    if (view_) view_->UndoStateChanged();
+  }
+
   bool CanUndo() const;
   bool CanRedo() const;
   // Reverse the newest step, or carry the next undone step out again; false when there was

@@ -152,7 +152,8 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
 
   QPainter painter(&image_);
   painter.fillRect(r.adjusted(-1, -1, 1, 1), Qt::white);
-  painter.setClipRect(r);
+  // The pixel cleared around the rectangle is drawn again too, or it stays a white seam.
+  painter.setClipRect(r.adjusted(-1, -1, 1, 1));
   SetViewTransform();
 
   OutputState out;

@@ -427,7 +427,7 @@ TEST(ToolChoice, ModesKeptInTheMapAreCheckedOnTheWayIn) {
   EXPECT_EQ(back.ToolMode, Mode::RemovePoint);
   EXPECT_EQ(back.DrawMode, Mode::Straight);
   // Choosing a selection mode clears a multiple selection.
-  back.MultipleSelection = {4, 5};
+  back.MultipleSelection.Assign({4, 5}, Box{});
   ChooseMode(back, Mode::EditPoint);
   EXPECT_EQ(back.MultipleCount(), 0);
   EXPECT_EQ(back.EditMode, Mode::EditPoint);

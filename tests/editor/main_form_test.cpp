@@ -530,10 +530,10 @@ TEST_F(OpenMapTest, TheMenusCarryEveryItemWithItsShortcut) {
 TEST_F(OpenMapTest, FeaturesNotInThisBuildStayDisabled) {
   f.form->UpdateMenuStates();
   for (const char* c : {"FilePrint", "FileImport", "EditUndo", "EditCut", "SymbolNew",
-                        "ExtrasOptimize", "OptionsOpenGps", "UndoBtn", "DuplicateBtn"})
+                        "ExtrasOptimize", "OptionsOpenGps", "UndoBtn", "FillBtn"})
     EXPECT_FALSE(f.form->Action(c)->isEnabled()) << c;
   for (const char* c : {"FileSave", "ViewEntire", "ViewZoomIn", "SymbolHidden", "OptionsPref",
-                        "CurveBtn", "GridBtn"})
+                        "CurveBtn", "GridBtn", "DuplicateBtn", "ChangeBtn"})
     EXPECT_TRUE(f.form->Action(c)->isEnabled()) << c;
 }
 

@@ -39,6 +39,27 @@ TEST_F(RedrawTest, TheMapIsDrawnAndNothingStaysPending) {
   EXPECT_GT(NonWhitePixels(f.Work().Picture()), 100);
 }
 
+TEST_F(RedrawTest, APartialRedrawLeavesNoSeamAroundItsRectangle) {
+  // The redraw clears one pixel around its rectangle; that ring must be drawn again, not left
+  // white across the lines that pass it.
+  Open(300);
+  const QImage whole = f.Work().Picture().copy();
+  const QRect r(100, 80, 150, 120);
+  ASSERT_TRUE(f.Work().RedrawWindow(r));
+  const QImage part = f.Work().Picture();
+  const QRect ring = r.adjusted(-1, -1, 1, 1);
+  int drawn = 0, wiped = 0;
+  for (int y = ring.top(); y <= ring.bottom(); ++y)
+    for (int x = ring.left(); x <= ring.right(); ++x) {
+      // Pixels the lines cover well, not the faint edges of smoothing.
+      if (r.contains(x, y) || qGray(whole.pixel(x, y)) > 160) continue;
+      ++drawn;
+      wiped += (part.pixel(x, y) & 0xffffff) == 0xffffff;
+    }
+  EXPECT_GT(drawn, 20);
+  EXPECT_EQ(wiped, 0);
+}
+
 TEST_F(RedrawTest, RequestsCollectIntoOnePaint) {
   Open(5);
   const int before = f.Work().RedrawCount();
