@@ -162,6 +162,8 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
   out.hatchAreas = prefs_ && prefs_->hatchAreas;
   PainterDevice device(painter, out);
   device.SetAntialiasing(!prefs_ || prefs_->antialiased);
+  // The glyphs drawn before, by any redraw, are kept by the shared service.
+  device.SetFontService(&Fonts());
 
   if (redrawStatus) redrawStatus("Redrawing screen...", "Press Esc to Abort");
   if (drawTemplate) drawTemplate(painter, r);
@@ -223,6 +225,7 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
   out.hatchAreas = prefs_ && prefs_->hatchAreas;
   PainterDevice device(painter, out);
   device.SetAntialiasing(!prefs_ || prefs_->antialiased);
+  device.SetFontService(&Fonts());
   RenderContext ctx{device, Fonts(), scratch_};
   ctx.symbolEditing = state_.SymbolEditing;
   const ColorSet colors = symbol.Colors();
