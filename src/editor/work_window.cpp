@@ -181,6 +181,8 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
   }
   const MapDrawingResult result = DrawMapRegion(*store_, ctx, out.clipRectangle, options);
   gate_.EndCapture();
+  // Thin lines and small dots the device still holds go into the picture before it is shown.
+  device.FlushLines();
   painter.end();
 
   lastObjectsDrawn_ = result.objectsDrawn;
@@ -240,6 +242,7 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
       device.SelectColorPass(c.colorNumber, cmyk);
     DrawObject(ctx, obj, symbol);
   }
+  device.FlushLines();
   painter.end();
   update();
 }

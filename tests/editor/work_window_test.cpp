@@ -140,6 +140,19 @@ TEST_F(RedrawTest, DrawObjectNowDrawsWithoutClearing) {
   EXPECT_EQ(f.Work().RedrawCount(), redraws);
 }
 
+// At a quarter of the zoom the 0.4 mm lines are thinner than a pixel: the drawing device
+// collects such lines, and they must still reach the picture, in a redraw as when drawn at once.
+TEST_F(RedrawTest, LinesThinnerThanAPixelReachThePicture) {
+  Open(30);
+  f.Factor(0.25);
+  f.Settle();
+  ASSERT_EQ(f.Work().LastObjectsDrawn(), 30);
+  const int drawn = NonWhitePixels(f.Work().Picture());
+  EXPECT_GT(drawn, 300);
+  f.Work().DrawObjectNow(MakeLine(1010, -20000, -7000, 20000, -7000));
+  EXPECT_GT(NonWhitePixels(f.Work().Picture()), drawn + 200);
+}
+
 // Redraws take their glyphs from the program's font service: outlines are read from the fonts
 // once, and the pictures made for the screen serve every later redraw.
 TEST(RedrawFonts, EveryRedrawDrawsWithTheSharedFontService) {
