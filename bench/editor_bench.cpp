@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QInputDevice>
 #include <QKeyEvent>
 #include <algorithm>
 #include <atomic>
@@ -377,7 +378,11 @@ BENCHMARK(BM_FullRedrawOfALargeMap)->Unit(benchmark::kMillisecond)->UseRealTime(
 // arrives whatever the program is doing.
 class KeyPoster {
  public:
-  explicit KeyPoster(QObject* target) : target_(target), thread_([this] { Run(); }) {}
+  explicit KeyPoster(QObject* target) : target_(target) {
+    // Key events name their keyboard; it is made on first use, and must be made here.
+    QInputDevice::primaryKeyboard();
+    thread_ = std::thread([this] { Run(); });
+  }
   ~KeyPoster() {
     {
       std::lock_guard lock(mutex_);
