@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "cli/map_report.h"
 #include "output/bitmap_export.h"
@@ -143,7 +144,8 @@ int CmdInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   return 0;
 }
 
-int CmdRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int CmdRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              FontService* fonts) {
   std::string map, target, dpiText = std::to_string(kDefaultExportResolution);
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "-o" && i + 1 < args.size())
@@ -170,11 +172,13 @@ int CmdRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (!d.sink.failed) err << "Cannot open " << map << "\n";
     return 1;
   }
-  QtFontService fonts;  // texts and grid labels; needs the GUI application of main()
+  // Texts and grid labels; the fonts need the GUI application of main().
+  std::unique_ptr<QtFontService> ownFonts;
+  if (!fonts) fonts = (ownFonts = std::make_unique<QtFontService>()).get();
   BitmapExportRequest request;
   request.path = target;
   request.resolution = resolution;
-  request.fonts = &fonts;
+  request.fonts = fonts;
   switch (ExportBitmap(d.doc.Store(), request, &d.sink)) {
     case ExportResult::Written: {
       Box extent;
@@ -194,14 +198,22 @@ int CmdRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  static const std::map<std::string, std::function<int(const std::vector<std::string>&,
-                                                       std::ostream&, std::ostream&)>>
-      commands = {{"new", CmdNew}, {"info", CmdInfo}, {"render", CmdRender}};
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           FontService* fonts) {
+  using Args = std::vector<std::string>;
+  static const std::map<std::string,
+                        std::function<int(const Args&, std::ostream&, std::ostream&, FontService*)>>
+      commands = {
+          {"new", [](const Args& a, std::ostream& o, std::ostream& e,
+                     FontService*) { return CmdNew(a, o, e); }},
+          {"info", [](const Args& a, std::ostream& o, std::ostream& e,
+                      FontService*) { return CmdInfo(a, o, e); }},
+          {"render", CmdRender},
+      };
   if (args.empty()) return Usage(err), 2;
   const auto it = commands.find(args[0]);
   if (it == commands.end()) return Usage(err), 2;
-  return it->second(args, out, err);
+  return it->second(args, out, err, fonts);
 }
 
 }  // namespace zelk

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#include "render/font_service_qt.h"
 
 namespace {
 // Qt's own notes (a missing runtime folder, font lookups) are not the tool's output.
@@ -23,5 +24,6 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   QGuiApplication app(qtArgc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
-  return zelk::RunCli(args, std::cout, std::cerr);
+  zelk::QtFontService fonts;  // one for the tool's run, whatever the command draws
+  return zelk::RunCli(args, std::cout, std::cerr, &fonts);
 }

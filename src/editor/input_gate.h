@@ -17,8 +17,9 @@ namespace zelk {
 
 class InputGate : public QObject {
  public:
-  // Input is checked at most this often while a redraw runs, so that looking costs little.
-  static constexpr int kPollMilliseconds = 4;
+  // Input is checked at most this often while a redraw runs, after the object being drawn:
+  // looking costs a few microseconds, so once a millisecond costs under one per cent.
+  static constexpr int kPollMilliseconds = 1;
 
   explicit InputGate(QWidget* form);
   ~InputGate() override;

@@ -63,6 +63,7 @@ QImage SymbolPreview(const MapStore& store, const SymbolRecord& symbol, FontServ
   // Without fonts handed in, texts are measured with the system's own.
   std::unique_ptr<QtFontService> ownFonts;
   if (!fonts) fonts = (ownFonts = std::make_unique<QtFontService>()).get();
+  device.SetFontService(fonts);
   RenderScratch scratch;
   RenderContext ctx{device, *fonts, scratch};
   const int32_t h = static_cast<int32_t>(mm * 40);

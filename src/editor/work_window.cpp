@@ -163,6 +163,8 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
   out.hatchAreas = prefs_ && prefs_->hatchAreas;
   PainterDevice device(painter, out);
   device.SetAntialiasing(!prefs_ || prefs_->antialiased);
+  // The glyphs drawn before, by any redraw, are kept by the shared service.
+  device.SetFontService(&Fonts());
 
   if (redrawStatus) redrawStatus("Redrawing screen...", "Press Esc to Abort");
   if (drawTemplate) drawTemplate(painter, r);
@@ -180,6 +182,8 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
   }
   const MapDrawingResult result = DrawMapRegion(*store_, ctx, out.clipRectangle, options);
   gate_.EndCapture();
+  // Thin lines and small dots the device still holds go into the picture before it is shown.
+  device.FlushLines();
   painter.end();
 
   lastObjectsDrawn_ = result.objectsDrawn;
@@ -224,6 +228,7 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
   out.hatchAreas = prefs_ && prefs_->hatchAreas;
   PainterDevice device(painter, out);
   device.SetAntialiasing(!prefs_ || prefs_->antialiased);
+  device.SetFontService(&Fonts());
   RenderContext ctx{device, Fonts(), scratch_};
   ctx.symbolEditing = state_.SymbolEditing;
   const ColorSet colors = symbol.Colors();
@@ -238,6 +243,7 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
       device.SelectColorPass(c.colorNumber, cmyk);
     DrawObject(ctx, obj, symbol);
   }
+  device.FlushLines();
   painter.end();
   update();
 }

@@ -128,7 +128,7 @@ bool RenderMapImage(MapStore& store, const Box& extent, int resolution, FontServ
   PainterDevice device(painter, state);
   device.SetAntialiasing(antialiased);
   // Glyphs are drawn from the fonts the texts were measured with.
-  if (auto* qtFonts = dynamic_cast<QtFontService*>(&fonts)) device.SetFontService(qtFonts);
+  device.SetFontService(&fonts);
   DrawingProgress counter(progress);
   RenderScratch scratch;
   RenderContext ctx{device, fonts, scratch};

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPointF>
 #include <array>
+#include <bit>
 #include <cmath>
 
 namespace zelk {
@@ -48,7 +49,6 @@ struct QtFontService::Face {
   std::array<double, 256> latinAdvance{};
   std::array<bool, 256> latinKnown{};
   std::unordered_map<char32_t, double> advances;
-  std::unordered_map<char32_t, QPainterPath> paths;
 
   quint32 GlyphOf(char32_t c) const {
     if (!raw.isValid() || !Drawable(c)) return 0;
@@ -77,24 +77,46 @@ struct QtFontService::Face {
     return it->second;
   }
 
-  const QPainterPath& Path(char32_t c) {
-    auto it = paths.find(c);
-    if (it != paths.end()) return it->second;
+  QPainterPath ReadPath(char32_t c) const {
     QPainterPath path;
     if (raw.isValid() && Drawable(c) && c != 32) {
       path = raw.pathForGlyph(GlyphOf(c));
       path.setFillRule(Qt::WindingFill);
     }
-    return paths.emplace(c, std::move(path)).first->second;
+    return path;
   }
 };
+
+namespace {
+// What a cached value costs beside its data: the entry, its list and index nodes.
+constexpr size_t kCacheEntryCost = 96;
+
+size_t HashOf(const void* face, uint64_t a, uint64_t b) {
+  uint64_t h = reinterpret_cast<uintptr_t>(face) * 0x9e3779b97f4a7c15ull;
+  h ^= a + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
+  h ^= b + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
+  return static_cast<size_t>(h);
+}
+}  // namespace
+
+size_t QtFontService::GlyphKeyHash::operator()(const GlyphKey& k) const {
+  return HashOf(k.face, k.c, 0);
+}
+
+size_t QtFontService::OutlineKeyHash::operator()(const OutlineKey& k) const {
+  return HashOf(k.face, k.c, std::bit_cast<uint64_t>(k.height));
+}
 
 struct QtFontService::Measuring {
   Face* face = nullptr;
   double scale = 0;  // map units per reference pixel
 };
 
-QtFontService::QtFontService() = default;
+QtFontService::QtFontService() : QtFontService(CacheBudget{}) {}
+
+QtFontService::QtFontService(const CacheBudget& budget)
+    : paths_(budget.glyphPaths), outlines_(budget.outlines), images_(budget.glyphImages) {}
+
 QtFontService::~QtFontService() = default;
 
 QString QtFontService::FamilyFor(const std::string& name) {
@@ -132,12 +154,23 @@ bool QtFontService::IsInstalled(const std::string& name) {
 }
 
 QtFontService::Face* QtFontService::FaceFor(const std::string& name, int weight, bool italic) {
+  const bool bold = weight > 550;
+  if (lastFace_ && bold == lastFaceBold_ && italic == lastFaceItalic_ && name == lastFaceName_)
+    return lastFace_;
   QString family = FamilyFor(name);
   if (family.isEmpty()) family = FamilyFor(kMissingFontName);
-  const bool bold = weight > 550;
   FaceKey key{family, bold, italic};
   auto it = faces_.find(key);
-  if (it != faces_.end()) return it->second.get();
+  if (it == faces_.end()) it = faces_.emplace(key, OpenFace(family, bold, italic)).first;
+  lastFaceName_ = name;
+  lastFaceBold_ = bold;
+  lastFaceItalic_ = italic;
+  lastFace_ = it->second.get();
+  return lastFace_;
+}
+
+std::unique_ptr<QtFontService::Face> QtFontService::OpenFace(const QString& family, bool bold,
+                                                             bool italic) {
   auto face = std::make_unique<Face>();
   if (!family.isEmpty()) {
     QFont font;
@@ -154,7 +187,7 @@ QtFontService::Face* QtFontService::FaceFor(const std::string& name, int weight,
       face->descent = face->raw.descent();
     }
   }
-  return faces_.emplace(key, std::move(face)).first->second.get();
+  return face;
 }
 
 QtFontService::Measuring& QtFontService::MeasuringFor(const FontRequest& font) {
@@ -188,14 +221,26 @@ double QtFontService::Descent(const FontRequest& font) {
   return m.face->descent * m.scale;
 }
 
-const QPainterPath& QtFontService::GlyphPath(const std::string& name, int weight, bool italic,
-                                             char32_t c) {
-  return FaceFor(name, weight, italic)->Path(c);
+QPainterPath QtFontService::GlyphPath(Face* face, char32_t c) {
+  const GlyphKey key{face, c};
+  if (const QPainterPath* cached = paths_.Find(key)) return *cached;
+  QPainterPath path = face->ReadPath(c);
+  ++extracted_;
+  const size_t cost =
+      kCacheEntryCost + static_cast<size_t>(path.elementCount()) * sizeof(QPainterPath::Element);
+  return paths_.Insert(key, std::move(path), cost);
+}
+
+QPainterPath QtFontService::GlyphPath(const std::string& name, int weight, bool italic,
+                                      char32_t c) {
+  return GlyphPath(FaceFor(name, weight, italic), c);
 }
 
 std::vector<GlyphContour> QtFontService::GlyphOutline(const FontRequest& font, char32_t c) {
   Measuring& m = MeasuringFor(font);
-  const QPainterPath& path = m.face->Path(c);
+  const OutlineKey key{m.face, font.height, c};
+  if (const std::vector<GlyphContour>* cached = outlines_.Find(key)) return *cached;
+  const QPainterPath path = GlyphPath(m.face, c);
   std::vector<GlyphContour> contours;
   // Glyph pixels (y down) to whole map units (y up) in coordinate words.
   auto word = [&](const QPointF& p, int32_t xFlag) {
@@ -219,7 +264,9 @@ std::vector<GlyphContour> QtFontService::GlyphOutline(const FontRequest& font, c
     }
   }
   std::erase_if(contours, [](const GlyphContour& g) { return g.points.size() < 3; });
-  return contours;
+  size_t cost = kCacheEntryCost;
+  for (const GlyphContour& g : contours) cost += sizeof(g) + g.points.size() * sizeof(Coord);
+  return outlines_.Insert(key, std::move(contours), cost);
 }
 
 }  // namespace zelk

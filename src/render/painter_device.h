@@ -21,6 +21,7 @@ class QColor;
 
 namespace zelk {
 
+class FontService;
 class QtFontService;
 
 // Draws on whatever the painter is open on: a QImage (bitmaps, tests), a widget or a printer.
@@ -36,8 +37,13 @@ class PainterDevice : public OutputDevice {
   // Smooth edges for the screen; off by default so that pixels are exactly predictable.
   void SetAntialiasing(bool on);
   // Characters are drawn with the glyphs of this service, the one the renderer measured them
-  // with. Without one the device keeps a service of its own.
-  void SetFontService(QtFontService* fonts) { fonts_ = fonts; }
+  // with; it keeps their outlines and pictures between devices. Without one (or with a service
+  // that has no outlines) the device keeps a service of its own.
+  void SetFontService(FontService* fonts);
+  // Unturned and turned characters of screen sizes are copied from pictures of their glyphs
+  // where that gives the same pixels as filling their outlines (on images, without clips but
+  // whole-pixel rectangles); on by default. Off, every character is filled.
+  void SetGlyphImages(bool on) { glyphImages_ = on; }
   // Draws the one-pixel lines and small dots still collected; call before drawing on the
   // painter directly. The destructor flushes too.
   void FlushLines();
@@ -66,10 +72,16 @@ class PainterDevice : public OutputDevice {
   void FillEllipse(int32_t x, int32_t y, int32_t w, int32_t h);
 
   QtFontService& Fonts();
+  // The painter draws on an image in a way that glyph pictures reproduce (see SetGlyphImages).
+  bool GlyphImagesApply();
 
   QPainter& painter_;
   QtFontService* fonts_ = nullptr;
   std::unique_ptr<QtFontService> ownFonts_;
+  bool glyphImages_ = true;
+  // The painter's own target and clip, looked at once on the first character.
+  bool glyphTargetChecked_ = false;
+  bool glyphTargetFits_ = false;
   bool penValid_ = false;
   int32_t penWidth_ = 0;
   int penStyle_ = -1;

@@ -314,6 +314,31 @@ QtFontService& PainterDevice::Fonts() {
   return *ownFonts_;
 }
 
+void PainterDevice::SetFontService(FontService* fonts) {
+  fonts_ = dynamic_cast<QtFontService*>(fonts);
+}
+
+bool PainterDevice::GlyphImagesApply() {
+  if (!glyphImages_ || ClipDepth() > 0) return false;
+  if (glyphTargetChecked_) return glyphTargetFits_;
+  glyphTargetChecked_ = true;
+  QPaintDevice* target = painter_.device();
+  if (!target || target->devType() != QInternal::Image) return false;
+  const QImage::Format format = static_cast<QImage*>(target)->format();
+  if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied) return false;
+  if (painter_.compositionMode() != QPainter::CompositionMode_SourceOver ||
+      painter_.opacity() != 1.0 || !painter_.worldTransform().isIdentity())
+    return false;
+  if (painter_.hasClipping()) {
+    // A whole-pixel rectangle cuts pictures and fills alike; any other clip blends its edges.
+    const QRectF bounds = painter_.clipBoundingRect();
+    if (bounds != QRectF(bounds.toAlignedRect()) || painter_.clipRegion().rectCount() != 1)
+      return false;
+  }
+  glyphTargetFits_ = true;
+  return true;
+}
+
 void PainterDevice::DoDrawCharacter(const CharacterSpec& ch) {
   FlushLines();
   const OutputState& s = State();
@@ -332,18 +357,33 @@ void PainterDevice::DoDrawCharacter(const CharacterSpec& ch) {
     return;
   }
 
-  const QPainterPath& glyph = Fonts().GlyphPath(ch.fontName, ch.weight, ch.italic, ch.character);
-  if (glyph.isEmpty()) return;
+  QtFontService& fonts = Fonts();
+  QtFontService::Face* face = fonts.FaceFor(ch.fontName, ch.weight, ch.italic);
 
   // Glyph units (y down) -> map units (y up), turned counter-clockwise on the map, -> device.
   const double k = height / QtFontService::kReferenceSize;
   const double a = ch.angle * std::numbers::pi / 1800.0;
   const double cs = std::cos(a), sn = std::sin(a);
   QTransform t(sx * cs * k, sy * sn * k, sx * sn * k, -sy * cs * k, at.x, at.y);
+  const QColor color = DrawColor();
+  if (GlyphImagesApply()) {
+    const GlyphImageKey key{
+        face,    ch.character, t.m11(),     t.m12(),
+        t.m21(), t.m22(),      color.rgb(), painter_.testRenderHint(QPainter::Antialiasing)};
+    QPoint offset;
+    const QImage* picture =
+        fonts.GlyphImages().Find(key, &offset, [&] { return fonts.GlyphPath(face, ch.character); });
+    if (picture) {
+      painter_.drawImage(QPoint(at.x + offset.x(), at.y + offset.y()), *picture);
+      return;
+    }
+  }
+  const QPainterPath glyph = fonts.GlyphPath(face, ch.character);
+  if (glyph.isEmpty()) return;
   SelectNoPen();
   // The painter transforms the cached outline itself: no copy of the path per character.
   painter_.setTransform(t);
-  painter_.fillPath(glyph, DrawColor());
+  painter_.fillPath(glyph, color);
   painter_.resetTransform();
 }
 

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "render/font_service_qt.h"
 #include "storage/map_store.h"
 #include "storage/text_format.h"
 #include "test_support.h"
@@ -242,6 +243,23 @@ TEST(CliRender, WritesTheShippedDemoMapAsBmpAndPng) {
   const auto head = ReadFileBytes(dir.Path("demo.png"));
   ASSERT_GT(head.size(), 8u);
   EXPECT_EQ(std::string(head.begin() + 1, head.begin() + 4), "PNG");
+}
+
+// The tool's one font service draws every command's texts: a second render reads no outline.
+TEST(CliRender, DrawsWithTheFontServiceItIsGiven) {
+  NeedGuiApplication();
+  TempDir dir;
+  const std::string demo = std::string(ZELK_SHIPPED_DATA_DIR) + "/demo.zkm";
+  QtFontService fonts;
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCli({"render", demo, "-o", dir.Path("a.png"), "--dpi", "50"}, out, err, &fonts), 0)
+      << err.str();
+  const int64_t read = fonts.GlyphsExtracted();
+  EXPECT_GT(read, 20);
+  ASSERT_EQ(RunCli({"render", demo, "-o", dir.Path("b.png"), "--dpi", "50"}, out, err, &fonts), 0)
+      << err.str();
+  EXPECT_EQ(fonts.GlyphsExtracted(), read);
+  EXPECT_GT(fonts.GlyphImages().PicturesMade(), 0);
 }
 
 TEST(CliRender, RefusesBadResolutionsAndMissingMapsWithTheProgramsMessages) {

@@ -12,6 +12,7 @@
 #include "editor/main_form.h"
 #include "editor/view_commands.h"
 #include "editor/work_window.h"
+#include "render/text_symbol.h"
 #include "storage/map_fixture.h"
 #include "test_support.h"
 
@@ -91,9 +92,10 @@ class RecordingTool : public Tool {
   Interaction number_;
 };
 
-// Writes a map with a line, an area, a point and a text symbol and `lines` line objects.
+// Writes a map with a line, an area, a point and a text symbol, `lines` line objects and
+// `texts` text objects (of a ten-point text symbol in black).
 inline std::string WriteTestMap(const TempDir& dir, const std::string& name, int lines,
-                                const std::string& textFont = "Arial") {
+                                const std::string& textFont = "Arial", int texts = 0) {
   RecordingSink sink;
   MapStore store(&sink);
   const std::string path = dir.Path(name);
@@ -111,11 +113,24 @@ inline std::string WriteTestMap(const TempDir& dir, const std::string& name, int
   store.AppendSymbol(MakeSymbol(2010, SymbolType::Area, 0, {1}));
   store.AppendSymbol(MakeSymbol(3010, SymbolType::Point, 100, {0, 2}));
   store.AppendSymbol(test::MakeTextSymbolWithFont(4010, textFont, 2));
+  if (texts > 0) {
+    TextSymbolFields label;
+    label.font = {textFont, 2, 100, 400, 0};
+    store.AppendSymbol(MakeTextSymbol(4020, label));
+  }
   store.RewriteSymbolIndex();
   for (int i = 0; i < lines; ++i) {
     ObjectRecord o = MakeLine(1010, -5000 + (i % 100) * 100, -5000 + (i / 100) * 50,
                               5000 - (i % 100) * 100, 5000);
     store.AddObject(o);
+  }
+  for (int i = 0; i < texts; ++i) {
+    ObjectRecord t;
+    t.symbol = 4020;
+    t.type = ObjectType::Text;
+    t.coords = {Coord::FromUnits(-4000 + (i % 4) * 2000, 4000 - (i / 4) * 800)};
+    t.SetText("Place " + std::to_string(i));
+    store.AddObject(t);
   }
   store.WriteSettings();
   store.CloseWorkingFile();
@@ -134,14 +149,15 @@ struct EditorFixture {
   std::vector<std::unique_ptr<RecordingTool>> tools;
   std::unique_ptr<TMainFm> form;
 
-  explicit EditorFixture(bool withRegistry = false) {
+  // `otherFonts` replaces the fixed-metrics fonts (real fonts, for drawing texts).
+  explicit EditorFixture(bool withRegistry = false, FontService* otherFonts = nullptr) {
     EnsureApplication();
     if (withRegistry) registry = std::make_unique<RegistryStore>(dir.Path("registry.reg"));
     MainFormServices s;
     s.sink = &sink;
     s.chooser = &chooser;
     s.dialogs = &dialogs;
-    s.fonts = &fonts;
+    s.fonts = otherFonts ? otherFonts : &fonts;
     s.prefs = &prefs;
     s.registry = registry.get();
     s.tempPath = dir.Path("temp.~km");

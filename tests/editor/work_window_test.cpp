@@ -8,6 +8,7 @@
 
 #include "editor/screen_palette.h"
 #include "editor_fixture.h"
+#include "render/font_service_qt.h"
 
 namespace zelk {
 namespace {
@@ -158,6 +159,38 @@ TEST_F(RedrawTest, DrawObjectNowDrawsWithoutClearing) {
   f.Work().DrawObjectNow(line);
   EXPECT_GT(NonWhitePixels(f.Work().Picture()), before);
   EXPECT_EQ(f.Work().RedrawCount(), redraws);
+}
+
+// At a quarter of the zoom the 0.4 mm lines are thinner than a pixel: the drawing device
+// collects such lines, and they must still reach the picture, in a redraw as when drawn at once.
+TEST_F(RedrawTest, LinesThinnerThanAPixelReachThePicture) {
+  Open(30);
+  f.Factor(0.25);
+  f.Settle();
+  ASSERT_EQ(f.Work().LastObjectsDrawn(), 30);
+  const int drawn = NonWhitePixels(f.Work().Picture());
+  EXPECT_GT(drawn, 300);
+  f.Work().DrawObjectNow(MakeLine(1010, -20000, -7000, 20000, -7000));
+  EXPECT_GT(NonWhitePixels(f.Work().Picture()), drawn + 200);
+}
+
+// Redraws take their glyphs from the program's font service: outlines are read from the fonts
+// once, and the pictures made for the screen serve every later redraw.
+TEST(RedrawFonts, EveryRedrawDrawsWithTheSharedFontService) {
+  QtFontService fonts;
+  EditorFixture f(false, &fonts);
+  ASSERT_TRUE(f.OpenMap(WriteTestMap(f.dir, "texts.zkm", 5, "Arial", 12)));
+  f.form->Trigger("ViewEntire");
+  f.Settle();
+  ASSERT_EQ(f.Work().LastObjectsDrawn(), 17);
+  const int64_t read = fonts.GlyphsExtracted();
+  EXPECT_GE(read, 14);  // "Place 0" to "Place 11": P l a c e 0-9
+  ASSERT_TRUE(f.Work().RedrawWindow(f.Work().rect()));
+  const int64_t made = fonts.GlyphImages().PicturesMade();
+  EXPECT_GE(made, 14);
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(f.Work().RedrawWindow(f.Work().rect()));
+  EXPECT_EQ(fonts.GlyphsExtracted(), read);
+  EXPECT_EQ(fonts.GlyphImages().PicturesMade(), made);
 }
 
 TEST_F(RedrawTest, TheViewFollowsTheWindowSize) {
