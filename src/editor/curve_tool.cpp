@@ -203,10 +203,10 @@ void CurveTool::Move(const ToolEvent& e) {
       break;
     }
     case CurveStep::Waiting:
-      SetCursor(HandleAt(e.map) >= 0 ? "EditPoint" : "DrawCurve");
-      break;
     case CurveStep::AfterStraight:
-      SetCursor("DrawCurve");
+      SetCursor(step_ == CurveStep::Waiting && HandleAt(e.map) >= 0 ? "EditPoint" : "DrawCurve");
+      // A zoom in the middle of the curve took the band away; it comes back with the mouse.
+      Show();
       break;
     case CurveStep::StraightDrag:
     case CurveStep::HandleDrag:

@@ -115,6 +115,9 @@ void LineTool::Move(const ToolEvent& e) {
       Show(&e.map);
       break;
     }
+    case LineStep::StraightWait:
+      Show(nullptr);  // back after a zoom took the band away
+      break;
     default:
       break;
   }

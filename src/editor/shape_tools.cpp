@@ -94,6 +94,8 @@ void RectangularTool::Move(const ToolEvent& e) {
   if (step_ == RectangularStep::FirstSide) {
     p.back() = At(e.map);
     Show();
+  } else if (step_ == RectangularStep::NextSide) {
+    Show();  // back after a zoom took the band away
   } else if (step_ == RectangularStep::SideDrag) {
     p.back() = CornerFor(e.map, p[p.size() - 2]);
     Show();

@@ -31,6 +31,7 @@ struct RubberShape {
   Kind kind = Kind::Polyline;
   std::vector<Coord> points;  // rectangle and ellipse: two opposite corners
   bool solid = false;         // frames the user manipulates; bands are dotted
+  bool operator==(const RubberShape&) const = default;
 };
 
 // What a tool may do to the window around it.

@@ -244,7 +244,8 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
 // --- Overlay -------------------------------------------------------------------------------
 
 void TWorkWin::SetRubberBand(std::vector<RubberShape> shapes) {
-  if (shapes.empty() && rubber_.empty()) return;
+  // The same band again (a tool showing its state on every move) costs no repaint.
+  if (shapes == rubber_) return;
   rubber_ = std::move(shapes);
   update();
 }

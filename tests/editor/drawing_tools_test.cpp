@@ -175,6 +175,15 @@ TEST_F(CurveTest, AHandleDraggedOntoItsAnchorDividesByNothing) {
   EXPECT_EQ(f.Last().PointCount(), 7);
 }
 
+TEST_F(CurveTest, TheBandTakenAwayByAZoomComesBackWithTheMouse) {
+  f.Drag(t, 100, 300, 150, 300);
+  f.view.SetRubberBand({});
+  t.Move(f.E(200, 200));
+  ASSERT_FALSE(f.view.rubber.empty());
+  EXPECT_EQ(f.view.rubber[0].kind, RubberShape::Kind::Path);
+  EXPECT_EQ(f.view.rubber[0].points, f.state.ObjectBuffer.coords);
+}
+
 TEST_F(CurveTest, FinishCommitsWhatIsDrawnWithoutTheTrailingHandle) {
   f.Drag(t, 100, 300, 150, 300);
   f.Drag(t, 300, 300, 300, 250);
