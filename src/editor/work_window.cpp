@@ -179,6 +179,9 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
   }
   const MapDrawingResult result = DrawMapRegion(*store_, ctx, out.clipRectangle, options);
   gate_.EndCapture();
+  // The device keeps thin lines back to draw them together: they must reach the painter
+  // before it ends.
+  device.FlushLines();
   painter.end();
 
   lastObjectsDrawn_ = result.objectsDrawn;
@@ -237,6 +240,7 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
       device.SelectColorPass(c.colorNumber, cmyk);
     DrawObject(ctx, obj, symbol);
   }
+  device.FlushLines();
   painter.end();
   update();
 }

@@ -97,5 +97,20 @@ TEST_F(DrawingWindowTest, CirclesWithShiftAndPointsWithTheirAngle) {
   EXPECT_EQ(f.State().SelectedObject, 2);
 }
 
+TEST_F(DrawingWindowTest, ThinLinesDrawnAtOnceReachThePicture) {
+  Store().AppendSymbol(test::MakeLineSymbol(1011, 2, 1, 0));  // 0.01 mm: one pixel
+  auto inked = [&] {
+    int n = 0;
+    const QImage& im = f.Work().Picture();
+    for (int y = 0; y < im.height(); ++y)
+      for (int x = 0; x < im.width(); ++x) n += im.pixel(x, y) != qRgb(255, 255, 255);
+    return n;
+  };
+  const int before = inked();
+  ObjectRecord line = MakeLine(1011, -1000, 0, 1000, 0);
+  f.Work().DrawObjectNow(line);
+  EXPECT_GT(inked(), before + 20) << before;
+}
+
 }  // namespace
 }  // namespace zelk
