@@ -103,6 +103,14 @@ int NearestAnchor(const ObjectRecord& o, const Coord& mouse) {
 
 }  // namespace
 
+bool ReadLiveObject(MapStore& store, int32_t n, ObjectRecord* obj) {
+  if (n <= 0) return false;
+  // Deleted objects keep their record in the file; they must not come back through a tool.
+  IndexEntry e;
+  if (!store.SymbolEditing() && (!store.ReadEntry(n, &e) || !e.Live())) return false;
+  return store.ReadObject(n, obj) && obj->PointCount() > 0;
+}
+
 bool Near(const Coord& a, const Coord& b, int64_t d) {
   return std::llabs(int64_t{a.x & kPosMask} - (b.x & kPosMask)) <= d &&
          std::llabs(int64_t{a.y & kPosMask} - (b.y & kPosMask)) <= d;
@@ -309,8 +317,8 @@ bool ReplaceSelected(ToolContext& ctx, int32_t n, const ObjectRecord& before, Ob
 bool AppendHole(ToolContext& ctx, const std::vector<Coord>& hole) {
   const int32_t n = ctx.state.SelectedObject;
   ObjectRecord area;
-  if (hole.size() < 3 || n <= 0 || !ctx.store.IsOpen() || !ctx.store.ReadObject(n, &area) ||
-      area.type != ObjectType::Area || area.PointCount() == 0)
+  if (hole.size() < 3 || !ctx.store.IsOpen() || !ReadLiveObject(ctx.store, n, &area) ||
+      area.type != ObjectType::Area)
     return false;
   if (area.PointCount() + static_cast<int>(hole.size()) + std::max<int>(area.textUnits, 0) >
       kMaxPoints)
@@ -355,9 +363,7 @@ bool DrawSession::Begin(const ToolEvent& e, bool mayContinue) {
   // A cut line or a hole across the selected area, which stays in the object buffer.
   const int32_t n = ctx_.state.SelectedObject;
   ObjectRecord area;
-  if (n <= 0 || !ctx_.store.ReadObject(n, &area) || area.type != ObjectType::Area ||
-      area.PointCount() == 0)
-    return false;
+  if (!ReadLiveObject(ctx_.store, n, &area) || area.type != ObjectType::Area) return false;
   if (purpose_ == ToolPurpose::CutLine) {
     if (ctx_.drawing.cutLineStarts && !ctx_.drawing.cutLineStarts(e.map)) return false;
     ctx_.state.ObjectBuffer = area;
@@ -482,7 +488,7 @@ std::optional<SnapHit> DrawSession::FindSnap(const Coord& mouse) {
 
 std::optional<SnapHit> DrawSession::SnapOn(int32_t object, const Coord& mouse) {
   ObjectRecord o;
-  if (object <= 0 || !ctx_.store.ReadObject(object, &o) || o.PointCount() == 0) return std::nullopt;
+  if (!ReadLiveObject(ctx_.store, object, &o)) return std::nullopt;
   if (o.type != ObjectType::Line && o.type != ObjectType::Area) return std::nullopt;
   if (ctx_.store.SymbolFor(o.symbol).Status() == kStatusHidden) return std::nullopt;
   if (!ObjectNear(o, mouse, ctx_.state.PickTolerance)) return std::nullopt;

@@ -75,6 +75,9 @@ void ReverseLine(std::vector<Coord>& pts);
 // point count.
 int OuterRingEnd(const std::vector<Coord>& pts);
 
+// Reads object n when it is live (not deleted) and has points.
+bool ReadLiveObject(MapStore& store, int32_t n, ObjectRecord* obj);
+
 // Stores an object as a new object in one undo step, selects it and draws it. False when the
 // engine refused it.
 bool StoreNewObject(ToolContext& ctx, ObjectRecord& obj);

@@ -549,6 +549,25 @@ TEST_F(PurposeTest, AHoleOfTwoPointsOrWithoutAnAreaIsNothing) {
   EXPECT_EQ(t.Step(), LineStep::Idle);
 }
 
+TEST_F(PurposeTest, ASelectedAreaDeletedMeanwhileTakesNoHole) {
+  f.ctx.drawing.holeDrawn = [&](const std::vector<Coord>& h) { return AppendHole(f.ctx, h); };
+  LineTool t(f.ctx);
+  t.Start(ToolPurpose::Hole);
+  f.Drag(t, 200, 200, 300, 200);
+  f.Drag(t, 300, 200, 300, 300);
+  ASSERT_TRUE(f.Store().DeleteObject(area));  // by another step, while the hole is drawn
+  f.Click(t, 300, 300);
+  EXPECT_EQ(f.Count(), area);
+  EXPECT_EQ(f.Store().LiveObjectCount(), 0);
+  // Nor is a deleted area taken for a new hole or cut line.
+  t.Start(ToolPurpose::Hole);
+  f.Drag(t, 200, 200, 300, 200);
+  EXPECT_EQ(t.Step(), LineStep::Idle);
+  t.Start(ToolPurpose::CutLine);
+  f.Drag(t, 200, 200, 300, 200);
+  EXPECT_EQ(t.Step(), LineStep::Idle);
+}
+
 TEST_F(PurposeTest, CirclesAreHolesTooAndAFullAreaRefusesThem) {
   f.ctx.drawing.holeDrawn = [&](const std::vector<Coord>& h) { return AppendHole(f.ctx, h); };
   CircleTool c(f.ctx);
@@ -830,6 +849,31 @@ TEST(AnyTool, TheMapClosedDuringADragStoresNothing) {
     for (const std::string& e : f.map.sink.errors) ADD_FAILURE() << a.name << ": " << e;
     ASSERT_TRUE(f.map.Reopen()) << a.name;
     EXPECT_EQ(f.Store().LiveObjectCount(), live) << a.name;
+  }
+}
+
+TEST(AnyTool, PressesFarOutsideTheWindowStoreOnlyValidObjects) {
+  for (const AnyTool& a : AllTools()) {
+    DrawFixture f;
+    f.view.view.zoom = 0.01;  // the whole coordinate space in the window
+    f.view.view.SetViewTransform();
+    f.state.PickTolerance = f.view.view.pickTolerance;
+    f.state.ToolMode = a.mode;
+    f.state.CurrentSymbol = static_cast<int16_t>(a.symbol);
+    std::unique_ptr<Tool> t = a.make(f);
+    t->Start(ToolPurpose::Draw);
+    f.Drag(*t, -30000, -30000, 30000, 30000, true);
+    f.Drag(*t, 30000, -30000, -30000, 30000);
+    f.Click(*t, 30000, 30000);
+    t->Finish();
+    for (int32_t n = 1; n <= f.Count(); ++n) {
+      const ObjectRecord o = f.Object(n);
+      EXPECT_TRUE(ObjectRecord::Decode(o.Encode()).has_value()) << a.name;
+      for (const Coord& c : o.coords) {
+        EXPECT_GE(c.x, kMinCoordWord) << a.name;
+        EXPECT_LE(c.y, kMaxCoordWord) << a.name;
+      }
+    }
   }
 }
 
