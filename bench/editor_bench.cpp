@@ -828,7 +828,7 @@ BENCHMARK(BM_DragAPointOfA2000PointCurve)
 
 void BM_UndoABulkMoveOf100000Objects(benchmark::State& state) {
   const std::string path = Scratch() + "/bulk.zkm";
-  fs::copy_file(LargeMap(), path, fs::copy_options::overwrite_existing);
+  fs::copy_file(LineMap(), path, fs::copy_options::overwrite_existing);
   ToolBench b;
   if (!b.Open(path)) {
     state.SkipWithError("large map not made");

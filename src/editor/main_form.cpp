@@ -26,6 +26,7 @@
 #include "dialogs/spin_edit.h"
 #include "editor/cursors.h"
 #include "editor/document_dialogs.h"
+#include "editor/drawing_tools.h"
 #include "editor/edit_commands.h"
 #include "editor/editing_tools.h"
 #include "editor/file_commands.h"
@@ -83,6 +84,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   tools_[InteractionSlot(Interaction::NoDrawing)] = noDrawTool_.get();
   tools_[InteractionSlot(Interaction::ViewZoom)] = zoomTool_.get();
   tools_[InteractionSlot(Interaction::WindowRectangle)] = windowTool_.get();
+  AdoptTools(MakeDrawingTools(*toolContext_));
   zoomTool_->ended = [this] {
     state_.InteractionState = savedState_;
     SetCursorShape(savedCursor_);
@@ -642,6 +644,9 @@ void TMainFm::DrawObjectNow(const ObjectRecord& obj) {
 }
 void TMainFm::RepaintMarks() {
   WorkWin->update();
+}
+void TMainFm::SetWorkHelpContext(int context) {
+  WorkWin->setProperty(kHelpContextProperty, context);
 }
 
 void TMainFm::ClearSelection() {

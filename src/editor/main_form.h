@@ -152,6 +152,7 @@ class TMainFm : public QMainWindow,
   void SetCursorShape(const std::string& name) override;
   void DrawObjectNow(const ObjectRecord& obj) override;
   void RepaintMarks() override;
+  void SetWorkHelpContext(int context) override;
   void RepaintOverlay() override;
   void StartViewInteraction(ViewZoomTool::Kind kind) override;
   void StartWindowRectangle(std::function<Box()> read, std::function<void(const Box&)> write,

@@ -23,11 +23,15 @@ struct ToolEvent {
 };
 
 // Rubber-band shapes, kept in coordinate words so that they follow zooming and scrolling.
+// Path: the points of a line as stored, Bezier segments (control points flagged as in an
+// object) drawn as curves. Handles: pairs of an anchor and a control point, drawn as a line
+// with a small square at the control point.
 struct RubberShape {
-  enum class Kind { Polyline, Rectangle, Ellipse };
+  enum class Kind { Polyline, Rectangle, Ellipse, Path, Handles };
   Kind kind = Kind::Polyline;
   std::vector<Coord> points;  // rectangle and ellipse: two opposite corners
   bool solid = false;         // frames the user manipulates; bands are dotted
+  bool operator==(const RubberShape&) const = default;
 };
 
 // What a tool may do to the window around it.
@@ -51,6 +55,8 @@ class ToolView {
   virtual void DrawObjectNow(const ObjectRecord& obj) {}
   // The selection marks and handles changed: the overlay is painted anew.
   virtual void RepaintMarks() {}
+  // The help topic that F1 opens over the work window while the tool runs.
+  virtual void SetWorkHelpContext(int context) {}
 };
 
 // One interaction state: start, the three mouse events, a key and finish. Start sets

@@ -2,6 +2,7 @@
 // ring and the preferences. One instance, owned by the main window; tests build their own.
 #pragma once
 
+#include "editor/drawing_hooks.h"
 #include "editor/editor_state.h"
 #include "editor/tool.h"
 #include "editor/undo_ring.h"
@@ -18,6 +19,8 @@ struct ToolContext {
   UndoRing& undo;
   const Preferences& prefs;
   MessageSink* sink = nullptr;
+  // What the drawing tools hand on to other operations.
+  DrawingHooks drawing{};
 };
 
 }  // namespace zelk

@@ -251,7 +251,8 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
 // --- Overlay -------------------------------------------------------------------------------
 
 void TWorkWin::SetRubberBand(std::vector<RubberShape> shapes) {
-  if (shapes.empty() && rubber_.empty()) return;
+  // The same band again (a tool showing its state on every move) costs no repaint.
+  if (shapes == rubber_) return;
   rubber_ = std::move(shapes);
   update();
 }
@@ -325,6 +326,35 @@ void TWorkWin::PaintGrid(QPainter& p) const {
   }
 }
 
+namespace {
+
+// A line as stored, its Bezier segments as curves; a control point without its segment is left
+// out.
+QPainterPath RubberPath(const std::vector<Coord>& points, const std::vector<QPoint>& pts) {
+  QPainterPath path;
+  const size_t n = pts.size();
+  size_t i = 0;
+  while (i < n && (points[i].x & (kFirstCurvePoint | kSecondCurvePoint))) ++i;
+  if (i >= n) return path;
+  path.moveTo(pts[i]);
+  while (i + 1 < n) {
+    const bool curve =
+        (points[i + 1].x & kFirstCurvePoint) && i + 3 < n && (points[i + 2].x & kSecondCurvePoint);
+    if (curve) {
+      path.cubicTo(pts[i + 1], pts[i + 2], pts[i + 3]);
+      i += 3;
+    } else if (points[i + 1].x & (kFirstCurvePoint | kSecondCurvePoint)) {
+      break;
+    } else {
+      path.lineTo(pts[i + 1]);
+      ++i;
+    }
+  }
+  return path;
+}
+
+}  // namespace
+
 void TWorkWin::PaintRubberBand(QPainter& p) const {
   for (const RubberShape& s : rubber_) {
     std::vector<QPoint> pts;
@@ -340,6 +370,13 @@ void TWorkWin::PaintRubberBand(QPainter& p) const {
       p.setBrush(Qt::NoBrush);
       if (s.kind == RubberShape::Kind::Polyline) {
         if (pts.size() >= 2) p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+      } else if (s.kind == RubberShape::Kind::Path) {
+        p.drawPath(RubberPath(s.points, pts));
+      } else if (s.kind == RubberShape::Kind::Handles) {
+        for (size_t i = 0; i + 1 < pts.size(); i += 2) {
+          p.drawLine(pts[i], pts[i + 1]);
+          p.drawRect(pts[i + 1].x() - 2, pts[i + 1].y() - 2, 4, 4);
+        }
       } else if (pts.size() >= 2) {
         const QRect r = QRect(pts[0], pts[1]).normalized();
         if (s.kind == RubberShape::Kind::Rectangle)

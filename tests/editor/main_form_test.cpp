@@ -34,6 +34,7 @@ struct OpenMapTest : ::testing::Test {
 
 TEST_F(OpenMapTest, AToolThatIsNotThereYetStartsNoDrawing) {
   EXPECT_TRUE(f.State().MapOpen);
+  ChooseSymbol(3);  // the text tool is not part of this build
   f.ChooseMode(Mode::Curve);
   EXPECT_EQ(f.State().InteractionState, Interaction::NoDrawing);
   EXPECT_EQ(f.State().CursorName, "NoDraw");
