@@ -234,6 +234,10 @@ int main(int argc, char** argv) {
   std::printf("\n10000 texts of 20 characters, best of the repetitions:\n");
   reporter.PrintRatio("aliased", "BM_TextsAliased", "BM_DrawTextAliased");
   reporter.PrintRatio("antialiased", "BM_TextsAntialiased", "BM_DrawTextAntialiased");
+  const zelk::GlyphImageCache& pictures = zelk::Fonts().GlyphImages();
+  std::printf("glyph pictures made %lld, glyphs always filled %lld, %zu kB kept\n",
+              static_cast<long long>(pictures.PicturesMade()),
+              static_cast<long long>(pictures.PicturesRefused()), pictures.Bytes() / 1024);
   benchmark::Shutdown();
   return 0;
 }
