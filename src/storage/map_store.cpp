@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 #include <unordered_set>
+#include <utility>
 
 namespace zelk {
 
@@ -769,21 +770,34 @@ SearchResult MapStore::Search(const Box& rect, int32_t stop, int color, int32_t*
   const int32_t count = objectCount_;
   if (count <= 0) return {false, true};
   if (color > 255) return {false, true};
-  if (stop < 1 || stop > count) return SearchBlocks(rect, stop, color, current);
   // A walk over a rectangle calls the search again and again: the rectangle's objects are
-  // found once and kept until an entry changes.
+  // found once and kept until an entry changes. When the blocks meeting it hold little else,
+  // walking them is quicker still.
   if (regionStamp_ != entryStamp_ || !(regionRect_ == rect)) {
-    ObjectsInRegion(rect, &regionObjects_);
     regionRect_ = rect;
     regionStamp_ = entryStamp_;
+    regionNext_ = 0;
+    regionObjects_.clear();
+    regionByBlocks_ = ScanBlocksFor(rect);
+    if (!regionByBlocks_) ObjectsInRegion(rect, &regionObjects_);
   }
-  // The numbers after *current up to stop, wrapping from the last object to the first.
+  if (regionByBlocks_ || stop < 1 || stop > count) return SearchBlocks(rect, stop, color, current);
+  // The numbers after *current up to stop, wrapping from the last object to the first. A walk
+  // goes on after the object found last, whose place is kept.
   const int32_t first = (*current >= count || *current < 0) ? 1 : *current + 1;
   const std::vector<int32_t>& objects = regionObjects_;
   auto matchIn = [&](int32_t from, int32_t to) -> int32_t {
-    for (auto it = std::lower_bound(objects.begin(), objects.end(), from);
-         it != objects.end() && *it <= to; ++it)
-      if (SearchAt(*it, rect, color)) return *it;
+    size_t i = regionNext_;
+    if (i > objects.size() || (i > 0 && objects[i - 1] >= from) ||
+        (i < objects.size() && objects[i] < from))
+      i = static_cast<size_t>(std::lower_bound(objects.begin(), objects.end(), from) -
+                              objects.begin());
+    for (; i < objects.size() && objects[i] <= to; ++i) {
+      if (SearchAt(objects[i], rect, color)) {
+        regionNext_ = i + 1;
+        return objects[i];
+      }
+    }
     return 0;
   };
   int32_t n = first <= stop ? matchIn(first, stop) : matchIn(first, count);
@@ -814,15 +828,62 @@ void MapStore::ObjectsInRegion(const Box& rect, std::vector<int32_t>* numbers) {
     }
     return;
   }
+  if (ScanBlocksFor(rect)) {
+    const int32_t count = objectCount_;
+    for (size_t b = 0; b < blocks_.size(); ++b) {
+      const IndexBlockCache& block = *blocks_[b];
+      if (block.liveCount == 0 || !block.box.Meets(rect)) continue;
+      const auto first = static_cast<int32_t>(b) * kEntriesPerBlock + 1;
+      const int32_t last = std::min(first + kEntriesPerBlock - 1, count);
+      for (int32_t n = first; n <= last; ++n) {
+        const IndexEntry& e = block.entries[static_cast<size_t>(n - first)];
+        if (e.Live() && e.box.Meets(rect)) numbers->push_back(n);
+      }
+    }
+    return;
+  }
   if (spatial_.NeedsBuild()) BuildSpatialIndex();
-  spatial_.Candidates(rect, numbers);
-  // The tree may still hold boxes that objects had before they moved or were deleted.
-  std::erase_if(*numbers, [&](int32_t n) {
-    const IndexEntry* e = EntryAt(n);
-    return !e || !e->Live() || !e->box.Meets(rect);
-  });
-  std::sort(numbers->begin(), numbers->end());
-  numbers->erase(std::unique(numbers->begin(), numbers->end()), numbers->end());
+  regionCandidates_.clear();
+  spatial_.Candidates(rect, &regionCandidates_);
+  // The candidates come in the tree's order and may repeat: one bit per object puts them in
+  // number order once. The bits are cleared as they are read.
+  regionBits_.resize(static_cast<size_t>(objectCount_) / 64 + 1);
+  size_t low = regionBits_.size(), high = 0;
+  for (const int32_t n : regionCandidates_) {
+    if (n < 1 || n > objectCount_) continue;
+    const auto word = static_cast<size_t>(n - 1) / 64;
+    regionBits_[word] |= uint64_t{1} << ((n - 1) % 64);
+    low = std::min(low, word);
+    high = std::max(high, word);
+  }
+  for (size_t word = low; word <= high && word < regionBits_.size(); ++word) {
+    for (uint64_t bits = std::exchange(regionBits_[word], 0); bits != 0; bits &= bits - 1) {
+      const auto n =
+          static_cast<int32_t>(word * 64 + static_cast<size_t>(std::countr_zero(bits))) + 1;
+      // The tree may still hold boxes that objects had before they moved or were deleted.
+      const IndexEntry& e = *EntryAt(n);
+      if (e.Live() && e.box.Meets(rect)) numbers->push_back(n);
+    }
+  }
+}
+
+bool MapStore::ScanBlocksFor(const Box& rect) const {
+  // How much of a box the rectangle covers, along one axis.
+  auto share = [](int32_t low, int32_t high, int32_t rectLow, int32_t rectHigh) {
+    const int64_t size = int64_t{high} - low;
+    if (size <= 0) return 1.0;
+    const int64_t covered = int64_t{std::min(high, rectHigh)} - std::max(low, rectLow);
+    return std::clamp(static_cast<double>(covered) / static_cast<double>(size), 0.0, 1.0);
+  };
+  double scanned = 0, expected = 0;
+  for (const auto& block : blocks_) {
+    if (block->liveCount == 0 || !block->box.Meets(rect)) continue;
+    const Box& b = block->box;
+    scanned += block->usedCount;
+    expected += block->liveCount * share(b.left, b.right, rect.left, rect.right) *
+                share(b.bottom, b.top, rect.bottom, rect.top);
+  }
+  return scanned <= 2 * expected;
 }
 
 bool MapStore::SearchAt(int32_t n, const Box& rect, int color) {

@@ -221,9 +221,14 @@ class MapStore {
   // Entries read anew or dropped: the spatial index is built again at the next query.
   void IndexReplaced();
   void BuildSpatialIndex();
+  // Whether the blocks meeting `rect` hold few objects besides those meeting it (as when objects
+  // were added area by area), judged by how much of each block's box it covers: reading their
+  // entries in order then answers a region query quicker than the spatial index.
+  bool ScanBlocksFor(const Box& rect) const;
   // Entry n when the index holds it, else null.
   const IndexEntry* EntryAt(int32_t n) const;
-  // The search over the index blocks, used for a stop outside the objects (a whole round).
+  // The search as a walk over the index blocks: for a stop outside the objects (a whole round)
+  // and where the blocks meeting the rectangle hold little else.
   SearchResult SearchBlocks(const Box& rect, int32_t stop, int color, int32_t* current);
   void PrepareForWrite(ObjectRecord& obj, IndexEntry* entry);
   bool AddSymbolRecord(int place, SymbolRecord rec);
@@ -265,8 +270,12 @@ class MapStore {
   uint64_t entryStamp_ = 0;
   uint64_t regionStamp_ = ~uint64_t{0};
   Box regionRect_;
+  bool regionByBlocks_ = false;  // the rectangle is searched by walking the blocks
   std::vector<int32_t> regionObjects_;
-  std::vector<int32_t> regionScratch_;
+  size_t regionNext_ = 0;               // the place in regionObjects_ after the object found last
+  std::vector<int32_t> regionScratch_;  // the objects ObjectsInRegionByColor lists
+  std::vector<int32_t> regionCandidates_;  // what the spatial index answers
+  std::vector<uint64_t> regionBits_;       // all zero between queries
   std::vector<uint8_t> buffer_;
   // A read-ahead window over the working file for object records; every write through the
   // engine that touches it empties it.
