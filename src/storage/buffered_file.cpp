@@ -36,7 +36,9 @@ void BufferedFile::OpenWith(const std::string& path, int flags, const char* fail
   bool ok = files_->Stat(fd_, &st) && !S_ISDIR(st.st_mode);
   // Only a lock another program holds refuses the file; a file system without locks does not.
   if (ok && lock && !files_->Lock(fd_) && (errno == EWOULDBLOCK || errno == EAGAIN)) ok = false;
-  if (ok && empty) ok = files_->Truncate(fd_, 0);
+  // A file that is empty already is not emptied again: on some file systems (ext4) emptying a
+  // file makes its close hand everything written since to the disk at once.
+  if (ok && empty) ok = files_->Stat(fd_, &st) && (st.st_size == 0 || files_->Truncate(fd_, 0));
   if (!ok) {
     files_->Close(fd_);
     fd_ = -1;

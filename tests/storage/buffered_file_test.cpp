@@ -73,6 +73,27 @@ TEST(BufferedFile, ReadAtLeavesThePositionAfterTheBytesRead) {
   EXPECT_THROW(f.ReadAt(8, buf, 4), FileError);  // past the end
 }
 
+TEST(BufferedFile, CreatingAHeldFileEmptiesItOnlyWhenItHoldsSomething) {
+  class CountedTruncates : public FileSystem {
+   public:
+    int truncates = 0;
+    bool Truncate(int fd, int64_t size) override {
+      ++truncates;
+      return FileSystem::Truncate(fd, size);
+    }
+  };
+  TempDir dir;
+  RecordingSink sink;
+  for (const size_t size : {size_t{0}, size_t{10}}) {
+    CountedTruncates files;
+    WriteFileBytes(dir.Path("held"), std::vector<uint8_t>(size, 1));
+    BufferedFile f(&sink, &files);
+    f.Create(dir.Path("held"), true);
+    EXPECT_EQ(f.Size(), 0);
+    EXPECT_EQ(files.truncates, size > 0 ? 1 : 0) << size << " bytes";
+  }
+}
+
 TEST(SaveCopy, ReplacesTheTargetOrLeavesItIntact) {
   TempDir dir;
   RecordingSink sink;
