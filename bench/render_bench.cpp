@@ -411,6 +411,29 @@ void BM_DrawDemoAt300Dpi(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawDemoAt300Dpi)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
+// Writing the demo's 300 DPI picture as a BMP file, its sync to disk included, without the
+// drawing.
+void BM_WriteDemoBmpAt300Dpi(benchmark::State& state) {
+  if (!Demo().ok) {
+    state.SkipWithError("demo map not found");
+    return;
+  }
+  Box extent;
+  DrawableExtent(Demo().store, &extent);
+  const BitmapSize size = BitmapSizeFor(extent, 300);
+  QImage image(static_cast<int>(size.width), static_cast<int>(size.height), QImage::Format_RGB32);
+  QtFontService fonts;
+  RenderMapImage(Demo().store, extent, 300, fonts, image);
+  const std::string out =
+      (std::filesystem::temp_directory_path() / "zelk-render-bench-write.bmp").string();
+  QuietSink sink;
+  for (auto _ : state) {
+    if (!WriteImageAsBmp(out, image, 300, &sink)) state.SkipWithError("write failed");
+  }
+  std::filesystem::remove(out);
+}
+BENCHMARK(BM_WriteDemoBmpAt300Dpi)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
 // Writes the benchmark map to `path` for tools that compare pictures.
 int WriteMap(const std::string& path) {
   QuietSink sink;
