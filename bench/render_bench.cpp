@@ -229,6 +229,7 @@ int64_t Draw(QPaintDevice& target, const OutputState& state, const Box& region, 
   QPainter painter(&target);
   PainterDevice device(painter, state);
   device.SetAntialiasing(antialiased);
+  device.SetStamping(true);
   FixedMetricsFonts fonts;  // the map has no texts
   RenderScratch scratch;
   RenderContext ctx{device, fonts, scratch};
