@@ -7,36 +7,11 @@
 
 namespace zelk {
 
-double RoundHalfEven(double r) {
+double RoundHalfEvenLarge(double r) {
   if (std::isnan(r)) return 0.0;
-  // The floating-point environment rounds to nearest with halves to even; nothing here
-  // changes it. One instruction instead of floor and fmod: every device point passes here.
+  // From 2^52 on every double is whole; below it the environment's rounding to nearest with
+  // halves to even applies.
   return std::nearbyint(r);
-}
-
-namespace {
-int32_t RoundClamped(double r, double lo, double hi) {
-  const double v = RoundHalfEven(r);
-  if (v > hi) return static_cast<int32_t>(hi);
-  if (v < lo) return static_cast<int32_t>(lo);
-  return static_cast<int32_t>(v);
-}
-}  // namespace
-
-int32_t RoundToInt(double r) {
-  return RoundClamped(r, -2147483648.0, 2147483647.0);
-}
-int32_t RoundToDevice(double r) {
-  return RoundClamped(r, kMinDevice, kMaxDevice);
-}
-int32_t RoundToCoord(double r) {
-  return RoundClamped(r, kMinCoordWord, kMaxCoordWord);
-}
-
-int32_t RoundToPosition(double word) {
-  // The largest whole-unit word in range is 2^30 - 256.
-  const int32_t units = RoundClamped(word / 256.0, kMinCoordWord / 256, kMaxCoordWord / 256);
-  return units * 256;
 }
 
 int32_t ClampCoord(int64_t word) {

@@ -24,18 +24,54 @@ constexpr int32_t kMaxDevice = 32767;
 // Longest point list RotatePoints is meant for (the callers' work buffers).
 constexpr int kMaxRotatedPoints = 8000;
 
+namespace rounding {
+// Below 2^51 in magnitude, adding 1.5 * 2^52 leaves no bits for fractions: the addition itself
+// rounds to the nearest integer with halves to even (the floating-point environment's rounding,
+// which nothing in the program changes), and the subtraction is exact. No library call, so the
+// rounding of every device point inlines to two additions.
+constexpr double kShift = 6755399441055744.0;  // 1.5 * 2^52
+constexpr double kSmall = 2251799813685248.0;  // 2^51
+
+inline double RoundSmall(double r) {
+  return (r + kShift) - kShift;
+}
+
+// The nearest integer with halves to even, clamped to [lo, hi] (whole numbers within the 32-bit
+// range); NaN gives the value nearest to 0.
+inline int32_t RoundClamped(double r, double lo, double hi) {
+  // Rounding keeps order and the bounds are whole: clamping first gives the same result.
+  if (r > lo && r < hi) return static_cast<int32_t>(RoundSmall(r));
+  if (r >= hi) return static_cast<int32_t>(hi);
+  if (r <= lo) return static_cast<int32_t>(lo);
+  return static_cast<int32_t>(lo > 0 ? lo : hi < 0 ? hi : 0);
+}
+}  // namespace rounding
+
 // Rounds to the nearest integer with halves to even; NaN gives 0.
-double RoundHalfEven(double r);
+double RoundHalfEvenLarge(double r);
+inline double RoundHalfEven(double r) {
+  if (r > -rounding::kSmall && r < rounding::kSmall) return rounding::RoundSmall(r);
+  return RoundHalfEvenLarge(r);
+}
 // RoundHalfEven, clamped to the 32-bit range.
-int32_t RoundToInt(double r);
+inline int32_t RoundToInt(double r) {
+  return rounding::RoundClamped(r, -2147483648.0, 2147483647.0);
+}
 // Real to device coordinate: nearest integer, clamped to -32764..32767.
-int32_t RoundToDevice(double r);
+inline int32_t RoundToDevice(double r) {
+  return rounding::RoundClamped(r, kMinDevice, kMaxDevice);
+}
 // Real to coordinate word: nearest integer, clamped to -2^30..2^30-1.
-int32_t RoundToCoord(double r);
+inline int32_t RoundToCoord(double r) {
+  return rounding::RoundClamped(r, kMinCoordWord, kMaxCoordWord);
+}
 // A real word value rounded to the nearest whole map unit, so that the flag byte is 0, and
 // clamped like RoundToCoord. Used for every derived position, so that rounding never
 // spills into the flag byte.
-int32_t RoundToPosition(double word);
+inline int32_t RoundToPosition(double word) {
+  // The largest whole-unit word in range is 2^30 - 256.
+  return rounding::RoundClamped(word / 256.0, kMinCoordWord / 256, kMaxCoordWord / 256) * 256;
+}
 // Clamps an exact integer word value into the coordinate range; values above it become the last
 // whole map unit, so that a clamped position gains no flags.
 int32_t ClampCoord(int64_t word);

@@ -63,6 +63,11 @@ constexpr const char* kNothingToDrawMessage =
 ExportResult ExportBitmap(MapStore& store, const BitmapExportRequest& request, MessageSink* sink,
                           Progress* progress = nullptr);
 
+// Writes a 32-bit image (another format is converted) as a 24-bit BMP, as ExportBitmap does:
+// under a temporary name renamed into place once complete; progress counts ";lines written".
+bool WriteImageAsBmp(const std::string& path, const QImage& image, int resolution,
+                     MessageSink* sink, Progress* progress = nullptr);
+
 // Renders `extent` (coordinate words) at `resolution` into `image` (white first), which must
 // already have the size of BitmapSizeFor. Returns false when the progress asked to abort.
 bool RenderMapImage(MapStore& store, const Box& extent, int resolution, FontService& fonts,

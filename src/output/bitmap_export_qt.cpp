@@ -173,18 +173,29 @@ ExportResult ExportBitmap(MapStore& store, const BitmapExportRequest& request, M
   if (png) {
     return WritePng(request.path, image, sink) ? ExportResult::Written : ExportResult::Failed;
   }
-  const BmpRowSource rows = [&image](int y, uint8_t* bgr) {
-    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = 0; x < image.width(); ++x) {
-      bgr[3 * x] = static_cast<uint8_t>(qBlue(line[x]));
-      bgr[3 * x + 1] = static_cast<uint8_t>(qGreen(line[x]));
-      bgr[3 * x + 2] = static_cast<uint8_t>(qRed(line[x]));
-    }
-  };
-  return WriteBmp24(request.path, image.width(), image.height(), request.resolution, rows, sink,
-                    progress)
+  return WriteImageAsBmp(request.path, image, request.resolution, sink, progress)
              ? ExportResult::Written
              : ExportResult::Failed;
+}
+
+bool WriteImageAsBmp(const std::string& path, const QImage& image, int resolution,
+                     MessageSink* sink, Progress* progress) {
+  const QImage pixels =
+      image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
+          ? image
+          : image.convertToFormat(QImage::Format_RGB32);
+  // The image is asked for its size once and for each row once; the pixels are read straight.
+  const int width = pixels.width();
+  const BmpRowSource rows = [&pixels, width](int y, uint8_t* bgr) {
+    const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+    for (int x = 0; x < width; ++x, bgr += 3) {
+      const QRgb p = line[x];
+      bgr[0] = static_cast<uint8_t>(qBlue(p));
+      bgr[1] = static_cast<uint8_t>(qGreen(p));
+      bgr[2] = static_cast<uint8_t>(qRed(p));
+    }
+  };
+  return WriteBmp24(path, width, pixels.height(), resolution, rows, sink, progress);
 }
 
 }  // namespace zelk

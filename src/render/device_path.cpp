@@ -53,19 +53,6 @@ void Quadratic(const Coord& p0, const Coord& p1, const Coord& p2, int depth, dou
 
 }  // namespace
 
-DevicePoint ToDevice(const OutputState& state, const Coord& p) {
-  const RealPoint r = ToDeviceReal(state, p);
-  return {RoundToDevice(r.x), RoundToDevice(r.y)};
-}
-
-RealPoint ToDeviceReal(const OutputState& state, const Coord& p) {
-  // Whole words: points made by curve flattening carry fractions of a unit in the low byte,
-  // and a real flag byte moves a point by less than a map unit.
-  const double dx = static_cast<double>(p.x) - state.originX;
-  const double dy = static_cast<double>(p.y) - state.originY;
-  return {dx * state.scaleX, dy * state.scaleY};
-}
-
 DeviceRect DeviceClipRect(const OutputState& state) {
   const Box& c = state.clipRectangle;
   DevicePoint a = ToDevice(state, {c.left, c.top});

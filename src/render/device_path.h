@@ -32,19 +32,6 @@ struct DevicePolyline {
   std::vector<int> ringLengths;
 };
 
-DevicePoint ToDevice(const OutputState& state, const Coord& p);
-// The clip rectangle of the state in device units.
-DeviceRect DeviceClipRect(const OutputState& state);
-// A length in map units as device units along x, rounded, without sign.
-int32_t DeviceLengthX(const OutputState& state, double mapUnits);
-
-// The points of one cubic segment p[0..3] after p[0], by midpoint subdivision down to maxDepth
-// levels; a piece whose end points lie within tolerance map units in both axes is not split,
-// except the whole segment, which is always split at least once.
-void FlattenCubic(const Coord* p, int maxDepth, double tolerance, std::vector<Coord>& out);
-// The same for a three-point curve p[0..2], at most six levels deep.
-void FlattenThreePoint(const Coord* p, double tolerance, std::vector<Coord>& out);
-
 // A point in device units before rounding. Paths are clipped in real numbers and rounded
 // only then: a far point clamped to the device range first would bend its segment.
 struct RealPoint {
@@ -65,9 +52,19 @@ struct DevicePathScratch {
   RealPolyline real;
 };
 
-DevicePoint ToDevice(const OutputState& state, const Coord& p);
-// The same without rounding or clamping.
-RealPoint ToDeviceReal(const OutputState& state, const Coord& p);
+// A coordinate word in device units, unrounded and unclamped. Whole words: points made by curve
+// flattening carry fractions of a unit in the low byte, and a real flag byte moves a point by
+// less than a map unit.
+inline RealPoint ToDeviceReal(const OutputState& state, const Coord& p) {
+  const double dx = static_cast<double>(p.x) - state.originX;
+  const double dy = static_cast<double>(p.y) - state.originY;
+  return {dx * state.scaleX, dy * state.scaleY};
+}
+// The same rounded and clamped to the device range.
+inline DevicePoint ToDevice(const OutputState& state, const Coord& p) {
+  const RealPoint r = ToDeviceReal(state, p);
+  return {RoundToDevice(r.x), RoundToDevice(r.y)};
+}
 // The clip rectangle of the state in device units.
 DeviceRect DeviceClipRect(const OutputState& state);
 // A length in map units as device units along x, rounded, without sign.

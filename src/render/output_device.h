@@ -132,6 +132,9 @@ class OutputDevice {
   void DrawCharacter(const CharacterSpec& character);
 
   int ClipDepth() const { return clipDepth_; }
+  // Whether the surface copies repeated small shapes (dots) from images drawn once, as raster
+  // surfaces do; vector surfaces draw every shape.
+  virtual bool CanStamp() const { return false; }
 
  protected:
   virtual void ColorChanged() {}

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "render/device_path.h"
+#include "render/dot_stamps.h"
 #include "render/output_device.h"
 
 class QPainter;
@@ -47,6 +48,11 @@ class PainterDevice : public OutputDevice {
   // Draws the one-pixel lines and small dots still collected; call before drawing on the
   // painter directly. The destructor flushes too.
   void FlushLines();
+  // Dots, and circle lines where that gives the same pixels, are copied from images drawn once
+  // per shape and colour. On by default when the painter draws into pixels (images, widgets);
+  // printers and other vector surfaces keep their shapes.
+  void SetStamping(bool on) { stamping_ = on; }
+  bool CanStamp() const override { return stamping_; }
 
  protected:
   void ColorChanged() override;
@@ -70,6 +76,12 @@ class PainterDevice : public OutputDevice {
   void FlushDots();
   void FlushThinLines();
   void FillEllipse(int32_t x, int32_t y, int32_t w, int32_t h);
+  // Copies the stamp of a shape whose rectangle's top left is at (left, top); false when the
+  // shape is better drawn.
+  bool Stamped(int32_t left, int32_t top, int32_t w, int32_t h, int32_t pen);
+  // Smooth stamps blend otherwise than the shape where a clip edge cuts them: they are used
+  // only where every clip of the device covers the whole stamp.
+  bool InsideClips(const QRect& rect) const;
 
   QtFontService& Fonts();
   // The painter draws on an image in a way that glyph pictures reproduce (see SetGlyphImages).
@@ -93,6 +105,9 @@ class PainterDevice : public OutputDevice {
   QPen thinPen_{QColor(), 0};
   std::vector<QRect> dotBatch_;
   QColor dotColor_;
+  bool stamping_ = false;
+  DotStamps stamps_;
+  std::vector<DevicePolyline> clips_;  // the device polygon of each clip in force
   DevicePathScratch scratch_;
   DevicePolyline strokeRuns_;
   DevicePolyline fillPoly_;

@@ -1,5 +1,6 @@
 // Output primitives on a QPainter: pens, fills, hatch brushes, clips, discs, circles, glyphs.
 #include <QColor>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
@@ -67,6 +68,8 @@ PainterDevice::PainterDevice(QPainter& painter, const OutputState& state)
     : OutputDevice(state), painter_(painter) {
   painter_.setRenderHint(QPainter::Antialiasing, false);
   painter_.setBackgroundMode(Qt::TransparentMode);
+  const QPaintEngine* engine = painter_.paintEngine();
+  stamping_ = engine && engine->type() == QPaintEngine::Raster;
 }
 
 PainterDevice::~PainterDevice() {
@@ -127,17 +130,7 @@ void PainterDevice::SelectPen(int32_t deviceWidth, int style) {
   Rgb rgb = State().DrawRgb();
   if (penValid_ && penWidth_ == deviceWidth && penStyle_ == style && penRgb_ == rgb) return;
   FlushLines();
-  QPen pen(DrawColor());
-  // One-pixel lines go through the raster engine's thin-line path, which draws the same
-  // pixels many times faster than the general stroker.
-  pen.setWidth(deviceWidth <= 1 ? 0 : deviceWidth);
-  pen.setCapStyle(style == kStyleRound ? Qt::RoundCap : Qt::FlatCap);
-  pen.setJoinStyle(style == kStyleRound       ? Qt::RoundJoin
-                   : style == kStyleFlatMitre ? Qt::SvgMiterJoin
-                                              : Qt::BevelJoin);
-  // Sharp corners bevel beyond ten line widths of mitre, as on printers.
-  pen.setMiterLimit(5);
-  painter_.setPen(pen);
+  painter_.setPen(DevicePen(deviceWidth, style, DrawColor()));
   painter_.setBrush(Qt::NoBrush);
   penValid_ = true;
   penWidth_ = deviceWidth;
@@ -257,12 +250,14 @@ ClipResult PainterDevice::DoClip(std::span<const Coord> path) {
   if (poly.points.size() < 4) return ClipResult::NothingVisible;
   painter_.save();
   painter_.setClipPath(RingsPath(poly), Qt::IntersectClip);
+  clips_.push_back(std::move(poly));
   return ClipResult::Clipped;
 }
 
 void PainterDevice::DoEndClip() {
   FlushLines();
   painter_.restore();
+  if (!clips_.empty()) clips_.pop_back();
   penValid_ = false;
 }
 
@@ -275,10 +270,79 @@ void PainterDevice::FillEllipse(int32_t x, int32_t y, int32_t w, int32_t h) {
     dotBatch_.emplace_back(x - w / 2, y - h / 2, w, h);
     return;
   }
+  if (Stamped(x - w / 2, y - h / 2, w, h, 0)) return;
   SelectNoPen();
-  painter_.setBrush(DrawColor());
-  painter_.drawEllipse(QRect(x - w / 2, y - h / 2, w, h));
-  painter_.setBrush(Qt::NoBrush);
+  PaintDisc(painter_, QRect(x - w / 2, y - h / 2, w, h), DrawColor());
+}
+
+bool PainterDevice::Stamped(int32_t left, int32_t top, int32_t w, int32_t h, int32_t pen) {
+  if (!stamping_) return false;
+  const bool smooth = painter_.testRenderHint(QPainter::Antialiasing);
+  const Rgb c = State().DrawRgb();
+  const StampShape shape{w, h, pen, qRgb(c.r, c.g, c.b), smooth};
+  if (!DotStamps::Stampable(shape)) return false;
+  const Stamp& stamp = stamps_.Get(shape);
+  const QPoint at(left + stamp.offset.x(), top + stamp.offset.y());
+  if (smooth && !clips_.empty() && !InsideClips(QRect(at, stamp.image.size()))) return false;
+  // Whatever was collected lies under the stamp, as it would under the shape.
+  FlushLines();
+  if (!stamp.image.isNull()) painter_.drawImage(at, stamp.image);
+  return true;
+}
+
+namespace {
+
+// Whether the segment a-b meets the closed rectangle r.
+bool SegmentMeetsRect(const DevicePoint& a, const DevicePoint& b, const QRect& r) {
+  const int64_t l = r.left(), t = r.top(), rt = int64_t{r.left()} + r.width(),
+                bt = int64_t{r.top()} + r.height();
+  if (std::max(a.x, b.x) < l || std::min(a.x, b.x) > rt || std::max(a.y, b.y) < t ||
+      std::min(a.y, b.y) > bt) {
+    return false;
+  }
+  // The corners on both sides of the line (or one on it): the segment crosses the rectangle.
+  const int64_t dx = int64_t{b.x} - a.x, dy = int64_t{b.y} - a.y;
+  auto side = [&](int64_t x, int64_t y) { return dx * (y - a.y) - dy * (x - a.x); };
+  const int64_t s[4] = {side(l, t), side(rt, t), side(l, bt), side(rt, bt)};
+  const bool anyPositive = s[0] > 0 || s[1] > 0 || s[2] > 0 || s[3] > 0;
+  const bool anyNegative = s[0] < 0 || s[1] < 0 || s[2] < 0 || s[3] < 0;
+  return !(anyPositive && !anyNegative) && !(anyNegative && !anyPositive);
+}
+
+// Even-odd inside test of the point (x, y) in real device units.
+bool InsideRings(const DevicePolyline& poly, double x, double y) {
+  bool inside = false;
+  size_t start = 0;
+  for (int length : poly.ringLengths) {
+    const DevicePoint* p = poly.points.data() + start;
+    start += static_cast<size_t>(length);
+    for (int i = 0, j = length - 1; i < length; j = i++) {
+      if ((p[i].y > y) != (p[j].y > y) &&
+          x < p[j].x + (y - p[j].y) * double(p[i].x - p[j].x) / double(p[i].y - p[j].y)) {
+        inside = !inside;
+      }
+    }
+  }
+  return inside;
+}
+
+}  // namespace
+
+bool PainterDevice::InsideClips(const QRect& rect) const {
+  // A pixel on the clip's edge is partly covered: keep a pixel away from every edge.
+  const QRect reach = rect.adjusted(-1, -1, 1, 1);
+  for (const DevicePolyline& clip : clips_) {
+    size_t start = 0;
+    for (int length : clip.ringLengths) {
+      const DevicePoint* p = clip.points.data() + start;
+      start += static_cast<size_t>(length);
+      for (int i = 0; i + 1 < length; ++i)
+        if (SegmentMeetsRect(p[i], p[i + 1], reach)) return false;
+    }
+    if (!InsideRings(clip, rect.x() + rect.width() / 2.0, rect.y() + rect.height() / 2.0))
+      return false;
+  }
+  return true;
 }
 
 void PainterDevice::DoDot(const Coord& centre, int32_t diameter) {
@@ -302,10 +366,9 @@ void PainterDevice::DoRing(const Coord& centre, int32_t lineWidth, int32_t diame
     FillEllipse(c.x, c.y, w, h);
     return;
   }
-  // The line lies inside the outer diameter: its centre runs half a pen width further in.
+  if (Stamped(c.x - w / 2, c.y - h / 2, w, h, p)) return;
   SelectPen(p, kStyleFlatBevel);
-  double half = p / 2.0;
-  painter_.drawEllipse(QRectF(c.x - w / 2 + half, c.y - h / 2 + half, w - p, h - p));
+  PaintCircleLine(painter_, QRect(c.x - w / 2, c.y - h / 2, w, h), p, DrawColor());
 }
 
 QtFontService& PainterDevice::Fonts() {

@@ -22,6 +22,16 @@ std::vector<Coord> PlacePoints(const ElementView& e, const ElementPlacement& pl)
   return pts;
 }
 
+// The same for the first point alone, without a buffer: structures place dots and circles by
+// the million.
+Coord PlaceFirstPoint(const ElementView& e, const ElementPlacement& pl) {
+  Coord p = e.Point(0);
+  if (pl.yFactor != 1.0) p.y = RoundToPosition(PosWord(p.y) * pl.yFactor) | FlagByte(p.y);
+  if (pl.cos != 1.0 || pl.sin != 0.0) RotatePoints(0, 0, &p, 1, pl.cos, pl.sin, &p);
+  MovePoints(std::span<Coord>(&p, 1), pl.origin.x, pl.origin.y);
+  return p;
+}
+
 void DrawElement(RenderContext& ctx, const ElementView& e, const ElementPlacement& pl) {
   OutputDevice& dev = ctx.device;
   const int n = e.head.pointCount;
@@ -47,9 +57,7 @@ void DrawElement(RenderContext& ctx, const ElementView& e, const ElementPlacemen
     case kElementCircle:
     case kElementDot: {
       if (n < 1) return;
-      ElementView first = e;
-      first.head.pointCount = 1;
-      const Coord centre = PlacePoints(first, pl)[0];
+      const Coord centre = PlaceFirstPoint(e, pl);
       int32_t diameter = e.head.diameter;
       if (pl.yFactor != 1.0) diameter = RoundToInt(diameter * pl.yFactor);
       if (e.head.kind == kElementCircle) {

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
+#include <vector>
 
 #include "geometry_test_util.h"
 
@@ -27,6 +29,90 @@ TEST(Rounding, ClampsAndHalvesToEven) {
   EXPECT_EQ(RoundToPosition(640.0), 512);
   EXPECT_EQ(RoundToPosition(1e12) & 0xff, 0);
   EXPECT_LE(RoundToPosition(1e12), kMaxCoordWord);
+}
+
+// Rounding as it was first written, with floor and fmod: the inlined rounding must give the
+// same results everywhere.
+double ReferenceRoundHalfEven(double r) {
+  if (std::isnan(r)) return 0.0;
+  const double f = std::floor(r);
+  const double diff = r - f;
+  if (diff < 0.5) return f;
+  if (diff > 0.5) return f + 1.0;
+  return std::fmod(f, 2.0) == 0.0 ? f : f + 1.0;
+}
+int32_t ReferenceClamped(double r, double lo, double hi) {
+  const double v = ReferenceRoundHalfEven(r);
+  if (v > hi) return static_cast<int32_t>(hi);
+  if (v < lo) return static_cast<int32_t>(lo);
+  return static_cast<int32_t>(v);
+}
+
+TEST(Rounding, InlinedRoundingMatchesFloorAndFmodEverywhere) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double two51 = std::ldexp(1.0, 51), two52 = std::ldexp(1.0, 52);
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                std::numeric_limits<double>::denorm_min(),
+                                -std::numeric_limits<double>::denorm_min(),
+                                std::numeric_limits<double>::min(),
+                                1e-300,
+                                0.49999999999999994,
+                                -0.49999999999999994,
+                                std::nextafter(0.5, 1.0),
+                                std::nextafter(-0.5, -1.0),
+                                32766.5,
+                                32767.5,
+                                32767.49999999999,
+                                -32764.5,
+                                -32765.5,
+                                -32763.5,
+                                1073741822.5,
+                                1073741823.5,
+                                -1073741824.5,
+                                2147483646.5,
+                                2147483647.5,
+                                -2147483648.5,
+                                -2147483647.5,
+                                2147483648.0 * 256 + 127.5,
+                                two51 - 0.5,
+                                two51 - 1.5,
+                                -two51 + 0.5,
+                                two51,
+                                two51 + 0.5,
+                                two51 + 1.5,
+                                -two51 - 0.5,
+                                two52 - 0.5,
+                                -two52 + 0.5,
+                                two52,
+                                two52 + 1,
+                                1e300,
+                                -1e300,
+                                inf,
+                                -inf,
+                                nan,
+                                -nan};
+  // Every half and its neighbours from -40 to 40, and random values of every size.
+  for (int k = -80; k <= 80; ++k) {
+    const double half = k / 2.0;
+    values.insert(values.end(), {half, std::nextafter(half, -inf), std::nextafter(half, inf)});
+  }
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  for (int i = 0; i < 20000; ++i) {
+    const double v = unit(rng) * std::ldexp(1.0, static_cast<int>(rng() % 64) - 4);
+    values.insert(values.end(), {v, std::floor(v) + 0.5, -std::floor(v) - 0.5});
+  }
+  for (double v : values) {
+    EXPECT_EQ(RoundHalfEven(v), ReferenceRoundHalfEven(v)) << v;  // zeros of either sign agree
+    EXPECT_EQ(RoundToInt(v), ReferenceClamped(v, -2147483648.0, 2147483647.0)) << v;
+    EXPECT_EQ(RoundToDevice(v), ReferenceClamped(v, kMinDevice, kMaxDevice)) << v;
+    EXPECT_EQ(RoundToCoord(v), ReferenceClamped(v, kMinCoordWord, kMaxCoordWord)) << v;
+    EXPECT_EQ(RoundToPosition(v),
+              ReferenceClamped(v / 256.0, kMinCoordWord / 256, kMaxCoordWord / 256) * 256)
+        << v;
+  }
 }
 
 TEST(Rotation, CoordinatesTurnAndFlagBytesStay) {

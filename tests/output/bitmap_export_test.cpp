@@ -114,6 +114,35 @@ TEST(BmpFile, AFailedWriteLeavesNoFileAndNamesTheTarget) {
   EXPECT_TRUE(OnlyFileIn(dir.Path(), "taken.bmp"));
 }
 
+TEST(BmpFile, AnImageIsWrittenPixelForPixelWhateverItsWidthAndFormat) {
+  TempDir dir;
+  for (int width : {1, 2, 3, 5, 119}) {
+    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+      QImage image(width, 7, format);
+      for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < width; ++x) image.setPixel(x, y, qRgb(x * 2, 40 + y * 30, 255 - x));
+      const std::string path = dir.Path("image.bmp");
+      RecordingSink sink;
+      ASSERT_TRUE(WriteImageAsBmp(path, image, 300, &sink)) << width;
+      const auto bytes = ReadAll(path);
+      const uint32_t rowSize = BmpRowSize(24, width);
+      ASSERT_EQ(bytes.size(), 54u + rowSize * 7) << width;
+      EXPECT_EQ(GetI32(&bytes[18]), width);
+      for (int y = 0; y < 7; ++y) {
+        const uint8_t* row = &bytes[54 + rowSize * static_cast<size_t>(6 - y)];
+        for (int x = 0; x < width; ++x) {
+          const QRgb p = image.pixel(x, y);
+          ASSERT_EQ(row[3 * x], qBlue(p)) << width << " " << x << "," << y;
+          ASSERT_EQ(row[3 * x + 1], qGreen(p)) << width << " " << x << "," << y;
+          ASSERT_EQ(row[3 * x + 2], qRed(p)) << width << " " << x << "," << y;
+        }
+        for (uint32_t pad = 3 * static_cast<uint32_t>(width); pad < rowSize; ++pad)
+          EXPECT_EQ(row[pad], 0) << width;
+      }
+    }
+  }
+}
+
 // --- Resolution and size ----------------------------------------------------------------------
 
 TEST(BitmapExportChecks, BitmapSizeFollowsResolutionAndExtent) {
