@@ -770,18 +770,62 @@ SearchResult MapStore::Search(const Box& rect, int32_t stop, int color, int32_t*
   const int32_t count = objectCount_;
   if (count <= 0) return {false, true};
   if (color > 255) return {false, true};
-  // A walk over a rectangle calls the search again and again: the rectangle's objects are
-  // found once and kept until an entry changes. When the blocks meeting it hold little else,
-  // walking them is quicker still.
-  if (regionStamp_ != entryStamp_ || !(regionRect_ == rect)) {
-    regionRect_ = rect;
-    regionStamp_ = entryStamp_;
-    regionNext_ = 0;
-    regionObjects_.clear();
-    regionByBlocks_ = ScanBlocksFor(rect);
-    if (!regionByBlocks_) ObjectsInRegion(rect, &regionObjects_);
+  // A walk over a rectangle calls the search again and again: how to search it is decided once,
+  // and kept until an entry changes.
+  if (regionStamp_ != entryStamp_ || std::memcmp(&regionRect_, &rect, sizeof rect) != 0)
+      [[unlikely]]
+    PlanRegion(rect);
+  if (!regionByBlocks_ && stop >= 1 && stop <= count)
+    return SearchRegion(rect, stop, color, current);
+  // The walk over the blocks.
+  int32_t n = *current;
+  int64_t visited = 0;
+  while (visited <= count) {
+    n = (n >= count || n < 0) ? 1 : n + 1;
+    const size_t b = static_cast<size_t>((n - 1) / kEntriesPerBlock);
+    const IndexBlockCache& block = *blocks_[b];
+    const int32_t blockLast =
+        std::min<int32_t>(static_cast<int32_t>(b + 1) * kEntriesPerBlock, count);
+    if (block.liveCount == 0 || !block.box.Meets(rect) ||
+        (color >= 0 && !block.colors.Has(color))) {
+      if (stop >= n && stop <= blockLast) {
+        *current = blockLast;
+        return {false, true};
+      }
+      visited += blockLast - n + 1;
+      n = blockLast;
+      continue;
+    }
+    ++visited;
+    const IndexEntry& e = block.entries[(n - 1) % kEntriesPerBlock];
+    if (e.symbol != 0 && e.length >= 33 && e.box.Meets(rect) &&
+        (color < 0 || SymbolUsesColor(e.symbol, color))) {
+      SelectSymbol(e.symbol);
+      *current = n;
+      return {true, n == stop};
+    }
+    if (n == stop) {
+      *current = n;
+      return {false, true};
+    }
   }
-  if (regionByBlocks_ || stop < 1 || stop > count) return SearchBlocks(rect, stop, color, current);
+  *current = n;
+  return {false, true};
+}
+
+void MapStore::PlanRegion(const Box& rect) {
+  regionRect_ = rect;
+  regionStamp_ = entryStamp_;
+  regionNext_ = 0;
+  regionObjects_.clear();
+  // Where the blocks meeting the rectangle hold little else, walking them is quickest;
+  // otherwise the rectangle's objects are found once.
+  regionByBlocks_ = ScanBlocksFor(rect);
+  if (!regionByBlocks_) ObjectsInRegion(rect, &regionObjects_);
+}
+
+SearchResult MapStore::SearchRegion(const Box& rect, int32_t stop, int color, int32_t* current) {
+  const int32_t count = objectCount_;
   // The numbers after *current up to stop, wrapping from the last object to the first. A walk
   // goes on after the object found last, whose place is kept.
   const int32_t first = (*current >= count || *current < 0) ? 1 : *current + 1;
@@ -883,7 +927,9 @@ bool MapStore::ScanBlocksFor(const Box& rect) const {
     expected += block->liveCount * share(b.left, b.right, rect.left, rect.right) *
                 share(b.bottom, b.top, rect.bottom, rect.top);
   }
-  return scanned <= 2 * expected;
+  // An entry read in order costs a fraction of one found through the tree (no sorting, no
+  // scattered reads): the blocks win while they hold up to four times the objects expected.
+  return scanned <= 4 * expected;
 }
 
 bool MapStore::SearchAt(int32_t n, const Box& rect, int color) {
@@ -931,43 +977,6 @@ void MapStore::ObjectsInRegionByColor(const Box& rect, ObjectsByColor* byColor) 
       for (unsigned bits = colors.bits[i]; bits != 0; bits &= bits - 1)
         (*byColor)[i * 8 + static_cast<size_t>(std::countr_zero(bits))].push_back(n);
   }
-}
-
-SearchResult MapStore::SearchBlocks(const Box& rect, int32_t stop, int color, int32_t* current) {
-  const int32_t count = objectCount_;
-  int32_t n = *current;
-  int64_t visited = 0;
-  while (visited <= count) {
-    n = (n >= count || n < 0) ? 1 : n + 1;
-    const size_t b = static_cast<size_t>((n - 1) / kEntriesPerBlock);
-    const IndexBlockCache& block = *blocks_[b];
-    const int32_t blockLast =
-        std::min<int32_t>(static_cast<int32_t>(b + 1) * kEntriesPerBlock, count);
-    if (block.liveCount == 0 || !block.box.Meets(rect) ||
-        (color >= 0 && !block.colors.Has(color))) {
-      if (stop >= n && stop <= blockLast) {
-        *current = blockLast;
-        return {false, true};
-      }
-      visited += blockLast - n + 1;
-      n = blockLast;
-      continue;
-    }
-    ++visited;
-    const IndexEntry& e = block.entries[(n - 1) % kEntriesPerBlock];
-    if (e.symbol != 0 && e.length >= 33 && e.box.Meets(rect) &&
-        (color < 0 || SymbolUsesColor(e.symbol, color))) {
-      SelectSymbol(e.symbol);
-      *current = n;
-      return {true, n == stop};
-    }
-    if (n == stop) {
-      *current = n;
-      return {false, true};
-    }
-  }
-  *current = n;
-  return {false, true};
 }
 
 bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {

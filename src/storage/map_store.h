@@ -227,9 +227,10 @@ class MapStore {
   bool ScanBlocksFor(const Box& rect) const;
   // Entry n when the index holds it, else null.
   const IndexEntry* EntryAt(int32_t n) const;
-  // The search as a walk over the index blocks: for a stop outside the objects (a whole round)
-  // and where the blocks meeting the rectangle hold little else.
-  SearchResult SearchBlocks(const Box& rect, int32_t stop, int color, int32_t* current);
+  // Decides how Search walks `rect`: over the blocks, or over its objects found at once.
+  void PlanRegion(const Box& rect);
+  // Search over the objects of the planned rectangle, for a stop among the objects.
+  SearchResult SearchRegion(const Box& rect, int32_t stop, int color, int32_t* current);
   void PrepareForWrite(ObjectRecord& obj, IndexEntry* entry);
   bool AddSymbolRecord(int place, SymbolRecord rec);
   int UniqueNumber(int number) const;
