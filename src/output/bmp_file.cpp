@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -66,11 +67,17 @@ bool WriteBmp24(const std::string& path, int width, int height, int resolution,
     const auto header = BmpHeader24(width, height, resolution);
     file.Write(header.data(), static_cast<int64_t>(header.size()));
     const uint32_t rowSize = BmpRowSize(24, width);
-    std::vector<uint8_t> row(rowSize, 0);  // the padding bytes stay zero
+    // Rows are collected into writes of about a megabyte; the padding bytes stay zero.
+    const int rowsPerWrite = std::clamp(static_cast<int>((1u << 20) / rowSize), 1, height);
+    std::vector<uint8_t> chunk(static_cast<size_t>(rowSize) * rowsPerWrite, 0);
+    int collected = 0;
     for (int written = 0; written < height; ++written) {
-      rows(height - 1 - written, row.data());
-      file.Write(row.data(), rowSize);
-      shown.Step(written + 1, written + 1);
+      rows(height - 1 - written, chunk.data() + static_cast<size_t>(rowSize) * collected);
+      if (++collected == rowsPerWrite || written + 1 == height) {
+        file.Write(chunk.data(), static_cast<int64_t>(rowSize) * collected);
+        collected = 0;
+        shown.Step(written + 1, written + 1);
+      }
     }
     file.SyncToDisk();
     file.Close();

@@ -221,18 +221,103 @@ class AreaPainter {
     const int64_t qLow = std::max(((b.left / 256) - x) / w - 1, (seenX.lo / 256 - ax) / w - 1);
     const int64_t qHigh = std::min((x + (b.right / 256)) / w + 2, (seenX.hi / 256 + ax) / w + 2);
     if (oHigh < oLow || qHigh < qLow) return;
+    // The elements of the pass colour, picked once for all cells, and how far from its origin
+    // a cell's drawing can reach in any direction (map units).
+    cellElements_.clear();
+    double reach = 0;
+    ForEachElement(a_.Structure, a_.StructSize, [&](const ElementView& e) {
+      if (e.head.color != ctx_.PassColor()) return true;
+      cellElements_.push_back(e);
+      double r = 0;
+      for (int i = 0; i < e.head.pointCount; ++i) {
+        const Coord p = e.Point(i);
+        r = std::max(r, std::hypot(PosWord(p.x) / 256.0, PosWord(p.y) / 256.0));
+      }
+      // Mitred corners reach out at most 2.5 line widths, discs and circles half a diameter;
+      // a whole width and diameter more are to spare.
+      reach = std::max(reach, r + 3.0 * std::abs(e.head.lineWidth) + std::abs(e.head.diameter));
+      return true;
+    });
+    if (cellElements_.empty()) return;
+    // A few device pixels more for rounding to the device and smooth edges.
+    reach += 2 + 4 / std::max(std::abs(st.scaleX) * 256.0, 1e-9);
     int64_t cells = 0;
     for (int64_t o = oLow; o <= oHigh; ++o) {
-      for (int64_t q = qLow; q <= qHigh; ++q) {
-        int64_t cx = w * q;
-        if (a_.StructMode == 2 && o % 2 != 0) cx -= w / 2;
+      const int64_t shift = (a_.StructMode == 2 && o % 2 != 0) ? w / 2 : 0;
+      // Cells whose drawing cannot meet the piece are left out: the clip would remove all of
+      // it. They still count towards the limit, so drawing stops where it always did.
+      int64_t first = qLow, last = qHigh;
+      CellsNearPiece(h * o, reach, w, shift, &first, &last);
+      if (first > last) first = qHigh + 1, last = qHigh;
+      cells += first - qLow;
+      if (cells >= kMaxStructureCells) return;
+      for (int64_t q = first; q <= last; ++q) {
+        const int64_t cx = w * q - shift;
         Coord origin{ClampCoord(cx * 256), ClampCoord(h * o * 256)};
         RotatePoints(0, 0, &origin, 1, cos, sin, &origin);
         placement.origin = origin;
-        DrawElementList(ctx_, a_.Structure, a_.StructSize, placement);
+        DrawElements(ctx_, cellElements_, placement);
         if (Poll() || ++cells >= kMaxStructureCells) return;
       }
+      cells += qHigh - last;
+      if (cells >= kMaxStructureCells) return;
     }
+  }
+
+  // Narrows the cells [*first, *last] of the row at height y (map units, in the turned piece) to
+  // those whose origin lies within `reach` of the piece: from the piece's extent within the band
+  // y - reach .. y + reach. Rows reaching beyond the coordinate range keep all their cells.
+  void CellsNearPiece(int64_t y, double reach, int64_t w, int64_t shift, int64_t* first,
+                      int64_t* last) const {
+    const double unitLimit = (kMaxPositionWord >> 8) - 1;
+    if (std::abs(static_cast<double>(y)) > unitLimit ||
+        std::abs(static_cast<double>(w) * static_cast<double>(*first)) + w > unitLimit ||
+        std::abs(static_cast<double>(w) * static_cast<double>(*last)) + w > unitLimit) {
+      return;
+    }
+    const double lo = static_cast<double>(y) - reach, hi = static_cast<double>(y) + reach;
+    double left = 1e300, right = -1e300;
+    // The x extent of the part of the segment a-b inside the band.
+    auto edge = [&](const Coord& a, const Coord& b) {
+      const double ax = PosWord(a.x) / 256.0, ay = PosWord(a.y) / 256.0;
+      const double bx = PosWord(b.x) / 256.0, by = PosWord(b.y) / 256.0;
+      if ((ay < lo && by < lo) || (ay > hi && by > hi)) return;
+      double t0 = 0, t1 = 1;
+      if (ay != by) {
+        const double ta = (lo - ay) / (by - ay), tb = (hi - ay) / (by - ay);
+        t0 = std::max(0.0, std::min(ta, tb));
+        t1 = std::min(1.0, std::max(ta, tb));
+      }
+      for (double t : {t0, t1}) {
+        const double x = ax + t * (bx - ax);
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    };
+    const size_t n = turned_.size();
+    if (n == 0) return;
+    for (size_t i = 0; i + 1 < n;) {
+      // A curve lies in the hull of its points, which the segments between all of them
+      // cover; a straight side is its own.
+      size_t span = 1;
+      if ((turned_[i + 1].x & kFirstCurvePoint) && i + 3 < n) {
+        span = 3;
+      } else if ((turned_[i + 1].x & kSingleCurvePoint) && i + 2 < n) {
+        span = 2;
+      }
+      for (size_t j = i; j < i + span; ++j)
+        for (size_t k = j + 1; k <= i + span; ++k) edge(turned_[j], turned_[k]);
+      i += span;
+    }
+    edge(turned_[n - 1], turned_[0]);
+    if (left > right) {  // the piece does not come near this row
+      *first = *last + 1;
+      return;
+    }
+    // w * q - shift within left - reach .. right + reach.
+    const double ww = static_cast<double>(w);
+    *first = std::max(*first, static_cast<int64_t>(std::floor((left - reach + shift) / ww)));
+    *last = std::min(*last, static_cast<int64_t>(std::ceil((right + reach + shift) / ww)));
   }
 
   // The redraw's abort test; once true, nothing more of this object is drawn.
@@ -247,6 +332,7 @@ class AreaPainter {
   const AreaSymbol& a_;
   std::vector<Coord> turned_;
   std::vector<double> crossings_;
+  std::vector<ElementView> cellElements_;
   bool exactHatch_ = false;
   bool aborted_ = false;
 };

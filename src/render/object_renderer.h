@@ -102,5 +102,8 @@ struct ElementPlacement {
 // through FillPolygon, circles as rings and dots as discs (diameters scaled by yFactor).
 void DrawElementList(RenderContext& ctx, std::span<const uint8_t> list, int sizeUnits,
                      const ElementPlacement& placement);
+// The same for elements already picked from a list (all of them are drawn, in their order).
+void DrawElements(RenderContext& ctx, std::span<const ElementView> elements,
+                  const ElementPlacement& placement);
 
 }  // namespace zelk

@@ -98,6 +98,11 @@ void DrawElementList(RenderContext& ctx, std::span<const uint8_t> list, int size
   });
 }
 
+void DrawElements(RenderContext& ctx, std::span<const ElementView> elements,
+                  const ElementPlacement& placement) {
+  for (const ElementView& e : elements) DrawElement(ctx, e, placement);
+}
+
 void DrawPointObject(RenderContext& ctx, const ObjectRecord& obj, const SymbolRecord& sym) {
   if (obj.coords.empty()) return;
   const Coord at = obj.coords[0];

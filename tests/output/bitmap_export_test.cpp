@@ -95,6 +95,36 @@ TEST(BmpFile, WritesTheBottomRowFirstWithZeroPadding) {
   EXPECT_TRUE(sink.errors.empty());
 }
 
+TEST(BmpFile, RowsWrittenInSeveralPiecesKeepTheirOrder) {
+  TempDir dir;
+  const std::string path = dir.Path("tall.bmp");
+  // 15000-byte rows: about 70 go into one write, so 300 rows take five writes, the last short.
+  const int width = 5000, height = 300;
+  const BmpRowSource rows = [](int y, uint8_t* bgr) {
+    for (int x = 0; x < width; ++x) {
+      bgr[3 * x] = static_cast<uint8_t>(y);
+      bgr[3 * x + 1] = static_cast<uint8_t>(y >> 8);
+      bgr[3 * x + 2] = static_cast<uint8_t>(x);
+    }
+  };
+  RecordingSink sink;
+  struct Lines : NullProgress {
+    int last = 0;
+    void Step(int32_t n, int32_t) override { last = n; }
+  } progress;
+  ASSERT_TRUE(WriteBmp24(path, width, height, 300, rows, &sink, &progress));
+  EXPECT_EQ(progress.last, height);
+  const auto bytes = ReadAll(path);
+  ASSERT_EQ(bytes.size(), 54u + 15000u * height);
+  for (int stored = 0; stored < height; ++stored) {
+    const int y = height - 1 - stored;
+    const uint8_t* row = &bytes[54 + 15000 * static_cast<size_t>(stored)];
+    ASSERT_EQ(row[0], y & 255) << stored;
+    ASSERT_EQ(row[1], y >> 8) << stored;
+    ASSERT_EQ(row[3 * 4999 + 2], 4999 & 255) << stored;
+  }
+}
+
 TEST(BmpFile, AFailedWriteLeavesNoFileAndNamesTheTarget) {
   TempDir dir;
   const std::string missing = dir.Path("no-such-folder/out.bmp");

@@ -1,11 +1,13 @@
 // Area objects and the polygon fill: holes, refused pieces, hatching and structures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <set>
 
 #include "geometry/coord_math.h"
+#include "render/device_path.h"
 #include "render/object_renderer.h"
 #include "render/polygon_fill.h"
 #include "render/recording_device.h"
@@ -304,7 +306,7 @@ TEST_F(AreaSymbolTest, StructureRowsAlignedOrEveryOtherRowShiftedByHalfACell) {
   f.structWidth = 40;
   f.structHeight = 30;
   f.structure = {{kElementDot, 0, 1, 0, 6, {U(0, 0)}}, {kElementDot, 0, 2, 0, 6, {U(5, 5)}}};
-  const ObjectRecord obj = test::Object(ObjectType::Area, test::Square(0, 0, 100));
+  const ObjectRecord obj = test::Object(ObjectType::Area, test::Square(0, -60, 160));
   Pass(1);
   DrawObject(ctx, obj, test::MakeAreaSymbol(f));
   auto aligned = DotCentres(dev);
@@ -321,6 +323,74 @@ TEST_F(AreaSymbolTest, StructureRowsAlignedOrEveryOtherRowShiftedByHalfACell) {
   EXPECT_FALSE(shifted.count({40, 30}));
   EXPECT_TRUE(shifted.count({40, 60}));
   EXPECT_TRUE(shifted.count({20, -30}));  // odd negative rows too
+}
+
+// Cells of the piece's box whose drawing cannot meet the piece are not handed to the device
+// (the clip would remove them); every cell whose disc meets the piece is.
+TEST_F(AreaSymbolTest, StructureCellsAwayFromThePieceAreLeftOut) {
+  // Thin slivers across a 400 x 400 box, one with a curved side.
+  const std::vector<Coord> straight = {U(0, 0), U(400, 380), U(400, 400), U(0, 30)};
+  const std::vector<Coord> curved = {U(0, 0),
+                                     U(300, 50, kFirstCurvePoint),
+                                     U(100, 350, kSecondCurvePoint),
+                                     U(400, 380),
+                                     U(400, 400),
+                                     U(0, 30)};
+  for (const std::vector<Coord>& piece : {straight, curved}) {
+    // The outline the clip follows: the curve flattened finely.
+    std::vector<Coord> outline = {piece[0]};
+    if (piece.size() == 6) FlattenCubic(piece.data(), 8, 0.25, outline);
+    outline.insert(outline.end(), piece.end() - 2, piece.end());
+    if (piece.size() == 4) outline.insert(outline.begin() + 1, piece[1]);
+    auto distanceToEdge = [&](double x, double y) {
+      double best = 1e9;
+      for (size_t i = 0; i < outline.size(); ++i) {
+        const Coord a = outline[i], b = outline[(i + 1) % outline.size()];
+        const double ax = a.PosX(), ay = a.PosY(), bx = b.PosX(), by = b.PosY();
+        const double t = std::clamp(((x - ax) * (bx - ax) + (y - ay) * (by - ay)) /
+                                        ((bx - ax) * (bx - ax) + (by - ay) * (by - ay)),
+                                    0.0, 1.0);
+        best = std::min(best, std::hypot(x - ax - t * (bx - ax), y - ay - t * (by - ay)));
+      }
+      return best;
+    };
+    for (int angle : {0, 250}) {
+      for (int mode : {1, 2}) {
+        test::AreaFields f;
+        f.structMode = static_cast<int16_t>(mode);
+        f.structWidth = 20;
+        f.structHeight = 16;
+        f.structAngle = static_cast<int16_t>(angle);
+        f.structure = {{kElementDot, 0, 1, 0, 8, {U(3, -2)}}};
+        Pass(1);
+        DrawObject(ctx, test::Object(ObjectType::Area, piece), test::MakeAreaSymbol(f));
+        const auto drawn = DotCentres(dev);
+        const double a = angle * M_PI / 1800, c = std::cos(a), s = std::sin(a);
+        int meeting = 0;
+        for (int o = -40; o <= 40; ++o) {
+          for (int q = -40; q <= 40; ++q) {
+            const double gx = 20.0 * q - (mode == 2 && o % 2 != 0 ? 10 : 0), gy = 16.0 * o;
+            const double x = c * gx - s * gy + 3, y = s * gx + c * gy - 2;
+            // A disc of radius 4 meets the piece when its centre lies inside or near an edge.
+            if (!test::EvenOddInside(outline, x, y) && distanceToEdge(x, y) > 5) continue;
+            ++meeting;
+            EXPECT_TRUE(
+                drawn.count({static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))}) ||
+                drawn.count({static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y))}) ||
+                drawn.count({static_cast<int>(std::ceil(x)), static_cast<int>(std::ceil(y))}))
+                << piece.size() << " angle " << angle << " mode " << mode << " cell " << q << ","
+                << o;
+          }
+        }
+        EXPECT_GT(meeting, 30);
+        // The box holds some 500 cells; only those near the straight sliver are drawn. A curve
+        // is only known to lie within the hull of its points, which here spans most of the box.
+        if (piece.size() == 4) {
+          EXPECT_LT(drawn.size(), 200u) << angle << " " << mode;
+        }
+      }
+    }
+  }
 }
 
 TEST_F(AreaSymbolTest, RotatedObjectTurnsTheGridButTheElementsOnlyByTheObjectAngle) {
