@@ -12,10 +12,17 @@ MapDrawingResult DrawMapRegion(MapStore& store, RenderContext& ctx, const Box& r
   const SymbolHeader& table = store.Colors();
   const int colorCount = std::clamp<int>(table.colorCount, 0, kMaxColors);
   // The objects meeting the region are found once, listed under each colour the search finds
-  // them in, in object number order as the search gives them; each colour walks its own list,
-  // with the search's test made again as it is drawn.
+  // them in, in object number order as the search gives them; each colour walks its own list.
+  // Their records are read once, in one sweep of the file, for all the colours.
   MapStore::ObjectsByColor byColor;
   store.ObjectsInRegionByColor(region, &byColor);
+  store.SweepRecords(store.LastRegion());
+  struct ForgetSweep {
+    MapStore& store;
+    ~ForgetSweep() { store.ForgetSweep(); }
+  } forget{store};
+  // Should the map change while it is drawn, each object is tested again as the search would.
+  const uint64_t stamp = store.EntryStamp();
   ObjectRecord obj;
   for (int place = colorCount - 1; place >= 0; --place) {
     if (ctx.Aborted()) {
@@ -33,7 +40,7 @@ MapDrawingResult DrawMapRegion(MapStore& store, RenderContext& ctx, const Box& r
     }
     // A used colour has a number of 0 to 255.
     for (const int32_t n : byColor[static_cast<size_t>(color.colorNumber)]) {
-      if (!store.SearchAt(n, region, color.colorNumber)) continue;
+      if (store.EntryStamp() != stamp && !store.SearchAt(n, region, color.colorNumber)) continue;
       if (!store.ReadObject(n, &obj) || obj.PointCount() <= 0) continue;
       const SymbolRecord& symbol = store.SymbolFor(obj.symbol);
       if (symbol.Status() == kStatusHidden) continue;

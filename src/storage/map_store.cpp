@@ -71,6 +71,8 @@ bool MapStore::ReadThroughCache(int64_t pos, uint8_t* out, int64_t n) {
 }
 
 void MapStore::WriteAt(int64_t pos, const void* data, int64_t n) {
+  // Any write may fall on a kept record.
+  if (!sweepObjects_.empty()) ForgetSweep();
   if (pending_.Active())
     pending_.Write(pos, data, n);
   else
@@ -174,6 +176,7 @@ bool MapStore::CreateEmptyMap(const std::string& path, bool lock) {
 void MapStore::CloseWorkingFile() {
   FlushBeforeLeaving();
   file_.Close();
+  ForgetSweep();
   ClearTables();
   symbolEditing_ = false;
 }
@@ -458,6 +461,7 @@ void MapStore::SetEntry(int32_t n, const IndexEntry& e) {
 
 void MapStore::IndexReplaced() {
   spatial_.Invalidate();
+  ForgetSweep();
   ++entryStamp_;
 }
 
@@ -549,8 +553,15 @@ bool MapStore::ReadObject(int32_t n, ObjectRecord* obj) {
   // A record the file does not hold whole is not read at all: its points would be whatever
   // happens to follow.
   if (e.pos < 1 || int64_t{e.pos} + length > fileEnd_) return false;
-  if (!ReadThroughCache(e.pos, buffer_.data(), length)) return false;
-  *obj = ObjectRecord::DecodeAsRead(buffer_.data(), static_cast<int>(length));
+  const uint8_t* bytes = buffer_.data();
+  const uint32_t slot = static_cast<size_t>(n) < sweepSlot_.size() && sweepStamp_ == entryStamp_
+                            ? sweepSlot_[static_cast<size_t>(n)]
+                            : 0;
+  if (slot != 0)
+    bytes = sweepBytes_.data() + (slot - 1);
+  else if (!ReadThroughCache(e.pos, buffer_.data(), length))
+    return false;
+  *obj = ObjectRecord::DecodeAsRead(bytes, static_cast<int>(length));
   currentObject_ = n;
   return obj->PointCount() > 0;
 }
@@ -971,12 +982,99 @@ ColorSet MapStore::SearchColors(int32_t n) const {
 void MapStore::ObjectsInRegionByColor(const Box& rect, ObjectsByColor* byColor) {
   for (std::vector<int32_t>& list : *byColor) list.clear();
   ObjectsInRegion(rect, &regionScratch_);
-  for (const int32_t n : regionScratch_) {
-    const ColorSet colors = SearchColors(n);
-    for (size_t i = 0; i < colors.bits.size(); ++i)
-      for (unsigned bits = colors.bits[i]; bits != 0; bits &= bits - 1)
-        (*byColor)[i * 8 + static_cast<size_t>(std::countr_zero(bits))].push_back(n);
+  if (symbolEditing_) {
+    for (const int32_t n : regionScratch_) {
+      const ColorSet colors = SearchColors(n);
+      for (int c = 0; c < 256; ++c)
+        if (colors.Has(c)) (*byColor)[static_cast<size_t>(c)].push_back(n);
+    }
+    return;
   }
+  // Each symbol's colours are listed once, when the first object of it is met; each object then
+  // goes under those of them its block's colour set holds (what SearchColors gives).
+  const size_t placeholderSlot = symbols_.size();
+  symbolColorStart_.assign(placeholderSlot + 2, -1);
+  symbolColorList_.clear();
+  std::vector<int32_t> colorEnd(placeholderSlot + 1, 0);
+  for (const int32_t n : regionScratch_) {
+    const IndexEntry* e = EntryAt(n);
+    if (!e || !e->Live()) continue;
+    const int place = SymbolPlace(e->symbol);
+    const size_t slot = place >= 0 ? static_cast<size_t>(place) : placeholderSlot;
+    if (symbolColorStart_[slot] < 0) {
+      symbolColorStart_[slot] = static_cast<int32_t>(symbolColorList_.size());
+      const ColorSet colors = place >= 0 ? symbols_[slot].Colors() : placeholder_.Colors();
+      for (size_t i = 0; i < colors.bits.size(); ++i)
+        for (unsigned bits = colors.bits[i]; bits != 0; bits &= bits - 1)
+          symbolColorList_.push_back(static_cast<uint8_t>(i * 8 + std::countr_zero(bits)));
+      colorEnd[slot] = static_cast<int32_t>(symbolColorList_.size());
+    }
+    const ColorSet& block = blocks_[static_cast<size_t>((n - 1) / kEntriesPerBlock)]->colors;
+    for (int32_t i = symbolColorStart_[slot]; i < colorEnd[slot]; ++i) {
+      const uint8_t c = symbolColorList_[static_cast<size_t>(i)];
+      if (block.Has(c)) (*byColor)[c].push_back(n);
+    }
+  }
+}
+
+void MapStore::SweepRecords(const std::vector<int32_t>& objects, int64_t byteLimit) {
+  ForgetSweep();
+  // Held-back writes are not in the file yet: their objects are read one by one.
+  if (symbolEditing_ || pending_.Active() || !file_.IsOpen()) return;
+  struct Piece {
+    int64_t pos;
+    int32_t length;
+    int32_t n;
+  };
+  std::vector<Piece> pieces;
+  pieces.reserve(objects.size());
+  for (const int32_t n : objects) {
+    const IndexEntry* e = EntryAt(n);
+    if (!e || !e->Live() || e->length <= ObjectRecord::kHeadSize) continue;
+    const int64_t length = std::min<int64_t>(e->length, kMaxObjectRecord);
+    // What ReadObject refuses is left to it, with its message.
+    if (e->pos < 1 || int64_t{e->pos} + length > fileEnd_) continue;
+    pieces.push_back({e->pos, static_cast<int32_t>(length), n});
+  }
+  std::sort(pieces.begin(), pieces.end(),
+            [](const Piece& a, const Piece& b) { return a.pos < b.pos; });
+  // Records close together are read in one piece with what lies between them: a gap this small
+  // costs less to read than a read of its own.
+  constexpr int64_t kGap = 8192, kPiece = 4 << 20;
+  if (sweepSlot_.size() < static_cast<size_t>(objectCount_) + 1)
+    sweepSlot_.resize(static_cast<size_t>(objectCount_) + 1, 0);
+  size_t i = 0;
+  int64_t used = 0;
+  while (i < pieces.size()) {
+    const int64_t start = pieces[i].pos;
+    int64_t end = start + pieces[i].length;
+    size_t j = i + 1;
+    while (j < pieces.size() && pieces[j].pos - end <= kGap &&
+           pieces[j].pos + pieces[j].length - start <= kPiece) {
+      end = std::max(end, pieces[j].pos + pieces[j].length);
+      ++j;
+    }
+    if (used + (end - start) > byteLimit) break;
+    sweepBytes_.resize(static_cast<size_t>(used + (end - start)));
+    const int64_t got = file_.ReadUpToAt(start, sweepBytes_.data() + used, end - start);
+    for (size_t k = i; k < j; ++k) {
+      // A record the file no longer holds whole is left to ReadObject, which says so.
+      if (got < 0 || pieces[k].pos + pieces[k].length > start + got) continue;
+      sweepSlot_[static_cast<size_t>(pieces[k].n)] =
+          static_cast<uint32_t>(used + (pieces[k].pos - start) + 1);
+      sweepObjects_.push_back(pieces[k].n);
+    }
+    used += end - start;
+    i = j;
+  }
+  sweepStamp_ = entryStamp_;
+}
+
+void MapStore::ForgetSweep() {
+  for (const int32_t n : sweepObjects_)
+    if (static_cast<size_t>(n) < sweepSlot_.size()) sweepSlot_[static_cast<size_t>(n)] = 0;
+  sweepObjects_.clear();
+  sweepBytes_.clear();
 }
 
 bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {

@@ -141,6 +141,18 @@ class MapStore {
   // what a colour-by-colour walk of the rectangle visits, found at once.
   using ObjectsByColor = std::array<std::vector<int32_t>, 256>;
   void ObjectsInRegionByColor(const Box& rect, ObjectsByColor* byColor);
+  // The objects ObjectsInRegionByColor found last, ascending.
+  const std::vector<int32_t>& LastRegion() const { return regionScratch_; }
+  // Reads the records of `objects` in one forward sweep of the file, in a few large pieces,
+  // and keeps them until the map changes or ForgetSweep: ReadObject then takes them from
+  // memory. A drawing reads each object once however many colours it has. Records beyond
+  // `byteLimit` bytes in all, and records written but not yet handed to the file, are left to
+  // be read one by one.
+  static constexpr int64_t kSweepLimit = 64 << 20;
+  void SweepRecords(const std::vector<int32_t>& objects, int64_t byteLimit = kSweepLimit);
+  void ForgetSweep();
+  // Rises whenever an index entry changes: what was found before it rose may be stale.
+  uint64_t EntryStamp() const { return entryStamp_; }
   // Recomputes entries after symbols changed, with progress; Esc stops it (false).
   bool UpdateObjects(int lowSymbol, int highSymbol);
   bool MapExtent(Box* box) const;
@@ -280,6 +292,15 @@ class MapStore {
   std::vector<uint8_t> buffer_;
   // A read-ahead window over the working file for object records; every write through the
   // engine that touches it empties it.
+  // Records kept by SweepRecords: object n's record starts at sweepSlot_[n] - 1 in sweepBytes_
+  // (0: not kept), valid while the entry stamp is sweepStamp_.
+  std::vector<uint8_t> sweepBytes_;
+  std::vector<uint32_t> sweepSlot_;
+  std::vector<int32_t> sweepObjects_;
+  uint64_t sweepStamp_ = 0;
+  // ObjectsInRegionByColor's list of each symbol's colours, made once per call.
+  std::vector<int32_t> symbolColorStart_;
+  std::vector<uint8_t> symbolColorList_;
   static constexpr int64_t kReadCacheSize = 32768;
   std::vector<uint8_t> readCache_ = std::vector<uint8_t>(kReadCacheSize);
   int64_t readCachePos_ = 0;

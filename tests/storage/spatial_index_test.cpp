@@ -250,6 +250,22 @@ class RandomMap {
         if (c < 4) walked = ScanWalk(rect, c);
         ASSERT_EQ(byColor[static_cast<size_t>(c)], walked) << when << " colour " << c;
       }
+      // Records read in one sweep, whole or up to a limit, are those read one at a time.
+      f.store.SweepRecords(f.store.LastRegion(), q % 2 ? MapStore::kSweepLimit : 3000);
+      ASSERT_NO_FATAL_FAILURE(CheckReads(f.store.LastRegion(), when));
+    }
+  }
+
+  void CheckReads(const std::vector<int32_t>& objects, const std::string& when) {
+    ObjectRecord obj;
+    std::vector<uint8_t> stored;
+    for (const int32_t n : objects) {
+      IndexEntry e;
+      ASSERT_TRUE(f.store.ReadEntry(n, &e));
+      ASSERT_TRUE(f.store.ReadObject(n, &obj)) << when << " object " << n;
+      ASSERT_TRUE(f.store.ReadRecordBytes(e, &stored));
+      ASSERT_EQ(obj.Encode(), ObjectRecord::DecodeAsRead(stored.data(), e.length).Encode())
+          << when << " object " << n;
     }
   }
 
@@ -354,6 +370,51 @@ TEST(RegionQuery, ClosedMapAndEditedSymbolHaveTheirOwnObjects) {
   f.store.CloseWorkingFile();
   f.store.ObjectsInRegion(UnitsBox(0, 0, 10, 10), &got);
   EXPECT_TRUE(got.empty());
+}
+
+TEST(RegionQuery, SweptRecordsGiveWayToEveryChange) {
+  MapFixture f;
+  for (int i = 0; i < 40; ++i) {
+    ObjectRecord o = MakeLine(1010, i * 100, 0, i * 100 + 50, 0);
+    ASSERT_TRUE(f.store.AddObject(o));
+  }
+  const Box all = UnitsBox(-100, -100, 5000, 100);
+  MapStore::ObjectsByColor byColor;
+  auto sweep = [&] {
+    f.store.ObjectsInRegionByColor(all, &byColor);
+    f.store.SweepRecords(f.store.LastRegion());
+  };
+  auto firstX = [&](int32_t n) {
+    ObjectRecord o;
+    return f.store.ReadObject(n, &o) ? o.coords[0].x / 256 : -1;
+  };
+  sweep();
+  EXPECT_EQ(firstX(7), 600);
+  // Rewritten in place, replaced, restored: each read sees the record now stored.
+  ObjectRecord moved = MakeLine(1010, 777, 0, 800, 0);
+  ASSERT_TRUE(f.store.RewriteObject(7, moved));
+  EXPECT_EQ(firstX(7), 777);
+  sweep();
+  IndexEntry before;
+  ASSERT_TRUE(f.store.ReadEntry(8, &before));
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(f.store.ReadRecordBytes(before, &bytes));
+  ObjectRecord other = MakeLine(1010, 888, 0, 900, 0);
+  ASSERT_TRUE(f.store.RewriteObject(8, other));
+  sweep();
+  ASSERT_TRUE(f.store.RestoreRecord(8, before, bytes));
+  EXPECT_EQ(firstX(8), 700);
+  sweep();
+  f.store.BeginBatch();
+  ObjectRecord added = MakeLine(1010, 4100, 0, 4200, 0);
+  ASSERT_TRUE(f.store.AddObject(added));
+  EXPECT_EQ(firstX(41), 4100);
+  ASSERT_TRUE(f.store.EndBatch());
+  // Nothing is kept across closing and opening.
+  sweep();
+  ASSERT_TRUE(f.Reopen());
+  EXPECT_EQ(firstX(7), 777);
+  EXPECT_EQ(firstX(41), 4100);
 }
 
 // --- The index itself -------------------------------------------------------------------
