@@ -544,7 +544,8 @@ bool MapStore::WriteEntry(int32_t n, const IndexEntry& e) {
 
 bool MapStore::ReadObject(int32_t n, ObjectRecord* obj) {
   if (symbolEditing_) return ReadElement(n, obj);
-  *obj = ObjectRecord{};
+  // The record's buffers are kept: a drawing reads object after object into one record.
+  obj->Clear();
   IndexEntry e;
   if (!ReadEntry(n, &e) || e.length <= ObjectRecord::kHeadSize) return false;
   // Records of up to 16032 bytes are read whole; a longer entry is damaged and is read
@@ -561,7 +562,7 @@ bool MapStore::ReadObject(int32_t n, ObjectRecord* obj) {
     bytes = sweepBytes_.data() + (slot - 1);
   else if (!ReadThroughCache(e.pos, buffer_.data(), length))
     return false;
-  *obj = ObjectRecord::DecodeAsRead(bytes, static_cast<int>(length));
+  ObjectRecord::DecodeAsReadInto(bytes, static_cast<int>(length), obj);
   currentObject_ = n;
   return obj->PointCount() > 0;
 }

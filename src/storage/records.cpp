@@ -335,9 +335,27 @@ std::optional<ObjectRecord> ObjectRecord::Decode(std::span<const uint8_t> bytes)
 
 ObjectRecord ObjectRecord::DecodeAsRead(const uint8_t* p, int size) {
   ObjectRecord o;
-  if (size < kHeadSize) return o;
+  DecodeAsReadInto(p, size, &o);
+  return o;
+}
+
+void ObjectRecord::Clear() {
+  symbol = 0;
+  type = ObjectType{};
+  textUnits = 0;
+  angle = 0;
+  reserved.fill(0);
+  layer.fill(0);
+  coords.clear();
+  textArea.clear();
+}
+
+void ObjectRecord::DecodeAsReadInto(const uint8_t* p, int size, ObjectRecord* out) {
+  ObjectRecord& o = *out;
+  o.Clear();
+  if (size < kHeadSize) return;
   int pointCount = GetI16(p + 4);
-  if (pointCount < 1) return o;  // the head is cleared: an empty object
+  if (pointCount < 1) return;  // the head is cleared: an empty object
   o.symbol = GetI16(p);
   o.type = static_cast<ObjectType>(GetI16(p + 2));
   o.textUnits = GetI16(p + 6);
@@ -355,7 +373,6 @@ ObjectRecord ObjectRecord::DecodeAsRead(const uint8_t* p, int size) {
   const int availableUnits = (size - textStart) / 8;
   o.textUnits = static_cast<int16_t>(std::clamp<int>(o.textUnits, 0, availableUnits));
   o.textArea.assign(p + textStart, p + textStart + 8 * o.textUnits);
-  return o;
 }
 
 void ObjectRecord::Encode(uint8_t* p) const {

@@ -342,6 +342,10 @@ struct ObjectRecord {
   // Decodes a record of `size` bytes as the engine reads it: a head whose point count is
   // below 1 is cleared; a point count beyond the bytes is trimmed and the text dropped.
   static ObjectRecord DecodeAsRead(const uint8_t* p, int size);
+  // The same into `out`, whose buffers are reused.
+  static void DecodeAsReadInto(const uint8_t* p, int size, ObjectRecord* out);
+  // An empty object; the buffers keep their room.
+  void Clear();
   bool operator==(const ObjectRecord&) const = default;
   // Encodes head, coordinates and text area; the buffer must hold Length() bytes.
   void Encode(uint8_t* p) const;
