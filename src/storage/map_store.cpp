@@ -234,6 +234,33 @@ void MapStore::WriteSymbolHeader() {
   WriteAt(kSymbolHeaderPos, raw.data(), static_cast<int64_t>(raw.size()));
 }
 
+bool MapStore::ColorTableChanged() {
+  // The placeholder draws in colour record 0's colour, which a move or a delete may change.
+  placeholder_.SetColors(SymbolRecord::Undefined(symbolHeader_->colors[0].colorNumber).Colors());
+  const ColorSet placeholderColors = placeholder_.Colors();
+  for (auto& block : blocks_) {
+    if (block->liveCount == 0) continue;
+    for (const IndexEntry& e : block->entries) {
+      if (e.symbol != 0 && e.Used() && SymbolPlace(e.symbol) < 0) {
+        block->colors.Unite(placeholderColors);
+        break;
+      }
+    }
+    usedColors_.Unite(block->colors);
+  }
+  usedColors_.Unite(placeholderColors);
+  if (!file_.IsOpen()) return true;
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
+  try {
+    WriteSymbolHeader();
+  } catch (const FileError&) {
+    return false;
+  }
+  modified_ = true;
+  return true;
+}
+
 bool MapStore::WriteSettings() {
   if (!file_.IsOpen()) return false;
   DirectWrites direct(*this);
@@ -993,12 +1020,17 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
       if (block.liveCount == 0) continue;
       std::array<IndexEntry, kEntriesPerBlock> entries = block.entries;
       bool changed = false;
+      bool matched = false;
       for (int i = 0; i < kEntriesPerBlock; ++i) {
         const int32_t n = static_cast<int32_t>(b) * kEntriesPerBlock + i + 1;
         if (n > objectCount_) break;
         const IndexEntry& e = entries[static_cast<size_t>(i)];
         if (e.symbol == 0 || e.symbol < lowSymbol || e.symbol > highSymbol || e.length <= 32)
           continue;
+        // The symbol's colours may have changed while its objects' boxes did not: the block
+        // must still be found in every colour they now draw with.
+        AddToBlockColors(block, e);
+        matched = true;
         if (!ReadObject(n, &obj)) continue;
         IndexEntry ne = e;
         PrepareForWrite(obj, &ne);
@@ -1017,6 +1049,7 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
           break;
         }
       }
+      if (matched) usedColors_.Unite(block.colors);
       if (!changed) continue;
       std::vector<uint8_t> raw(IndexEntry::kSize * kEntriesPerBlock);
       for (int i = 0; i < kEntriesPerBlock; ++i)
