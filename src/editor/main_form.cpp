@@ -380,6 +380,7 @@ CommandConditions TMainFm::Conditions() const {
   c.mapOpen = doc_->IsOpen();
   c.mapHasObjects = context_->MapHasObjects();
   c.symbolTargets = !symbolCommands_->Targets().empty();
+  c.currentSymbol = state_.CurrentSymbol >= 0;
   c.symbolEditing = state_.SymbolEditing;
   c.canUndo = editCommands_->CanUndo();
   c.canRedo = editCommands_->CanRedo();

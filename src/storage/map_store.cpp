@@ -1215,7 +1215,8 @@ bool MapStore::ReplaceSymbol(int place, const SymbolRecord& rec) {
     old = std::move(r);
     RebuildSymbolLookup();
     modified_ = true;
-    return true;
+    // A record that moved to the end of the file must be found there when the map is read again.
+    return fits || RewriteSymbolIndex();
   } catch (const FileError&) {
     return false;
   }
