@@ -113,6 +113,7 @@ bool SymbolCommands::StoreSymbol(int place, const SymbolRecord& rec) {
     if (oldNumber > 0 && oldNumber != rec.Number()) store.UpdateObjects(oldNumber, oldNumber);
     store.UpdateObjects(rec.Number(), rec.Number());
   }
+  lastStored_ = newPlace;
   c_.window.SymbolTableChanged();
   c_.window.SetCurrentSymbol(newPlace);
   c_.window.RepaintSymbols();
@@ -124,7 +125,14 @@ void SymbolCommands::RunEditor(const SymbolRecord& rec, int place) {
   std::unique_ptr<TSymbolDlg> dlg =
       MakeSymbolDialog(c_.Store(), rec, place, *c_.sink, c_.help, c_.window.DialogParent());
   if (!dlg || dlg->exec() != QDialog::Accepted) return;
-  StoreSymbol(place, dlg->Result());
+  if (!StoreSymbol(place, dlg->Result())) return;
+  // "Edit...": the symbol as typed is stored, then its elements are drawn in the work window.
+  if (dlg->EditRequest() >= 0) editor_.Begin(lastStored_, dlg->EditRequest());
+}
+
+void SymbolCommands::CloseSymbolEditor() {
+  const int place = editor_.End();
+  if (place >= 0 && c_.sink) RunEditor(c_.Store().Symbol(place), place);
 }
 
 void SymbolCommands::New() {

@@ -180,7 +180,27 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
       d.SelectColorPass(c.colorNumber, cmyk, PaletteColor(ScreenColor(cmyk)));
     };
   }
-  const MapDrawingResult result = DrawMapRegion(*store_, ctx, out.clipRectangle, options);
+  MapDrawingResult result = DrawMapRegion(*store_, ctx, out.clipRectangle, options);
+  // An edited structure element is drawn again at each neighbouring cell.
+  const std::vector<Coord> shifts = structureShifts ? structureShifts() : std::vector<Coord>{};
+  for (const Coord& s : shifts) {
+    if (!result.completed) break;
+    OutputState shifted = out;
+    shifted.originX -= s.x;
+    shifted.originY -= s.y;
+    const Box clip{out.clipRectangle.left - s.x, out.clipRectangle.bottom - s.y,
+                   out.clipRectangle.right - s.x, out.clipRectangle.top - s.y};
+    shifted.clipRectangle = clip;
+    PainterDevice copy(painter, shifted);
+    copy.SetAntialiasing(!prefs_ || prefs_->antialiased);
+    copy.SetFontService(&Fonts());
+    RenderContext copyCtx{copy, Fonts(), scratch_};
+    copyCtx.symbolEditing = true;
+    copyCtx.inputWaiting = ctx.inputWaiting;
+    const MapDrawingResult r = DrawMapRegion(*store_, copyCtx, clip, options);
+    result.completed = r.completed;
+    copy.FlushLines();
+  }
   gate_.EndCapture();
   // Thin lines and small dots the device still holds go into the picture before it is shown.
   device.FlushLines();

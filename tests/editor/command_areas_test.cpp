@@ -354,6 +354,73 @@ TEST_F(AreaTest, StoredSymbolReachesItsObjects) {
   EXPECT_EQ(Store().SymbolPlace(1500), 2);
 }
 
+TEST_F(AreaTest, PointSymbolEditingRoundTrip) {
+  SymbolCommands symbols(context);
+  SymbolEditor& ed = symbols.Editor();
+  const int place = Store().SymbolPlace(3010);
+  state.ToolMode = Mode::EditPoint;
+  state.DrawMode = Mode::Straight;
+  window.view.zoom = 2;
+  ASSERT_TRUE(ed.Begin(place, 0));
+  EXPECT_TRUE(state.SymbolEditing);
+  EXPECT_TRUE(Store().SymbolEditing());
+  EXPECT_EQ(window.view.zoom, 16);
+  EXPECT_EQ(state.ToolMode, Mode::Straight);  // a drawing mode
+  EXPECT_EQ(ChooseTool(state, Store()).interaction, Interaction::FreehandStraight);
+  // A line element, as the straight line tool makes it from the head.
+  ed.SetColor(1);
+  ed.SetLineWidth(25);
+  ed.SetRoundEnds(true);
+  ObjectRecord line = state.ElementHead;
+  line.coords = {test::U(-200, 0), test::U(200, 0)};
+  ASSERT_TRUE(Store().AddObject(line));
+  // A dot is placed, not drawn.
+  ed.SetShape(kElementDot);
+  ed.SetDiameter(150);
+  EXPECT_EQ(ChooseTool(state, Store()).interaction, Interaction::Place);
+  ObjectRecord dot = state.ElementHead;
+  dot.coords = {test::U(0, 300)};
+  ASSERT_TRUE(Store().AddObject(dot));
+  EXPECT_EQ(ed.End(), place);
+  EXPECT_FALSE(state.SymbolEditing);
+  EXPECT_EQ(window.view.zoom, 2);
+  EXPECT_EQ(state.ToolMode, Mode::EditPoint);
+  const SymbolRecord& r = Store().Symbol(place);
+  EXPECT_TRUE(r.IsConsistent());
+  EXPECT_EQ(r.Size(), 352 + 8 * (2 + 2 + 2 + 1));
+  EXPECT_EQ(r.Extent(), 375);  // the dot: 300 away, 75 half diameter
+  ColorSet only1;
+  only1.Add(1);
+  EXPECT_EQ(r.Colors(), only1);  // both elements in colour 1
+  // Opened again, the elements come back as objects with their widths and style.
+  ASSERT_TRUE(ed.Begin(place, 0));
+  ObjectRecord back;
+  ASSERT_TRUE(Store().ReadObject(1, &back));
+  EXPECT_EQ(back.symbol, kElementSymbolBase + kElementLine);
+  EXPECT_EQ(back.angle, 1);
+  EXPECT_EQ(back.ElementLineWidth(), 25);
+  EXPECT_EQ(back.ElementLineStyle(), 1);
+  ASSERT_TRUE(Store().ReadObject(2, &back));
+  EXPECT_EQ(back.ElementDiameter(), 150);
+  Store().DeleteObject(1);
+  ed.End();
+  EXPECT_EQ(Store().Symbol(place).Size(), 352 + 24);
+}
+
+TEST(SymbolEditing, StructureShifts) {
+  const int w = 1000 * 256, h = 500 * 256;
+  const std::vector<Coord> aligned = StructureShifts({1, w, h, 0});
+  EXPECT_EQ(aligned.size(), 8u);
+  EXPECT_NE(std::find(aligned.begin(), aligned.end(), Coord{-w, h}), aligned.end());
+  EXPECT_NE(std::find(aligned.begin(), aligned.end(), Coord{w, 0}), aligned.end());
+  const std::vector<Coord> offset = StructureShifts({2, w, h, 0});
+  EXPECT_EQ(offset.size(), 6u);
+  EXPECT_NE(std::find(offset.begin(), offset.end(), Coord{w / 2, -h}), offset.end());
+  const std::vector<Coord> turned = StructureShifts({2, w, h, 90});
+  EXPECT_NE(std::find(turned.begin(), turned.end(), Coord{0, w}), turned.end());
+  EXPECT_TRUE(StructureShifts({0, w, h, 0}).empty());
+}
+
 TEST_F(AreaTest, ClicksMarkRangesAndSingleSymbols) {
   SymbolCommands symbols(context);
   symbols.BoxClick(0, false, false);
