@@ -588,8 +588,9 @@ void TMainFm::WireSymbolEditor() {
       EndCommand();
     });
   }
-  connect(ParamColorB, &QComboBox::activated, this, [this, &ed](int) {
-    if (state_.SymbolEditing) ed.SetColor(ParamColorB->currentData().toInt());
+  connect(ParamColorB, &QComboBox::currentIndexChanged, this, [this, &ed](int index) {
+    if (state_.SymbolEditing && !fillingPanels_ && index >= 0)
+      ed.SetColor(ParamColorB->itemData(index).toInt());
   });
   connect(ParamWidthB, &QLineEdit::textChanged, this, [this, &ed] {
     if (state_.SymbolEditing)
@@ -619,6 +620,7 @@ void TMainFm::ShowSymbolEditor(bool on) {
   if (!on) return;
   SymbolEditor& ed = symbolCommands_->Editor();
   const SymbolHeader& h = doc_->Store().Colors();
+  fillingPanels_ = true;
   ParamColorB->clear();
   for (int i = 0; i < std::clamp<int>(h.colorCount, 1, kMaxColors); ++i) {
     const ColorRecord& c = h.colors[static_cast<size_t>(i)];
@@ -632,6 +634,7 @@ void TMainFm::ShowSymbolEditor(bool on) {
   ParamDiameterB->SetValue(ed.Diameter() * 0.01);
   ParamRoundB->setChecked(ed.RoundEnds());
   SymLineBtn->setChecked(true);
+  fillingPanels_ = false;
 }
 
 void TMainFm::closeEvent(QCloseEvent* e) {
@@ -960,6 +963,8 @@ void TMainFm::WorkMouseUp(Qt::MouseButton button, PixelPos pos, Qt::KeyboardModi
 bool TMainFm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
   if (key == Qt::Key_Escape) state_.AbortRequested = true;
   if (IsBusy()) return true;
+  // The symbol editor's parameter fields take their own keys.
+  if (state_.SymbolEditing && ParamPanel->isAncestorOf(QApplication::focusWidget())) return false;
   if (key == Qt::Key_Escape && (state_.InteractionState == Interaction::ViewZoom ||
                                 state_.InteractionState == Interaction::WindowRectangle)) {
     // Esc gives up a zoom or a window rectangle; drawing tools read Esc as a character.

@@ -123,6 +123,7 @@ class TMainFm : public QMainWindow,
   void SymbolBoxClick(int place, bool shift, bool ctrl);
   // Connects the symbol editor's panels to point-symbol editing.
   void WireSymbolEditor();
+  bool fillingPanels_ = false;  // the panels are being filled, not changed by the user
   // The text of the coordinate pane for a position in coordinate words.
   std::string CoordinateText(int32_t x, int32_t y) const;
   std::string ZoomText() const;

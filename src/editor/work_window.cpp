@@ -241,7 +241,7 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
   if (!MapShown() || redrawRunning_ || obj.PointCount() == 0) return;
   EnsurePicture();
   const SymbolRecord& symbol = store_->SymbolFor(obj.symbol);
-  if (symbol.Status() == kStatusHidden) return;
+  if (!state_.SymbolEditing && symbol.Status() == kStatusHidden) return;
   QPainter painter(&image_);
   OutputState out;
   view_.ApplyTo(out);
@@ -251,7 +251,12 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
   device.SetFontService(&Fonts());
   RenderContext ctx{device, Fonts(), scratch_};
   ctx.symbolEditing = state_.SymbolEditing;
-  const ColorSet colors = symbol.Colors();
+  // An element of an edited point symbol carries its colour in the angle word.
+  ColorSet colors = symbol.Colors();
+  if (state_.SymbolEditing) {
+    colors.Clear();
+    colors.Add(obj.angle);
+  }
   const SymbolHeader& table = store_->Colors();
   for (int place = std::clamp<int>(table.colorCount, 0, kMaxColors) - 1; place >= 0; --place) {
     const ColorRecord& c = table.colors[static_cast<size_t>(place)];
