@@ -181,6 +181,11 @@ TSymbolDlg::TSymbolDlg(MapStore& store, const SymbolRecord& rec, int place, cons
   connect(IconBtn, &QPushButton::clicked, this, &TSymbolDlg::IconBtnClick);
 }
 
+void TSymbolDlg::FormShow() {
+  SymNumB->setFocus(Qt::OtherFocusReason);
+  SymNumB->selectAll();
+}
+
 void TSymbolDlg::IconBtnClick() {
   TEditIconDlg dlg(rec_.Icon(), Sink(), nullptr, this);
   if (dlg.exec() == QDialog::Accepted)
@@ -321,6 +326,7 @@ TLineSymDlg::TLineSymDlg(MapStore& store, const SymbolRecord& rec, int place, Me
   const LineSymbol& f = fields_;
   TabbedB = new QTabWidget(this);
   TabbedB->setObjectName("TabbedB");
+  TabbedB->setMinimumWidth(480);  // all five page tabs in view
   Body()->addWidget(TabbedB);
 
   QGridLayout* g = Page(TabbedB, "Main Line");

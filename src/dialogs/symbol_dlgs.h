@@ -93,6 +93,8 @@ class TSymbolDlg : public TZelkDlg {
 
  protected:
   bool TakeOver() override;
+  // The number field has the focus when the dialog opens.
+  void FormShow() override;
   // The record of the type from the fields; `common` holds number, description and icon.
   virtual SymbolRecord Build(const SymbolRecord& common) = 0;
 

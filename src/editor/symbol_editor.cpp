@@ -105,8 +105,17 @@ bool SymbolEditor::Begin(int place, int list) {
   c_.state.ClearMultipleSelection();
   store.BeginSymbolEditing(elements);
   c_.state.SymbolEditing = true;
+  // New elements start in the topmost colour that shows on paper (not an empty one).
   const SymbolHeader& colors = store.Colors();
-  UpdateHead(kElementLine, colors.colors[0].colorNumber, 10, 0, 100);
+  int color = colors.colors[0].colorNumber;
+  for (int i = 0; i < std::clamp<int>(colors.colorCount, 0, kMaxColors); ++i) {
+    const ColorRecord& c = colors.colors[static_cast<size_t>(i)];
+    if (c.cmyk[0] || c.cmyk[1] || c.cmyk[2] || c.cmyk[3]) {
+      color = c.colorNumber;
+      break;
+    }
+  }
+  UpdateHead(kElementLine, color, 10, 0, 100);
   if (c_.state.ToolMode < Mode::Freehand || c_.state.ToolMode > Mode::Curve)
     c_.state.ToolMode = c_.state.DrawMode >= Mode::Freehand ? c_.state.DrawMode : Mode::Straight;
   c_.window.ShowSymbolEditor(true);
