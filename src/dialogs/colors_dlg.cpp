@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <cmath>
 
+#include "dialogs/number_text.h"
 #include "dialogs/spin_edit.h"
 #include "render/screen_color.h"
 #include "storage/color_table.h"
@@ -448,8 +449,8 @@ void TColorsDlg::FillGrid() {
   ColorB->setHorizontalHeaderLabels(headers);
   for (int i = 0; i < h.colorCount; ++i) {
     const ColorRecord& c = h.colors[static_cast<size_t>(i)];
-    // The number ties symbols to the colour: it is shown, not edited.
-    SetCell(ColorB, i, kNumberColumn, QString::number(c.colorNumber), false);
+    // A renumbered colour takes its symbols along on OK.
+    SetCell(ColorB, i, kNumberColumn, QString::number(c.colorNumber), true);
     SetCell(ColorB, i, kNameColumn, Text(c.name), true);
     auto* swatch = new QTableWidgetItem;
     swatch->setFlags(Qt::ItemIsEnabled);
@@ -481,14 +482,41 @@ bool TColorsDlg::StoreGrid() {
   // A cell being typed into is committed first.
   if (QWidget* editor = ColorB->focusWidget(); editor && editor != ColorB)
     ColorB->setFocus(Qt::OtherFocusReason);
+  // Numbers first: whole numbers 0..255, each used once.
+  std::vector<int16_t> numbers;
+  for (int i = 0; i < h.colorCount; ++i) {
+    const std::string text = Latin1(CellText(ColorB, i, kNumberColumn));
+    const IntegerText t = ReadIntegerText(text);
+    std::string problem;
+    if (!t.isNumber || t.empty)
+      problem = ComposeMessage(";must be a number.", "No.");
+    else if (t.value < 0 || t.value > 255)
+      problem = ComposeMessage(";must be between;and", "No.;0;255");
+    else if (std::find(numbers.begin(), numbers.end(), t.value) != numbers.end())
+      problem = "Color number already exists.";
+    if (!problem.empty()) {
+      ColorB->setCurrentCell(i, kNumberColumn);
+      ColorB->setFocus(Qt::OtherFocusReason);
+      Sink().Error(problem);
+      return false;
+    }
+    numbers.push_back(static_cast<int16_t>(t.value));
+  }
   std::vector<std::array<uint8_t, kColorSeparationShares>> shares;
   for (int i = 0; i < h.colorCount; ++i) {
     auto s = h.colors[static_cast<size_t>(i)].separations;
     if (!ReadShares(ColorB, i, kFirstSeparationColumn, h.separationCount, Sink(), &s)) return false;
     shares.push_back(s);
   }
+  // Every change of number at once, so that two colours can swap their numbers.
+  ColorNumberMap step = IdentityColorMap();
+  for (int i = 0; i < h.colorCount; ++i)
+    step[static_cast<size_t>(h.colors[static_cast<size_t>(i)].colorNumber & 255)] =
+        numbers[static_cast<size_t>(i)];
+  for (int16_t& n : renumbered_) n = step[static_cast<size_t>(n & 255)];
   for (int i = 0; i < h.colorCount; ++i) {
     ColorRecord& c = h.colors[static_cast<size_t>(i)];
+    c.colorNumber = numbers[static_cast<size_t>(i)];
     c.name = Latin1(CellText(ColorB, i, kNameColumn)).substr(0, 31);
     c.separations = shares[static_cast<size_t>(i)];
   }
@@ -527,6 +555,12 @@ void TColorsDlg::MoveDnBtnClick() {
 
 bool TColorsDlg::TakeOver() {
   if (!StoreGrid()) return false;
+  if (renumbered_ != IdentityColorMap()) {
+    for (int place = 0; place < store_.SymbolCount(); ++place) {
+      const SymbolRecord r = RenumberColors(store_.Symbol(place), renumbered_);
+      if (r.Bytes() != store_.Symbol(place).Bytes()) store_.ReplaceSymbol(place, r);
+    }
+  }
   store_.ColorTableChanged();
   redrawNeeded_ = true;
   return true;

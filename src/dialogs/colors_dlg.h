@@ -4,6 +4,7 @@
 
 #include "dialogs/dialog_base.h"
 #include "storage/records.h"
+#include "storage/symbol_derived.h"
 
 class QLabel;
 class QLineEdit;
@@ -164,6 +165,8 @@ class TColorsDlg : public TZelkDlg {
   SymbolHeader saved_;
   int current_ = 0;
   bool redrawNeeded_ = false;
+  // The colours renumbered in the grid: the number each number of the table as opened has now.
+  ColorNumberMap renumbered_ = IdentityColorMap();
 };
 
 }  // namespace zelk

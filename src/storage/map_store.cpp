@@ -235,18 +235,20 @@ void MapStore::WriteSymbolHeader() {
 }
 
 bool MapStore::ColorTableChanged() {
-  // The placeholder draws in colour record 0's colour, which a move or a delete may change.
+  // The placeholder draws in colour record 0's colour, which a move or a delete may change, and
+  // colours may have been renumbered: the colour sets of the blocks and of the map are made
+  // anew from the symbols.
   placeholder_.SetColors(SymbolRecord::Undefined(symbolHeader_->colors[0].colorNumber).Colors());
   const ColorSet placeholderColors = placeholder_.Colors();
-  for (auto& block : blocks_) {
-    if (block->liveCount == 0) continue;
-    for (const IndexEntry& e : block->entries) {
-      if (e.symbol != 0 && e.Used() && SymbolPlace(e.symbol) < 0) {
-        block->colors.Unite(placeholderColors);
-        break;
-      }
-    }
-    usedColors_.Unite(block->colors);
+  usedColors_.Clear();
+  for (size_t b = 0; b < blocks_.size(); ++b) {
+    IndexBlockCache& block = *blocks_[b];
+    TouchBlock(b);
+    const Box box = block.box;
+    const bool hadUsed = block.usedCount > 0;
+    Summarize(block);
+    if (hadUsed && block.usedCount > 0) block.box.Unite(box);
+    usedColors_.Unite(block.colors);
   }
   usedColors_.Unite(placeholderColors);
   if (!file_.IsOpen()) return true;

@@ -210,4 +210,93 @@ SymbolRecord NewSymbolRecord(SymbolType type) {
   }
 }
 
+ColorNumberMap IdentityColorMap() {
+  ColorNumberMap m{};
+  for (int i = 0; i < 256; ++i) m[static_cast<size_t>(i)] = static_cast<int16_t>(i);
+  return m;
+}
+
+namespace {
+int16_t Renumbered(int16_t color, const ColorNumberMap& map) {
+  return color >= 0 && color < 256 ? map[static_cast<size_t>(color)] : color;
+}
+
+ElementList RenumberedList(std::span<const uint8_t> list, const ColorNumberMap& map) {
+  ElementList out(list.begin(), list.end());
+  size_t at = 0;
+  ForEachElement(list, static_cast<int>(list.size() / 8), [&](const ElementView& e) {
+    SymbolElementHead h = e.head;
+    h.color = Renumbered(h.color, map);
+    h.Encode(out.data() + at);
+    at += SymbolElementHead::kSize + 8 * static_cast<size_t>(e.head.pointCount);
+    return true;
+  });
+  return out;
+}
+}  // namespace
+
+SymbolRecord RenumberColors(const SymbolRecord& rec, const ColorNumberMap& map) {
+  SymbolRecord r = rec;
+  ColorSet colors;
+  const ColorSet old = rec.Colors();
+  for (int n = 0; n < 256; ++n)
+    if (old.Has(n)) colors.Add(Renumbered(static_cast<int16_t>(n), map));
+  if (rec.IsConsistent()) {
+    switch (rec.Type()) {
+      case SymbolType::Point:
+        if (auto p = PointSymbol::Decode(rec)) {
+          const ElementList l = RenumberedList(p->Elements, map);
+          p->Elements = ElementBytes(std::span<const uint8_t>(l));
+          p->Encode(r);
+        }
+        break;
+      case SymbolType::Line:
+        if (auto t = LineTextSymbol::Decode(rec); t && rec.IsLineText()) {
+          t->FontColor = Renumbered(t->FontColor, map);
+          t->SFColor = Renumbered(t->SFColor, map);
+          t->Encode(r);
+        } else if (auto f = LineSymbol::Decode(rec)) {
+          f->LineColor = Renumbered(f->LineColor, map);
+          f->DblFillColor = Renumbered(f->DblFillColor, map);
+          f->DblLeftColor = Renumbered(f->DblLeftColor, map);
+          f->DblRightColor = Renumbered(f->DblRightColor, map);
+          ElementBytes* views[5] = {&f->MainList, &f->SecList, &f->CornerList, &f->StartList,
+                                    &f->EndList};
+          std::array<ElementList, 5> lists;
+          for (size_t k = 0; k < 5; ++k) {
+            lists[k] = RenumberedList(*views[k], map);
+            *views[k] = ElementBytes(std::span<const uint8_t>(lists[k]));
+          }
+          f->Encode(r);
+        }
+        break;
+      case SymbolType::Area:
+        if (auto a = AreaSymbol::Decode(rec)) {
+          a->FillColor = Renumbered(a->FillColor, map);
+          a->HatchColor = Renumbered(a->HatchColor, map);
+          const ElementList l = RenumberedList(a->Structure, map);
+          a->Structure = ElementBytes(std::span<const uint8_t>(l));
+          a->Encode(r);
+        }
+        break;
+      case SymbolType::Text:
+        if (auto t = TextSymbol::Decode(rec)) {
+          t->FontColor = Renumbered(t->FontColor, map);
+          t->LBColor = Renumbered(t->LBColor, map);
+          t->SFColor = Renumbered(t->SFColor, map);
+          t->Encode(r);
+        }
+        break;
+      case SymbolType::Rectangle:
+        if (auto q = RectangleSymbol::Decode(rec)) {
+          q->LineColor = Renumbered(q->LineColor, map);
+          q->Encode(r);
+        }
+        break;
+    }
+  }
+  r.SetColors(colors);
+  return r;
+}
+
 }  // namespace zelk

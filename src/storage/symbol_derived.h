@@ -52,6 +52,13 @@ SymbolRecord FinishAreaSymbol(const SymbolRecord& common, AreaSymbol fields,
                               const ElementList& structure);
 SymbolRecord FinishRectangleSymbol(const SymbolRecord& common, RectangleSymbol fields);
 
+// Colour numbers as a renumbering maps them: entry n is the new number of colour n.
+using ColorNumberMap = std::array<int16_t, 256>;
+ColorNumberMap IdentityColorMap();
+// The record with every colour number it holds renumbered: its fields, its element lists and
+// its colour set. A record whose own counts disagree keeps its fields; its colour set follows.
+SymbolRecord RenumberColors(const SymbolRecord& rec, const ColorNumberMap& map);
+
 // A new point, line, area or rectangle symbol before its dialog: white icon, empty fields.
 // (Text symbols are made by the renderer's text symbol helpers.)
 SymbolRecord NewSymbolRecord(SymbolType type);

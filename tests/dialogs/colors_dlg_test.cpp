@@ -9,6 +9,7 @@
 
 #include "dialogs/spin_edit.h"
 #include "storage/map_fixture.h"
+#include "storage/symbol_derived.h"
 #include "test_support.h"
 
 using namespace zelk;
@@ -44,6 +45,9 @@ class ColorsDlgTest : public QObject {
   void gridEditsAreStoredOnOk();
   void moveKeepsSelectionAndRedraws();
   void cancelPutsTableBack();
+  void renumberedColoursTakeTheirSymbols();
+  void badNumbersAreRefused_data();
+  void badNumbersAreRefused();
   void defineColorKeepsRgbInStep();
   void defineColorStoresRoundedValues();
   void defineColorNewDeleteAndRange();
@@ -132,6 +136,63 @@ void ColorsDlgTest::cancelPutsTableBack() {
   dlg.MoveDnBtnClick();
   m.store.MutableColors().colorCount = 1;
   dlg.reject();
+  QCOMPARE(m.Numbers(), std::vector<int>({2, 0, 1}));
+}
+
+void ColorsDlgTest::renumberedColoursTakeTheirSymbols() {
+  ColorMap m;
+  // A line in Black (2) with a Blue (0) end symbol; an object of it in the map.
+  LineSymbol f;
+  f.LineColor = 2;
+  f.LineWidth = 30;
+  const ElementList end = test::EncodeElements({{kElementDot, 0, 0, 0, 50, {test::U(0, 0)}}});
+  const std::array<ElementList, 5> lists = {ElementList{}, {}, {}, {}, end};
+  SymbolRecord line = FinishLineSymbol(m.store.Symbol(0), f, lists, {false, false, false, true});
+  QVERIFY(m.store.ReplaceSymbol(0, line));
+  ObjectRecord o = MakeLine(1010, 0, 0, 100, 0);
+  QVERIFY(m.store.AddObject(o));
+  TColorsDlg dlg(m.store, m.sink, nullptr);
+  dlg.ColorB->item(0, 0)->setText("7");  // Black 2 -> 7
+  dlg.ColorB->item(1, 0)->setText("1");  // Blue and Yellow swap 0 and 1
+  dlg.ColorB->item(2, 0)->setText("0");
+  QVERIFY(dlg.OkBtnClick());
+  QCOMPARE(m.Numbers(), std::vector<int>({7, 1, 0}));
+  const LineSymbol back = *LineSymbol::Decode(m.store.Symbol(0));
+  QCOMPARE(int{back.LineColor}, 7);
+  const ElementList kept(back.EndList.begin(), back.EndList.end());
+  QCOMPARE(int{SymbolElementHead::Decode(kept.data()).color}, 1);
+  QVERIFY(m.store.Symbol(0).Colors().Has(7));
+  QVERIFY(m.store.Symbol(0).Colors().Has(1));
+  QVERIFY(!m.store.Symbol(0).Colors().Has(2));
+  // The area symbol drew in Yellow (1): now 0.
+  QVERIFY(m.store.Symbol(1).Colors().Has(0));
+  // The objects are found in their new colours, not in the old ones.
+  QVERIFY(m.store.Block(0).colors.Has(7));
+  QVERIFY(!m.store.Block(0).colors.Has(2));
+  QVERIFY(m.Reopen());
+  QCOMPARE(int{LineSymbol::Decode(m.store.Symbol(0))->LineColor}, 7);
+}
+
+void ColorsDlgTest::badNumbersAreRefused_data() {
+  QTest::addColumn<QString>("number");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("text") << "x"
+                        << "No. must be a number.";
+  QTest::newRow("range") << "256"
+                         << "No. must be between 0 and 255";
+  QTest::newRow("taken") << "0"
+                         << "Color number already exists.";
+}
+
+void ColorsDlgTest::badNumbersAreRefused() {
+  QFETCH(QString, number);
+  QFETCH(QString, message);
+  ColorMap m;
+  TColorsDlg dlg(m.store, m.sink, nullptr);
+  dlg.ColorB->item(2, 0)->setText(number);
+  QVERIFY(!dlg.OkBtnClick());
+  QCOMPARE(QString::fromStdString(m.sink.errors.back()), message);
+  QCOMPARE(dlg.ColorB->currentRow(), 2);
   QCOMPARE(m.Numbers(), std::vector<int>({2, 0, 1}));
 }
 

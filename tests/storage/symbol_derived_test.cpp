@@ -160,6 +160,32 @@ TEST(SymbolDerived, DamagedRecordsReadForDialogs) {
                   .IsConsistent());
 }
 
+TEST(SymbolDerived, RenumberedColours) {
+  ColorNumberMap map = IdentityColorMap();
+  map[0] = 5;
+  map[1] = 0;
+  map[4] = 9;
+  // Point elements.
+  const SymbolRecord p = RenumberColors(
+      FinishPointSymbol(NewSymbolRecord(SymbolType::Point), EncodeElements(kCross)), map);
+  EXPECT_TRUE(p.IsConsistent());
+  EXPECT_EQ(Members(p.Colors()), std::vector<int>({3, 9}));
+  EXPECT_EQ(Members(ElementColors(ReadPointElements(p))), std::vector<int>({3, 9}));
+  // Rectangle.
+  RectangleSymbol q;
+  q.LineColor = 1;
+  const SymbolRecord r =
+      RenumberColors(FinishRectangleSymbol(NewSymbolRecord(SymbolType::Rectangle), q), map);
+  EXPECT_EQ(RectangleSymbol::Decode(r)->LineColor, 0);
+  EXPECT_EQ(Members(r.Colors()), std::vector<int>({0}));
+  // A damaged record keeps its bytes; only its colour set follows.
+  SymbolRecord bad = FinishRectangleSymbol(NewSymbolRecord(SymbolType::Rectangle), q);
+  bad.SetLength(999);
+  const SymbolRecord b = RenumberColors(bad, map);
+  EXPECT_TRUE(std::equal(b.Bytes().begin() + 348, b.Bytes().end(), bad.Bytes().begin() + 348));
+  EXPECT_EQ(Members(b.Colors()), std::vector<int>({0}));
+}
+
 TEST(SymbolDerived, ChangedSymbolReachesItsObjects) {
   MapFixture f;
   ObjectRecord line = MakeLine(1010, 0, 0, 1000, 0);
