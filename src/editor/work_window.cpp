@@ -269,6 +269,22 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
     DrawObject(ctx, obj, symbol);
   }
   device.FlushLines();
+  // An edited structure element is previewed at its neighbouring cells in the light grey
+  // alternative colour until the next full redraw.
+  const std::vector<Coord> shifts = structureShifts ? structureShifts() : std::vector<Coord>{};
+  for (const Coord& s : shifts) {
+    OutputState shifted = out;
+    shifted.originX -= s.x;
+    shifted.originY -= s.y;
+    PainterDevice copy(painter, shifted);
+    copy.SetAntialiasing(!prefs_ || prefs_->antialiased);
+    copy.SetFontService(&Fonts());
+    RenderContext copyCtx{copy, Fonts(), scratch_};
+    copyCtx.symbolEditing = state_.SymbolEditing;
+    copy.SelectColorPass(obj.angle, Cmyk{}, Rgb{192, 192, 192});
+    DrawObject(copyCtx, obj, symbol);
+    copy.FlushLines();
+  }
   painter.end();
   update();
 }
