@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -500,6 +501,26 @@ TAreaSymDlg::TAreaSymDlg(MapStore& store, const SymbolRecord& rec, int place, Me
   (f.HatchMode == 1 ? HatchSingleB : f.HatchMode == 2 ? HatchCrossB : HatchNoneB)->setChecked(true);
   auto* hatchRow = new QHBoxLayout;
   for (QRadioButton* r : {HatchNoneB, HatchSingleB, HatchCrossB}) hatchRow->addWidget(r);
+  // The pictures of the two hatches choose them as well.
+  for (int cross = 0; cross < 2; ++cross) {
+    QPixmap picture(40, 40);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setPen(QPen(Qt::black, 2));
+    for (int i = -40; i < 40; i += 8) {
+      painter.drawLine(i, 40, i + 40, 0);
+      if (cross) painter.drawLine(i, 0, i + 40, 40);
+    }
+    painter.end();
+    auto* b = new QToolButton(p);
+    b->setObjectName(cross ? "HatchCrossPictureB" : "HatchSinglePictureB");
+    b->setIcon(QIcon(picture));
+    b->setIconSize(picture.size());
+    b->setAutoRaise(true);
+    QRadioButton* chosen = cross ? HatchCrossB : HatchSingleB;
+    connect(b, &QToolButton::clicked, chosen, [chosen] { chosen->setChecked(true); });
+    hatchRow->addWidget(b);
+  }
   g->addLayout(hatchRow, 0, 0, 1, 3);
   HatchLineWidthB = Real(p, g, 1, "&Line width:", "HatchLineWidthB", 0, 20, 2);
   HatchDistB = Real(p, g, 2, "&Distance:", "HatchDistB", 0, 50, 2);

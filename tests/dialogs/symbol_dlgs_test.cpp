@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include "dialogs/icon_dlg.h"
 #include "dialogs/spin_edit.h"
@@ -197,7 +198,10 @@ void SymbolDlgsTest::areaSymbolStoresFields() {
   TAreaSymDlg dlg(m.store, m.store.Symbol(1), 1, m.sink, nullptr);
   ChooseColor(&dlg, "FillColorB", 0);
   dlg.FillOnB->setChecked(true);
-  dlg.HatchCrossB->setChecked(true);
+  QTest::mouseClick(dlg.findChild<QToolButton*>("HatchSinglePictureB"), Qt::LeftButton);
+  QVERIFY(dlg.HatchSingleB->isChecked());
+  QTest::mouseClick(dlg.findChild<QToolButton*>("HatchCrossPictureB"), Qt::LeftButton);
+  QVERIFY(dlg.HatchCrossB->isChecked());
   Type(&dlg, "HatchLineWidthB", "0.1");
   Type(&dlg, "HatchDistB", "1.5");
   Type(&dlg, "HatchAngle1B", "45");
@@ -430,6 +434,16 @@ void SymbolDlgsTest::iconTools() {
   e.Release(12, 18);
   QCOMPARE(e.Image().Get(7, 8), 0);
   QCOMPARE(e.Image().Get(7, 13), 15);  // hollow
+  // The enlarged view takes the mouse: a pen stroke at pixel (3, 4), and a click outside.
+  e.tool = IconTool::Pen;
+  e.color = 13;
+  const int k = dlg.EnlargedB->Scale();
+  QTest::mouseClick(dlg.EnlargedB, Qt::LeftButton, {},
+                    QPoint(1 + 3 * k + k / 2, 1 + 4 * k + k / 2));
+  QCOMPARE(e.Image().Get(3, 4), 13);
+  const IconImage before = e.Image();
+  QTest::mouseClick(dlg.EnlargedB, Qt::LeftButton, {}, QPoint(dlg.EnlargedB->width() - 1, 0));
+  QVERIFY(e.Image() == before);
   // The row padding byte is never drawn into.
   for (int row = 0; row < 22; ++row)
     QCOMPARE(int{dlg.Icon()[static_cast<size_t>(row * 12 + 11)]}, 255);
