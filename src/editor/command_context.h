@@ -48,6 +48,9 @@ class CommandWindow {
   // Makes a place of the symbol table current (-1 for none) and shows it.
   virtual void SetCurrentSymbol(int place) = 0;
 
+  // Shows or hides the symbol editor's panels (point-symbol editing).
+  virtual void ShowSymbolEditor(bool on) { (void)on; }
+
   // --- The rest -------------------------------------------------------------------------
   virtual void SetWaitCursor(bool on) = 0;
   virtual void CloseWindow() = 0;

@@ -30,6 +30,12 @@ bool MapHasObjects(const CommandConditions& c, int) {
 bool SymbolsChosen(const CommandConditions& c, int) {
   return c.mapOpen && c.symbolTargets && !c.symbolEditing;
 }
+bool SymbolTableOpen(const CommandConditions& c, int) {
+  return c.mapOpen && !c.symbolEditing;
+}
+bool SymbolCurrent(const CommandConditions& c, int) {
+  return c.mapOpen && c.currentSymbol && !c.symbolEditing;
+}
 bool HaveHelp(const CommandConditions& c, int) {
   return c.haveHelp;
 }
@@ -118,6 +124,18 @@ void SymbolDuplicate(CommandAreas& a, int) {
 }
 void SymbolLoad(CommandAreas& a, int) {
   a.symbol.Load();
+}
+void SymbolColors(CommandAreas& a, int) {
+  a.symbol.Colors();
+}
+void SymbolNew(CommandAreas& a, int) {
+  a.symbol.New();
+}
+void SymbolEdit(CommandAreas& a, int) {
+  a.symbol.Edit();
+}
+void SymbolIcon(CommandAreas& a, int) {
+  a.symbol.Icon();
 }
 void SymbolStatus(CommandAreas& a, int status) {
   a.symbol.SetStatus(static_cast<uint8_t>(status));
@@ -225,9 +243,12 @@ const CommandRow kRows[] = {
     {"ViewFactor7", "&View", "&32X", "Shift+F12", ViewFactor, 7, 0, MapOpen, FactorShown, V,
      kCheckable},
 
-    {"SymbolNew", "&Symbol", "&New...", "", nullptr, 0, 0, nullptr, nullptr, F, kSymbolPopup},
-    {"SymbolEdit", "&Symbol", "&Edit...", "", nullptr, 0, 0, nullptr, nullptr, F, kSymbolPopup},
-    {"SymbolIcon", "&Symbol", "&Icon...", "", nullptr, 0, 0, nullptr, nullptr, F, kSymbolPopup},
+    {"SymbolNew", "&Symbol", "&New...", "", SymbolNew, 0, help::kNewSymbol, SymbolTableOpen,
+     nullptr, F, kSymbolPopup},
+    {"SymbolEdit", "&Symbol", "&Edit...", "", SymbolEdit, 0, 0, SymbolCurrent, nullptr, F,
+     kSymbolPopup},
+    {"SymbolIcon", "&Symbol", "&Icon...", "", SymbolIcon, 0, help::kEditIcon, SymbolCurrent,
+     nullptr, F, kSymbolPopup},
     {"SymbolEnlarge", "&Symbol", "Enlarge/&Reduce...", "", nullptr, 0, 0, nullptr, nullptr, F,
      kSymbolPopup},
     {"SymbolCopy", "&Symbol", "&Copy", "", nullptr, 0, 0, nullptr, nullptr, F,
@@ -237,8 +258,8 @@ const CommandRow kRows[] = {
      nullptr, F, kSymbolPopup},
     {"SymbolDuplicate", "&Symbol", "D&uplicate", "", SymbolDuplicate, 0, 0, SymbolsChosen, nullptr,
      F, kSymbolPopup},
-    {"SymbolColors", "&Symbol", "C&olors...", "", nullptr, 0, 0, nullptr, nullptr, F,
-     kSymbolPopup | kSeparatorBefore},
+    {"SymbolColors", "&Symbol", "C&olors...", "", SymbolColors, 0, help::kColors, SymbolTableOpen,
+     nullptr, F, kSymbolPopup | kSeparatorBefore},
     {"SymbolLoad", "&Symbol", "&Load symbols from...", "", SymbolLoad, 0, help::kLoadSymbols,
      MapOpen, nullptr, F, kSymbolPopup},
     {"SymbolNormal", "&Symbol", "Nor&mal", "F2", SymbolStatus, kStatusNormal, 0, SymbolsChosen,

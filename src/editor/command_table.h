@@ -34,6 +34,7 @@ struct CommandConditions {
   bool mapOpen = false;
   bool mapHasObjects = false;
   bool symbolTargets = false;  // a current symbol or marked ones
+  bool currentSymbol = false;  // a symbol is current
   bool symbolEditing = false;
   bool canUndo = false;
   bool canRedo = false;

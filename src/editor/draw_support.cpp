@@ -383,17 +383,24 @@ bool DrawSession::BeginNew(const ToolEvent& e, bool mayContinue) {
   EditorState& st = ctx_.state;
   if (st.SymbolEditing && ctx_.drawing.symbolEditorAllows && !ctx_.drawing.symbolEditorAllows())
     return false;
-  const int place = st.CurrentSymbol;
-  if (place < 0 || place >= ctx_.store.SymbolCount()) return false;
-  const SymbolRecord& sym = ctx_.store.Symbol(place);
-  if (sym.Type() != SymbolType::Line && sym.Type() != SymbolType::Area) return false;
+  ObjectRecord head;
+  if (st.SymbolEditing) {
+    head = st.ElementHead;
+    head.coords.clear();
+    if (head.type != ObjectType::Line && head.type != ObjectType::Area) return false;
+  } else {
+    const int place = st.CurrentSymbol;
+    if (place < 0 || place >= ctx_.store.SymbolCount()) return false;
+    const SymbolRecord& sym = ctx_.store.Symbol(place);
+    if (sym.Type() != SymbolType::Line && sym.Type() != SymbolType::Area) return false;
+    head.symbol = sym.Number();
+    head.type = static_cast<ObjectType>(sym.Type());
+  }
   st.SelectedObject = 0;
   st.ClearMultipleSelection();
   ctx_.view.RepaintMarks();
   ObjectRecord& obj = st.ObjectBuffer;
-  obj = ObjectRecord{};
-  obj.symbol = sym.Number();
-  obj.type = static_cast<ObjectType>(sym.Type());
+  obj = head;
   start_ = 0;
   if (mayContinue && e.shift && !ContinueAt(e.map)) return false;
   active_ = true;

@@ -148,6 +148,9 @@ struct EditorState {
   bool AbortRequested = false;
   bool TextEditing = false;
   bool SymbolEditing = false;
+  // While a point symbol is edited: the head every new element starts from (symbol 32752 +
+  // kind, type, colour in the angle word, line width, style and diameter in the words after).
+  ObjectRecord ElementHead;
 
   std::string CursorName;  // the cursor the running tool shows
   int HelpContext = help::kMainWindow;

@@ -41,6 +41,7 @@
 #include "editor/tool_choice.h"
 #include "editor/view_commands.h"
 #include "editor/work_window.h"
+#include "render/screen_color.h"
 
 namespace zelk {
 
@@ -141,16 +142,24 @@ void TMainFm::BuildPanels() {
     auto* row = new QHBoxLayout(SymPanel);
     row->setContentsMargins(4, 2, 4, 2);
     row->addWidget(new QLabel("Symbol Editor", SymPanel));
-    for (const char* name : {"Line", "Area", "Circle", "Dot"}) {
+    QToolButton** shapes[4] = {&SymLineBtn, &SymAreaBtn, &SymCircleBtn, &SymDotBtn};
+    const char* names[4] = {"Line", "Area", "Circle", "Dot"};
+    for (int i = 0; i < 4; ++i) {
       auto* b = new QToolButton(SymPanel);
-      b->setText(name);
+      b->setText(names[i]);
       b->setCheckable(true);
-      b->setObjectName(QString("Sym%1Btn").arg(name));
+      b->setAutoExclusive(true);
+      b->setObjectName(QString("Sym%1Btn").arg(names[i]));
       row->addWidget(b);
+      *shapes[i] = b;
     }
     row->addStretch();
-    row->addWidget(new QPushButton("&Close", SymPanel));
-    row->addWidget(new QPushButton("&Help", SymPanel));
+    SymCloseBtn = new QPushButton("&Close", SymPanel);
+    SymCloseBtn->setObjectName("SymCloseBtn");
+    SymHelpBtn = new QPushButton("&Help", SymPanel);
+    SymHelpBtn->setObjectName("SymHelpBtn");
+    row->addWidget(SymCloseBtn);
+    row->addWidget(SymHelpBtn);
   }
   SymPanel->hide();
   outer->addWidget(SymPanel);
@@ -192,16 +201,25 @@ void TMainFm::BuildPanels() {
   {
     auto* col = new QVBoxLayout(ParamPanel);
     col->addWidget(new QLabel("Color:", ParamPanel));
-    col->addWidget(new QComboBox(ParamPanel));
-    for (const char* label : {"Line width:", "Diameter:"}) {
-      col->addWidget(new QLabel(label, ParamPanel));
+    ParamColorB = new QComboBox(ParamPanel);
+    ParamColorB->setObjectName("ParamColorB");
+    col->addWidget(ParamColorB);
+    TRealSpin** spins[2] = {&ParamWidthB, &ParamDiameterB};
+    const char* labels[2] = {"Line width:", "Diameter:"};
+    const char* spinNames[2] = {"ParamWidthB", "ParamDiameterB"};
+    for (int i = 0; i < 2; ++i) {
+      col->addWidget(new QLabel(labels[i], ParamPanel));
       auto* spin = new TRealSpin(ParamPanel);
+      spin->setObjectName(spinNames[i]);
       spin->SetRange(0, 50.0);
       spin->SetIncrement(0.1);
       spin->SetDecimals(2);
       col->addWidget(spin);
+      *spins[i] = spin;
     }
-    col->addWidget(new QCheckBox("Round line ends", ParamPanel));
+    ParamRoundB = new QCheckBox("Round line ends", ParamPanel);
+    ParamRoundB->setObjectName("ParamRoundB");
+    col->addWidget(ParamRoundB);
     col->addStretch();
   }
   ParamPanel->hide();
@@ -232,6 +250,11 @@ void TMainFm::BuildPanels() {
       ShowCoordinates();
   };
   WorkWin->redrawEnded = [this] { EndCommand(); };
+  WorkWin->structureShifts = [this] {
+    const auto cell = symbolCommands_->Editor().Cell();
+    return state_.SymbolEditing && cell ? StructureShifts(*cell) : std::vector<Coord>{};
+  };
+  WireSymbolEditor();
   WorkWin->mayPaintNow = [] { return QApplication::activeModalWidget() == nullptr; };
   WorkWin->mousePressed = [this](QMouseEvent* e) {
     WorkMouseDown(e->button(), {e->position().toPoint().x(), e->position().toPoint().y()},
@@ -380,6 +403,7 @@ CommandConditions TMainFm::Conditions() const {
   c.mapOpen = doc_->IsOpen();
   c.mapHasObjects = context_->MapHasObjects();
   c.symbolTargets = !symbolCommands_->Targets().empty();
+  c.currentSymbol = state_.CurrentSymbol >= 0;
   c.symbolEditing = state_.SymbolEditing;
   c.canUndo = editCommands_->CanUndo();
   c.canRedo = editCommands_->CanRedo();
@@ -551,6 +575,68 @@ void TMainFm::RecentFilesChanged() {
   if (recentSep_) recentSep_->setVisible(shown > 0);
 }
 
+void TMainFm::WireSymbolEditor() {
+  SymbolEditor& ed = symbolCommands_->Editor();
+  const int16_t kinds[4] = {kElementLine, kElementArea, kElementCircle, kElementDot};
+  QToolButton* shapes[4] = {SymLineBtn, SymAreaBtn, SymCircleBtn, SymDotBtn};
+  for (int i = 0; i < 4; ++i) {
+    const int16_t kind = kinds[i];
+    connect(shapes[i], &QToolButton::clicked, this, [this, &ed, kind] {
+      if (IsBusy() || !state_.SymbolEditing) return;
+      BeginCommand();
+      ed.SetShape(kind);
+      EndCommand();
+    });
+  }
+  connect(ParamColorB, &QComboBox::currentIndexChanged, this, [this, &ed](int index) {
+    if (state_.SymbolEditing && !fillingPanels_ && index >= 0)
+      ed.SetColor(ParamColorB->itemData(index).toInt());
+  });
+  connect(ParamWidthB, &QLineEdit::textChanged, this, [this, &ed] {
+    if (state_.SymbolEditing)
+      ed.SetLineWidth(static_cast<int>(std::nearbyint(ParamWidthB->Value() * 100)));
+  });
+  connect(ParamDiameterB, &QLineEdit::textChanged, this, [this, &ed] {
+    if (state_.SymbolEditing)
+      ed.SetDiameter(static_cast<int>(std::nearbyint(ParamDiameterB->Value() * 100)));
+  });
+  connect(ParamRoundB, &QCheckBox::toggled, this, [this, &ed](bool on) {
+    if (state_.SymbolEditing) ed.SetRoundEnds(on);
+  });
+  connect(SymCloseBtn, &QPushButton::clicked, this, [this] {
+    if (IsBusy() || !state_.SymbolEditing) return;
+    BeginCommand();
+    symbolCommands_->CloseSymbolEditor();
+    EndCommand();
+  });
+  connect(SymHelpBtn, &QPushButton::clicked, this, [this] {
+    if (services_.help) services_.help->ShowHelp(help::kSymbolEditor);
+  });
+}
+
+void TMainFm::ShowSymbolEditor(bool on) {
+  SymPanel->setVisible(on);
+  ParamPanel->setVisible(on);
+  if (!on) return;
+  SymbolEditor& ed = symbolCommands_->Editor();
+  const SymbolHeader& h = doc_->Store().Colors();
+  fillingPanels_ = true;
+  ParamColorB->clear();
+  for (int i = 0; i < std::clamp<int>(h.colorCount, 1, kMaxColors); ++i) {
+    const ColorRecord& c = h.colors[static_cast<size_t>(i)];
+    QPixmap swatch(12, 12);
+    const Rgb rgb = ScreenColor({c.cmyk[0], c.cmyk[1], c.cmyk[2], c.cmyk[3]});
+    swatch.fill(QColor(rgb.r, rgb.g, rgb.b));
+    ParamColorB->addItem(QIcon(swatch), QString::fromLatin1(c.name.c_str()), int{c.colorNumber});
+  }
+  ParamColorB->setCurrentIndex(std::max(0, ParamColorB->findData(ed.Color())));
+  ParamWidthB->SetValue(ed.LineWidth() * 0.01);
+  ParamDiameterB->SetValue(ed.Diameter() * 0.01);
+  ParamRoundB->setChecked(ed.RoundEnds());
+  SymLineBtn->setChecked(true);
+  fillingPanels_ = false;
+}
+
 void TMainFm::closeEvent(QCloseEvent* e) {
   if (IsBusy()) {
     e->ignore();
@@ -558,6 +644,9 @@ void TMainFm::closeEvent(QCloseEvent* e) {
   }
   if (state_.SymbolEditing) {
     // Closing while a point symbol is edited ends that editing; the program goes on.
+    BeginCommand();
+    symbolCommands_->Editor().End();
+    EndCommand();
     e->ignore();
     return;
   }
@@ -874,6 +963,8 @@ void TMainFm::WorkMouseUp(Qt::MouseButton button, PixelPos pos, Qt::KeyboardModi
 bool TMainFm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
   if (key == Qt::Key_Escape) state_.AbortRequested = true;
   if (IsBusy()) return true;
+  // The symbol editor's parameter fields take their own keys.
+  if (state_.SymbolEditing && ParamPanel->isAncestorOf(QApplication::focusWidget())) return false;
   if (key == Qt::Key_Escape && (state_.InteractionState == Interaction::ViewZoom ||
                                 state_.InteractionState == Interaction::WindowRectangle)) {
     // Esc gives up a zoom or a window rectangle; drawing tools read Esc as a character.

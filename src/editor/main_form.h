@@ -26,6 +26,8 @@ class QMenu;
 class QScrollBar;
 class QTimer;
 class QToolBar;
+class QToolButton;
+class QPushButton;
 
 namespace zelk {
 
@@ -41,6 +43,7 @@ class HelpRequester;
 class InputGate;
 class StatusProgress;
 class TScaleRuler;
+class TRealSpin;
 class TStatusPanel;
 class TSymbolWin;
 class TWorkWin;
@@ -118,6 +121,9 @@ class TMainFm : public QMainWindow,
   // A scroll bar action (QAbstractSlider::SliderAction); `position` for thumb moves.
   void ScrollBarAction(Qt::Orientation orientation, int action, int position);
   void SymbolBoxClick(int place, bool shift, bool ctrl);
+  // Connects the symbol editor's panels to point-symbol editing.
+  void WireSymbolEditor();
+  bool fillingPanels_ = false;  // the panels are being filled, not changed by the user
   // The text of the coordinate pane for a position in coordinate words.
   std::string CoordinateText(int32_t x, int32_t y) const;
   std::string ZoomText() const;
@@ -126,6 +132,17 @@ class TMainFm : public QMainWindow,
   QToolBar* Toolbar;
   QWidget* SymPanel;
   QWidget* ParamPanel;
+  // The symbol editor's shape buttons and parameters.
+  QToolButton* SymLineBtn;
+  QToolButton* SymAreaBtn;
+  QToolButton* SymCircleBtn;
+  QToolButton* SymDotBtn;
+  QPushButton* SymCloseBtn;
+  QPushButton* SymHelpBtn;
+  QComboBox* ParamColorB;
+  TRealSpin* ParamWidthB;
+  TRealSpin* ParamDiameterB;
+  QCheckBox* ParamRoundB;
   QWidget* WorkPanel;
   TScaleRuler* HorScale;
   TScaleRuler* VerScale;
@@ -158,6 +175,7 @@ class TMainFm : public QMainWindow,
   void StartWindowRectangle(std::function<Box()> read, std::function<void(const Box&)> write,
                             int helpContext) override;
   void SymbolTableChanged() override;
+  void ShowSymbolEditor(bool on) override;
   void RepaintSymbols() override;
   void SetCurrentSymbol(int place) override;
   void SetWaitCursor(bool on) override;

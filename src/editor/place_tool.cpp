@@ -31,15 +31,20 @@ const SymbolRecord* PlaceTool::Symbol() const {
 void PlaceTool::Start(ToolPurpose) {
   pressed_ = false;
   const SymbolRecord* s = Symbol();
-  rectangle_ = s && s->Type() == SymbolType::Rectangle;
+  rectangle_ = !PlacesElement() && s && s->Type() == SymbolType::Rectangle;
   ctx_.state.InteractionState = Interaction::Place;
   ctx_.state.CursorName = rectangle_ ? "DrawRect" : "DrawPoint";
   ctx_.view.SetCursorShape(ctx_.state.CursorName);
   ctx_.view.SetWorkHelpContext(rectangle_ ? help::kRectangles : help::kPoints);
 }
 
+bool PlaceTool::PlacesElement() const {
+  return ctx_.state.SymbolEditing && ctx_.state.ElementHead.type == ObjectType::Point;
+}
+
 void PlaceTool::Down(const ToolEvent& e) {
-  if (!ctx_.state.MapOpen || !ctx_.store.IsOpen() || pressed_ || !Symbol()) return;
+  if (!ctx_.state.MapOpen || !ctx_.store.IsOpen() || pressed_ || (!Symbol() && !PlacesElement()))
+    return;
   if (ctx_.state.SymbolEditing && ctx_.drawing.symbolEditorAllows &&
       !ctx_.drawing.symbolEditorAllows())
     return;
@@ -64,14 +69,22 @@ void PlaceTool::Up(const ToolEvent& e) {
   pressed_ = false;
   ctx_.view.SetRubberBand({});
   const SymbolRecord* s = Symbol();
-  if (!s || !ctx_.state.MapOpen || !ctx_.store.IsOpen()) {
+  if ((!s && !PlacesElement()) || !ctx_.state.MapOpen || !ctx_.store.IsOpen()) {
+    End();
+    return;
+  }
+  const Coord m = At(e.map);
+  if (PlacesElement()) {
+    // A circle or dot element: its colour rides in the angle word, so it is never turned.
+    ObjectRecord obj = ctx_.state.ElementHead;
+    obj.coords = {pressMap_};
+    StoreNewObject(ctx_, obj);
     End();
     return;
   }
   ObjectRecord obj;
   obj.symbol = s->Number();
   obj.type = static_cast<ObjectType>(s->Type());
-  const Coord m = At(e.map);
   if (rectangle_) {
     const int32_t l = std::min(pressMap_.x, m.x), r = std::max(pressMap_.x, m.x);
     const int32_t b = std::min(pressMap_.y, m.y), t = std::max(pressMap_.y, m.y);

@@ -24,6 +24,8 @@ class PlaceTool : public Tool {
  private:
   // The current symbol when it is a point or rectangle symbol.
   const SymbolRecord* Symbol() const;
+  // A circle or dot element of an edited point symbol is placed.
+  bool PlacesElement() const;
   void End();
 
   ToolContext& ctx_;

@@ -3,6 +3,9 @@
 
 #include <algorithm>
 
+#include "dialogs/colors_dlg.h"
+#include "dialogs/icon_dlg.h"
+#include "dialogs/symbol_dlgs.h"
 #include "editor/file_commands.h"
 
 namespace zelk {
@@ -74,6 +77,90 @@ void SymbolCommands::Duplicate() {
 
 void SymbolCommands::Load() {
   if (c_.doc.LoadSymbols()) FileCommands(c_).CheckFonts();
+}
+
+void SymbolCommands::Colors() {
+  if (!c_.sink || !c_.doc.IsOpen()) return;
+  TColorsDlg dlg(c_.Store(), *c_.sink, c_.help, c_.window.DialogParent());
+  if (dlg.exec() != QDialog::Accepted || !dlg.RedrawNeeded()) return;
+  c_.window.RepaintSymbols();
+  c_.window.RedrawAll();
+}
+
+bool SymbolCommands::StoreSymbol(int place, const SymbolRecord& rec) {
+  MapStore& store = c_.Store();
+  int oldNumber = 0;
+  bool ok;
+  int newPlace = place;
+  if (place >= 0 && place < store.SymbolCount()) {
+    const SymbolRecord& old = store.Symbol(place);
+    oldNumber = old.Number();
+    SymbolRecord r = rec;
+    r.SetStatus(old.Status());
+    r.SetSelected(old.Selected());
+    ok = store.ReplaceSymbol(place, r);
+  } else {
+    if (store.SymbolCount() >= kMaxSymbols) return false;
+    const int after =
+        c_.state.CurrentSymbol >= 0 ? c_.state.CurrentSymbol : store.SymbolCount() - 1;
+    ok = store.InsertSymbol(after, rec) && store.RewriteSymbolIndex();
+    newPlace = std::clamp(after + 1, 0, store.SymbolCount() - 1);
+  }
+  if (!ok) return false;
+  {
+    WaitCursor wait(c_.window);
+    // Objects of the old number now draw with the placeholder, those of the new one with it.
+    if (oldNumber > 0 && oldNumber != rec.Number()) store.UpdateObjects(oldNumber, oldNumber);
+    store.UpdateObjects(rec.Number(), rec.Number());
+  }
+  lastStored_ = newPlace;
+  c_.window.SymbolTableChanged();
+  c_.window.SetCurrentSymbol(newPlace);
+  c_.window.RepaintSymbols();
+  c_.window.RedrawAll();
+  return true;
+}
+
+void SymbolCommands::RunEditor(const SymbolRecord& rec, int place) {
+  std::unique_ptr<TSymbolDlg> dlg =
+      MakeSymbolDialog(c_.Store(), rec, place, *c_.sink, c_.help, c_.window.DialogParent());
+  if (!dlg || dlg->exec() != QDialog::Accepted) return;
+  if (!StoreSymbol(place, dlg->Result())) return;
+  // "Edit...": the symbol as typed is stored, then its elements are drawn in the work window.
+  if (dlg->EditRequest() >= 0) editor_.Begin(lastStored_, dlg->EditRequest());
+}
+
+void SymbolCommands::CloseSymbolEditor() {
+  const int place = editor_.End();
+  if (place >= 0 && c_.sink) RunEditor(c_.Store().Symbol(place), place);
+}
+
+void SymbolCommands::New() {
+  if (!c_.sink || !c_.doc.IsOpen()) return;
+  if (c_.Store().SymbolCount() >= kMaxSymbols) return;
+  TNewSymDlg dlg(*c_.sink, c_.help, c_.window.DialogParent());
+  if (dlg.exec() != QDialog::Accepted) return;
+  RunEditor(EmptySymbol(dlg.Type(), dlg.Subtype()), -1);
+}
+
+void SymbolCommands::Edit() {
+  if (!c_.sink || !c_.doc.IsOpen()) return;
+  const int place = c_.state.CurrentSymbol;
+  if (place < 0 || place >= c_.Store().SymbolCount()) return;
+  RunEditor(c_.Store().Symbol(place), place);
+}
+
+void SymbolCommands::Icon() {
+  if (!c_.sink || !c_.doc.IsOpen()) return;
+  const int place = c_.state.CurrentSymbol;
+  MapStore& store = c_.Store();
+  if (place < 0 || place >= store.SymbolCount()) return;
+  TEditIconDlg dlg(store.Symbol(place).Icon(), *c_.sink, c_.help, c_.window.DialogParent());
+  if (dlg.exec() != QDialog::Accepted) return;
+  SymbolRecord r = store.Symbol(place);
+  std::copy(dlg.Icon().begin(), dlg.Icon().end(), r.MutableIcon());
+  store.ReplaceSymbol(place, r);
+  c_.window.RepaintSymbols();
 }
 
 void SymbolCommands::BoxClick(int place, bool shift, bool ctrl) {

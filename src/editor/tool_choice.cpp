@@ -27,7 +27,12 @@ ToolChoice ChooseTool(EditorState& state, MapStore& store) {
   if (NeedsSelection(state.ToolMode) && state.SelectedObject == 0) state.ToolMode = state.EditMode;
   const Mode m = state.ToolMode;
   ToolChoice choice;
-  if (IsDrawing(m)) {
+  if (IsDrawing(m) && state.SymbolEditing) {
+    // The shape chosen in the symbol editor decides: lines and areas are drawn with the tool of
+    // the mode, circles and dots placed.
+    choice.interaction =
+        state.ElementHead.type == ObjectType::Point ? Interaction::Place : DrawingInteraction(m);
+  } else if (IsDrawing(m)) {
     const int place = state.CurrentSymbol;
     const SymbolRecord* sym =
         place >= 0 && place < store.SymbolCount() ? &store.Symbol(place) : nullptr;

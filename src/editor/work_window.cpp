@@ -180,7 +180,27 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
       d.SelectColorPass(c.colorNumber, cmyk, PaletteColor(ScreenColor(cmyk)));
     };
   }
-  const MapDrawingResult result = DrawMapRegion(*store_, ctx, out.clipRectangle, options);
+  MapDrawingResult result = DrawMapRegion(*store_, ctx, out.clipRectangle, options);
+  // An edited structure element is drawn again at each neighbouring cell.
+  const std::vector<Coord> shifts = structureShifts ? structureShifts() : std::vector<Coord>{};
+  for (const Coord& s : shifts) {
+    if (!result.completed) break;
+    OutputState shifted = out;
+    shifted.originX -= s.x;
+    shifted.originY -= s.y;
+    const Box clip{out.clipRectangle.left - s.x, out.clipRectangle.bottom - s.y,
+                   out.clipRectangle.right - s.x, out.clipRectangle.top - s.y};
+    shifted.clipRectangle = clip;
+    PainterDevice copy(painter, shifted);
+    copy.SetAntialiasing(!prefs_ || prefs_->antialiased);
+    copy.SetFontService(&Fonts());
+    RenderContext copyCtx{copy, Fonts(), scratch_};
+    copyCtx.symbolEditing = true;
+    copyCtx.inputWaiting = ctx.inputWaiting;
+    const MapDrawingResult r = DrawMapRegion(*store_, copyCtx, clip, options);
+    result.completed = r.completed;
+    copy.FlushLines();
+  }
   gate_.EndCapture();
   // Thin lines and small dots the device still holds go into the picture before it is shown.
   device.FlushLines();
@@ -221,7 +241,7 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
   if (!MapShown() || redrawRunning_ || obj.PointCount() == 0) return;
   EnsurePicture();
   const SymbolRecord& symbol = store_->SymbolFor(obj.symbol);
-  if (symbol.Status() == kStatusHidden) return;
+  if (!state_.SymbolEditing && symbol.Status() == kStatusHidden) return;
   QPainter painter(&image_);
   OutputState out;
   view_.ApplyTo(out);
@@ -231,7 +251,12 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
   device.SetFontService(&Fonts());
   RenderContext ctx{device, Fonts(), scratch_};
   ctx.symbolEditing = state_.SymbolEditing;
-  const ColorSet colors = symbol.Colors();
+  // An element of an edited point symbol carries its colour in the angle word.
+  ColorSet colors = symbol.Colors();
+  if (state_.SymbolEditing) {
+    colors.Clear();
+    colors.Add(obj.angle);
+  }
   const SymbolHeader& table = store_->Colors();
   for (int place = std::clamp<int>(table.colorCount, 0, kMaxColors) - 1; place >= 0; --place) {
     const ColorRecord& c = table.colors[static_cast<size_t>(place)];
@@ -244,6 +269,22 @@ void TWorkWin::DrawObjectNow(const ObjectRecord& obj) {
     DrawObject(ctx, obj, symbol);
   }
   device.FlushLines();
+  // An edited structure element is previewed at its neighbouring cells in the light grey
+  // alternative colour until the next full redraw.
+  const std::vector<Coord> shifts = structureShifts ? structureShifts() : std::vector<Coord>{};
+  for (const Coord& s : shifts) {
+    OutputState shifted = out;
+    shifted.originX -= s.x;
+    shifted.originY -= s.y;
+    PainterDevice copy(painter, shifted);
+    copy.SetAntialiasing(!prefs_ || prefs_->antialiased);
+    copy.SetFontService(&Fonts());
+    RenderContext copyCtx{copy, Fonts(), scratch_};
+    copyCtx.symbolEditing = state_.SymbolEditing;
+    copy.SelectColorPass(obj.angle, Cmyk{}, Rgb{192, 192, 192});
+    DrawObject(copyCtx, obj, symbol);
+    copy.FlushLines();
+  }
   painter.end();
   update();
 }

@@ -80,6 +80,8 @@ class TWorkWin : public QWidget {
   std::function<void(const std::string& left, const std::string& centre)> redrawStatus;
   // The end-of-command step after a redraw while no interaction runs.
   std::function<void()> redrawEnded;
+  // While an area structure is edited: the shifts at which the drawing is repeated.
+  std::function<std::vector<Coord>()> structureShifts;
   // False while the main window may not redraw now (a dialog is open).
   std::function<bool()> mayPaintNow;
   // The template image under the map (templates are drawn by their own part).

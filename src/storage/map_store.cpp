@@ -237,6 +237,35 @@ void MapStore::WriteSymbolHeader() {
   WriteAt(kSymbolHeaderPos, raw.data(), static_cast<int64_t>(raw.size()));
 }
 
+bool MapStore::ColorTableChanged() {
+  // The placeholder draws in colour record 0's colour, which a move or a delete may change, and
+  // colours may have been renumbered: the colour sets of the blocks and of the map are made
+  // anew from the symbols.
+  placeholder_.SetColors(SymbolRecord::Undefined(symbolHeader_->colors[0].colorNumber).Colors());
+  const ColorSet placeholderColors = placeholder_.Colors();
+  usedColors_.Clear();
+  for (size_t b = 0; b < blocks_.size(); ++b) {
+    IndexBlockCache& block = *blocks_[b];
+    TouchBlock(b);
+    const Box box = block.box;
+    const bool hadUsed = block.usedCount > 0;
+    Summarize(block);
+    if (hadUsed && block.usedCount > 0) block.box.Unite(box);
+    usedColors_.Unite(block.colors);
+  }
+  usedColors_.Unite(placeholderColors);
+  if (!file_.IsOpen()) return true;
+  DirectWrites direct(*this);
+  if (direct.Failed()) return false;
+  try {
+    WriteSymbolHeader();
+  } catch (const FileError&) {
+    return false;
+  }
+  modified_ = true;
+  return true;
+}
+
 bool MapStore::WriteSettings() {
   if (!file_.IsOpen()) return false;
   DirectWrites direct(*this);
@@ -1092,12 +1121,17 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
       if (block.liveCount == 0) continue;
       std::array<IndexEntry, kEntriesPerBlock> entries = block.entries;
       bool changed = false;
+      bool matched = false;
       for (int i = 0; i < kEntriesPerBlock; ++i) {
         const int32_t n = static_cast<int32_t>(b) * kEntriesPerBlock + i + 1;
         if (n > objectCount_) break;
         const IndexEntry& e = entries[static_cast<size_t>(i)];
         if (e.symbol == 0 || e.symbol < lowSymbol || e.symbol > highSymbol || e.length <= 32)
           continue;
+        // The symbol's colours may have changed while its objects' boxes did not: the block
+        // must still be found in every colour they now draw with.
+        AddToBlockColors(block, e);
+        matched = true;
         if (!ReadObject(n, &obj)) continue;
         IndexEntry ne = e;
         PrepareForWrite(obj, &ne);
@@ -1116,6 +1150,7 @@ bool MapStore::UpdateObjects(int lowSymbol, int highSymbol) {
           break;
         }
       }
+      if (matched) usedColors_.Unite(block.colors);
       if (!changed) continue;
       std::vector<uint8_t> raw(IndexEntry::kSize * kEntriesPerBlock);
       for (int i = 0; i < kEntriesPerBlock; ++i)
@@ -1281,7 +1316,8 @@ bool MapStore::ReplaceSymbol(int place, const SymbolRecord& rec) {
     old = std::move(r);
     RebuildSymbolLookup();
     modified_ = true;
-    return true;
+    // A record that moved to the end of the file must be found there when the map is read again.
+    return fits || RewriteSymbolIndex();
   } catch (const FileError&) {
     return false;
   }

@@ -93,6 +93,9 @@ class MapStore {
   const SymbolHeader& Colors() const { return *symbolHeader_; }
   SymbolHeader& MutableColors() { return *symbolHeader_; }
   void WriteSymbolHeader();
+  // After the colour table was edited: the placeholder takes colour record 0's number, the
+  // colour sets of the blocks and of the map follow, and the table is written.
+  bool ColorTableChanged();
   const SetupBlock& Setup() const { return setup_; }
   SetupBlock& MutableSetup() { return setup_; }
   // Writes the settings block (placing it at the end when it has no full place) and the header.

@@ -14,6 +14,7 @@
 #include "editor/view_commands.h"
 #include "editor_fixture.h"
 #include "render/real_world.h"
+#include "storage/symbol_derived.h"
 
 namespace zelk {
 namespace {
@@ -155,6 +156,7 @@ TEST(CommandTable, EnablingRules) {
   objects.mapHasObjects = true;
   CommandConditions symbols = objects;
   symbols.symbolTargets = true;
+  symbols.currentSymbol = true;
   CommandConditions editingSymbol = symbols;
   editingSymbol.symbolEditing = true;
   struct Case {
@@ -172,6 +174,10 @@ TEST(CommandTable, EnablingRules) {
       {"SymbolDelete", false, false, false, true, false},
       {"SymbolHidden", false, false, false, true, false},
       {"SymbolLoad", false, true, true, true, true},
+      {"SymbolNew", false, true, true, true, false},
+      {"SymbolColors", false, true, true, true, false},
+      {"SymbolEdit", false, false, false, true, false},
+      {"SymbolIcon", false, false, false, true, false},
       {"OptionsScales", false, true, true, true, true},
       {"HelpMap", false, true, true, true, true},
       {"EditUndo", false, false, false, false, false},  // nothing recorded
@@ -187,7 +193,7 @@ TEST(CommandTable, EnablingRules) {
     EXPECT_EQ(on(editingSymbol), c.editingSymbol) << c.name;
   }
   // Features not in this build never run.
-  for (const char* name : {"FilePrint", "SymbolNew", "OptionsOpenGps"})
+  for (const char* name : {"FilePrint", "SymbolCopy", "OptionsOpenGps"})
     EXPECT_FALSE(FindCommand(name)->Available()) << name;
   EXPECT_TRUE(FindCommand("FileExport")->Available());  // a submenu
   // Undo and Redo follow the ring, and are off while a point symbol is edited.
@@ -305,6 +311,114 @@ TEST_F(AreaTest, HidingSymbolsClearsTheSelectionAndRedraws) {
   symbols.SetStatus(kStatusNormal);  // protected to normal: nothing to redraw
   EXPECT_FALSE(window.Asked("redraw"));
   EXPECT_TRUE(window.Asked("symbols"));
+}
+
+TEST_F(AreaTest, StoredSymbolReachesItsObjects) {
+  SymbolCommands symbols(context);
+  // 20 lines of 1010 (black, 0.4 mm): renumbered to 1020, wider and yellow.
+  LineSymbol f;
+  f.LineColor = 1;
+  f.LineWidth = 200;
+  SymbolRecord changed = FinishLineSymbol(Store().Symbol(0), f, {}, {});
+  changed.SetNumber(1020);
+  ASSERT_TRUE(symbols.StoreSymbol(0, changed));
+  EXPECT_EQ(Store().Symbol(0).Number(), 1020);
+  EXPECT_EQ(Store().Symbol(0).Size(), 424);
+  EXPECT_TRUE(window.Asked("redraw"));
+  // The objects still carry 1010: they are drawn with the placeholder now, in its colour.
+  EXPECT_TRUE(Store().Block(0).colors.Has(2));
+  // Renamed back: the objects take the symbol's new colour and extent.
+  changed.SetNumber(1010);
+  ASSERT_TRUE(symbols.StoreSymbol(0, changed));
+  EXPECT_TRUE(Store().Block(0).colors.Has(1));
+  EXPECT_TRUE(Store().UsedColors().Has(1));
+  IndexEntry e;
+  ASSERT_TRUE(Store().ReadEntry(1, &e));
+  EXPECT_EQ(e.box.bottom, (-5000 - 100) * 256);
+  // A new symbol goes in after the current one and becomes current.
+  state.CurrentSymbol = 1;
+  SymbolRecord fresh = NewSymbolRecord(SymbolType::Point);
+  fresh.SetNumber(1500);
+  ASSERT_TRUE(symbols.StoreSymbol(-1, fresh));
+  EXPECT_EQ(Store().Symbol(2).Number(), 1500);
+  EXPECT_EQ(window.current, 2);
+  // A record that outgrew its place is found again after reopening.
+  const ElementList dot = test::EncodeElements({{kElementDot, 0, 1, 0, 100, {test::U(0, 0)}}});
+  const int place = Store().SymbolPlace(3010);
+  ASSERT_TRUE(symbols.StoreSymbol(place, FinishPointSymbol(Store().Symbol(place), dot)));
+  const std::string path = Store().WorkingFile().Path();
+  Store().CloseWorkingFile();
+  Store().WorkingFile().OpenExisting(path);
+  ASSERT_TRUE(Store().LoadFromWorkingFile());
+  EXPECT_EQ(Store().Symbol(Store().SymbolPlace(3010)).Size(), 352 + 24);
+  EXPECT_EQ(Store().SymbolPlace(1500), 2);
+}
+
+TEST_F(AreaTest, PointSymbolEditingRoundTrip) {
+  SymbolCommands symbols(context);
+  SymbolEditor& ed = symbols.Editor();
+  const int place = Store().SymbolPlace(3010);
+  state.ToolMode = Mode::EditPoint;
+  state.DrawMode = Mode::Straight;
+  window.view.zoom = 2;
+  ASSERT_TRUE(ed.Begin(place, 0));
+  EXPECT_TRUE(state.SymbolEditing);
+  EXPECT_TRUE(Store().SymbolEditing());
+  EXPECT_EQ(window.view.zoom, 16);
+  EXPECT_EQ(state.ToolMode, Mode::Straight);  // a drawing mode
+  EXPECT_EQ(ChooseTool(state, Store()).interaction, Interaction::FreehandStraight);
+  // A line element, as the straight line tool makes it from the head.
+  ed.SetColor(1);
+  ed.SetLineWidth(25);
+  ed.SetRoundEnds(true);
+  ObjectRecord line = state.ElementHead;
+  line.coords = {test::U(-200, 0), test::U(200, 0)};
+  ASSERT_TRUE(Store().AddObject(line));
+  // A dot is placed, not drawn.
+  ed.SetShape(kElementDot);
+  ed.SetDiameter(150);
+  EXPECT_EQ(ChooseTool(state, Store()).interaction, Interaction::Place);
+  ObjectRecord dot = state.ElementHead;
+  dot.coords = {test::U(0, 300)};
+  ASSERT_TRUE(Store().AddObject(dot));
+  EXPECT_EQ(ed.End(), place);
+  EXPECT_FALSE(state.SymbolEditing);
+  EXPECT_EQ(window.view.zoom, 2);
+  EXPECT_EQ(state.ToolMode, Mode::EditPoint);
+  const SymbolRecord& r = Store().Symbol(place);
+  EXPECT_TRUE(r.IsConsistent());
+  EXPECT_EQ(r.Size(), 352 + 8 * (2 + 2 + 2 + 1));
+  EXPECT_EQ(r.Extent(), 375);  // the dot: 300 away, 75 half diameter
+  ColorSet only1;
+  only1.Add(1);
+  EXPECT_EQ(r.Colors(), only1);  // both elements in colour 1
+  // Opened again, the elements come back as objects with their widths and style.
+  ASSERT_TRUE(ed.Begin(place, 0));
+  ObjectRecord back;
+  ASSERT_TRUE(Store().ReadObject(1, &back));
+  EXPECT_EQ(back.symbol, kElementSymbolBase + kElementLine);
+  EXPECT_EQ(back.angle, 1);
+  EXPECT_EQ(back.ElementLineWidth(), 25);
+  EXPECT_EQ(back.ElementLineStyle(), 1);
+  ASSERT_TRUE(Store().ReadObject(2, &back));
+  EXPECT_EQ(back.ElementDiameter(), 150);
+  Store().DeleteObject(1);
+  ed.End();
+  EXPECT_EQ(Store().Symbol(place).Size(), 352 + 24);
+}
+
+TEST(SymbolEditing, StructureShifts) {
+  const int w = 1000 * 256, h = 500 * 256;
+  const std::vector<Coord> aligned = StructureShifts({1, w, h, 0});
+  EXPECT_EQ(aligned.size(), 8u);
+  EXPECT_NE(std::find(aligned.begin(), aligned.end(), Coord{-w, h}), aligned.end());
+  EXPECT_NE(std::find(aligned.begin(), aligned.end(), Coord{w, 0}), aligned.end());
+  const std::vector<Coord> offset = StructureShifts({2, w, h, 0});
+  EXPECT_EQ(offset.size(), 6u);
+  EXPECT_NE(std::find(offset.begin(), offset.end(), Coord{w / 2, -h}), offset.end());
+  const std::vector<Coord> turned = StructureShifts({2, w, h, 90});
+  EXPECT_NE(std::find(turned.begin(), turned.end(), Coord{0, w}), turned.end());
+  EXPECT_TRUE(StructureShifts({0, w, h, 0}).empty());
 }
 
 TEST_F(AreaTest, ClicksMarkRangesAndSingleSymbols) {

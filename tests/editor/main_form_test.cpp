@@ -530,11 +530,12 @@ TEST_F(OpenMapTest, TheMenusCarryEveryItemWithItsShortcut) {
 
 TEST_F(OpenMapTest, FeaturesNotInThisBuildStayDisabled) {
   f.form->UpdateMenuStates();
-  for (const char* c : {"FilePrint", "FileImport", "EditUndo", "EditCut", "SymbolNew",
+  for (const char* c : {"FilePrint", "FileImport", "EditUndo", "EditCut", "SymbolCopy",
                         "ExtrasOptimize", "OptionsOpenGps", "UndoBtn", "FillBtn"})
     EXPECT_FALSE(f.form->Action(c)->isEnabled()) << c;
-  for (const char* c : {"FileSave", "ViewEntire", "ViewZoomIn", "SymbolHidden", "OptionsPref",
-                        "CurveBtn", "GridBtn", "DuplicateBtn", "ChangeBtn"})
+  for (const char* c :
+       {"FileSave", "ViewEntire", "ViewZoomIn", "SymbolHidden", "SymbolNew", "SymbolColors",
+        "OptionsPref", "CurveBtn", "GridBtn", "DuplicateBtn", "ChangeBtn"})
     EXPECT_TRUE(f.form->Action(c)->isEnabled()) << c;
 }
 
