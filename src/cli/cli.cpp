@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -10,6 +12,9 @@
 #include <memory>
 
 #include "cli/map_report.h"
+#include "exchange/dxf_export.h"
+#include "exchange/dxf_import.h"
+#include "exchange/map_import.h"
 #include "output/bitmap_export.h"
 #include "render/font_service_qt.h"
 #include "storage/document.h"
@@ -87,7 +92,11 @@ void Usage(std::ostream& err) {
   err << "usage:\n"
          "  zelk-cli new MAP --symbols SET.zkm [--force]\n"
          "  zelk-cli info MAP [--json]\n"
-         "  zelk-cli render MAP -o OUT.bmp|OUT.png [--dpi N]\n";
+         "  zelk-cli render MAP -o OUT.bmp|OUT.png [--dpi N]\n"
+         "  zelk-cli import-dxf MAP DXF [--gis | --mm-per-unit F] [--offset X,Y] [--crt FILE]\n"
+         "                      [--no-coordinates]\n"
+         "  zelk-cli export-dxf MAP -o OUT.dxf [--gis | --mm] [--crt FILE]\n"
+         "  zelk-cli import-map MAP OTHER.zkm [--offset DX,DY]\n";
 }
 
 int CmdNew(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -196,6 +205,203 @@ int CmdRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
   }
 }
 
+// "X,Y" as two numbers.
+bool ParsePair(const std::string& text, double* x, double* y) {
+  const size_t comma = text.find(',');
+  if (comma == std::string::npos) return false;
+  char* end = nullptr;
+  const std::string a = text.substr(0, comma), b = text.substr(comma + 1);
+  *x = std::strtod(a.c_str(), &end);
+  if (a.empty() || *end != '\0' || !std::isfinite(*x)) return false;
+  *y = std::strtod(b.c_str(), &end);
+  return !b.empty() && *end == '\0' && std::isfinite(*y);
+}
+
+// Counts on stderr only when asked; Esc does not exist here.
+class QuietProgress : public Progress {
+ public:
+  void Start(const std::string&, int32_t, int32_t, bool, const std::string&) override {}
+  void Step(int32_t, int32_t) override {}
+  void End() override {}
+};
+
+// Opens MAP for a change written back to it.
+bool OpenForChange(CliDocument& d, const std::string& map, std::ostream& err) {
+  if (d.doc.OpenByName(map)) return true;
+  if (!d.sink.failed) err << "Cannot open " << map << "\n";
+  return false;
+}
+
+bool LoadTable(CliDocument& d, const std::string& crt, CrossRefTable* table, std::ostream& err) {
+  if (crt.empty()) return true;
+  std::string error;
+  if (table->Load(crt, CrossRefTable::TypesOf(d.doc.Store()), &error)) return true;
+  err << error << "\n";
+  return false;
+}
+
+int CmdImportDxf(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 FontService* fonts) {
+  std::string map, dxf, crt, offsetText;
+  double mmPerUnit = 0;
+  bool gis = true, coordinates = true;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--gis") {
+      gis = true;
+    } else if (args[i] == "--mm-per-unit" && i + 1 < args.size()) {
+      char* end = nullptr;
+      mmPerUnit = std::strtod(args[++i].c_str(), &end);
+      if (*end != '\0' || !(mmPerUnit > 0) || !std::isfinite(mmPerUnit)) {
+        err << "Factor must be a number.\n";
+        return 1;
+      }
+      gis = false;
+    } else if (args[i] == "--offset" && i + 1 < args.size()) {
+      offsetText = args[++i];
+    } else if (args[i] == "--crt" && i + 1 < args.size()) {
+      crt = args[++i];
+    } else if (args[i] == "--no-coordinates") {
+      coordinates = false;
+    } else if (map.empty()) {
+      map = args[i];
+    } else if (dxf.empty()) {
+      dxf = args[i];
+    } else {
+      return Usage(err), 2;
+    }
+  }
+  if (map.empty() || dxf.empty()) return Usage(err), 2;
+  DxfImportParams params;
+  params.gis = gis;
+  params.importCoordinates = coordinates;
+  if (!offsetText.empty() && !ParsePair(offsetText, &params.offsetX, &params.offsetY)) {
+    err << "Horizontal offset must be a number.\n";
+    return 1;
+  }
+  {
+    std::string head(4096, '\0');
+    std::FILE* f = std::fopen(dxf.c_str(), "rb");
+    if (!f) {
+      err << ComposeMessage("Cannot open", dxf) << "\n";
+      return 1;
+    }
+    head.resize(std::fread(head.data(), 1, head.size(), f));
+    std::fclose(f);
+    if (IsBinaryDxf(head)) {
+      err << dxf << " is a binary DXF file; only ASCII DXF files can be imported.\n";
+      return 1;
+    }
+    if (!LooksLikeDxf(head)) {
+      err << dxf << " Unknown file format.\n";
+      return 1;
+    }
+  }
+  CliDocument d(err);
+  if (!OpenForChange(d, map, err)) return 1;
+  CrossRefTable table;
+  if (!LoadTable(d, crt, &table, err)) return 1;
+  MapStore& store = d.doc.Store();
+  if (offsetText.empty()) {
+    DxfReader scan(dxf);
+    const DxfExtent extent = ScanDxfExtent(scan);
+    if (extent.found) {
+      params.offsetX = extent.offsetX;
+      params.offsetY = extent.offsetY;
+    } else {
+      DxfReader again(dxf);
+      const DxfExtent first = ScanDxfFirstVertex(again);
+      params.offsetX = first.offsetX;
+      params.offsetY = first.offsetY;
+    }
+  }
+  params.factor = gis ? GisFactor(store.Setup().MapScale()) : MillimetreFactor(mmPerUnit);
+  if (!(params.factor > 0)) {
+    err << "The map scale gives no real-world coordinates.\n";
+    return 1;
+  }
+  std::unique_ptr<QtFontService> ownFonts;
+  if (!fonts) fonts = (ownFonts = std::make_unique<QtFontService>()).get();
+  DxfReader reader(dxf);
+  QuietProgress progress;
+  const DxfImportResult result = ImportDxf(store, reader, params, table, fonts, progress);
+  if (!result.error.empty()) err << result.error << "\n";
+  if (result.added.empty()) {
+    if (result.error.empty()) err << "Nothing was imported from " << dxf << ".\n";
+    return 1;
+  }
+  if (!d.doc.Save()) return 1;
+  out << "Imported " << result.added.size() << " objects from " << dxf << " into " << map << "\n";
+  return result.error.empty() ? 0 : 1;
+}
+
+int CmdExportDxf(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::string map, target, crt;
+  DxfExportParams params;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "-o" && i + 1 < args.size())
+      target = args[++i];
+    else if (args[i] == "--gis")
+      params.gis = true;
+    else if (args[i] == "--mm")
+      params.gis = false;
+    else if (args[i] == "--crt" && i + 1 < args.size())
+      crt = args[++i];
+    else if (map.empty())
+      map = args[i];
+    else
+      return Usage(err), 2;
+  }
+  if (map.empty() || target.empty()) return Usage(err), 2;
+  if (IsSameFile(target, map)) {
+    err << target << " is the map itself; nothing was written.\n";
+    return 1;
+  }
+  CliDocument d(err);
+  if (!OpenForChange(d, map, err)) return 1;
+  CrossRefTable table;
+  if (!LoadTable(d, crt, &table, err)) return 1;
+  QuietProgress progress;
+  const DxfExportResult result = ExportDxf(d.doc.Store(), target, params, table, d.sink, progress);
+  if (!result.written) return 1;
+  out << "Wrote " << target << " (" << result.exported << " objects)\n";
+  return 0;
+}
+
+int CmdImportMap(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::string map, other, offsetText;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--offset" && i + 1 < args.size())
+      offsetText = args[++i];
+    else if (map.empty())
+      map = args[i];
+    else if (other.empty())
+      other = args[i];
+    else
+      return Usage(err), 2;
+  }
+  if (map.empty() || other.empty()) return Usage(err), 2;
+  double dx = 0, dy = 0;
+  if (!offsetText.empty() &&
+      (!ParsePair(offsetText, &dx, &dy) || std::abs(dx) > 2000 || std::abs(dy) > 2000)) {
+    err << "The offsets must be numbers between -2000 and 2000 mm.\n";
+    return 1;
+  }
+  if (IsSameFile(other, map)) {
+    err << other << " is the map itself; nothing was imported.\n";
+    return 1;
+  }
+  CliDocument d(err);
+  if (!OpenForChange(d, map, err)) return 1;
+  QuietProgress progress;
+  const MapImportResult result =
+      ImportMap(d.doc.Store(), other, static_cast<int32_t>(std::lround(dx * kWordsPerMm)),
+                static_cast<int32_t>(std::lround(dy * kWordsPerMm)), d.sink, progress);
+  if (!result.opened) return 1;
+  if (!result.added.empty() && !d.doc.Save()) return 1;
+  out << "Imported " << result.added.size() << " objects from " << other << " into " << map << "\n";
+  return result.stopped ? 1 : 0;
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -209,6 +415,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
           {"info", [](const Args& a, std::ostream& o, std::ostream& e,
                       FontService*) { return CmdInfo(a, o, e); }},
           {"render", CmdRender},
+          {"import-dxf", CmdImportDxf},
+          {"export-dxf", [](const Args& a, std::ostream& o, std::ostream& e,
+                            FontService*) { return CmdExportDxf(a, o, e); }},
+          {"import-map", [](const Args& a, std::ostream& o, std::ostream& e,
+                            FontService*) { return CmdImportMap(a, o, e); }},
       };
   if (args.empty()) return Usage(err), 2;
   const auto it = commands.find(args[0]);
