@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "editor/edit_commands.h"
+#include "editor/exchange_commands.h"
 #include "editor/file_commands.h"
 #include "editor/help_commands.h"
 #include "editor/map_commands.h"
@@ -122,6 +123,12 @@ void SymbolDelete(CommandAreas& a, int) {
 void SymbolDuplicate(CommandAreas& a, int) {
   a.symbol.Duplicate();
 }
+void FileImport(CommandAreas& a, int) {
+  a.exchange.Import();
+}
+void FileExportDxf(CommandAreas& a, int) {
+  a.exchange.ExportDxf();
+}
 void SymbolLoad(CommandAreas& a, int) {
   a.symbol.Load();
 }
@@ -194,9 +201,11 @@ const CommandRow kRows[] = {
     {"FilePrintWin", "&File", "Print window", "", FilePrintWin, 0, help::kPrintWindow, MapOpen,
      nullptr, F, kSeparatorBefore},
     {"FilePrint", "&File", "&Print...", "Ctrl+P", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"FileImport", "&File", "Import...", "", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
+    {"FileImport", "&File", "Import...", "", FileImport, 0, 0, MapOpen, nullptr, F,
+     kSeparatorBefore},
     {"FileExport", "&File", "&Export", "", nullptr, 0, 0, MapHasObjects, nullptr, F, kSubmenu},
-    {"FileExportDxf", "&File/&Export", "DXF...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"FileExportDxf", "&File/&Export", "DXF...", "", FileExportDxf, 0, help::kExportDxf,
+     MapHasObjects, nullptr, F, 0},
     {"FileExportBmp", "&File/&Export", "BMP...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"FileBackup", "&File", "&Backup...", "", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
     {"FileRestore", "&File", "&Restore...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},

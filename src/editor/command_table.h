@@ -9,6 +9,7 @@
 namespace zelk {
 
 class EditCommands;
+class ExchangeCommands;
 class FileCommands;
 class ViewCommands;
 class SymbolCommands;
@@ -26,6 +27,7 @@ struct CommandAreas {
   MapCommands& map;
   OptionsCommands& options;
   HelpCommands& help;
+  ExchangeCommands& exchange;
 };
 
 // What the enabling and checking rules look at, taken from the window when a menu opens and

@@ -29,6 +29,7 @@
 #include "editor/drawing_tools.h"
 #include "editor/edit_commands.h"
 #include "editor/editing_tools.h"
+#include "editor/exchange_commands.h"
 #include "editor/file_commands.h"
 #include "editor/help_commands.h"
 #include "editor/input_gate.h"
@@ -68,9 +69,10 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   mapCommands_ = std::make_unique<MapCommands>(*context_);
   optionsCommands_ = std::make_unique<OptionsCommands>(*context_);
   helpCommands_ = std::make_unique<HelpCommands>(*context_);
+  exchangeCommands_ = std::make_unique<ExchangeCommands>(*context_, *undo_);
   areas_ = std::make_unique<CommandAreas>(
       CommandAreas{state_, *fileCommands_, *editCommands_, *viewCommands_, *symbolCommands_,
-                   *mapCommands_, *optionsCommands_, *helpCommands_});
+                   *mapCommands_, *optionsCommands_, *helpCommands_, *exchangeCommands_});
 
   gate_ = new InputGate(this);
   gate_->keyDown = [this](QKeyEvent* k) {
@@ -103,6 +105,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   WorkWin->drawMarks = MakeMarksPainter(*toolContext_);
   progress_ = std::make_unique<StatusProgress>(*Status, state_.AbortRequested);
   doc_->Store().SetProgress(progress_.get());
+  exchangeCommands_->SetProgress(progress_.get());
   ViewTimer = new QTimer(this);
   ViewTimer->setInterval(100);
 

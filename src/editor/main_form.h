@@ -33,6 +33,7 @@ namespace zelk {
 
 class DocumentDialogs;
 class EditCommands;
+class ExchangeCommands;
 class FileCommands;
 class HelpCommands;
 class MapCommands;
@@ -225,6 +226,7 @@ class TMainFm : public QMainWindow,
   std::unique_ptr<CommandContext> context_;
   std::unique_ptr<FileCommands> fileCommands_;
   std::unique_ptr<EditCommands> editCommands_;
+  std::unique_ptr<ExchangeCommands> exchangeCommands_;
   std::unique_ptr<ViewCommands> viewCommands_;
   std::unique_ptr<SymbolCommands> symbolCommands_;
   std::unique_ptr<MapCommands> mapCommands_;

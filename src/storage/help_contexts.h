@@ -29,6 +29,9 @@ constexpr int kEditPoint = 225;
 constexpr int kCurves = 226;
 
 // Dialogs.
+constexpr int kImportMap = 40;
+constexpr int kImportDxf = 41;
+constexpr int kExportDxf = 46;
 constexpr int kNewMap = 112;
 constexpr int kOpen = 113;
 constexpr int kFileInformation = 114;
