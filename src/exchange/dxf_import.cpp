@@ -470,9 +470,32 @@ void Importer::AddCurve(const Entity& e, const Affine& t, std::vector<Coord>& ou
       break;
     }
     case Kind::Spline: {
-      const std::vector<Pt> pts = e.fit.size() >= 2 ? e.fit : SampleSpline(e);
-      for (const Pt& p : pts) anchor(p);
-      if ((e.flags & 1) && !pts.empty()) anchor(pts.front());
+      if (e.fit.size() >= 2) {
+        // Through the fit points: a smooth curve whose tangent at each point is parallel to
+        // the chord of its neighbours.
+        std::vector<Pt> f = e.fit;
+        const bool closed = e.flags & 1;
+        if (closed) f.push_back(f.front());
+        const size_t n = f.size();
+        auto at = [&](ptrdiff_t i) {
+          if (closed && n > 2) {
+            const ptrdiff_t m = static_cast<ptrdiff_t>(n) - 1;
+            return f[static_cast<size_t>(((i % m) + m) % m)];
+          }
+          return f[static_cast<size_t>(std::clamp<ptrdiff_t>(i, 0, static_cast<ptrdiff_t>(n) - 1))];
+        };
+        anchor(f[0]);
+        for (size_t i = 0; i + 1 < n; ++i) {
+          const ptrdiff_t k = static_cast<ptrdiff_t>(i);
+          const Pt p0 = at(k - 1), p1 = at(k), p2 = at(k + 1), p3 = at(k + 2);
+          bezier({p1.x + (p2.x - p0.x) / 6, p1.y + (p2.y - p0.y) / 6},
+                 {p2.x - (p3.x - p1.x) / 6, p2.y - (p3.y - p1.y) / 6}, f[i + 1]);
+        }
+      } else {
+        const std::vector<Pt> pts = SampleSpline(e);
+        for (const Pt& p : pts) anchor(p);
+        if ((e.flags & 1) && !pts.empty()) anchor(pts.front());
+      }
       break;
     }
     default:

@@ -242,6 +242,26 @@ TEST(DxfImport, ModernEntitiesBecomeCurvesAndBlocks) {
   EXPECT_EQ(m.Object(inserted.added[8]).type, ObjectType::Point);
 }
 
+TEST(DxfImport, SplinesPassTheirFitPointsOrFollowTheirControlPoints) {
+  DxfMap m;
+  const DxfImportResult r = m.Import(
+      "  0\nSPLINE\n  8\nS\n 71\n3\n 11\n0\n 21\n0\n 11\n10\n 21\n10\n 11\n20\n 21\n0\n"
+      "  0\nSPLINE\n  8\nS\n 71\n3\n 40\n0\n 40\n0\n 40\n0\n 40\n0\n 40\n1\n 40\n1\n"
+      " 40\n1\n 40\n1\n 10\n0\n 20\n0\n 10\n0\n 20\n10\n 10\n10\n 20\n10\n 10\n10\n"
+      " 20\n0\n");
+  ASSERT_EQ(r.added.size(), 2u) << r.error;
+  const ObjectRecord fit = m.Object(r.added[0]);
+  ASSERT_EQ(fit.PointCount(), 7);  // three anchors, two curves
+  for (int i : {0, 3, 6}) EXPECT_EQ(fit.coords[static_cast<size_t>(i)].XFlags(), 0);
+  EXPECT_EQ(Units(fit)[3], (std::pair<int, int>{1000, 1000}));
+  EXPECT_EQ(fit.coords[1].XFlags(), kFirstCurvePoint);
+  // A Bezier of four control points: from the first to the last, through (5, 7.5) halfway.
+  const ObjectRecord controlled = m.Object(r.added[1]);
+  EXPECT_EQ(Units(controlled).front(), (std::pair<int, int>{0, 0}));
+  EXPECT_EQ(Units(controlled).back(), (std::pair<int, int>{1000, 0}));
+  EXPECT_EQ(Units(controlled)[controlled.coords.size() / 2], (std::pair<int, int>{500, 750}));
+}
+
 TEST(DxfExport, WritesTheFileLayoutUnitsAndLayers) {
   DxfMap m;
   m.Table("101 roads\n");
