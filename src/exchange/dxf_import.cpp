@@ -86,6 +86,9 @@ struct Block {
 // Keeps a file from claiming unbounded memory with blocks.
 constexpr size_t kMaxBlockPoints = 4000000;
 constexpr int kMaxInsertDepth = 8;
+// Entities placed through blocks in one import: blocks that insert each other many times would
+// otherwise multiply without end.
+constexpr int64_t kMaxPlaced = 1000000;
 
 enum class Encoding { Oem, Ansi, Utf8 };
 
@@ -167,6 +170,7 @@ class Importer {
   Encoding encoding_ = Encoding::Oem;
   std::map<std::string, Block> blocks_;
   size_t blockPoints_ = 0;
+  int64_t placed_ = 0;
   bool stop_ = false;
 };
 
@@ -560,7 +564,10 @@ void Importer::Finish(Entity& e, const Affine& t, const std::string& insertLayer
           const Affine whole = place.Then(t);
           // Copies: a block may hold the INSERT that is being finished.
           std::vector<Entity> contents = b.entities;
-          for (Entity& inner : contents) Finish(inner, whole, layer, depth + 1);
+          for (Entity& inner : contents) {
+            if (++placed_ > kMaxPlaced || stop_) break;
+            Finish(inner, whole, layer, depth + 1);
+          }
           return;
         }
       }

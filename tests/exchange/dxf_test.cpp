@@ -240,6 +240,15 @@ TEST(DxfImport, ModernEntitiesBecomeCurvesAndBlocks) {
   EXPECT_EQ(deepest.LayerName(), "PLACED");
   EXPECT_EQ(Units(deepest), (std::vector<std::pair<int, int>>{{1000, 700}, {1100, 700}}));
   EXPECT_EQ(m.Object(inserted.added[8]).type, ObjectType::Point);
+
+  // A block that inserts itself ten times would place 10^8 copies, here all off the map so
+  // that no object is added and only the import's own bound ends it.
+  std::string tenfold = "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nX\n 10\n0\n 20\n0\n";
+  for (int i = 0; i < 10; ++i) tenfold += "  0\nINSERT\n  8\n0\n  2\nX\n 10\n0\n 20\n0\n";
+  tenfold += "  0\nENDBLK\n  0\nENDSEC\n";
+  const DxfImportResult bounded =
+      m.Import("  0\nINSERT\n  8\nL\n  2\nX\n 10\n9000\n 20\n0\n", 100, tenfold);
+  EXPECT_TRUE(bounded.added.empty());
 }
 
 TEST(DxfImport, SplinesPassTheirFitPointsOrFollowTheirControlPoints) {
