@@ -525,7 +525,7 @@ bool TColorsDlg::StoreGrid() {
 
 void TColorsDlg::ColorBtnClick() {
   if (!StoreGrid()) return;
-  TDefColorDlg dlg(store_.MutableColors(), current_, SymbolColors(store_), Sink(), nullptr, this);
+  TDefColorDlg dlg(store_.MutableColors(), current_, SymbolColors(store_), Sink(), Help(), this);
   const int result = dlg.exec();
   (void)result;
   current_ = dlg.Current();
@@ -534,7 +534,7 @@ void TColorsDlg::ColorBtnClick() {
 
 void TColorsDlg::SepBtnClick() {
   if (!StoreGrid()) return;
-  TColorSepDlg dlg(store_.MutableColors(), Sink(), nullptr, this);
+  TColorSepDlg dlg(store_.MutableColors(), Sink(), Help(), this);
   dlg.exec();
   FillGrid();
 }

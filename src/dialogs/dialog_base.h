@@ -52,6 +52,8 @@ class TZelkDlg : public QDialog {
   virtual bool TakeOver() = 0;
 
   MessageSink& Sink() { return sink_; }
+  // Who shows help topics, for the dialogs this one opens.
+  HelpRequester* Help() const { return help_; }
   // The layout above the button row, for the dialog's own controls.
   QVBoxLayout* Body() { return body_; }
 
