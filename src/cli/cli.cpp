@@ -11,10 +11,12 @@
 #include <map>
 #include <memory>
 
+#include "cli/json_writer.h"
 #include "cli/map_report.h"
 #include "exchange/dxf_export.h"
 #include "exchange/dxf_import.h"
 #include "exchange/map_import.h"
+#include "gps/gps_receiver.h"
 #include "output/bitmap_export.h"
 #include "render/font_service_qt.h"
 #include "storage/document.h"
@@ -96,7 +98,8 @@ void Usage(std::ostream& err) {
          "  zelk-cli import-dxf MAP DXF [--gis | --mm-per-unit F] [--offset X,Y] [--crt FILE]\n"
          "                      [--no-coordinates]\n"
          "  zelk-cli export-dxf MAP -o OUT.dxf [--gis | --mm] [--crt FILE]\n"
-         "  zelk-cli import-map MAP OTHER.zkm [--offset DX,DY]\n";
+         "  zelk-cli import-map MAP OTHER.zkm [--offset DX,DY]\n"
+         "  zelk-cli gps-replay CHUNKS.json [--filter] [--min4] [--dgps]\n";
 }
 
 int CmdNew(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -402,6 +405,171 @@ int CmdImportMap(const std::vector<std::string>& args, std::ostream& out, std::o
   return result.stopped ? 1 : 0;
 }
 
+// A JSON list of strings, each taken as bytes: characters up to U+00FF are one byte each (so
+// "\u00b0" is the byte 0xB0), others their UTF-8 bytes. False for anything else.
+bool ParseJsonStringList(const std::string& text, std::vector<std::string>* out) {
+  size_t i = 0;
+  auto blank = [&] {
+    while (i < text.size() &&
+           (text[i] == ' ' || text[i] == '\n' || text[i] == '\r' || text[i] == '\t'))
+      ++i;
+  };
+  auto put = [](std::string& s, uint32_t c) {
+    if (c < 0x100) {
+      s += static_cast<char>(c);
+    } else if (c < 0x800) {
+      s += static_cast<char>(0xc0 | (c >> 6));
+      s += static_cast<char>(0x80 | (c & 0x3f));
+    } else {
+      s += static_cast<char>(0xe0 | (c >> 12));
+      s += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
+      s += static_cast<char>(0x80 | (c & 0x3f));
+    }
+  };
+  blank();
+  if (i >= text.size() || text[i++] != '[') return false;
+  blank();
+  if (i < text.size() && text[i] == ']') return true;
+  for (;;) {
+    blank();
+    if (i >= text.size() || text[i++] != '"') return false;
+    std::string s;
+    for (;;) {
+      if (i >= text.size()) return false;
+      const auto c = static_cast<unsigned char>(text[i++]);
+      if (c == '"') break;
+      if (c != '\\') {
+        // UTF-8 in the file: decoded to its character.
+        if (c >= 0xc0 && c < 0xe0 && i < text.size()) {
+          put(s, ((c & 0x1fu) << 6) | (static_cast<unsigned char>(text[i++]) & 0x3fu));
+        } else if (c >= 0xe0 && c < 0xf0 && i + 1 < text.size()) {
+          const uint32_t v = ((c & 0x0fu) << 12) |
+                             ((static_cast<unsigned char>(text[i]) & 0x3fu) << 6) |
+                             (static_cast<unsigned char>(text[i + 1]) & 0x3fu);
+          i += 2;
+          put(s, v);
+        } else {
+          s += static_cast<char>(c);
+        }
+        continue;
+      }
+      if (i >= text.size()) return false;
+      const char e = text[i++];
+      switch (e) {
+        case 'n':
+          s += '\n';
+          break;
+        case 'r':
+          s += '\r';
+          break;
+        case 't':
+          s += '\t';
+          break;
+        case 'b':
+          s += '\b';
+          break;
+        case 'f':
+          s += '\f';
+          break;
+        case '/':
+        case '\\':
+        case '"':
+          s += e;
+          break;
+        case 'u': {
+          if (i + 4 > text.size()) return false;
+          uint32_t v = 0;
+          for (int k = 0; k < 4; ++k) {
+            const char h = text[i++];
+            v = v * 16 + static_cast<uint32_t>(h >= '0' && h <= '9'   ? h - '0'
+                                               : h >= 'a' && h <= 'f' ? h - 'a' + 10
+                                               : h >= 'A' && h <= 'F' ? h - 'A' + 10
+                                                                      : 99);
+            if (v > 0xffff) return false;
+          }
+          put(s, v);
+          break;
+        }
+        default:
+          return false;
+      }
+    }
+    out->push_back(std::move(s));
+    blank();
+    if (i >= text.size()) return false;
+    if (text[i] == ']') {
+      ++i;
+      blank();
+      return i == text.size();
+    }
+    if (text[i++] != ',') return false;
+  }
+}
+
+int CmdGpsReplay(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::string file;
+  GpsSettings settings;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--filter")
+      settings.filter = true;
+    else if (args[i] == "--min4")
+      settings.min4 = true;
+    else if (args[i] == "--dgps")
+      settings.dgps = true;
+    else if (file.empty())
+      file = args[i];
+    else
+      return Usage(err), 2;
+  }
+  if (file.empty()) return Usage(err), 2;
+  std::FILE* f = std::fopen(file.c_str(), "rb");
+  if (!f) {
+    err << ComposeMessage("Cannot open", file) << "\n";
+    return 1;
+  }
+  std::string text;
+  char buf[65536];
+  for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+  std::fclose(f);
+  std::vector<std::string> chunks;
+  if (!ParseJsonStringList(text, &chunks)) {
+    err << file << " is not a JSON list of strings.\n";
+    return 1;
+  }
+  GpsSession session(settings);
+  JsonWriter json(out);
+  json.BeginArray();
+  for (const std::string& chunk : chunks) {
+    if (!session.Poll(chunk)) {
+      json.Null();
+      continue;
+    }
+    const GpsReceiver& r = session.Receiver();
+    json.BeginObject();
+    json.Key("status");
+    json.Int(r.Status());
+    json.Key("text");
+    json.String(r.StatusText());
+    json.Key("satellites");
+    json.Int(r.Satellites());
+    json.Key("dgps");
+    json.Bool(r.Dgps());
+    json.Key("mean");
+    if (r.MeanCount() >= 1) {
+      json.BeginArray();
+      json.Number(r.MeanLatitude(), 9);
+      json.Number(r.MeanLongitude(), 9);
+      json.EndArray();
+    } else {
+      json.Null();
+    }
+    json.EndObject();
+  }
+  json.EndArray();
+  out << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -420,6 +588,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                             FontService*) { return CmdExportDxf(a, o, e); }},
           {"import-map", [](const Args& a, std::ostream& o, std::ostream& e,
                             FontService*) { return CmdImportMap(a, o, e); }},
+          {"gps-replay", [](const Args& a, std::ostream& o, std::ostream& e,
+                            FontService*) { return CmdGpsReplay(a, o, e); }},
       };
   if (args.empty()) return Usage(err), 2;
   const auto it = commands.find(args[0]);

@@ -7,9 +7,9 @@
 
 namespace zelk {
 
-void JsonWriter::Number(double v) {
+void JsonWriter::Number(double v, int decimals) {
   Value();
-  out_ << FormatNumber(v, 6);
+  out_ << FormatNumber(v, decimals);
 }
 
 void JsonWriter::WriteString(const std::string& s) {

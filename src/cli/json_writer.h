@@ -42,7 +42,11 @@ class JsonWriter {
     Value();
     out_ << v;
   }
-  void Number(double v);
+  void Number(double v, int decimals = 6);
+  void Null() {
+    Value();
+    out_ << "null";
+  }
   void Bool(bool v) {
     Value();
     out_ << (v ? "true" : "false");

@@ -415,3 +415,60 @@ TEST(CliInfo, ReaderCasesGiveTheirExpectedReport) {
 
 }  // namespace
 }  // namespace zelk
+
+namespace zelk {
+namespace {
+
+TEST(CliGpsReplay, OneEntryPerPollAsTheDialogSeesIt) {
+  TempDir dir;
+  const std::string chunks = dir.Path("chunks.json");
+  std::ofstream(chunks)
+      << R"(["$GPGGA,1,4807.038,S,01131.000,W,1,03,,,,,,\r\n$GPGGA,1,48", "07.038,N,01131.000,E,2,05,,,,,,1\r\n", "", "$GPRMC,1,A,1000.000,N,01000.000,E\u00b0\n"])";
+  const CliRun plain = RunTool({"gps-replay", chunks});
+  ASSERT_EQ(plain.code, 0) << plain.err;
+  EXPECT_EQ(
+      plain.out,
+      R"([{"status":0,"text":"GPS 3 sat.","satellites":3,"dgps":false,"mean":[-48.1173,-11.516666667]},)"
+      R"({"status":0,"text":"DGPS 5 sat.","satellites":5,"dgps":true,"mean":[48.1173,11.516666667]},)"
+      R"(null,{"status":0,"text":"DGPS 5 sat.","satellites":5,"dgps":true,"mean":[48.1173,11.516666667]}])"
+      "\n");
+  const CliRun strict = RunTool({"gps-replay", chunks, "--min4", "--filter"});
+  ASSERT_EQ(strict.code, 0);
+  EXPECT_TRUE(strict.out.starts_with(
+      R"([{"status":2,"text":"GPS only 3 sat.","satellites":3,"dgps":false,"mean":null},)"))
+      << strict.out;
+  for (const char* bad : {"[1]", "[\"a\"", "{}", "[\"\\x\"]"}) {
+    std::ofstream(chunks) << bad;
+    EXPECT_EQ(RunTool({"gps-replay", chunks}).code, 1) << bad;
+  }
+  EXPECT_EQ(RunTool({"gps-replay", dir.Path("missing.json")}).code, 1);
+}
+
+TEST(CliDxf, ExportsAndImportsThroughTheMapFile) {
+  TempDir dir;
+  const std::string map = dir.Path("map.zkm"), dxf = dir.Path("map.dxf");
+  ASSERT_EQ(RunTool({"new", map, "--symbols", MakeSet(dir)}).code, 0);
+  std::ofstream(dir.Path("in.dxf"))
+      << "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\nROADS\n 10\n0\n"
+         " 20\n0\n 11\n10\n 21\n5\n  0\nENDSEC\n  0\nEOF\n";
+  std::ofstream(dir.Path("t.crt")) << "201 ROADS\n";
+  const CliRun in = RunTool({"import-dxf", map, dir.Path("in.dxf"), "--mm-per-unit", "1",
+                             "--offset", "0,0", "--crt", dir.Path("t.crt")});
+  ASSERT_EQ(in.code, 0) << in.err;
+  EXPECT_EQ(in.out, "Imported 1 objects from " + dir.Path("in.dxf") + " into " + map + "\n");
+  const CliRun out = RunTool({"export-dxf", map, "-o", dxf, "--mm", "--crt", dir.Path("t.crt")});
+  ASSERT_EQ(out.code, 0) << out.err;
+  std::ifstream read(dxf, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(read)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("  8\r\nROADS\r\n 10\r\n10.00\r\n 20\r\n5.00\r\n"), std::string::npos);
+  // Refused: the map itself as output, a file that is no drawing, a bad factor.
+  EXPECT_EQ(RunTool({"export-dxf", map, "-o", map}).code, 1);
+  std::ofstream(dir.Path("no.dxf")) << "hello\n";
+  const CliRun unknown = RunTool({"import-dxf", map, dir.Path("no.dxf")});
+  EXPECT_EQ(unknown.code, 1);
+  EXPECT_NE(unknown.err.find("Unknown file format."), std::string::npos);
+  EXPECT_EQ(RunTool({"import-dxf", map, dir.Path("in.dxf"), "--mm-per-unit", "x"}).code, 1);
+}
+
+}  // namespace
+}  // namespace zelk
