@@ -10,11 +10,16 @@ namespace zelk::bench {
 
 using namespace datagen;
 
-namespace {
-
-// 100 symbols in five kinds over 50 colours: points of three elements, dashed lines, double
-// lines with fill, hatched areas and areas with a structure.
-void AddBenchSymbols(MapStore& store) {
+void AddBenchColoursAndSymbols(MapStore& store) {
+  SymbolHeader& h = store.MutableColors();
+  h.colorCount = 50;
+  for (int c = 0; c < 50; ++c) {
+    ColorRecord r = ColorRecord::NewColor(static_cast<int16_t>(c), "C" + std::to_string(c));
+    r.cmyk = {static_cast<uint8_t>(c * 37 % 200), static_cast<uint8_t>(c * 53 % 200),
+              static_cast<uint8_t>(c * 71 % 200), static_cast<uint8_t>(c % 5 == 0 ? 120 : 0)};
+    h.colors[static_cast<size_t>(c)] = r;
+  }
+  store.WriteSymbolHeader();
   for (int s = 0; s < 100; ++s) {
     const auto c = static_cast<int16_t>(s % 50), c2 = static_cast<int16_t>((s * 7 + 3) % 50);
     const int number = 1000 + 10 * s;
@@ -72,22 +77,11 @@ void AddBenchSymbols(MapStore& store) {
   store.RewriteSymbolIndex();
 }
 
-}  // namespace
-
 // Objects come tile by tile (10 x 10 mm tiles), as a map drawn area by area does, so index
 // blocks cover small parts of the sheet.
 void BuildBenchMap(MapStore& store, const std::string& path) {
   store.CreateEmptyMap(path);
-  SymbolHeader& h = store.MutableColors();
-  h.colorCount = 50;
-  for (int c = 0; c < 50; ++c) {
-    ColorRecord r = ColorRecord::NewColor(static_cast<int16_t>(c), "C" + std::to_string(c));
-    r.cmyk = {static_cast<uint8_t>(c * 37 % 200), static_cast<uint8_t>(c * 53 % 200),
-              static_cast<uint8_t>(c * 71 % 200), static_cast<uint8_t>(c % 5 == 0 ? 120 : 0)};
-    h.colors[static_cast<size_t>(c)] = r;
-  }
-  store.WriteSymbolHeader();
-  AddBenchSymbols(store);
+  AddBenchColoursAndSymbols(store);
   std::mt19937 rng(11);
   std::uniform_int_distribution<int> in(0, 999), step(-600, 600), kind(0, 19), pts(2, 8),
       radius(200, 900);

@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_map.h"
 #include "datagen.h"
 #include "editor/document_dialogs.h"
 #include "editor/edit_tool.h"
@@ -178,69 +179,7 @@ Summary& Figures() {
 // 50 colours; 100 symbols in five kinds (points of three elements, dashed lines, double lines
 // with fill, hatched areas, areas with a dot structure) and five text symbols.
 void AddColoursAndSymbols(MapStore& store) {
-  SymbolHeader& h = store.MutableColors();
-  h.colorCount = 50;
-  for (int c = 0; c < 50; ++c) {
-    ColorRecord r = ColorRecord::NewColor(static_cast<int16_t>(c), "C" + std::to_string(c));
-    r.cmyk = {static_cast<uint8_t>(c * 37 % 200), static_cast<uint8_t>(c * 53 % 200),
-              static_cast<uint8_t>(c * 71 % 200), static_cast<uint8_t>(c % 5 == 0 ? 120 : 0)};
-    h.colors[static_cast<size_t>(c)] = r;
-  }
-  store.WriteSymbolHeader();
-  for (int s = 0; s < 100; ++s) {
-    const auto c = static_cast<int16_t>(s % 50), c2 = static_cast<int16_t>((s * 7 + 3) % 50);
-    const int number = 1000 + 10 * s;
-    switch (s % 5) {
-      case 0:
-        Add(store,
-            datagen::PointSymbol(
-                number, "point",
-                ElementList().Circle(c, 15, 120).Dot(c2, 40).Line(c, 15, {{0, 60}, {0, 160}}, 0)));
-        break;
-      case 1: {
-        LineFields f;
-        f.lineColor = c;
-        f.lineWidth = 20;
-        f.mainLength = 300;
-        f.mainGap = 60;
-        f.endLength = 150;
-        Add(store, datagen::LineSymbol(number, "dashed", f));
-        break;
-      }
-      case 2: {
-        LineFields f;
-        f.dblMode = 1;
-        f.dblFlags = 1;
-        f.dblWidth = 60;
-        f.dblFillColor = c2;
-        f.dblLeftColor = f.dblRightColor = c;
-        f.dblLeftWidth = f.dblRightWidth = 15;
-        Add(store, datagen::LineSymbol(number, "double", f));
-        break;
-      }
-      case 3: {
-        AreaFields f;
-        f.fillOn = 1;
-        f.fillColor = c2;
-        f.hatchMode = 1;
-        f.hatchColor = c;
-        f.hatchLineWidth = 10;
-        f.hatchDist = 60;
-        f.hatchAngle1 = static_cast<int16_t>(450 * (s % 4));
-        Add(store, datagen::AreaSymbol(number, "hatched", f));
-        break;
-      }
-      default: {
-        AreaFields f;
-        f.structMode = 2;
-        f.structWidth = 250;
-        f.structHeight = 200;
-        f.structure.Dot(c, 50);
-        Add(store, datagen::AreaSymbol(number, "structured", f));
-        break;
-      }
-    }
-  }
+  bench::AddBenchColoursAndSymbols(store);
   const char* faces[] = {"Arial", "Times New Roman", "Arial", "Courier New", "Arial"};
   for (int t = 0; t < 5; ++t) {
     TextSymbolFields f;
