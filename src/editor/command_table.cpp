@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "editor/clipboard_commands.h"
 #include "editor/edit_commands.h"
 #include "editor/exchange_commands.h"
 #include "editor/file_commands.h"
@@ -54,6 +55,18 @@ bool AutoJoinOn(const CommandConditions& c, int) {
 }
 bool SmoothingIs(const CommandConditions& c, int level) {
   return c.smoothing == level;
+}
+bool CopyPossible(const CommandConditions& c, int) {
+  return c.canCopyObjects;
+}
+bool PasteObjectsPossible(const CommandConditions& c, int) {
+  return c.canPasteObjects;
+}
+bool PasteSymbolsPossible(const CommandConditions& c, int) {
+  return c.canPasteSymbols;
+}
+bool SymbolCopyPossible(const CommandConditions& c, int) {
+  return c.symbolTargets && !c.symbolEditing;
 }
 bool UndoPossible(const CommandConditions& c, int) {
   return c.canUndo && !c.symbolEditing;
@@ -122,6 +135,21 @@ void SymbolDelete(CommandAreas& a, int) {
 }
 void SymbolDuplicate(CommandAreas& a, int) {
   a.symbol.Duplicate();
+}
+void EditCut(CommandAreas& a, int) {
+  a.clipboard.CutObjects();
+}
+void EditCopy(CommandAreas& a, int) {
+  a.clipboard.CopyObjects();
+}
+void EditPaste(CommandAreas& a, int) {
+  a.clipboard.PasteObjects();
+}
+void SymbolCopy(CommandAreas& a, int) {
+  a.clipboard.CopySymbols();
+}
+void SymbolPaste(CommandAreas& a, int) {
+  a.clipboard.PasteSymbols();
 }
 void FileImport(CommandAreas& a, int) {
   a.exchange.Import();
@@ -218,9 +246,11 @@ const CommandRow kRows[] = {
 
     {"EditUndo", "&Edit", "&Undo", "Ctrl+Z", EditUndo, 0, 0, UndoPossible, nullptr, F, 0},
     {"EditRedo", "&Edit", "&Redo", "Ctrl+Y", EditRedo, 0, 0, RedoPossible, nullptr, F, 0},
-    {"EditCut", "&Edit", "Cu&t", "Ctrl+X", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
-    {"EditCopy", "&Edit", "&Copy", "Ctrl+C", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"EditPaste", "&Edit", "&Paste", "Ctrl+V", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"EditCut", "&Edit", "Cu&t", "Ctrl+X", EditCut, 0, 0, CopyPossible, nullptr, F,
+     kSeparatorBefore},
+    {"EditCopy", "&Edit", "&Copy", "Ctrl+C", EditCopy, 0, 0, CopyPossible, nullptr, F, 0},
+    {"EditPaste", "&Edit", "&Paste", "Ctrl+V", EditPaste, 0, 0, PasteObjectsPossible, nullptr, F,
+     0},
     {"EditDelete", "&Edit", "&Delete", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"EditJoin", "&Edit", "&Join", "", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
     {"EditMerge", "&Edit", "&Merge", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
@@ -260,9 +290,10 @@ const CommandRow kRows[] = {
      nullptr, F, kSymbolPopup},
     {"SymbolEnlarge", "&Symbol", "Enlarge/&Reduce...", "", nullptr, 0, 0, nullptr, nullptr, F,
      kSymbolPopup},
-    {"SymbolCopy", "&Symbol", "&Copy", "", nullptr, 0, 0, nullptr, nullptr, F,
+    {"SymbolCopy", "&Symbol", "&Copy", "", SymbolCopy, 0, 0, SymbolCopyPossible, nullptr, F,
      kSymbolPopup | kSeparatorBefore},
-    {"SymbolPaste", "&Symbol", "&Paste", "", nullptr, 0, 0, nullptr, nullptr, F, kSymbolPopup},
+    {"SymbolPaste", "&Symbol", "&Paste", "", SymbolPaste, 0, 0, PasteSymbolsPossible, nullptr, F,
+     kSymbolPopup},
     {"SymbolDelete", "&Symbol", "&Delete", "", SymbolDelete, 0, help::kSymbolDelete, SymbolsChosen,
      nullptr, F, kSymbolPopup},
     {"SymbolDuplicate", "&Symbol", "D&uplicate", "", SymbolDuplicate, 0, 0, SymbolsChosen, nullptr,

@@ -10,6 +10,7 @@ namespace zelk {
 
 class EditCommands;
 class ExchangeCommands;
+class ClipboardCommands;
 class FileCommands;
 class ViewCommands;
 class SymbolCommands;
@@ -28,6 +29,7 @@ struct CommandAreas {
   OptionsCommands& options;
   HelpCommands& help;
   ExchangeCommands& exchange;
+  ClipboardCommands& clipboard;
 };
 
 // What the enabling and checking rules look at, taken from the window when a menu opens and
@@ -40,6 +42,9 @@ struct CommandConditions {
   bool symbolEditing = false;
   bool canUndo = false;
   bool canRedo = false;
+  bool canCopyObjects = false;   // a current object or a multiple selection
+  bool canPasteObjects = false;  // the clipboard holds objects
+  bool canPasteSymbols = false;  // the clipboard holds symbols
   bool haveHelp = false;
   double zoom = 1;
   Mode toolMode = Mode::None;

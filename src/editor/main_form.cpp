@@ -24,6 +24,7 @@
 
 #include "dialogs/dialog_base.h"
 #include "dialogs/spin_edit.h"
+#include "editor/clipboard_commands.h"
 #include "editor/cursors.h"
 #include "editor/document_dialogs.h"
 #include "editor/drawing_tools.h"
@@ -70,9 +71,11 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   optionsCommands_ = std::make_unique<OptionsCommands>(*context_);
   helpCommands_ = std::make_unique<HelpCommands>(*context_);
   exchangeCommands_ = std::make_unique<ExchangeCommands>(*context_, *undo_);
-  areas_ = std::make_unique<CommandAreas>(
-      CommandAreas{state_, *fileCommands_, *editCommands_, *viewCommands_, *symbolCommands_,
-                   *mapCommands_, *optionsCommands_, *helpCommands_, *exchangeCommands_});
+  clipboardCommands_ = std::make_unique<ClipboardCommands>(*context_, *undo_, toolContext_.get(),
+                                                           MakeSystemClipboard());
+  areas_ = std::make_unique<CommandAreas>(CommandAreas{
+      state_, *fileCommands_, *editCommands_, *viewCommands_, *symbolCommands_, *mapCommands_,
+      *optionsCommands_, *helpCommands_, *exchangeCommands_, *clipboardCommands_});
 
   gate_ = new InputGate(this);
   gate_->keyDown = [this](QKeyEvent* k) {
@@ -410,6 +413,9 @@ CommandConditions TMainFm::Conditions() const {
   c.symbolEditing = state_.SymbolEditing;
   c.canUndo = editCommands_->CanUndo();
   c.canRedo = editCommands_->CanRedo();
+  c.canCopyObjects = clipboardCommands_->CanCopyObjects();
+  c.canPasteObjects = clipboardCommands_->CanPasteObjects();
+  c.canPasteSymbols = clipboardCommands_->CanPasteSymbols();
   c.haveHelp = services_.help != nullptr;
   c.zoom = WorkWin->View().zoom;
   c.toolMode = state_.ToolMode;

@@ -34,6 +34,7 @@ namespace zelk {
 class DocumentDialogs;
 class EditCommands;
 class ExchangeCommands;
+class ClipboardCommands;
 class FileCommands;
 class HelpCommands;
 class MapCommands;
@@ -227,6 +228,7 @@ class TMainFm : public QMainWindow,
   std::unique_ptr<FileCommands> fileCommands_;
   std::unique_ptr<EditCommands> editCommands_;
   std::unique_ptr<ExchangeCommands> exchangeCommands_;
+  std::unique_ptr<ClipboardCommands> clipboardCommands_;
   std::unique_ptr<ViewCommands> viewCommands_;
   std::unique_ptr<SymbolCommands> symbolCommands_;
   std::unique_ptr<MapCommands> mapCommands_;

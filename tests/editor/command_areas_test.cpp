@@ -193,7 +193,7 @@ TEST(CommandTable, EnablingRules) {
     EXPECT_EQ(on(editingSymbol), c.editingSymbol) << c.name;
   }
   // Features not in this build never run.
-  for (const char* name : {"FilePrint", "SymbolCopy", "OptionsOpenGps"})
+  for (const char* name : {"FilePrint", "OptionsOpenGps"})
     EXPECT_FALSE(FindCommand(name)->Available()) << name;
   EXPECT_TRUE(FindCommand("FileExport")->Available());  // a submenu
   // Undo and Redo follow the ring, and are off while a point symbol is edited.

@@ -165,3 +165,55 @@ TEST_F(EditingWindow, TheMapClosedDuringADragLeavesTheFileWhole) {
 
 }  // namespace
 }  // namespace zelk
+
+namespace zelk {
+namespace {
+
+TEST_F(EditingWindow, ObjectsAndSymbolsGoThroughTheClipboard) {
+  DragFromTo(Pixel(-2500, -2500), Pixel(2500, 2500));
+  ASSERT_EQ(f.State().MultipleCount(), 3);
+  const int32_t count = Store().ObjectCount();
+  const auto original = Snapshot(Store());
+  f.form->UpdateMenuStates();
+  ASSERT_TRUE(f.form->Action("EditCopy")->isEnabled());
+  f.form->Trigger("EditCopy");
+  f.form->UpdateMenuStates();
+  ASSERT_TRUE(f.form->Action("EditPaste")->isEnabled());
+  f.form->Trigger("EditPaste");
+  // Three copies, selected together, in the same places relative to each other.
+  ASSERT_EQ(Store().ObjectCount(), count + 3);
+  EXPECT_EQ(f.State().MultipleCount(), 3);
+  ObjectRecord first, copy;
+  ASSERT_TRUE(Store().ReadObject(1, &first));
+  ASSERT_TRUE(Store().ReadObject(count + 1, &copy));
+  ASSERT_EQ(copy.PointCount(), first.PointCount());
+  const int32_t dx = copy.coords[0].x - first.coords[0].x;
+  for (size_t i = 0; i < copy.coords.size(); ++i) {
+    EXPECT_EQ(copy.coords[i].x - first.coords[i].x, dx) << i;
+    EXPECT_EQ(copy.coords[i].XFlags(), first.coords[i].XFlags()) << i;
+  }
+  f.form->Trigger("EditUndo");
+  EXPECT_EQ(Snapshot(Store()), original);
+
+  // Cut takes exactly the copied objects away in one step.
+  DragFromTo(Pixel(-2500, -2500), Pixel(2500, 2500));
+  f.form->Trigger("EditCut");
+  IndexEntry e;
+  for (int32_t n = 1; n <= 3; ++n) EXPECT_TRUE(Store().ReadEntry(n, &e) && !e.Live()) << n;
+  f.form->Trigger("EditUndo");
+  EXPECT_EQ(Snapshot(Store()), original);
+  f.form->Trigger("EditPaste");  // what was cut comes back as new objects
+  EXPECT_EQ(Store().LiveObjectCount(), 6);
+
+  // A symbol copied and pasted lands right after the current one, under a number of its own.
+  const int symbols = Store().SymbolCount();
+  f.State().CurrentSymbol = 0;
+  f.form->Trigger("SymbolCopy");
+  f.form->Trigger("SymbolPaste");
+  ASSERT_EQ(Store().SymbolCount(), symbols + 1);
+  EXPECT_EQ(Store().Symbol(1).Description(), Store().Symbol(0).Description());
+  EXPECT_NE(Store().Symbol(1).Number(), Store().Symbol(0).Number());
+}
+
+}  // namespace
+}  // namespace zelk
