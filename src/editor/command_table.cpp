@@ -11,6 +11,7 @@
 #include "editor/file_commands.h"
 #include "editor/help_commands.h"
 #include "editor/map_commands.h"
+#include "editor/object_commands.h"
 #include "editor/options_commands.h"
 #include "editor/symbol_commands.h"
 #include "editor/tool_choice.h"
@@ -55,6 +56,18 @@ bool AutoJoinOn(const CommandConditions& c, int) {
 }
 bool SmoothingIs(const CommandConditions& c, int level) {
   return c.smoothing == level;
+}
+bool DeletePossible(const CommandConditions& c, int) {
+  return c.canDelete;
+}
+bool LineSelected(const CommandConditions& c, int) {
+  return c.lineSelected;
+}
+bool MergePossible(const CommandConditions& c, int) {
+  return c.canMerge;
+}
+bool FillPossible(const CommandConditions& c, int) {
+  return c.canFill;
 }
 bool CopyPossible(const CommandConditions& c, int) {
   return c.canCopyObjects;
@@ -135,6 +148,21 @@ void SymbolDelete(CommandAreas& a, int) {
 }
 void SymbolDuplicate(CommandAreas& a, int) {
   a.symbol.Duplicate();
+}
+void EditDelete(CommandAreas& a, int) {
+  a.objects.Delete();
+}
+void EditJoin(CommandAreas& a, int) {
+  a.objects.Join();
+}
+void EditMerge(CommandAreas& a, int) {
+  a.objects.Merge();
+}
+void FillBtn(CommandAreas& a, int) {
+  a.objects.FillOrMakeBorder();
+}
+void ReverseBtn(CommandAreas& a, int) {
+  a.objects.ReverseLine();
 }
 void EditCut(CommandAreas& a, int) {
   a.clipboard.CutObjects();
@@ -251,9 +279,9 @@ const CommandRow kRows[] = {
     {"EditCopy", "&Edit", "&Copy", "Ctrl+C", EditCopy, 0, 0, CopyPossible, nullptr, F, 0},
     {"EditPaste", "&Edit", "&Paste", "Ctrl+V", EditPaste, 0, 0, PasteObjectsPossible, nullptr, F,
      0},
-    {"EditDelete", "&Edit", "&Delete", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"EditJoin", "&Edit", "&Join", "", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
-    {"EditMerge", "&Edit", "&Merge", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"EditDelete", "&Edit", "&Delete", "", EditDelete, 0, 0, DeletePossible, nullptr, F, 0},
+    {"EditJoin", "&Edit", "&Join", "", EditJoin, 0, 0, LineSelected, nullptr, F, kSeparatorBefore},
+    {"EditMerge", "&Edit", "&Merge", "", EditMerge, 0, 0, MergePossible, nullptr, F, 0},
     {"EditToCurve", "&Edit", "To curve", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"EditSmooth", "&Edit", "Sm&ooth", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"EditMeasure", "&Edit", "Mea&sure...", "", nullptr, 0, 0, nullptr, nullptr, F,
@@ -383,8 +411,9 @@ const CommandRow kRows[] = {
     {"DuplicateBtn", "Toolbar", "Duplicate object", "", DuplicateBtn, 0, 0, MapOpen, nullptr, F,
      kSeparatorBefore},
     {"ChangeBtn", "Toolbar", "Change symbol", "", ChangeBtn, 0, 0, MapOpen, nullptr, F, 0},
-    {"FillBtn", "Toolbar", "Fill or make border", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"ReverseBtn", "Toolbar", "Reverse line object", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"FillBtn", "Toolbar", "Fill or make border", "", FillBtn, 0, 0, FillPossible, nullptr, F, 0},
+    {"ReverseBtn", "Toolbar", "Reverse line object", "", ReverseBtn, 0, 0, LineSelected, nullptr, F,
+     0},
     {"UndoBtn", "Toolbar", "Undo", "", EditUndo, 0, 0, UndoPossible, nullptr, F, 0},
     {"GridBtn", "Toolbar", "Show grid", "", GridBtn, 0, 0, nullptr, GridShown, P,
      kSeparatorBefore | kCheckable},

@@ -11,6 +11,7 @@ namespace zelk {
 class EditCommands;
 class ExchangeCommands;
 class ClipboardCommands;
+class ObjectCommands;
 class FileCommands;
 class ViewCommands;
 class SymbolCommands;
@@ -30,6 +31,7 @@ struct CommandAreas {
   HelpCommands& help;
   ExchangeCommands& exchange;
   ClipboardCommands& clipboard;
+  ObjectCommands& objects;
 };
 
 // What the enabling and checking rules look at, taken from the window when a menu opens and
@@ -45,6 +47,10 @@ struct CommandConditions {
   bool canCopyObjects = false;   // a current object or a multiple selection
   bool canPasteObjects = false;  // the clipboard holds objects
   bool canPasteSymbols = false;  // the clipboard holds symbols
+  bool canDelete = false;        // a selected object or a multiple selection
+  bool lineSelected = false;     // Join, Reverse line object
+  bool canMerge = false;         // a multiple selection and no object selected alone
+  bool canFill = false;          // a selected object and a current symbol
   bool haveHelp = false;
   double zoom = 1;
   Mode toolMode = Mode::None;

@@ -36,6 +36,7 @@
 #include "editor/input_gate.h"
 #include "editor/map_commands.h"
 #include "editor/marks.h"
+#include "editor/object_commands.h"
 #include "editor/options_commands.h"
 #include "editor/status_panes.h"
 #include "editor/symbol_box.h"
@@ -73,9 +74,11 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   exchangeCommands_ = std::make_unique<ExchangeCommands>(*context_, *undo_);
   clipboardCommands_ = std::make_unique<ClipboardCommands>(*context_, *undo_, toolContext_.get(),
                                                            MakeSystemClipboard());
-  areas_ = std::make_unique<CommandAreas>(CommandAreas{
-      state_, *fileCommands_, *editCommands_, *viewCommands_, *symbolCommands_, *mapCommands_,
-      *optionsCommands_, *helpCommands_, *exchangeCommands_, *clipboardCommands_});
+  objectCommands_ = std::make_unique<ObjectCommands>(*context_, *undo_, toolContext_.get());
+  areas_ = std::make_unique<CommandAreas>(
+      CommandAreas{state_, *fileCommands_, *editCommands_, *viewCommands_, *symbolCommands_,
+                   *mapCommands_, *optionsCommands_, *helpCommands_, *exchangeCommands_,
+                   *clipboardCommands_, *objectCommands_});
 
   gate_ = new InputGate(this);
   gate_->keyDown = [this](QKeyEvent* k) {
@@ -416,6 +419,10 @@ CommandConditions TMainFm::Conditions() const {
   c.canCopyObjects = clipboardCommands_->CanCopyObjects();
   c.canPasteObjects = clipboardCommands_->CanPasteObjects();
   c.canPasteSymbols = clipboardCommands_->CanPasteSymbols();
+  c.canDelete = objectCommands_->CanDelete();
+  c.lineSelected = objectCommands_->CanJoinOrReverse();
+  c.canMerge = objectCommands_->CanMerge();
+  c.canFill = objectCommands_->CanFill();
   c.haveHelp = services_.help != nullptr;
   c.zoom = WorkWin->View().zoom;
   c.toolMode = state_.ToolMode;
@@ -992,13 +999,21 @@ bool TMainFm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers, const QStrin
     if (const CommandRow* r = FindCommand("EditUndo")) Run(*r);
     return true;
   }
-  const bool clipboardKey = (ctrl && key == Qt::Key_Insert) || (shift && key == Qt::Key_Insert) ||
-                            (shift && key == Qt::Key_Delete) ||
-                            (key == Qt::Key_Delete && !shift && !ctrl);
-  if (clipboardKey && !state_.TextEditing) {
+  // The older clipboard keys beside Ctrl+X, Ctrl+C and Ctrl+V, and Delete.
+  const char* clipboardCommand = (ctrl && key == Qt::Key_Insert)    ? "EditCopy"
+                                 : (shift && key == Qt::Key_Insert) ? "EditPaste"
+                                 : (shift && key == Qt::Key_Delete) ? "EditCut"
+                                 : (key == Qt::Key_Delete && !ctrl) ? "EditDelete"
+                                                                    : nullptr;
+  if (clipboardCommand && !state_.TextEditing) {
     if (state_.SymbolEditing && !WorkWin->hasFocus()) return false;
-    BeginCommand();
-    EndCommand();
+    const CommandRow* r = FindCommand(clipboardCommand);
+    if (r && r->enabled && r->enabled(Conditions(), r->arg)) {
+      Run(*r);
+    } else {
+      BeginCommand();
+      EndCommand();
+    }
     return true;
   }
   if (text.isEmpty() || ctrl) return false;

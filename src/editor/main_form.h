@@ -35,6 +35,7 @@ class DocumentDialogs;
 class EditCommands;
 class ExchangeCommands;
 class ClipboardCommands;
+class ObjectCommands;
 class FileCommands;
 class HelpCommands;
 class MapCommands;
@@ -229,6 +230,7 @@ class TMainFm : public QMainWindow,
   std::unique_ptr<EditCommands> editCommands_;
   std::unique_ptr<ExchangeCommands> exchangeCommands_;
   std::unique_ptr<ClipboardCommands> clipboardCommands_;
+  std::unique_ptr<ObjectCommands> objectCommands_;
   std::unique_ptr<ViewCommands> viewCommands_;
   std::unique_ptr<SymbolCommands> symbolCommands_;
   std::unique_ptr<MapCommands> mapCommands_;

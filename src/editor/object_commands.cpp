@@ -1,0 +1,168 @@
+#include "editor/object_commands.h"
+
+#include "editor/draw_support.h"
+#include "editor/object_ops.h"
+#include "editor/selection.h"
+#include "storage/map_store.h"
+#include "storage/messages.h"
+
+namespace zelk {
+
+namespace {
+constexpr int kHelpTooManyPoints = 47;
+constexpr int kHelpCannotMerge = 48;
+}  // namespace
+
+ObjectCommands::ObjectCommands(CommandContext& c, UndoRing& undo, ToolContext* tools)
+    : c_(c), undo_(undo), selection_(tools ? std::make_unique<Selection>(*tools) : nullptr) {}
+
+ObjectCommands::~ObjectCommands() = default;
+
+bool ObjectCommands::Usable() const {
+  return selection_ && c_.doc.IsOpen() && !c_.state.SymbolEditing;
+}
+
+bool ObjectCommands::CanDelete() const {
+  return Usable() && (c_.state.SelectedObject > 0 || c_.state.MultipleCount() > 0);
+}
+
+bool ObjectCommands::CanJoinOrReverse() const {
+  return Usable() && c_.state.SelectedObject > 0 && c_.state.ObjectBuffer.type == ObjectType::Line;
+}
+
+bool ObjectCommands::CanMerge() const {
+  return Usable() && c_.state.SelectedObject == 0 && c_.state.MultipleCount() >= 2;
+}
+
+bool ObjectCommands::CanFill() const {
+  return Usable() && c_.state.SelectedObject > 0 && c_.state.CurrentSymbol >= 0 &&
+         c_.state.CurrentSymbol < c_.Store().SymbolCount();
+}
+
+void ObjectCommands::Delete() {
+  if (!CanDelete()) return;
+  MapStore& store = c_.Store();
+  ToolContext& ctx = selection_->Context();
+  if (c_.state.MultipleCount() > 0) {
+    const std::vector<int32_t> objects = c_.state.MultipleSelection.Objects();
+    std::vector<int32_t> deleted;
+    Box extent;
+    {
+      UndoRing::Pause pause(undo_);
+      store.BeginBatch();
+      IndexEntry e;
+      for (const int32_t n : objects) {
+        if (!store.ReadEntry(n, &e) || !e.Live()) continue;
+        if (!store.DeleteObject(n)) continue;
+        if (deleted.empty())
+          extent = e.box;
+        else
+          extent.Unite(e.box);
+        deleted.push_back(n);
+      }
+      if (!store.EndBatch()) deleted.clear();
+    }
+    selection_->SelectNone();
+    if (deleted.empty()) return;
+    undo_.BeginUndoStep(0, ObjectRecord{});
+    undo_.RecordBulk(UndoKind::BulkDeleted, deleted, extent);
+    undo_.Committed();
+    ctx.view.RedrawBox(extent);
+    return;
+  }
+  if (!selection_->Refresh()) return;
+  const int32_t n = c_.state.SelectedObject;
+  IndexEntry e;
+  if (!store.ReadEntry(n, &e)) return;
+  undo_.BeginUndoStep(n, c_.state.ObjectBuffer);
+  if (!store.DeleteObject(n)) return;
+  undo_.Committed();
+  selection_->SelectNone();
+  ctx.view.RedrawBox(e.box);
+}
+
+void ObjectCommands::ReverseLine() {
+  if (!CanJoinOrReverse() || !selection_->Refresh()) return;
+  const ObjectRecord before = c_.state.ObjectBuffer;
+  ObjectRecord obj = before;
+  zelk::ReverseLine(obj.coords);
+  if (ReplaceSelected(selection_->Context(), c_.state.SelectedObject, before, obj))
+    undo_.Committed();
+}
+
+void ObjectCommands::Join() {
+  if (!CanJoinOrReverse() || !selection_->Refresh()) return;
+  const ObjectRecord before = c_.state.ObjectBuffer;
+  ObjectRecord obj = before;
+  if (!JoinLineEnds(c_.Store(), c_.state.SelectedObject, obj)) return;
+  if (ReplaceSelected(selection_->Context(), c_.state.SelectedObject, before, obj))
+    undo_.Committed();
+}
+
+void ObjectCommands::FillOrMakeBorder() {
+  if (!CanFill() || !selection_->Refresh()) return;
+  const SymbolRecord& symbol = c_.Store().Symbol(c_.state.CurrentSymbol);
+  // The whole area's outer ring or all of the object: no hole is chosen on its own.
+  std::optional<ObjectRecord> made = FillOrBorder(c_.state.ObjectBuffer, 0, symbol);
+  if (!made) return;
+  ToolContext& ctx = selection_->Context();
+  if (StoreNewObject(ctx, *made)) {
+    undo_.Committed();
+    IndexEntry e;
+    if (ctx.store.ReadEntry(ctx.store.ObjectCount(), &e)) ctx.view.RedrawBox(e.box);
+  }
+}
+
+void ObjectCommands::Merge() {
+  if (!CanMerge()) return;
+  MapStore& store = c_.Store();
+  const std::vector<int32_t> numbers = c_.state.MultipleSelection.Objects();
+  std::vector<ObjectRecord> objects;
+  std::vector<int32_t> live;
+  Box extent;
+  for (const int32_t n : numbers) {
+    ObjectRecord o;
+    IndexEntry e;
+    if (!ReadLiveObject(store, n, &o) || !store.ReadEntry(n, &e)) continue;
+    if (live.empty())
+      extent = e.box;
+    else
+      extent.Unite(e.box);
+    objects.push_back(std::move(o));
+    live.push_back(n);
+  }
+  ObjectRecord merged;
+  switch (MergeObjects(objects, &merged)) {
+    case MergeResult::Merged:
+      break;
+    case MergeResult::TooManyPoints:
+      if (c_.sink) c_.sink->Error("Too many points.", kHelpTooManyPoints);
+      return;
+    case MergeResult::NotAllTouch:
+      if (c_.sink) c_.sink->Error("Cannot merge line objects.", kHelpCannotMerge);
+      return;
+    case MergeResult::NotMergeable:
+      return;
+  }
+  // The result is stored first; only then do the originals go, all in the one step.
+  std::vector<int32_t> changed;
+  {
+    UndoRing::Pause pause(undo_);
+    store.BeginBatch();
+    if (store.AddObject(merged)) {
+      changed.push_back(store.ObjectCount());
+      for (const int32_t n : live) store.DeleteObject(n);
+    }
+    if (!store.EndBatch()) changed.clear();
+  }
+  if (changed.empty()) return;
+  undo_.BeginUndoStep(0, ObjectRecord{});
+  // One record takes the originals away, one brings the result: undone together.
+  undo_.RecordBulk(UndoKind::BulkDeleted, live, extent);
+  undo_.RecordBulk(UndoKind::BulkAdded, changed, extent);
+  undo_.Committed();
+  selection_->Select(changed.front());
+  selection_->Context().view.RedrawBox(extent);
+}
+
+}  // namespace zelk

@@ -1,0 +1,176 @@
+// Delete, Join, Merge, Fill or make border and Reverse line object: the record operations point
+// by point and flag by flag, and the commands through the main window with their undo.
+#include "editor/object_ops.h"
+
+#include <gtest/gtest.h>
+
+#include "editing_fixture.h"
+#include "editor/draw_support.h"
+
+namespace zelk {
+namespace {
+
+std::vector<std::pair<int, int>> Units(const ObjectRecord& o) {
+  std::vector<std::pair<int, int>> out;
+  for (const Coord& c : o.coords) out.emplace_back(c.PosX(), c.PosY());
+  return out;
+}
+
+SymbolRecord SymbolOf(SymbolType type, int number) {
+  return MakeSymbol(number, type, 0, {0});
+}
+
+TEST(ObjectOps, FillOrBorderFollowsTheTypeRules) {
+  const ObjectRecord area =
+      Obj(kArea, ObjectType::Area,
+          {P(0, 0), P(100, 0), P(100, 100), P(20, 20, 0, kHoleStart), P(40, 20), P(40, 40)});
+  const ObjectRecord line =
+      Obj(kLine, ObjectType::Line, {P(0, 0), C1(10, 10), C2(20, 10), P(30, 0)});
+  // An area and a line symbol: the outer ring, as a line.
+  const auto border = FillOrBorder(area, 0, SymbolOf(SymbolType::Line, kLine));
+  ASSERT_TRUE(border);
+  EXPECT_EQ(border->type, ObjectType::Line);
+  EXPECT_EQ(border->symbol, kLine);
+  EXPECT_EQ(Units(*border), (std::vector<std::pair<int, int>>{{0, 0}, {100, 0}, {100, 100}}));
+  // A selected hole: its ring, the hole flag cleared.
+  const auto hole = FillOrBorder(area, 3, SymbolOf(SymbolType::Area, kArea));
+  ASSERT_TRUE(hole);
+  EXPECT_EQ(hole->PointCount(), 3);
+  EXPECT_EQ(hole->coords[0].YFlags(), 0);
+  // A line and an area symbol: all points, curves kept.
+  const auto fill = FillOrBorder(line, 0, SymbolOf(SymbolType::Area, kArea));
+  ASSERT_TRUE(fill);
+  EXPECT_EQ(fill->type, ObjectType::Area);
+  EXPECT_EQ(fill->coords, line.coords);
+  EXPECT_FALSE(FillOrBorder(line, 0, SymbolOf(SymbolType::Point, kPoint)));
+  EXPECT_FALSE(FillOrBorder(Obj(kLine, ObjectType::Line, {P(0, 0), P(1, 1)}), 0,
+                            SymbolOf(SymbolType::Area, kArea)));
+}
+
+TEST(ObjectOps, ReversingKeepsCurvesAndStretchFlags) {
+  std::vector<Coord> pts = {P(0, 0, kNoLeftLine), C1(10, 10), C2(20, 10), P(30, 0, 0, kCornerPoint),
+                            P(40, 0)};
+  ReverseLine(pts);
+  EXPECT_EQ(pts, (std::vector<Coord>{P(40, 0), P(30, 0, 0, kCornerPoint), C1(20, 10),
+                                     P(10, 10, kSecondCurvePoint | kNoLeftLine), P(0, 0)}));
+}
+
+TEST(ObjectOps, MergeAttachesAtWhicheverEndTouches) {
+  const ObjectRecord a = Obj(kLine, ObjectType::Line, {P(0, 0), P(100, 0)});
+  const ObjectRecord b =
+      Obj(kLine, ObjectType::Line, {P(300, 0), P(200, 0), P(100, 10)});  // end to end
+  const ObjectRecord c =
+      Obj(kLine, ObjectType::Line, {P(-100, 0), P(0, 5)});  // its end to a's start
+  ObjectRecord out;
+  ASSERT_EQ(MergeObjects({a, b, c}, &out), MergeResult::Merged);
+  // One point at each join, at the seed's place.
+  EXPECT_EQ(Units(out),
+            (std::vector<std::pair<int, int>>{{-100, 0}, {0, 0}, {100, 0}, {200, 0}, {300, 0}}));
+  EXPECT_EQ(MergeObjects({a, Obj(kLine, ObjectType::Line, {P(500, 500), P(600, 600)})}, &out),
+            MergeResult::NotAllTouch);
+  EXPECT_EQ(MergeObjects({a, Obj(kArea, ObjectType::Area, {P(100, 0), P(1, 1), P(2, 2)})}, &out),
+            MergeResult::NotMergeable);
+  // 1000 + 1001 points share one: 2000 stored is allowed, one more is not.
+  ObjectRecord longA = a, longB = a;
+  longA.coords.assign(1000, P(0, 0));
+  longA.coords.back() = P(100, 0);
+  longB.coords.assign(1001, P(100, 0));
+  EXPECT_EQ(MergeObjects({longA, longB}, &out), MergeResult::Merged);
+  EXPECT_EQ(out.PointCount(), 2000);
+  longB.coords.push_back(P(100, 0));
+  EXPECT_EQ(MergeObjects({longA, longB}, &out), MergeResult::TooManyPoints);
+  // Texts: in the order given, a paragraph break between.
+  ObjectRecord t1 = Obj(kText, ObjectType::Text, {P(0, 0)}), t2 = t1;
+  t1.SetText("North");
+  t2.SetText("field");
+  ASSERT_EQ(MergeObjects({t1, t2}, &out), MergeResult::Merged);
+  EXPECT_EQ(out.Text(), "North\r\nfield");
+}
+
+struct ObjectWindow : ::testing::Test {
+  EditorFixture f;
+  void SetUp() override {
+    const std::string path = WriteEditingMap(f.dir);
+    {
+      RecordingSink sink;
+      MapStore store(&sink);
+      store.WorkingFile().OpenExisting(path);
+      ASSERT_TRUE(store.LoadFromWorkingFile());
+      for (ObjectRecord o :
+           {Obj(kLine, ObjectType::Line, {P(0, 0), P(1000, 0)}),
+            Obj(kLine, ObjectType::Line, {P(1010, 10), P(2000, 500)}),
+            Obj(kLine, ObjectType::Line, {P(0, 3000), P(500, 3000), P(500, 3500), P(0, 3010)})})
+        ASSERT_TRUE(store.AddObject(o));
+      store.WriteSettings();
+      store.CloseWorkingFile();
+    }
+    ASSERT_TRUE(f.OpenMap(path));
+    f.ChooseMode(Mode::EditObject);
+    f.Settle();
+  }
+  MapStore& Store() { return f.form->Doc().Store(); }
+  // As the user chooses it: the menu shows what the state allows, then the item is chosen.
+  void Do(const char* command) {
+    f.form->UpdateMenuStates();
+    f.form->Trigger(command);
+  }
+  void SelectOne(int32_t n) {
+    f.State().ClearMultipleSelection();
+    f.State().SelectedObject = n;
+    ASSERT_TRUE(Store().ReadObject(n, &f.State().ObjectBuffer));
+  }
+};
+
+TEST_F(ObjectWindow, EachCommandIsOneUndoStep) {
+  const auto original = Snapshot(Store());
+  // Merge the two touching lines: the result is stored, the originals go, all undone at once.
+  f.State().SelectedObject = 0;
+  f.State().MultipleSelection.Assign({1, 2}, Box{});
+  Do("EditMerge");
+  ASSERT_EQ(Store().ObjectCount(), 4);
+  ObjectRecord merged;
+  ASSERT_TRUE(Store().ReadObject(4, &merged));
+  EXPECT_EQ(Units(merged), (std::vector<std::pair<int, int>>{{0, 0}, {1000, 0}, {2000, 500}}));
+  IndexEntry e;
+  EXPECT_TRUE(Store().ReadEntry(1, &e) && !e.Live());
+  Do("EditUndo");
+  EXPECT_EQ(Snapshot(Store()), original);
+  // Join closes the third line on itself; Reverse turns it round.
+  SelectOne(3);
+  Do("EditJoin");
+  ObjectRecord joined;
+  ASSERT_TRUE(Store().ReadObject(f.State().SelectedObject, &joined));
+  EXPECT_TRUE(joined.coords.back().SamePlace(joined.coords.front()));
+  Do("ReverseBtn");
+  ObjectRecord reversed;
+  ASSERT_TRUE(Store().ReadObject(f.State().SelectedObject, &reversed));
+  EXPECT_EQ(Units(reversed)[1], (std::pair<int, int>{500, 3500}));
+  Do("EditUndo");
+  Do("EditUndo");
+  EXPECT_EQ(Snapshot(Store()), original);
+  // Fill: a new area of the current symbol beside the line.
+  SelectOne(3);
+  f.State().CurrentSymbol = Store().SymbolPlace(kArea);
+  Do("FillBtn");
+  ObjectRecord filled;
+  ASSERT_TRUE(Store().ReadObject(Store().ObjectCount(), &filled));
+  EXPECT_EQ(filled.type, ObjectType::Area);
+  EXPECT_TRUE(Store().ReadEntry(3, &e) && e.Live());
+  Do("EditUndo");
+  // Delete: the group in one step.
+  f.State().SelectedObject = 0;
+  f.State().MultipleSelection.Assign({1, 2, 3}, Box{});
+  Do("EditDelete");
+  EXPECT_EQ(Store().LiveObjectCount(), 0);
+  Do("EditUndo");
+  EXPECT_EQ(Store().LiveObjectCount(), 3);
+  // Lines that do not all touch are not merged.
+  f.State().SelectedObject = 0;
+  f.State().MultipleSelection.Assign({1, 3}, Box{});
+  Do("EditMerge");
+  ASSERT_FALSE(f.sink.errors.empty());
+  EXPECT_EQ(f.sink.errors.back(), "Cannot merge line objects.");
+}
+
+}  // namespace
+}  // namespace zelk
