@@ -66,6 +66,9 @@ bool LineSelected(const CommandConditions& c, int) {
 bool MergePossible(const CommandConditions& c, int) {
   return c.canMerge;
 }
+bool LineTextSelected(const CommandConditions& c, int) {
+  return c.lineTextSelected;
+}
 bool FillPossible(const CommandConditions& c, int) {
   return c.canFill;
 }
@@ -160,6 +163,9 @@ void EditMerge(CommandAreas& a, int) {
 }
 void FillBtn(CommandAreas& a, int) {
   a.objects.FillOrMakeBorder();
+}
+void EditLineText(CommandAreas& a, int) {
+  a.objects.EditLineText();
 }
 void ReverseBtn(CommandAreas& a, int) {
   a.objects.ReverseLine();
@@ -286,7 +292,8 @@ const CommandRow kRows[] = {
     {"EditSmooth", "&Edit", "Sm&ooth", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"EditMeasure", "&Edit", "Mea&sure...", "", nullptr, 0, 0, nullptr, nullptr, F,
      kSeparatorBefore},
-    {"EditLineText", "&Edit", "&Line text...", "Ctrl+T", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"EditLineText", "&Edit", "&Line text...", "Ctrl+T", EditLineText, 0, 0, LineTextSelected,
+     nullptr, F, 0},
 
     {"ViewRedraw", "&View", "&Redraw", "F5", ViewRedraw, 0, 0, MapOpen, nullptr, V, 0},
     {"ViewMove", "&View", "&Move", "F6", ViewMove, 0, 0, MapOpen, nullptr, V, 0},

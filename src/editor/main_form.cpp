@@ -75,6 +75,16 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   clipboardCommands_ = std::make_unique<ClipboardCommands>(*context_, *undo_, toolContext_.get(),
                                                            MakeSystemClipboard());
   objectCommands_ = std::make_unique<ObjectCommands>(*context_, *undo_, toolContext_.get());
+  // A line drawn or changed to a line-text symbol asks for its text.
+  toolContext_->drawing.askLineText = [this](ObjectRecord& line) {
+    return objectCommands_->AskLineText(line);
+  };
+  editCommands_->askLineText = [this]() -> std::optional<std::string> {
+    ObjectRecord probe;
+    probe.coords.resize(1);
+    if (!objectCommands_->AskLineText(probe)) return std::nullopt;
+    return probe.Text();
+  };
   areas_ = std::make_unique<CommandAreas>(
       CommandAreas{state_, *fileCommands_, *editCommands_, *viewCommands_, *symbolCommands_,
                    *mapCommands_, *optionsCommands_, *helpCommands_, *exchangeCommands_,
@@ -423,6 +433,7 @@ CommandConditions TMainFm::Conditions() const {
   c.lineSelected = objectCommands_->CanJoinOrReverse();
   c.canMerge = objectCommands_->CanMerge();
   c.canFill = objectCommands_->CanFill();
+  c.lineTextSelected = objectCommands_->CanEditLineText();
   c.haveHelp = services_.help != nullptr;
   c.zoom = WorkWin->View().zoom;
   c.toolMode = state_.ToolMode;

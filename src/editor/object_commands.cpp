@@ -1,5 +1,6 @@
 #include "editor/object_commands.h"
 
+#include "dialogs/line_text_dlg.h"
 #include "editor/draw_support.h"
 #include "editor/object_ops.h"
 #include "editor/selection.h"
@@ -37,6 +38,30 @@ bool ObjectCommands::CanMerge() const {
 bool ObjectCommands::CanFill() const {
   return Usable() && c_.state.SelectedObject > 0 && c_.state.CurrentSymbol >= 0 &&
          c_.state.CurrentSymbol < c_.Store().SymbolCount();
+}
+
+bool ObjectCommands::CanEditLineText() const {
+  return CanJoinOrReverse() && c_.Store().SymbolFor(c_.state.ObjectBuffer.symbol).IsLineText();
+}
+
+bool ObjectCommands::AskLineText(ObjectRecord& line) {
+  if (!c_.sink) return false;
+  TEditLTextDlg dlg(*c_.sink, c_.help, c_.window.DialogParent());
+  dlg.SetText(line.textUnits > 0 ? line.Text() : std::string());
+  for (;;) {
+    if (dlg.exec() != QDialog::Accepted) return false;
+    if (SetLineText(line, dlg.Text())) return true;
+    c_.sink->Error("Maximum number of points reached.", 71);
+  }
+}
+
+void ObjectCommands::EditLineText() {
+  if (!CanEditLineText() || !selection_->Refresh()) return;
+  const ObjectRecord before = c_.state.ObjectBuffer;
+  ObjectRecord obj = before;
+  if (!AskLineText(obj) || obj == before) return;
+  if (ReplaceSelected(selection_->Context(), c_.state.SelectedObject, before, obj))
+    undo_.Committed();
 }
 
 void ObjectCommands::Delete() {

@@ -23,11 +23,17 @@ class ObjectCommands {
   void Merge();
   void FillOrMakeBorder();
   void ReverseLine();
+  // "Edit Line Text" for a selected line of a line-text symbol.
+  void EditLineText();
+  // Asks for the text of `line` (a line-text object) with the dialog; false when cancelled or
+  // the text does not fit. The drawing tools and Change symbol ask through this.
+  bool AskLineText(ObjectRecord& line);
 
   bool CanDelete() const;
   bool CanJoinOrReverse() const;  // a selected line
   bool CanMerge() const;          // two or more marked objects, none selected alone
   bool CanFill() const;           // a selected object and a current symbol
+  bool CanEditLineText() const;   // a selected line of a line-text symbol
 
  private:
   bool Usable() const;

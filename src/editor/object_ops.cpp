@@ -99,6 +99,19 @@ MergeResult MergeObjects(const std::vector<ObjectRecord>& objects, ObjectRecord*
   return MergeResult::Merged;
 }
 
+bool SetLineText(ObjectRecord& line, const std::string& mapText) {
+  if (mapText.size() > 511) return false;
+  const int units = mapText.empty() ? 0 : TextUnitsFor(static_cast<int>(mapText.size()));
+  if (line.PointCount() + units > kMaxPoints) return false;
+  if (mapText.empty()) {
+    line.textUnits = 0;
+    line.textArea.clear();
+  } else {
+    line.SetText(mapText);
+  }
+  return true;
+}
+
 bool JoinLineEnds(MapStore& store, int32_t self, ObjectRecord& line) {
   if (line.type != ObjectType::Line || line.PointCount() < 2) return false;
   auto nearest = [&](const Coord& end, const Coord* own) -> std::optional<Coord> {

@@ -22,6 +22,11 @@ enum class MergeResult { Merged, NotMergeable, NotAllTouch, TooManyPoints };
 // or texts of one symbol into the first, joined in the order given with a paragraph break.
 MergeResult MergeObjects(const std::vector<ObjectRecord>& objects, ObjectRecord* out);
 
+// The text of a line-text object after its coordinates, in blocks of 64 characters. False, with
+// the line unchanged, when the text is longer than 511 bytes or coordinates and text would take
+// more than 2000 slots.
+bool SetLineText(ObjectRecord& line, const std::string& mapText);
+
 // Join: each end of `line` (the last first) moves onto the nearest touching end of another line
 // of its symbol, the last point onto the line's own first when it has four points or more.
 // `self` is the line's own number. True when a point moved.

@@ -87,6 +87,22 @@ TEST(ObjectOps, MergeAttachesAtWhicheverEndTouches) {
   EXPECT_EQ(out.Text(), "North\r\nfield");
 }
 
+TEST(ObjectOps, LineTextsTakeBlocksOf64CharactersWithinTheLimits) {
+  ObjectRecord line = Obj(kLineText, ObjectType::Line, {P(0, 0), P(100, 0)});
+  ASSERT_TRUE(SetLineText(line, std::string(64, 'a')));
+  EXPECT_EQ(line.textUnits, 16);  // 64 characters and the terminator
+  EXPECT_EQ(line.Text(), std::string(64, 'a'));
+  EXPECT_FALSE(SetLineText(line, std::string(512, 'a')));
+  EXPECT_EQ(line.Text(), std::string(64, 'a'));  // unchanged when refused
+  ASSERT_TRUE(SetLineText(line, ""));
+  EXPECT_EQ(line.textUnits, 0);
+  // 1993 points and 8 units of text pass 2000 slots.
+  line.coords.assign(1993, P(0, 0));
+  EXPECT_FALSE(SetLineText(line, "x"));
+  line.coords.resize(1992);
+  EXPECT_TRUE(SetLineText(line, "x"));
+}
+
 struct ObjectWindow : ::testing::Test {
   EditorFixture f;
   void SetUp() override {
