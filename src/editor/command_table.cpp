@@ -69,6 +69,9 @@ bool MergePossible(const CommandConditions& c, int) {
 bool LineTextSelected(const CommandConditions& c, int) {
   return c.lineTextSelected;
 }
+bool SmoothPossible(const CommandConditions& c, int) {
+  return c.canSmooth;
+}
 bool FillPossible(const CommandConditions& c, int) {
   return c.canFill;
 }
@@ -166,6 +169,9 @@ void FillBtn(CommandAreas& a, int) {
 }
 void EditLineText(CommandAreas& a, int) {
   a.objects.EditLineText();
+}
+void EditSmooth(CommandAreas& a, int) {
+  a.objects.Smooth();
 }
 void ReverseBtn(CommandAreas& a, int) {
   a.objects.ReverseLine();
@@ -289,7 +295,7 @@ const CommandRow kRows[] = {
     {"EditJoin", "&Edit", "&Join", "", EditJoin, 0, 0, LineSelected, nullptr, F, kSeparatorBefore},
     {"EditMerge", "&Edit", "&Merge", "", EditMerge, 0, 0, MergePossible, nullptr, F, 0},
     {"EditToCurve", "&Edit", "To curve", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"EditSmooth", "&Edit", "Sm&ooth", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"EditSmooth", "&Edit", "Sm&ooth", "", EditSmooth, 0, 0, SmoothPossible, nullptr, F, 0},
     {"EditMeasure", "&Edit", "Mea&sure...", "", nullptr, 0, 0, nullptr, nullptr, F,
      kSeparatorBefore},
     {"EditLineText", "&Edit", "&Line text...", "Ctrl+T", EditLineText, 0, 0, LineTextSelected,

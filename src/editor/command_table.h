@@ -52,6 +52,7 @@ struct CommandConditions {
   bool canMerge = false;          // a multiple selection and no object selected alone
   bool canFill = false;           // a selected object and a current symbol
   bool lineTextSelected = false;  // a selected line of a line-text symbol
+  bool canSmooth = false;         // a selected line or area
   bool haveHelp = false;
   double zoom = 1;
   Mode toolMode = Mode::None;

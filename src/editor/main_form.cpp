@@ -434,6 +434,7 @@ CommandConditions TMainFm::Conditions() const {
   c.canMerge = objectCommands_->CanMerge();
   c.canFill = objectCommands_->CanFill();
   c.lineTextSelected = objectCommands_->CanEditLineText();
+  c.canSmooth = objectCommands_->CanSmooth();
   c.haveHelp = services_.help != nullptr;
   c.zoom = WorkWin->View().zoom;
   c.toolMode = state_.ToolMode;

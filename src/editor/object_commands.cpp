@@ -115,6 +115,21 @@ void ObjectCommands::ReverseLine() {
     undo_.Committed();
 }
 
+bool ObjectCommands::CanSmooth() const {
+  return Usable() && c_.state.SelectedObject > 0 &&
+         (c_.state.ObjectBuffer.type == ObjectType::Line ||
+          c_.state.ObjectBuffer.type == ObjectType::Area);
+}
+
+void ObjectCommands::Smooth() {
+  if (!CanSmooth() || !selection_->Refresh()) return;
+  const ObjectRecord before = c_.state.ObjectBuffer;
+  ObjectRecord obj = before;
+  if (!SmoothOuterRing(obj, c_.prefs.smoothing) || obj == before) return;
+  if (ReplaceSelected(selection_->Context(), c_.state.SelectedObject, before, obj))
+    undo_.Committed();
+}
+
 void ObjectCommands::Join() {
   if (!CanJoinOrReverse() || !selection_->Refresh()) return;
   const ObjectRecord before = c_.state.ObjectBuffer;

@@ -23,6 +23,8 @@ class ObjectCommands {
   void Merge();
   void FillOrMakeBorder();
   void ReverseLine();
+  // Smooth: the freehand smoothing of the preferences' level over the outer ring.
+  void Smooth();
   // "Edit Line Text" for a selected line of a line-text symbol.
   void EditLineText();
   // Asks for the text of `line` (a line-text object) with the dialog; false when cancelled or
@@ -31,6 +33,7 @@ class ObjectCommands {
 
   bool CanDelete() const;
   bool CanJoinOrReverse() const;  // a selected line
+  bool CanSmooth() const;         // a selected line or area
   bool CanMerge() const;          // two or more marked objects, none selected alone
   bool CanFill() const;           // a selected object and a current symbol
   bool CanEditLineText() const;   // a selected line of a line-text symbol

@@ -1,5 +1,6 @@
 #include "editor/object_ops.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "editor/draw_support.h"
@@ -97,6 +98,16 @@ MergeResult MergeObjects(const std::vector<ObjectRecord>& objects, ObjectRecord*
   *out = first;
   out->coords = std::move(seed);
   return MergeResult::Merged;
+}
+
+bool SmoothOuterRing(ObjectRecord& obj, int level) {
+  if ((obj.type != ObjectType::Line && obj.type != ObjectType::Area) || obj.PointCount() < 3)
+    return false;
+  const int end = OuterRingEnd(obj.coords) - 1;
+  if (end < 2) return false;
+  // The text of a line text stays behind the points, whatever their number becomes.
+  SmoothStretch(obj.coords, 0, end, std::clamp(level, 0, 2));
+  return true;
 }
 
 bool SetLineText(ObjectRecord& line, const std::string& mapText) {

@@ -22,6 +22,10 @@ enum class MergeResult { Merged, NotMergeable, NotAllTouch, TooManyPoints };
 // or texts of one symbol into the first, joined in the order given with a paragraph break.
 MergeResult MergeObjects(const std::vector<ObjectRecord>& objects, ObjectRecord* out);
 
+// Smooth: the freehand smoothing at `level` (0..2) over the outer ring of a line or area. False
+// when there is nothing to smooth.
+bool SmoothOuterRing(ObjectRecord& obj, int level);
+
 // The text of a line-text object after its coordinates, in blocks of 64 characters. False, with
 // the line unchanged, when the text is longer than 511 bytes or coordinates and text would take
 // more than 2000 slots.

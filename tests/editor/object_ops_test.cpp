@@ -87,6 +87,25 @@ TEST(ObjectOps, MergeAttachesAtWhicheverEndTouches) {
   EXPECT_EQ(out.Text(), "North\r\nfield");
 }
 
+TEST(ObjectOps, SmoothingThinsAShakyRingAndLeavesHolesAlone) {
+  // A hand-drawn edge that wavers by 0.01 mm.
+  ObjectRecord area = Obj(kArea, ObjectType::Area, {});
+  for (int i = 0; i < 24; ++i) area.coords.push_back(P(i * 100, i % 2));
+  area.coords.push_back(P(20, 500, 0, kHoleStart));
+  area.coords.push_back(P(40, 500));
+  area.coords.push_back(P(40, 520));
+  const ObjectRecord before = area;
+  ASSERT_TRUE(SmoothOuterRing(area, 2));
+  const int end = OuterRingEnd(area.coords);
+  EXPECT_LT(end, 24);
+  EXPECT_TRUE(area.coords.front().SamePlace(before.coords.front()));
+  EXPECT_TRUE(area.coords[static_cast<size_t>(end - 1)].SamePlace(before.coords[23]));
+  EXPECT_EQ(std::vector<Coord>(area.coords.begin() + end, area.coords.end()),
+            std::vector<Coord>(before.coords.begin() + 24, before.coords.end()));
+  ObjectRecord point = Obj(kPoint, ObjectType::Point, {P(0, 0)});
+  EXPECT_FALSE(SmoothOuterRing(point, 1));
+}
+
 TEST(ObjectOps, LineTextsTakeBlocksOf64CharactersWithinTheLimits) {
   ObjectRecord line = Obj(kLineText, ObjectType::Line, {P(0, 0), P(100, 0)});
   ASSERT_TRUE(SetLineText(line, std::string(64, 'a')));
