@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "storage/clipboard_blocks.h"
 #include "storage/document.h"
 #include "storage/map_store.h"
 #include "storage/symbol_records.h"
@@ -240,6 +241,47 @@ BENCHMARK(BM_Open256000Objects)
 // tiles, row by row), as a map drawn area by area is. Every query is timed beside the same
 // window query on an SQLite R*Tree holding the same boxes, in the same run: "rtree_us" is its
 // time and "ratio" ours / R*Tree.
+
+// The clipboard's share of Copy and Paste of 500 objects: reading them from the map, the block
+// written and read back, and the copies added in one batch, as the Edit commands do.
+void BM_CopyAndPaste500Objects(benchmark::State& state) {
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "zelk-bench-clip.zkm").string();
+  QuietSink sink;
+  MapStore store(&sink);
+  BuildMap(store, path, 0);
+  std::vector<ObjectRecord> lines = BenchLines(500);
+  for (ObjectRecord& o : lines)
+    if (!store.AddObject(o)) std::abort();
+  for (auto _ : state) {
+    std::vector<ObjectRecord> copied;
+    Box extent;
+    for (int32_t n = 1; n <= 500; ++n) {
+      ObjectRecord o;
+      IndexEntry e;
+      if (!store.ReadEntry(n, &e) || !store.ReadObject(n, &o)) std::abort();
+      if (n == 1)
+        extent = e.box;
+      else
+        extent.Unite(e.box);
+      copied.push_back(std::move(o));
+    }
+    const std::optional<std::vector<uint8_t>> block =
+        EncodeObjectBlock(copied, ClipboardOrigin(extent));
+    if (!block) std::abort();
+    std::vector<ObjectRecord> pasted = DecodeObjectBlock(*block);
+    store.BeginBatch();
+    for (ObjectRecord& o : pasted) {
+      MoveCoordinates(o, 256 * 1000, 0);
+      if (!store.AddObject(o)) std::abort();
+    }
+    if (!store.EndBatch()) std::abort();
+    state.counters["block_bytes"] = static_cast<double>(block->size());
+  }
+  store.CloseWorkingFile();
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_CopyAndPaste500Objects)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 enum class Order { Shuffled, Tiles };
 
