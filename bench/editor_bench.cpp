@@ -33,6 +33,7 @@
 #include "editor/main_form.h"
 #include "editor/selection.h"
 #include "editor/work_window.h"
+#include "geometry/curve_fit.h"
 #include "render/font_service_qt.h"
 #include "render/text_symbol.h"
 #include "storage/symbol_records.h"
@@ -861,6 +862,33 @@ BENCHMARK(BM_UndoABulkMoveOf100000Objects)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
+
+// To curve of a 2000-point freehand line (a wandering hand-drawn path) at each smoothing level.
+void BM_ToCurveOfA2000PointFreehandLine(benchmark::State& state) {
+  std::vector<Coord> line;
+  std::mt19937 rng(3);
+  std::normal_distribution<double> wobble(0, 30);
+  double x = 0, y = 0, heading = 0;
+  for (int i = 0; i < 2000; ++i) {
+    heading += 0.02 * std::sin(i * 0.01) + wobble(rng) / 3000;
+    x += 40 * std::cos(heading) + wobble(rng) / 10;
+    y += 40 * std::sin(heading) + wobble(rng) / 10;
+    line.push_back(Coord::FromUnits(static_cast<int32_t>(x), static_cast<int32_t>(y)));
+  }
+  size_t points = 0;
+  for (auto _ : state) {
+    const std::optional<std::vector<Coord>> out =
+        ToCurve(line, static_cast<int>(state.range(0)), 0);
+    if (!out) std::abort();
+    points = out->size();
+  }
+  state.counters["points_after"] = static_cast<double>(points);
+}
+BENCHMARK(BM_ToCurveOfA2000PointFreehandLine)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace zelk

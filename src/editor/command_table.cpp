@@ -69,6 +69,9 @@ bool MergePossible(const CommandConditions& c, int) {
 bool LineTextSelected(const CommandConditions& c, int) {
   return c.lineTextSelected;
 }
+bool ToCurvePossible(const CommandConditions& c, int) {
+  return c.canToCurve;
+}
 bool SmoothPossible(const CommandConditions& c, int) {
   return c.canSmooth;
 }
@@ -169,6 +172,9 @@ void FillBtn(CommandAreas& a, int) {
 }
 void EditLineText(CommandAreas& a, int) {
   a.objects.EditLineText();
+}
+void EditToCurve(CommandAreas& a, int) {
+  a.objects.ToCurve();
 }
 void EditSmooth(CommandAreas& a, int) {
   a.objects.Smooth();
@@ -294,7 +300,7 @@ const CommandRow kRows[] = {
     {"EditDelete", "&Edit", "&Delete", "", EditDelete, 0, 0, DeletePossible, nullptr, F, 0},
     {"EditJoin", "&Edit", "&Join", "", EditJoin, 0, 0, LineSelected, nullptr, F, kSeparatorBefore},
     {"EditMerge", "&Edit", "&Merge", "", EditMerge, 0, 0, MergePossible, nullptr, F, 0},
-    {"EditToCurve", "&Edit", "To curve", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"EditToCurve", "&Edit", "To curve", "", EditToCurve, 0, 0, ToCurvePossible, nullptr, F, 0},
     {"EditSmooth", "&Edit", "Sm&ooth", "", EditSmooth, 0, 0, SmoothPossible, nullptr, F, 0},
     {"EditMeasure", "&Edit", "Mea&sure...", "", nullptr, 0, 0, nullptr, nullptr, F,
      kSeparatorBefore},

@@ -53,6 +53,7 @@ struct CommandConditions {
   bool canFill = false;           // a selected object and a current symbol
   bool lineTextSelected = false;  // a selected line of a line-text symbol
   bool canSmooth = false;         // a selected line or area
+  bool canToCurve = false;        // that, or a multiple selection
   bool haveHelp = false;
   double zoom = 1;
   Mode toolMode = Mode::None;

@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
+
+#include "geometry/curve_fit.h"
 
 namespace zelk {
 
@@ -184,8 +187,14 @@ void LineTool::CommitAndEnd() {
   if (s_.Active()) {
     if (!straight_) {
       ctx_.view.SetPrompt("Smoothing...");
-      // Until freehand lines can be turned into curves, "FreehandToCurve" smooths them too.
       s_.SmoothStretches(ctx_.prefs.smoothing);
+      // "FreehandToCurve": the new points are fitted with curves as To curve does.
+      if (ctx_.prefs.freehandToCurve && s_.NewCount() >= 3) {
+        const size_t from = static_cast<size_t>(s_.Count() - s_.NewCount());
+        if (std::optional<std::vector<Coord>> fitted =
+                ToCurve(s_.Pts(), ctx_.prefs.smoothing, std::max<int>(s_.Obj().textUnits, 0), from))
+          s_.Pts() = std::move(*fitted);
+      }
     }
     if (s_.NewCount() > 0) s_.Last().y &= ~kCornerPoint;
     s_.Commit(true);

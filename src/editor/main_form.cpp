@@ -435,6 +435,7 @@ CommandConditions TMainFm::Conditions() const {
   c.canFill = objectCommands_->CanFill();
   c.lineTextSelected = objectCommands_->CanEditLineText();
   c.canSmooth = objectCommands_->CanSmooth();
+  c.canToCurve = objectCommands_->CanToCurve();
   c.haveHelp = services_.help != nullptr;
   c.zoom = WorkWin->View().zoom;
   c.toolMode = state_.ToolMode;

@@ -4,6 +4,7 @@
 #include "editor/draw_support.h"
 #include "editor/object_ops.h"
 #include "editor/selection.h"
+#include "geometry/curve_fit.h"
 #include "storage/map_store.h"
 #include "storage/messages.h"
 
@@ -119,6 +120,68 @@ bool ObjectCommands::CanSmooth() const {
   return Usable() && c_.state.SelectedObject > 0 &&
          (c_.state.ObjectBuffer.type == ObjectType::Line ||
           c_.state.ObjectBuffer.type == ObjectType::Area);
+}
+
+bool ObjectCommands::CanToCurve() const {
+  return CanSmooth() || (Usable() && c_.state.SelectedObject == 0 && c_.state.MultipleCount() > 0);
+}
+
+void ObjectCommands::ToCurve() {
+  if (!CanToCurve()) return;
+  const int level = c_.prefs.smoothing;
+  auto convert = [&](ObjectRecord& obj) {
+    if (obj.type != ObjectType::Line && obj.type != ObjectType::Area) return false;
+    const std::optional<std::vector<Coord>> fitted =
+        zelk::ToCurve(obj.coords, level, std::max<int>(obj.textUnits, 0));
+    if (!fitted) {
+      if (c_.sink) c_.sink->Error("Maximum number of points reached.", 71);
+      return false;
+    }
+    if (*fitted == obj.coords) return false;
+    obj.coords = *fitted;  // a line text's text stays after the points
+    return true;
+  };
+  if (c_.state.SelectedObject > 0) {
+    if (!selection_->Refresh()) return;
+    const ObjectRecord before = c_.state.ObjectBuffer;
+    ObjectRecord obj = before;
+    if (convert(obj) &&
+        ReplaceSelected(selection_->Context(), c_.state.SelectedObject, before, obj))
+      undo_.Committed();
+    return;
+  }
+  // The converted objects are stored anew and the originals go, all in one undo step.
+  MapStore& store = c_.Store();
+  std::vector<int32_t> originals, made;
+  Box extent;
+  {
+    UndoRing::Pause pause(undo_);
+    store.BeginBatch();
+    for (const int32_t n : c_.state.MultipleSelection.Objects()) {
+      ObjectRecord obj;
+      IndexEntry e;
+      if (!ReadLiveObject(store, n, &obj) || !store.ReadEntry(n, &e) || !convert(obj)) continue;
+      if (!store.AddObject(obj)) break;
+      made.push_back(store.ObjectCount());
+      store.DeleteObject(n);
+      if (originals.empty())
+        extent = e.box;
+      else
+        extent.Unite(e.box);
+      originals.push_back(n);
+      IndexEntry ne;
+      if (store.ReadEntry(made.back(), &ne)) extent.Unite(ne.box);
+    }
+    if (!store.EndBatch()) made.clear();
+  }
+  if (made.empty()) return;
+  undo_.BeginUndoStep(0, ObjectRecord{});
+  undo_.RecordBulk(UndoKind::BulkDeleted, originals, extent);
+  undo_.RecordBulk(UndoKind::BulkAdded, made, extent);
+  undo_.Committed();
+  c_.state.MultipleSelection.Assign(made, extent);
+  selection_->ShowMarked();
+  selection_->Context().view.RedrawBox(extent);
 }
 
 void ObjectCommands::Smooth() {

@@ -23,6 +23,9 @@ class ObjectCommands {
   void Merge();
   void FillOrMakeBorder();
   void ReverseLine();
+  // To curve: the selected line or area, or every line and area of a multiple selection in one
+  // undo step.
+  void ToCurve();
   // Smooth: the freehand smoothing of the preferences' level over the outer ring.
   void Smooth();
   // "Edit Line Text" for a selected line of a line-text symbol.
@@ -34,6 +37,7 @@ class ObjectCommands {
   bool CanDelete() const;
   bool CanJoinOrReverse() const;  // a selected line
   bool CanSmooth() const;         // a selected line or area
+  bool CanToCurve() const;        // a selected line or area, or a multiple selection
   bool CanMerge() const;          // two or more marked objects, none selected alone
   bool CanFill() const;           // a selected object and a current symbol
   bool CanEditLineText() const;   // a selected line of a line-text symbol

@@ -209,3 +209,27 @@ TEST_F(ObjectWindow, EachCommandIsOneUndoStep) {
 
 }  // namespace
 }  // namespace zelk
+
+namespace zelk {
+namespace {
+
+TEST_F(ObjectWindow, ToCurveOfAGroupUndoesInOneStep) {
+  const auto original = Snapshot(Store());
+  f.State().SelectedObject = 0;
+  f.State().MultipleSelection.Assign({1, 2, 3}, Box{});
+  Do("EditToCurve");
+  // The two-point lines have nothing to fit; the third became curves through its points and
+  // is selected in its new place.
+  ASSERT_EQ(Store().ObjectCount(), 4);
+  ObjectRecord curve;
+  ASSERT_TRUE(Store().ReadObject(4, &curve));
+  EXPECT_EQ(curve.coords[1].XFlags(), kFirstCurvePoint);
+  EXPECT_EQ(Units(curve).back(), (std::pair<int, int>{0, 3010}));
+  EXPECT_EQ(Store().LiveObjectCount(), 3);
+  EXPECT_EQ(f.State().SelectedObject, 4);
+  Do("EditUndo");
+  EXPECT_EQ(Snapshot(Store()), original);
+}
+
+}  // namespace
+}  // namespace zelk
