@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "editor/cut_tool.h"
 #include "editor/edit_tool.h"
 #include "editor/point_ops.h"
 #include "editor/rotate_tool.h"
@@ -15,6 +16,7 @@ std::vector<OwnedTool> MakeEditingTools(ToolContext& ctx) {
   tools.emplace_back(Interaction::Edit, std::make_unique<EditTool>(selection));
   tools.emplace_back(Interaction::Rotate, std::make_unique<RotateTool>(selection));
   tools.emplace_back(Interaction::PointOperation, std::make_unique<PointOpTool>(selection));
+  tools.emplace_back(Interaction::CutLine, std::make_unique<LineCutTool>(selection));
   return tools;
 }
 

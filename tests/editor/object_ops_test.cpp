@@ -233,3 +233,51 @@ TEST_F(ObjectWindow, ToCurveOfAGroupUndoesInOneStep) {
 
 }  // namespace
 }  // namespace zelk
+
+#include "editor/cut_tool.h"
+
+namespace zelk {
+namespace {
+
+TEST(LineCut, AClickCutsInTwoAndADragCutsOutAGap) {
+  EditingFixture f;
+  ObjectRecord road = Obj(kLineText, ObjectType::Line, {P(0, 0), P(1000, 0), P(2000, 0)});
+  road.SetText("Mill Road");
+  const int32_t n = f.Add(road);
+  f.Select(n);
+  const auto before = Snapshot(f.Store());
+  LineCutTool cut(f.sel);
+  cut.Start(ToolPurpose::Draw);
+  f.Click(cut, f.At(500, 0));
+  // The first part stays in place of the line, without text; the second is new and selected.
+  const ObjectRecord first = f.Read(n), second = f.Read(f.Store().ObjectCount());
+  EXPECT_EQ(Units(first), (std::vector<std::pair<int, int>>{{0, 0}, {500, 0}}));
+  EXPECT_EQ(first.textUnits, 0);
+  EXPECT_EQ(Units(second), (std::vector<std::pair<int, int>>{{500, 0}, {1000, 0}, {2000, 0}}));
+  EXPECT_EQ(second.Text(), "Mill Road");
+  EXPECT_EQ(f.state.SelectedObject, f.Store().ObjectCount());
+  ASSERT_TRUE(f.undo->Undo());
+  EXPECT_EQ(Snapshot(f.Store()), before);
+
+  // Dragged backwards along the line: the same gap as forwards.
+  f.Select(n);
+  f.Drag(cut, f.At(1500, 0), f.At(300, 0));
+  const ObjectRecord left = f.Read(n), right = f.Read(f.Store().ObjectCount());
+  EXPECT_EQ(Units(left), (std::vector<std::pair<int, int>>{{0, 0}, {300, 0}}));
+  EXPECT_EQ(Units(right), (std::vector<std::pair<int, int>>{{1500, 0}, {2000, 0}}));
+  ASSERT_TRUE(f.undo->Undo());
+  EXPECT_EQ(Snapshot(f.Store()), before);
+
+  // A cut exactly on an end anchor leaves one part only; a press off the line does nothing.
+  f.Select(n);
+  f.Click(cut, f.At(5000, 5000));
+  EXPECT_EQ(Snapshot(f.Store()), before);
+  const std::optional<CutParts> atEnd =
+      CutLine(road, Coord::FromUnits(0, 0), Coord::FromUnits(0, 0), 256);
+  ASSERT_TRUE(atEnd);
+  EXPECT_EQ(atEnd->first.PointCount(), 0);
+  EXPECT_EQ(atEnd->second.PointCount(), 3);
+}
+
+}  // namespace
+}  // namespace zelk
