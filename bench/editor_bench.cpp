@@ -27,6 +27,7 @@
 
 #include "bench_map.h"
 #include "datagen.h"
+#include "editor/cut_tool.h"
 #include "editor/document_dialogs.h"
 #include "editor/edit_tool.h"
 #include "editor/input_gate.h"
@@ -891,6 +892,38 @@ BENCHMARK(BM_ToCurveOfA2000PointFreehandLine)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+// An area of 2000 points (an outer ring of 1100 and 20 holes of 45) cut across its middle by a
+// three-point cut line: the two parts with their holes assigned.
+void BM_CutAnAreaOf2000PointsWith20Holes(benchmark::State& state) {
+  ObjectRecord area;
+  area.type = ObjectType::Area;
+  area.symbol = 1;
+  const double kPi = 3.14159265358979;
+  for (int i = 0; i < 1100; ++i)
+    area.coords.push_back(
+        Coord::FromUnits(static_cast<int32_t>(10000 * std::cos(2 * kPi * i / 1100)),
+                         static_cast<int32_t>(10000 * std::sin(2 * kPi * i / 1100))));
+  for (int h = 0; h < 20; ++h) {
+    const double cx = (h % 5 - 2) * 3000 + 500, cy = (h / 5 - 1.5) * 3000;
+    for (int i = 0; i < 45; ++i) {
+      Coord c = Coord::FromUnits(static_cast<int32_t>(cx + 600 * std::cos(2 * kPi * i / 45)),
+                                 static_cast<int32_t>(cy + 600 * std::sin(2 * kPi * i / 45)));
+      if (i == 0) c.y |= kHoleStart;
+      area.coords.push_back(c);
+    }
+  }
+  const std::vector<Coord> cut = {Coord::FromUnits(0, -10000), Coord::FromUnits(-300, 0),
+                                  Coord::FromUnits(0, 10000)};
+  size_t points = 0;
+  for (auto _ : state) {
+    const AreaCut parts = CutArea(area, cut, 256 * 40);
+    if (parts.status != AreaCut::Status::Cut) std::abort();
+    points = parts.first.coords.size() + parts.second.coords.size();
+  }
+  state.counters["points_after"] = static_cast<double>(points);
+}
+BENCHMARK(BM_CutAnAreaOf2000PointsWith20Holes)->Unit(benchmark::kMillisecond);
+
 }  // namespace zelk
 
 int main(int argc, char** argv) {

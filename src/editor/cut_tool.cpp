@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "editor/draw_support.h"
+#include "editor/outline.h"
 #include "editor/point_ops.h"
 
 namespace zelk {
@@ -64,6 +65,185 @@ std::optional<CutParts> CutLine(const ObjectRecord& line, Coord a, Coord b, int3
   return parts;
 }
 
+// --- Areas -------------------------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kNotOnBorder = "Cut line must start and end at the border of the area";
+constexpr int kHelpNotOnBorder = 72;
+// A part of this many points (holes included) is refused.
+constexpr int kPartLimit = 1998;
+
+ObjectRecord OuterRing(const ObjectRecord& area) {
+  ObjectRecord ring = area;
+  ring.coords.resize(static_cast<size_t>(OuterRingEnd(area.coords)));
+  ring.textUnits = 0;
+  ring.textArea.clear();
+  return ring;
+}
+
+// Moves a point onto another's place, keeping its own flags.
+Coord Placed(Coord c, const Coord& at) {
+  c.x = (c.x & kFlagMask) | (at.x & ~kFlagMask);
+  c.y = (c.y & kFlagMask) | (at.y & ~kFlagMask);
+  return c;
+}
+
+Coord WithStretchFlags(Coord c, const Coord& from) {
+  c.x = (c.x & ~kNoLeftLine) | (from.x & kNoLeftLine);
+  c.y = (c.y & ~kNoRightLine) | (from.y & kNoRightLine);
+  return c;
+}
+
+}  // namespace
+
+bool OnOuterRing(const ObjectRecord& area, Coord p, int32_t tolerance) {
+  return area.type == ObjectType::Area && area.PointCount() >= 3 &&
+         DistanceToOutline(OuterRing(area), p) <= tolerance;
+}
+
+AreaCut CutArea(const ObjectRecord& area, const std::vector<Coord>& cutLine, int32_t tolerance) {
+  AreaCut out;
+  if (area.type != ObjectType::Area || cutLine.size() < 2) return out;
+  // The outer ring with an anchor where the cut line starts.
+  ObjectRecord ring = OuterRing(area);
+  if (ring.PointCount() < 3 || !OnOuterRing(area, cutLine.front(), tolerance) ||
+      !AnchorAt(ring, cutLine.front(), tolerance))
+    return out;
+  int s = NearestAnchor(ring, cutLine.front());
+  // Read as a cycle: a closing point on the first is the first.
+  std::vector<Coord> cycle = ring.coords;
+  if (cycle.size() >= 4 && !IsControl(cycle.back()) && cycle.back().SamePlace(cycle.front())) {
+    cycle.pop_back();
+    if (s == static_cast<int>(cycle.size())) s = 0;
+  }
+  // The ring turned to start at the cut line's start, closed on it again.
+  ObjectRecord turned = ring;
+  turned.coords.assign(cycle.begin() + s, cycle.end());
+  turned.coords.insert(turned.coords.end(), cycle.begin(), cycle.begin() + s);
+  for (Coord& c : turned.coords) c.y &= ~kHoleStart;
+  Coord closing = turned.coords.front();
+  closing.x &= ~(kNoLeftLine | kCurveFlags);
+  closing.y &= ~(kNoRightLine | kCornerPoint);
+  turned.coords.push_back(closing);
+  // The cut line's end on the ring; a line ending where it began cuts nothing.
+  if (!OnOuterRing(turned, cutLine.back(), tolerance) ||
+      !AnchorAt(turned, cutLine.back(), tolerance))
+    return out;
+  const std::vector<Coord>& r = turned.coords;
+  const int last = static_cast<int>(r.size()) - 1;
+  const int e = NearestAnchor(turned, cutLine.back());
+  if (e <= 0 || e >= last) return out;
+  // The cut line, its ends on the ring's anchors and made corners.
+  std::vector<Coord> cut = cutLine;
+  for (Coord& c : cut) {
+    c.y &= ~kHoleStart;
+    c.x &= ~kNoLeftLine;
+    c.y &= ~kNoRightLine;
+  }
+  cut.front() = Placed(cut.front(), r.front());
+  cut.back() = Placed(cut.back(), r[static_cast<size_t>(e)]);
+  cut.front().y |= kCornerPoint;
+  cut.back().y |= kCornerPoint;
+  out.first = area;
+  out.first.coords = cut;
+  out.first.coords.back() = WithStretchFlags(out.first.coords.back(), r[static_cast<size_t>(e)]);
+  out.first.coords.insert(out.first.coords.end(), r.begin() + e + 1, r.end());
+  // The stretch from the start to the cut line's end, walked backwards.
+  std::vector<Coord> back(r.begin(), r.begin() + e + 1);
+  ReverseLine(back);
+  out.second = area;
+  out.second.coords = cut;
+  out.second.coords.back() = WithStretchFlags(out.second.coords.back(), back.front());
+  out.second.coords.insert(out.second.coords.end(), back.begin() + 1, back.end());
+  // The holes go with the part that holds them.
+  const int outerEnd = OuterRingEnd(area.coords);
+  const ObjectRecord firstRing = out.first;
+  for (int h = outerEnd; h < area.PointCount();) {
+    int next = h + 1;
+    while (next < area.PointCount() && !(area.coords[static_cast<size_t>(next)].y & kHoleStart))
+      ++next;
+    const Coord probe = area.coords[static_cast<size_t>(h)];
+    ObjectRecord& part = InsideRings(firstRing, probe) ? out.first : out.second;
+    part.coords.insert(part.coords.end(), area.coords.begin() + h, area.coords.begin() + next);
+    h = next;
+  }
+  if (out.first.PointCount() >= kPartLimit || out.second.PointCount() >= kPartLimit) {
+    out.status = AreaCut::Status::TooManyPoints;
+    return out;
+  }
+  out.status = AreaCut::Status::Cut;
+  return out;
+}
+
+void StoreCutParts(Selection& sel, const ObjectRecord& before, ObjectRecord& first,
+                   ObjectRecord& second) {
+  ToolContext& ctx = sel.Context();
+  MapStore& store = ctx.store;
+  int32_t n = sel.State().SelectedObject;
+  IndexEntry old;
+  if (!store.ReadEntry(n, &old)) return;
+  ctx.undo.BeginUndoStep(n, before);
+  int32_t kept = 0, added = 0;
+  if (first.PointCount() >= 2) {
+    // In place when it fits, keeping its number; otherwise stored anew.
+    if (!store.RewriteObject(n, first) && !store.ReplaceObject(&n, first)) {
+      ctx.undo.Committed();
+      return;
+    }
+    kept = n;
+  } else {
+    store.DeleteObject(n);
+  }
+  if (second.PointCount() >= 2 && store.AddObject(second)) added = store.ObjectCount();
+  ctx.undo.Committed();
+  Box box = old.box;
+  for (const int32_t m : {kept, added}) {
+    IndexEntry e;
+    if (m > 0 && store.ReadEntry(m, &e)) box.Unite(e.box);
+  }
+  ctx.view.RedrawBox(box);
+  if (added > 0)
+    sel.Select(added);
+  else if (kept > 0)
+    sel.Select(kept);
+  else
+    sel.SelectNone();
+}
+
+void InstallAreaCut(ToolContext& ctx, std::shared_ptr<Selection> sel) {
+  auto refuse = [&ctx](const char* message, int help) {
+    if (ctx.drawing.beep) ctx.drawing.beep();
+    if (ctx.sink) ctx.sink->Error(message, help);
+  };
+  ctx.drawing.cutLineStarts = [&ctx, sel, refuse](const Coord& press) {
+    if (!sel->MapUsable() || !sel->Refresh()) return false;
+    if (OnOuterRing(ctx.state.ObjectBuffer, press, sel->Tolerance())) return true;
+    refuse(kNotOnBorder, kHelpNotOnBorder);
+    return false;
+  };
+  ctx.drawing.cutLineDrawn = [sel, refuse](const std::vector<Coord>& line) {
+    if (!sel->MapUsable() || !sel->Refresh()) return;
+    const ObjectRecord before = sel->State().ObjectBuffer;
+    AreaCut cut = CutArea(before, line, sel->Tolerance());
+    switch (cut.status) {
+      case AreaCut::Status::NotOnBorder:
+        refuse(kNotOnBorder, kHelpNotOnBorder);
+        break;
+      case AreaCut::Status::TooManyPoints:
+        refuse("Maximum number of points reached.", kHelpMaxPoints);
+        break;
+      case AreaCut::Status::Cut:
+        StoreCutParts(*sel, before, cut.first, cut.second);
+        break;
+    }
+    // The area stays selected when nothing changed, redrawn without the cut line.
+    if (cut.status != AreaCut::Status::Cut) sel->Select(sel->State().SelectedObject);
+  };
+}
+
+// --- Lines -------------------------------------------------------------------------------------
+
 void LineCutTool::Start(ToolPurpose) {
   pressed_ = false;
   sel_->State().InteractionState = Interaction::CutLine;
@@ -101,38 +281,7 @@ void LineCutTool::Up(const ToolEvent& e) {
       click || !Selection::NearOutline(before, e.map, sel_->Tolerance()) ? pressMap_ : e.map;
   std::optional<CutParts> parts = CutLine(before, pressMap_, end, sel_->Tolerance());
   if (!parts) return;
-  Store(before, *parts);
-}
-
-void LineCutTool::Store(const ObjectRecord& before, CutParts& parts) {
-  ToolContext& ctx = sel_->Context();
-  MapStore& store = ctx.store;
-  int32_t n = sel_->State().SelectedObject;
-  IndexEntry old;
-  if (!store.ReadEntry(n, &old)) return;
-  ctx.undo.BeginUndoStep(n, before);
-  int32_t kept = 0, added = 0;
-  if (parts.first.PointCount() >= 2) {
-    // Shorter than the line and without its text: rewritten in place, keeping its number.
-    if (!store.RewriteObject(n, parts.first) && !store.ReplaceObject(&n, parts.first)) return;
-    kept = n;
-  } else {
-    store.DeleteObject(n);
-  }
-  if (parts.second.PointCount() >= 2 && store.AddObject(parts.second)) added = store.ObjectCount();
-  ctx.undo.Committed();
-  Box box = old.box;
-  for (const int32_t m : {kept, added}) {
-    IndexEntry e;
-    if (m > 0 && store.ReadEntry(m, &e)) box.Unite(e.box);
-  }
-  ctx.view.RedrawBox(box);
-  if (added > 0)
-    sel_->Select(added);
-  else if (kept > 0)
-    sel_->Select(kept);
-  else
-    sel_->SelectNone();
+  StoreCutParts(*sel_, before, parts->first, parts->second);
 }
 
 void LineCutTool::Finish() {

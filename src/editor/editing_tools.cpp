@@ -17,6 +17,7 @@ std::vector<OwnedTool> MakeEditingTools(ToolContext& ctx) {
   tools.emplace_back(Interaction::Rotate, std::make_unique<RotateTool>(selection));
   tools.emplace_back(Interaction::PointOperation, std::make_unique<PointOpTool>(selection));
   tools.emplace_back(Interaction::CutLine, std::make_unique<LineCutTool>(selection));
+  InstallAreaCut(ctx, selection);
   return tools;
 }
 

@@ -281,3 +281,123 @@ TEST(LineCut, AClickCutsInTwoAndADragCutsOutAGap) {
 
 }  // namespace
 }  // namespace zelk
+
+namespace zelk {
+namespace {
+
+// Points as units with their flag words, for comparing parts flag by flag.
+std::vector<std::string> Flagged(const ObjectRecord& o) {
+  std::vector<std::string> out;
+  for (const Coord& c : o.coords)
+    out.push_back(std::to_string(c.PosX()) + "," + std::to_string(c.PosY()) + "/" +
+                  std::to_string(c.XFlags()) + "," + std::to_string(c.YFlags()));
+  return out;
+}
+std::string Pt(int x, int y, int xf = 0, int yf = 0) {
+  return std::to_string(x) + "," + std::to_string(y) + "/" + std::to_string(xf) + "," +
+         std::to_string(yf);
+}
+
+TEST(AreaCut, PartsRingsAndHolesFollowTheCutLine) {
+  constexpr int32_t kTol = 20 * 256;  // 20 map units
+  const ObjectRecord square =
+      Obj(kArea, ObjectType::Area,
+          {P(0, 0), P(1000, 0), P(1000, 1000), P(0, 1000), P(100, 100, 0, kHoleStart), P(200, 100),
+           P(200, 200), P(700, 700, 0, kHoleStart), P(800, 700), P(800, 800)});
+  ObjectRecord closed = square;
+  closed.coords.insert(closed.coords.begin() + 4, P(0, 0));
+  const std::vector<Coord> down = {P(500, 0), P(500, 1000)};
+  const int kC = kCornerPoint;
+  // The left half keeps the area's place with the left hole; the right half is new.
+  const std::vector<std::string> left = {
+      Pt(500, 0, 0, kC), Pt(500, 1000, 0, kC),        Pt(0, 1000),  Pt(0, 0),
+      Pt(500, 0),        Pt(100, 100, 0, kHoleStart), Pt(200, 100), Pt(200, 200)};
+  const std::vector<std::string> right = {
+      Pt(500, 0, 0, kC), Pt(500, 1000, 0, kC),        Pt(1000, 1000), Pt(1000, 0),
+      Pt(500, 0),        Pt(700, 700, 0, kHoleStart), Pt(800, 700),   Pt(800, 800)};
+  for (const ObjectRecord* area : {&square, static_cast<const ObjectRecord*>(&closed)}) {
+    const AreaCut cut = CutArea(*area, down, kTol);
+    ASSERT_EQ(cut.status, AreaCut::Status::Cut);
+    EXPECT_EQ(Flagged(cut.first), left);
+    EXPECT_EQ(Flagged(cut.second), right);
+  }
+  // A cut exactly through two anchors, with a bend: the bend is in both parts, and both holes
+  // lie above it.
+  const AreaCut diagonal = CutArea(square, {P(0, 0), P(600, 400), P(1000, 1000)}, kTol);
+  ASSERT_EQ(diagonal.status, AreaCut::Status::Cut);
+  EXPECT_EQ(Units(diagonal.first).size(), 3u + 2u + 3u + 3u);
+  EXPECT_EQ(Units(diagonal.second).size(), 3u + 2u);
+  EXPECT_EQ(Units(diagonal.second)[3], (std::pair<int, int>{1000, 0}));
+
+  struct Refused {
+    const char* why;
+    std::vector<Coord> line;
+    AreaCut::Status status;
+  };
+  ObjectRecord crowded = square;
+  for (int i = 0; i < 1990; ++i) crowded.coords.push_back(P(150 + i % 50, 300 + i / 50));
+  crowded.coords[10].y |= kHoleStart;
+  for (const Refused& r : std::vector<Refused>{
+           {"ends inside", {P(500, 0), P(500, 500)}, AreaCut::Status::NotOnBorder},
+           {"starts inside", {P(500, 500), P(500, 1000)}, AreaCut::Status::NotOnBorder},
+           {"ends where it began",
+            {P(500, 0), P(500, 500), P(505, 0)},
+            AreaCut::Status::NotOnBorder},
+           {"starts on a hole", {P(150, 100), P(500, 1000)}, AreaCut::Status::NotOnBorder},
+       }) {
+    EXPECT_EQ(CutArea(square, r.line, kTol).status, r.status) << r.why;
+  }
+  EXPECT_EQ(CutArea(crowded, down, kTol).status, AreaCut::Status::TooManyPoints);
+}
+
+TEST(AreaCut, CurvedRingsKeepWholeSegments) {
+  constexpr int32_t kTol = 20 * 256;
+  // A circle of four Bezier quarters cut across its middle: each part is a half circle whose
+  // control points stay in pairs between anchors.
+  const ObjectRecord circle =
+      Obj(kArea, ObjectType::Area, EllipsePoints(0, 0, 256000, 0, 0, 256000));
+  const AreaCut cut = CutArea(circle, {P(0, 1000), P(0, -1000)}, kTol);
+  ASSERT_EQ(cut.status, AreaCut::Status::Cut);
+  for (const ObjectRecord* part : {&cut.first, &cut.second}) {
+    int run = 0;
+    for (const Coord& c : part->coords) {
+      if (IsControl(c)) {
+        EXPECT_EQ(c.XFlags() & kCurveFlags, run == 0 ? kFirstCurvePoint : kSecondCurvePoint);
+        ++run;
+      } else {
+        EXPECT_TRUE(run == 0 || run == 2);
+        run = 0;
+      }
+    }
+    EXPECT_TRUE(part->coords.back().SamePlace(part->coords.front()));
+    EXPECT_EQ(part->PointCount(), 2 + 6);  // the cut and two quarters back to its start
+  }
+  EXPECT_GT(cut.first.coords[2].PosX(), 0);  // the right half replaces the circle
+  EXPECT_LT(cut.second.coords[2].PosX(), 0);
+}
+
+TEST(AreaCut, TheDrawnCutLineDividesTheSelectedAreaInOneStep) {
+  EditingFixture f;
+  InstallAreaCut(*f.ctx, f.sel);
+  const int32_t n =
+      f.Add(Obj(kArea, ObjectType::Area, {P(0, 0), P(1000, 0), P(1000, 1000), P(0, 1000)}));
+  f.Select(n);
+  const auto before = Snapshot(f.Store());
+  // A press away from the border is refused with the message.
+  EXPECT_FALSE(f.ctx->drawing.cutLineStarts(P(500, 500)));
+  ASSERT_EQ(f.sink.errors.size(), 1u);
+  EXPECT_EQ(f.sink.errors.back(), "Cut line must start and end at the border of the area");
+  ASSERT_TRUE(f.ctx->drawing.cutLineStarts(P(500, 0)));
+  f.ctx->drawing.cutLineDrawn({P(500, 0), P(500, 400)});
+  EXPECT_EQ(f.sink.errors.size(), 2u);
+  EXPECT_EQ(Snapshot(f.Store()), before);
+  f.ctx->drawing.cutLineDrawn({P(500, 0), P(400, 500), P(500, 1000)});
+  ASSERT_EQ(f.Store().LiveObjectCount(), 2);
+  EXPECT_EQ(f.state.SelectedObject, f.Store().ObjectCount());
+  EXPECT_EQ(Units(f.Read(f.state.SelectedObject)).front(), (std::pair<int, int>{500, 0}));
+  ASSERT_TRUE(f.undo->Undo());
+  EXPECT_EQ(Snapshot(f.Store()), before);
+}
+
+}  // namespace
+}  // namespace zelk
