@@ -176,6 +176,9 @@ void EditLineText(CommandAreas& a, int) {
 void EditToCurve(CommandAreas& a, int) {
   a.objects.ToCurve();
 }
+void ExtrasToCurveSym(CommandAreas& a, int) {
+  a.objects.ToCurveBySymbol(a.symbol.Targets());
+}
 void EditSmooth(CommandAreas& a, int) {
   a.objects.Smooth();
 }
@@ -364,8 +367,8 @@ const CommandRow kRows[] = {
     {"ExtrasChangeSym", "Extras", "Change symbols...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"ExtrasExportSym", "Extras", "Export by symbol...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"ExtrasDeleteSym", "Extras", "Delete by symbol", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"ExtrasToCurveSym", "Extras", "To curve by symbol...", "", nullptr, 0, 0, nullptr, nullptr, F,
-     0},
+    {"ExtrasToCurveSym", "Extras", "&To curve by symbol...", "", ExtrasToCurveSym, 0, 63,
+     SymbolsChosen, nullptr, F, 0},
     {"ExtrasPartialWin", "Extras", "Partial map window", "", ExtrasPartialWin, 0, 0, MapHasObjects,
      nullptr, F, kSeparatorBefore},
     {"ExtrasPartial", "Extras", "Partial map...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},

@@ -122,6 +122,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   progress_ = std::make_unique<StatusProgress>(*Status, state_.AbortRequested);
   doc_->Store().SetProgress(progress_.get());
   exchangeCommands_->SetProgress(progress_.get());
+  objectCommands_->SetProgress(progress_.get());
   ViewTimer = new QTimer(this);
   ViewTimer->setInterval(100);
 

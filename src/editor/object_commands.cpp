@@ -184,6 +184,62 @@ void ObjectCommands::ToCurve() {
   selection_->Context().view.RedrawBox(extent);
 }
 
+void ObjectCommands::ToCurveBySymbol(const std::vector<int>& places) {
+  if (!selection_ || !c_.doc.IsOpen() || c_.state.SymbolEditing || places.empty()) return;
+  MapStore& store = c_.Store();
+  // The current symbol alone is marked in the symbol box, so that the question shows what counts.
+  if (c_.state.CurrentSymbol >= 0) {
+    for (int i = 0; i < store.SymbolCount(); ++i)
+      store.MutableSymbol(i).SetSelected(i == c_.state.CurrentSymbol ? 1 : 0);
+    c_.window.RepaintSymbols();
+  }
+  if (c_.sink && !c_.sink->Confirm("Convert all objects with a selected symbol to curves?", 63))
+    return;
+  std::vector<bool> marked(65536, false);
+  for (const int place : places)
+    if (place >= 0 && place < store.SymbolCount())
+      marked[static_cast<uint16_t>(store.Symbol(place).Number())] = true;
+  selection_->SelectNone();
+  const int level = c_.prefs.smoothing;
+  const int32_t count = store.ObjectCount();
+  int32_t converted = 0;
+  bool tooMany = false;
+  {
+    WaitCursor wait(c_.window);
+    UndoRing::Pause pause(undo_);
+    progress_->Start(";objects converted.", count, 1, true);
+    store.BeginBatch();
+    for (int32_t n = 1; n <= count; ++n) {
+      if (progress_->AbortRequested()) break;
+      IndexEntry e;
+      if (!store.ReadEntry(n, &e) || !e.Live() || !marked[static_cast<uint16_t>(e.symbol)])
+        continue;
+      ObjectRecord obj;
+      if (!ReadLiveObject(store, n, &obj) ||
+          (obj.type != ObjectType::Line && obj.type != ObjectType::Area))
+        continue;
+      const std::optional<std::vector<Coord>> fitted =
+          zelk::ToCurve(obj.coords, level, std::max<int>(obj.textUnits, 0));
+      if (!fitted) {
+        tooMany = true;
+        continue;
+      }
+      if (*fitted == obj.coords) continue;
+      obj.coords = *fitted;
+      int32_t at = n;
+      if (!store.RewriteObject(n, obj) && !store.ReplaceObject(&at, obj)) break;
+      ++converted;
+      progress_->Step(converted, n);
+    }
+    store.EndBatch();
+    progress_->End();
+  }
+  // Recorded steps may name objects that moved: they are forgotten.
+  undo_.ResetUndo();
+  if (tooMany && c_.sink) c_.sink->Error("Maximum number of points reached.", 71);
+  c_.window.RedrawAll();
+}
+
 void ObjectCommands::Smooth() {
   if (!CanSmooth() || !selection_->Refresh()) return;
   const ObjectRecord before = c_.state.ObjectBuffer;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "editor/command_context.h"
 #include "editor/tool_context.h"
@@ -26,6 +27,13 @@ class ObjectCommands {
   // To curve: the selected line or area, or every line and area of a multiple selection in one
   // undo step.
   void ToCurve();
+  // To curve by symbol: after the question, every line and area of the symbols at `places`
+  // (the current symbol alone, else the marked ones) is converted in place or stored anew. The
+  // selection is cleared; a count of the converted objects is shown and Esc stops the work.
+  // This is not undoable: the undo steps are forgotten.
+  void ToCurveBySymbol(const std::vector<int>& places);
+  // Where long work shows its count and polls Esc; none shows nothing.
+  void SetProgress(Progress* p) { progress_ = p ? p : &quiet_; }
   // Smooth: the freehand smoothing of the preferences' level over the outer ring.
   void Smooth();
   // "Edit Line Text" for a selected line of a line-text symbol.
@@ -47,6 +55,8 @@ class ObjectCommands {
   CommandContext& c_;
   UndoRing& undo_;
   std::unique_ptr<Selection> selection_;
+  NullProgress quiet_;
+  Progress* progress_ = &quiet_;
 };
 
 }  // namespace zelk

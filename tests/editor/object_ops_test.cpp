@@ -213,6 +213,39 @@ TEST_F(ObjectWindow, EachCommandIsOneUndoStep) {
 namespace zelk {
 namespace {
 
+TEST_F(ObjectWindow, ToCurveBySymbolConvertsEveryObjectOfTheSymbolAndForgetsUndo) {
+  // An area of another symbol with the same bends stays as it is.
+  ObjectRecord bentArea =
+      Obj(kArea, ObjectType::Area, {P(0, 5000), P(500, 5000), P(500, 5500), P(0, 5010)});
+  ASSERT_TRUE(Store().AddObject(bentArea));
+  SelectOne(3);
+  Do("EditDelete");  // a step to forget
+  Do("EditUndo");
+  ASSERT_TRUE(f.form->Doc().Store().IsOpen());
+  f.State().CurrentSymbol = Store().SymbolPlace(kLine);
+  // Cancelled: nothing changes.
+  f.sink.confirmAnswers = {false};
+  const auto original = Snapshot(Store());
+  Do("ExtrasToCurveSym");
+  EXPECT_EQ(Snapshot(Store()), original);
+  ASSERT_EQ(f.sink.confirms.back(), "Convert all objects with a selected symbol to curves?");
+  Do("ExtrasToCurveSym");
+  EXPECT_EQ(f.State().SelectedObject, 0);
+  // Only the bent line had anything to fit; it grew, so it was stored anew.
+  ObjectRecord line, area;
+  ASSERT_EQ(Store().ObjectCount(), 5);
+  ASSERT_TRUE(Store().ReadObject(5, &line));
+  EXPECT_EQ(line.coords[1].XFlags(), kFirstCurvePoint);
+  EXPECT_EQ(Units(line).back(), (std::pair<int, int>{0, 3010}));
+  ASSERT_TRUE(Store().ReadObject(4, &area));
+  EXPECT_EQ(area.coords, bentArea.coords);
+  EXPECT_EQ(Store().LiveObjectCount(), 4);
+  EXPECT_FALSE(f.form->Undo().CanUndo());
+  // The marks show the current symbol alone.
+  for (int i = 0; i < Store().SymbolCount(); ++i)
+    EXPECT_EQ(Store().Symbol(i).Selected() != 0, i == Store().SymbolPlace(kLine));
+}
+
 TEST_F(ObjectWindow, ToCurveOfAGroupUndoesInOneStep) {
   const auto original = Snapshot(Store());
   f.State().SelectedObject = 0;
