@@ -3,8 +3,10 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <cstring>
 
 #include "editor/selection.h"
+#include "editor/text_tool.h"
 #include "editor/tool_choice.h"
 #include "storage/clipboard_blocks.h"
 #include "storage/help_contexts.h"
@@ -15,19 +17,32 @@ namespace zelk {
 namespace {
 
 class SystemClipboard : public ClipboardPort {
+  static bool IsText(const char* format) { return std::strcmp(format, kTextClipboardFormat) == 0; }
+
  public:
   bool Has(const char* format) const override {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (IsText(format)) return data && data->hasText();
     return data && data->hasFormat(format);
   }
   std::vector<uint8_t> Get(const char* format) const override {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (IsText(format)) {
+      // Whatever encoding the other program offered, as UTF-8.
+      const QByteArray utf8 = data && data->hasText() ? data->text().toUtf8() : QByteArray();
+      return std::vector<uint8_t>(utf8.begin(), utf8.end());
+    }
     if (!data || !data->hasFormat(format)) return {};
     // What another program put there is read as it is and checked by the block reader.
     const QByteArray bytes = data->data(format);
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
   }
   bool Put(const char* format, const std::vector<uint8_t>& bytes) override {
+    if (IsText(format)) {
+      QGuiApplication::clipboard()->setText(QString::fromUtf8(
+          reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+      return true;
+    }
     auto* data = new QMimeData;
     data->setData(format, QByteArray(reinterpret_cast<const char*>(bytes.data()),
                                      static_cast<qsizetype>(bytes.size())));
@@ -56,6 +71,30 @@ ClipboardCommands::~ClipboardCommands() = default;
 bool ClipboardCommands::CanPasteSymbols() const {
   return c_.doc.IsOpen() && !c_.state.SymbolEditing && clipboard_ &&
          clipboard_->Has(kSymbolClipboardFormat);
+}
+
+void ClipboardCommands::CopyText(TextTyping& typing) {
+  if (!clipboard_ || !typing.Active() || !typing.HasSelection()) return;
+  const std::string text = typing.SelectedText();
+  clipboard_->Put(kTextClipboardFormat, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+void ClipboardCommands::CutText(TextTyping& typing) {
+  if (!clipboard_ || !typing.Active() || !typing.HasSelection()) return;
+  const std::string text = typing.SelectedText();
+  // The text goes only when the clipboard took it.
+  if (clipboard_->Put(kTextClipboardFormat, std::vector<uint8_t>(text.begin(), text.end())))
+    typing.DeleteSelection();
+}
+
+void ClipboardCommands::PasteText(TextTyping& typing) {
+  if (!CanPasteText() || !typing.Active()) return;
+  const std::vector<uint8_t> bytes = clipboard_->Get(kTextClipboardFormat);
+  typing.Paste(std::string(bytes.begin(), bytes.end()));
+}
+
+bool ClipboardCommands::CanPasteText() const {
+  return clipboard_ && clipboard_->Has(kTextClipboardFormat);
 }
 
 bool ClipboardCommands::CanPasteObjects() const {

@@ -14,6 +14,7 @@
 namespace zelk {
 
 class Selection;
+class TextTyping;
 
 // The system clipboard under our format names; tests use one in memory.
 class ClipboardPort {
@@ -24,6 +25,9 @@ class ClipboardPort {
   // False when the clipboard did not take the data.
   virtual bool Put(const char* format, const std::vector<uint8_t>& bytes) = 0;
 };
+
+// Plain text on the clipboard (UTF-8), as every program reads and writes it.
+inline constexpr const char* kTextClipboardFormat = "text/plain";
 
 // The clipboard of the window system (QClipboard with the formats as MIME types).
 std::unique_ptr<ClipboardPort> MakeSystemClipboard();
@@ -42,6 +46,12 @@ class ClipboardCommands {
   // the copy failed.
   void CutObjects();
   void PasteObjects();
+
+  // While a text is typed: its selection as clipboard text, cut, and clipboard text pasted.
+  void CopyText(TextTyping& typing);
+  void CutText(TextTyping& typing);
+  void PasteText(TextTyping& typing);
+  bool CanPasteText() const;
 
   bool CanPasteSymbols() const;
   bool CanPasteObjects() const;

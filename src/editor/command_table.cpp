@@ -58,7 +58,7 @@ bool SmoothingIs(const CommandConditions& c, int level) {
   return c.smoothing == level;
 }
 bool DeletePossible(const CommandConditions& c, int) {
-  return c.canDelete;
+  return c.textEditing || c.canDelete;
 }
 bool LineSelected(const CommandConditions& c, int) {
   return c.lineSelected;
@@ -79,10 +79,10 @@ bool FillPossible(const CommandConditions& c, int) {
   return c.canFill;
 }
 bool CopyPossible(const CommandConditions& c, int) {
-  return c.canCopyObjects;
+  return c.textEditing ? c.textSelected : c.canCopyObjects;
 }
 bool PasteObjectsPossible(const CommandConditions& c, int) {
-  return c.canPasteObjects;
+  return c.textEditing ? c.canPasteText : c.canPasteObjects;
 }
 bool PasteSymbolsPossible(const CommandConditions& c, int) {
   return c.canPasteSymbols;

@@ -54,6 +54,9 @@ struct CommandConditions {
   bool lineTextSelected = false;  // a selected line of a line-text symbol
   bool canSmooth = false;         // a selected line or area
   bool canToCurve = false;        // that, or a multiple selection
+  bool textEditing = false;       // a text is typed: the clipboard commands work on its text
+  bool textSelected = false;      // characters of it are selected
+  bool canPasteText = false;      // the clipboard holds text
   bool haveHelp = false;
   double zoom = 1;
   Mode toolMode = Mode::None;

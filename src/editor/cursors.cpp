@@ -209,6 +209,7 @@ QCursor EditorCursor(const std::string& name) {
   if (name == "SizeNWSE") return Qt::SizeFDiagCursor;
   if (name == "SizeNESW") return Qt::SizeBDiagCursor;
   if (name == "Wait") return Qt::WaitCursor;
+  if (name == "IBeam") return Qt::IBeamCursor;
   if (!IsDrawnCursor(name)) return Qt::ArrowCursor;
   static QHash<QString, QCursor> cache;
   const QString key = QString::fromStdString(name);

@@ -9,6 +9,7 @@
 #include "editor/line_tool.h"
 #include "editor/place_tool.h"
 #include "editor/shape_tools.h"
+#include "editor/text_tool.h"
 
 namespace zelk {
 
@@ -25,6 +26,7 @@ std::vector<OwnedTool> MakeDrawingTools(ToolContext& ctx) {
   tools.emplace_back(Interaction::Circle, std::make_unique<CircleTool>(ctx));
   tools.emplace_back(Interaction::Ellipse, std::make_unique<EllipseTool>(ctx));
   tools.emplace_back(Interaction::Curve, std::make_unique<CurveTool>(ctx));
+  tools.emplace_back(Interaction::Text, std::make_unique<TextTool>(ctx));
   return tools;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "editor/point_ops.h"
+#include "editor/text_tool.h"
 #include "editor/undo_ring.h"
 #include "geometry/box_ops.h"
 
@@ -125,6 +126,16 @@ void EditTool::Down(const ToolEvent& e) {
   if (!sel_->MapUsable()) return;
   press_ = last_ = e;
   EditorState& s = sel_->State();
+  // A press into the text being typed places the caret; anywhere else typing ends.
+  TextTyping* typing = sel_->Context().typing;
+  if (typing && typing->Active()) {
+    if (typing->InsideText(typing->Object(), e.map)) {
+      typing->PlaceCaret(e.map, e.shift);
+      step_ = EditStep::Caret;
+      return;
+    }
+    typing->End();
+  }
   const int32_t tol = sel_->Tolerance();
   const bool plain = !e.shift && !e.ctrl && !e.alt;
   const bool single = s.SelectedObject > 0 && sel_->Refresh();
@@ -150,6 +161,15 @@ void EditTool::Down(const ToolEvent& e) {
           BeginPointMove(i);
         return;
       }
+    }
+    // Inside the text of a selected text object: typing starts there.
+    if (typing && typing->Typable(s.SelectedObject) &&
+        typing->InsideText(s.SelectedObject, e.map)) {
+      if (typing->Begin(s.SelectedObject, true)) {
+        typing->PlaceCaret(e.map, false);
+        step_ = EditStep::Caret;
+      }
+      return;
     }
     // Close to the object: nothing, so that a slightly missed point does not drop it.
     if (Selection::NearOutline(obj, e.map, tol * 1.3)) return;
@@ -269,6 +289,10 @@ void EditTool::BeginGroupMove() {
 
 void EditTool::Move(const ToolEvent& e) {
   if (step_ == EditStep::None) return;
+  if (step_ == EditStep::Caret) {
+    if (TextTyping* typing = sel_->Context().typing) typing->PlaceCaret(e.map, true);
+    return;
+  }
   if (!sel_->MapUsable()) {
     Cancel();
     return;
@@ -318,6 +342,7 @@ void EditTool::Drag(const ToolEvent& e) {
       v.SetRubberBand(MovedShapes(outline_, dx, dy));
       break;
     case EditStep::None:
+    case EditStep::Caret:
       break;
   }
 }
@@ -371,6 +396,10 @@ void EditTool::DragRectangle(Coord to) {
 
 void EditTool::Up(const ToolEvent& e) {
   if (step_ == EditStep::None) return;
+  if (step_ == EditStep::Caret) {
+    step_ = EditStep::None;
+    return;
+  }
   if (!sel_->MapUsable()) {
     Cancel();
     return;
@@ -411,6 +440,7 @@ void EditTool::Release(const ToolEvent& e) {
       MoveGroup(PosWord(e.map.x) - PosWord(press_.map.x), PosWord(e.map.y) - PosWord(press_.map.y));
       break;
     case EditStep::None:
+    case EditStep::Caret:
       break;
   }
 }
@@ -458,7 +488,18 @@ void EditTool::EndSelectRect(const ToolEvent& e) {
 }
 
 void EditTool::Key(char32_t c) {
-  if (c == 27) Cancel();  // Esc gives up the drag
+  if (c == 27) {
+    Cancel();  // Esc gives up the drag
+    return;
+  }
+  // A key with a text object selected types into it.
+  TextTyping* typing = sel_->Context().typing;
+  if (!typing) return;
+  if (!typing->Active()) {
+    const int32_t n = sel_->State().SelectedObject;
+    if (step_ != EditStep::None || n <= 0 || !typing->Typable(n) || !typing->Begin(n, true)) return;
+  }
+  typing->Key(c);
 }
 
 void EditTool::Cancel() {
@@ -471,6 +512,8 @@ void EditTool::Cancel() {
 void EditTool::Finish() {
   EditorState& s = sel_->State();
   if (s.InteractionState != Interaction::Edit) return;
+  if (TextTyping* typing = sel_->Context().typing) typing->End();
+  if (step_ == EditStep::Caret) step_ = EditStep::None;
   // A drag under way is committed where the mouse was last; a selection rectangle is dropped.
   if (step_ != EditStep::None && step_ != EditStep::SelectRect && sel_->MapUsable()) Release(last_);
   Cancel();

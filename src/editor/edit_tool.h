@@ -19,6 +19,7 @@ enum class EditStep : int32_t {
   MoveObject = 3,
   ResizeRect = 4,  // sides or a corner of a rectangle object
   MoveGroup = 5,   // a multiple selection
+  Caret = 6,       // the caret of a text being typed, dragged to select
 };
 
 // The outline a rubber band shows for an object: the flattened rings of lines and areas, the

@@ -41,6 +41,7 @@
 #include "editor/status_panes.h"
 #include "editor/symbol_box.h"
 #include "editor/symbol_commands.h"
+#include "editor/text_tool.h"
 #include "editor/tool_choice.h"
 #include "editor/view_commands.h"
 #include "editor/work_window.h"
@@ -60,6 +61,9 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   undo_->SetView(this);
   toolContext_ = std::make_unique<ToolContext>(
       ToolContext{state_, doc_->Store(), *this, *undo_, *prefs_, services_.sink});
+  toolContext_->fonts = services_.fonts;
+  textTyping_ = std::make_unique<TextTyping>(*toolContext_);
+  toolContext_->typing = textTyping_.get();
 
   context_ = std::make_unique<CommandContext>(
       CommandContext{*doc_, state_, *prefs_, *this, services_.sink, services_.chooser,
@@ -413,6 +417,25 @@ void TMainFm::Run(const CommandRow& r) {
     UpdateMenuStates();
     return;
   }
+  // While a text is typed the clipboard commands work on its text, and typing goes on.
+  if (state_.TextEditing && textTyping_->Active()) {
+    const std::string name = r.name;
+    bool done = true;
+    if (name == "EditCopy")
+      clipboardCommands_->CopyText(*textTyping_);
+    else if (name == "EditCut")
+      clipboardCommands_->CutText(*textTyping_);
+    else if (name == "EditPaste")
+      clipboardCommands_->PasteText(*textTyping_);
+    else if (name == "EditDelete")
+      textTyping_->DeleteForward();
+    else
+      done = false;
+    if (done) {
+      UpdateMenuStates();
+      return;
+    }
+  }
   BeginCommand(r.steps);
   r.handler(*areas_, r.arg);
   EndCommand();
@@ -436,6 +459,9 @@ CommandConditions TMainFm::Conditions() const {
   c.canFill = objectCommands_->CanFill();
   c.lineTextSelected = objectCommands_->CanEditLineText();
   c.canSmooth = objectCommands_->CanSmooth();
+  c.textEditing = state_.TextEditing && textTyping_->Active();
+  c.textSelected = c.textEditing && textTyping_->HasSelection();
+  c.canPasteText = c.textEditing && clipboardCommands_->CanPasteText();
   c.canToCurve = objectCommands_->CanToCurve();
   c.haveHelp = services_.help != nullptr;
   c.zoom = WorkWin->View().zoom;
@@ -1013,6 +1039,7 @@ bool TMainFm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers, const QStrin
     if (const CommandRow* r = FindCommand("EditUndo")) Run(*r);
     return true;
   }
+  if (state_.TextEditing && TextEditingKey(key, modifiers)) return true;
   // The older clipboard keys beside Ctrl+X, Ctrl+C and Ctrl+V, and Delete.
   const char* clipboardCommand = (ctrl && key == Qt::Key_Insert)    ? "EditCopy"
                                  : (shift && key == Qt::Key_Insert) ? "EditPaste"
@@ -1036,6 +1063,52 @@ bool TMainFm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers, const QStrin
   if (!state_.MapOpen || state_.InteractionState == Interaction::Idle) return false;
   if (Tool* t = ToolFor(state_.InteractionState)) t->Key(c);
   if (state_.InteractionState == Interaction::Idle) EndCommand();
+  return true;
+}
+
+bool TMainFm::TextEditingKey(int key, Qt::KeyboardModifiers modifiers) {
+  const bool shift = modifiers & Qt::ShiftModifier, ctrl = modifiers & Qt::ControlModifier;
+  using Move = TextTyping::CaretMove;
+  std::optional<Move> move;
+  switch (key) {
+    case Qt::Key_Home:
+      move = Move::Home;
+      break;
+    case Qt::Key_End:
+      move = Move::End;
+      break;
+    case Qt::Key_Left:
+      move = Move::Left;
+      break;
+    case Qt::Key_Right:
+      move = Move::Right;
+      break;
+    case Qt::Key_Up:
+      move = Move::Up;
+      break;
+    case Qt::Key_Down:
+      move = Move::Down;
+      break;
+    default:
+      break;
+  }
+  if (move) {
+    textTyping_->Move(*move, shift);
+    return true;
+  }
+  if (key == Qt::Key_Insert && (ctrl || shift)) {
+    if (ctrl)
+      clipboardCommands_->CopyText(*textTyping_);
+    else
+      clipboardCommands_->PasteText(*textTyping_);
+  } else if (key == Qt::Key_Delete && shift) {
+    clipboardCommands_->CutText(*textTyping_);
+  } else if (key == Qt::Key_Delete && !ctrl) {
+    textTyping_->DeleteForward();
+  } else {
+    return false;
+  }
+  UpdateMenuStates();
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ class EditCommands;
 class ExchangeCommands;
 class ClipboardCommands;
 class ObjectCommands;
+class TextTyping;
 class FileCommands;
 class HelpCommands;
 class MapCommands;
@@ -115,6 +117,8 @@ class TMainFm : public QMainWindow,
   // --- Input --------------------------------------------------------------------------------
   // The keyboard rules; true when the key was used up. The form sees every key first.
   bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+  // The caret, selection and clipboard keys while a text is typed; false for other keys.
+  bool TextEditingKey(int key, Qt::KeyboardModifiers modifiers);
   void FormKeyUp(int key);
   void WorkMouseDown(Qt::MouseButton button, PixelPos pos, Qt::KeyboardModifiers modifiers);
   void WorkMouseMove(PixelPos pos, Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
@@ -225,6 +229,7 @@ class TMainFm : public QMainWindow,
 
   std::unique_ptr<UndoRing> undo_;
   std::unique_ptr<ToolContext> toolContext_;
+  std::unique_ptr<TextTyping> textTyping_;
   std::unique_ptr<CommandContext> context_;
   std::unique_ptr<FileCommands> fileCommands_;
   std::unique_ptr<EditCommands> editCommands_;

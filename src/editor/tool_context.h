@@ -12,6 +12,9 @@
 
 namespace zelk {
 
+class FontService;
+class TextTyping;
+
 struct ToolContext {
   EditorState& state;
   MapStore& store;
@@ -21,6 +24,10 @@ struct ToolContext {
   MessageSink* sink = nullptr;
   // What the drawing tools hand on to other operations.
   DrawingHooks drawing{};
+  // The program's font service, for laying out texts being typed; none in some tests.
+  FontService* fonts = nullptr;
+  // The typing session of text objects (the text tool and the edit tools share it).
+  TextTyping* typing = nullptr;
 };
 
 }  // namespace zelk

@@ -156,6 +156,25 @@ class TextLayouter {
   const Measures& GetMeasures() const { return m_; }
   const TextSymbolFields& Fields() const { return f_; }
 
+  // Collects caret places when asked to (CollectCarets before the run).
+  void CollectCarets() {
+    carets_.assign(text_.size() + 1, CaretPlace{}), caretSet_.assign(text_.size() + 1, false);
+  }
+  std::vector<CaretPlace> TakeCarets() {
+    const int64_t ascent = RoundToInt(fonts_.Ascent(m_.main));
+    const int64_t descent = RoundToInt(fonts_.Descent(m_.main));
+    for (size_t i = 0; i < carets_.size(); ++i) {
+      if (!caretSet_[i]) {
+        if (i > 0) carets_[i] = carets_[i - 1];
+        continue;
+      }
+      CaretPlace& c = carets_[i];
+      c.foot = Place(c.x, caretY_[i] - descent);
+      c.head = Place(c.x, caretY_[i] + ascent);
+    }
+    return std::move(carets_);
+  }
+
   // The text's box in unturned map units from the origin: left, bottom, right, top.
   std::array<int64_t, 4> Box() {
     const int64_t ascent = RoundToInt(fonts_.Ascent(m_.main));
@@ -250,6 +269,7 @@ class TextLayouter {
     int64_t spacesSeen = 0;
     for (size_t i = plan.range.begin; i < plan.range.end; ++i) {
       const char32_t c = text_[i];
+      if (draw) Caret(i, x);
       if (c == kSpace) {
         x += m_.wordSpace;
         if (plan.justified && i >= plan.afterTab) {
@@ -274,10 +294,12 @@ class TextLayouter {
       r.maxX = std::max(r.maxX, trailingSpacing ? x - m_.charSpace : x);
     }
     r.endX = x;
+    if (draw) Caret(plan.range.end, x);
     // The spacing after the last character is no part of the line: a right-aligned text ends
     // at its point and a centred one is symmetric about it.
     r.width = x - plan.origin - (trailingSpacing ? m_.charSpace : 0);
     if (draw) {
+      ++lineNumber_;
       if (!anyLine_) {
         firstLineY_ = y_;
         minX_ = r.minX;
@@ -314,6 +336,15 @@ class TextLayouter {
     }
   }
 
+  void Caret(size_t i, int64_t x) {
+    if (i >= carets_.size()) return;
+    if (caretY_.size() != carets_.size()) caretY_.resize(carets_.size());
+    carets_[i].x = x;
+    carets_[i].line = lineNumber_;
+    caretY_[i] = y_;
+    caretSet_[i] = true;
+  }
+
   void ParagraphEnd(int64_t startX, int64_t endX) {
     if (f_.lbOn) {
       // The line's middle lies half its width below the distance; the two halves together
@@ -342,6 +373,11 @@ class TextLayouter {
   TextDrawMode mode_ = TextDrawMode::LayoutOnly;
   bool drawMain_ = false;
   bool drawSecond_ = false;
+
+  std::vector<CaretPlace> carets_;
+  std::vector<bool> caretSet_;
+  std::vector<int64_t> caretY_;
+  int lineNumber_ = 0;
 
   int64_t boxWidth_ = 0;
   int64_t y_ = 0;
@@ -374,12 +410,14 @@ bool IsFramedText(const ObjectRecord& obj) {
 // Runs the layout of a text object or a framed text; nullopt when the object cannot hold one.
 std::optional<TextLayouter> RunLayout(RenderContext* ctx, FontService& fonts,
                                       const ObjectRecord& obj, const TextSymbolFields& f,
-                                      TextDrawMode mode, bool drawMain, bool drawSecond) {
+                                      TextDrawMode mode, bool drawMain, bool drawSecond,
+                                      bool carets = false) {
   const bool framed = IsFramedText(obj);
   if (obj.coords.empty() || (framed && obj.coords.size() < 4)) return std::nullopt;
   std::optional<TextLayouter> layout;
   layout.emplace(ctx, fonts, f, Cp1252ToUnicode(obj.Text()));
   layout->SetDrawing(mode, drawMain, drawSecond);
+  if (carets) layout->CollectCarets();
   if (framed) {
     const Frame frame = FrameOf(obj);
     layout->SetOrigin(frame.topLeft, obj.angle);
@@ -469,6 +507,16 @@ bool LayOutTextBox(FontService& fonts, ObjectRecord& obj, const SymbolRecord& sy
   obj.coords = {first, layout->Place(b[0], b[1]), layout->Place(b[2], b[1]),
                 layout->Place(b[2], b[3]), layout->Place(b[0], b[3])};
   return true;
+}
+
+std::vector<CaretPlace> TextCaretPlaces(FontService& fonts, const ObjectRecord& obj,
+                                        const SymbolRecord& sym) {
+  if (obj.type != ObjectType::Text && obj.type != ObjectType::Rectangle) return {};
+  const TextSymbolFields f = IsUsableTextSymbol(sym) ? *ReadTextSymbol(sym) : DefaultTextSymbol();
+  std::optional<TextLayouter> layout =
+      RunLayout(nullptr, fonts, obj, f, TextDrawMode::LayoutOnly, false, false, true);
+  if (!layout) return {};
+  return layout->TakeCarets();
 }
 
 }  // namespace zelk

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "render/object_renderer.h"
 #include "render/text_symbol.h"
@@ -30,6 +31,20 @@ void DrawTextInMode(RenderContext& ctx, const ObjectRecord& obj, const SymbolRec
 // text's lower edge. Returns false and leaves the object alone when it is neither kind of text
 // or has too few points.
 bool LayOutTextBox(FontService& fonts, ObjectRecord& obj, const SymbolRecord& sym);
+
+// Where the caret stands before each character of a text being typed (and after the last): its
+// foot on the line's baseline less the font's descent and its head at the ascent, turned with
+// the text. `line` numbers the laid-out lines from 0 and `x` is the place along the line in
+// map units, for moving up and down. Characters that start no line (a paragraph's line feed, the
+// space a line was broken at) take the place after the one before. Empty when the object holds
+// no text layout.
+struct CaretPlace {
+  Coord foot, head;
+  int line = 0;
+  int64_t x = 0;
+};
+std::vector<CaretPlace> TextCaretPlaces(FontService& fonts, const ObjectRecord& obj,
+                                        const SymbolRecord& sym);
 
 // The next tab stop after x (map units from the line start): the first position beyond x, then
 // steps of the distance between the last two positions (at least 1). Positions are taken in

@@ -22,6 +22,7 @@ constexpr int kAbortedSession = 53;
 constexpr int kPoints = 100;  // placing points; also the work window's default
 constexpr int kMainWindow = 101;
 constexpr int kPrintWindow = 160;
+constexpr int kTexts = 161;  // the text tool and typing
 constexpr int kRectangles = 162;
 constexpr int kSymbolDelete = 166;
 constexpr int kEditObject = 224;

@@ -126,17 +126,17 @@ std::string Utf8ToCp1252(const std::string& s) {
       out += '?';
       continue;
     }
-    if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
-      out += static_cast<char>(c);
-      continue;
-    }
-    char mapped = '?';
-    for (int k = 0; k < 32; ++k)
-      if (kHigh[k] == c || (kHigh[k] == 0 && c == static_cast<char32_t>(0x80 + k)))
-        mapped = static_cast<char>(0x80 + k);
-    out += mapped;
+    const int byte = UnicodeToCp1252Byte(c);
+    out += byte < 0 ? '?' : static_cast<char>(byte);
   }
   return out;
+}
+
+int UnicodeToCp1252Byte(char32_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c < 0x100)) return static_cast<int>(c);
+  for (int k = 0; k < 32; ++k)
+    if (kHigh[k] == c || (kHigh[k] == 0 && c == static_cast<char32_t>(0x80 + k))) return 0x80 + k;
+  return -1;
 }
 
 }  // namespace zelk

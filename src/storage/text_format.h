@@ -19,5 +19,7 @@ std::u32string Cp1252ToUnicode(const std::string& s);
 std::string Cp1252ToUtf8(const std::string& s);
 // Characters without a place in the code page become '?'.
 std::string Utf8ToCp1252(const std::string& s);
+// The code-page byte of one character, or -1 when it has none.
+int UnicodeToCp1252Byte(char32_t c);
 
 }  // namespace zelk
