@@ -900,9 +900,10 @@ TEST(MakeDrawingTools, OneToolPerDrawingStateAndTheEditorsOwnHooks) {
     states.push_back(i);
     EXPECT_TRUE(t);
   }
-  EXPECT_EQ(states, (std::vector<Interaction>{Interaction::Place, Interaction::FreehandStraight,
-                                              Interaction::Rectangular, Interaction::Circle,
-                                              Interaction::Ellipse, Interaction::Curve}));
+  EXPECT_EQ(states,
+            (std::vector<Interaction>{
+                Interaction::Place, Interaction::FreehandStraight, Interaction::Rectangular,
+                Interaction::Circle, Interaction::Ellipse, Interaction::Curve, Interaction::Text}));
   EXPECT_TRUE(f.ctx.drawing.beep);
   EXPECT_TRUE(f.ctx.drawing.holeDrawn);
   EXPECT_FALSE(f.ctx.drawing.cutLineDrawn);

@@ -78,7 +78,15 @@ inline std::string WriteEditingMap(const TempDir& dir) {
       {.structMode = 1, .structWidth = 100, .structHeight = 100, .structAngle = 450},
       kPatternArea));
   store.AppendSymbol(MakeSymbol(kPoint, SymbolType::Point, 0, {0}));
-  store.AppendSymbol(MakeSymbol(kText, SymbolType::Text, 0, {0}));
+  {
+    TextSymbol t;
+    t.FontName = "Arial";
+    t.FontSize = 120;
+    t.LineSpace = 100;
+    SymbolRecord text = MakeSymbol(kText, SymbolType::Text, 0, {0});
+    t.Encode(text);
+    store.AppendSymbol(text);
+  }
   store.AppendSymbol(test::MakeRectangleSymbol({}, kRectangle));
   store.RewriteSymbolIndex();
   store.SetSymbolStatus(store.SymbolPlace(kProtectedLine), kStatusProtected);

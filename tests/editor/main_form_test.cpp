@@ -32,12 +32,14 @@ struct OpenMapTest : ::testing::Test {
 
 // --- Modes and interaction states ------------------------------------------------------------
 
-TEST_F(OpenMapTest, AToolThatIsNotThereYetStartsNoDrawing) {
+TEST_F(OpenMapTest, ATextSymbolStartsTheTextToolInEveryDrawingMode) {
   EXPECT_TRUE(f.State().MapOpen);
-  ChooseSymbol(3);  // the text tool is not part of this build
-  f.ChooseMode(Mode::Curve);
-  EXPECT_EQ(f.State().InteractionState, Interaction::NoDrawing);
-  EXPECT_EQ(f.State().CursorName, "NoDraw");
+  ChooseSymbol(3);
+  for (Mode m : {Mode::Curve, Mode::Freehand, Mode::Circle}) {
+    f.ChooseMode(m);
+    EXPECT_EQ(f.State().InteractionState, Interaction::Text) << m;
+    EXPECT_EQ(f.State().CursorName, "DrawText") << m;
+  }
 }
 
 TEST_F(OpenMapTest, DrawingModesStartTheToolOfTheCurrentSymbolsType) {
