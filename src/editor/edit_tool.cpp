@@ -165,7 +165,7 @@ void EditTool::Down(const ToolEvent& e) {
     // Inside the text of a selected text object: typing starts there.
     if (typing && typing->Typable(s.SelectedObject) &&
         typing->InsideText(s.SelectedObject, e.map)) {
-      if (typing->Begin(s.SelectedObject, true)) {
+      if (typing->Begin(s.SelectedObject)) {
         typing->PlaceCaret(e.map, false);
         step_ = EditStep::Caret;
       }
@@ -497,7 +497,7 @@ void EditTool::Key(char32_t c) {
   if (!typing) return;
   if (!typing->Active()) {
     const int32_t n = sel_->State().SelectedObject;
-    if (step_ != EditStep::None || n <= 0 || !typing->Typable(n) || !typing->Begin(n, true)) return;
+    if (step_ != EditStep::None || n <= 0 || !typing->Typable(n) || !typing->Begin(n)) return;
   }
   typing->Key(c);
 }

@@ -60,14 +60,14 @@ ObjectRecord TextTyping::Laid(const ObjectRecord& obj) const {
   return laid;
 }
 
-bool TextTyping::Begin(int32_t n, bool newStep) {
+bool TextTyping::Begin(int32_t n) {
   if (active_) End();
   if (!ctx_.fonts || !Typable(n)) return false;
   ObjectRecord obj;
   if (!ReadLiveObject(ctx_.store, n, &obj) || !ctx_.store.ReadEntry(n, &entryBefore_) ||
       !ctx_.store.ReadRecordBytes(entryBefore_, &recordBefore_))
     return false;
-  if (newStep) ctx_.undo.BeginUndoStep(n, obj);
+  ctx_.undo.BeginUndoStep(n, obj);
   active_ = true;
   n_ = first_ = n;
   changed_ = moved_ = false;
@@ -81,6 +81,21 @@ bool TextTyping::Begin(int32_t n, bool newStep) {
   ctx_.view.SetCursorShape("IBeam");
   ShowCaret();
   return true;
+}
+
+void TextTyping::BeginNew(const ObjectRecord& obj) {
+  if (active_) End();
+  if (!ctx_.fonts) return;
+  active_ = true;
+  n_ = first_ = 0;
+  changed_ = moved_ = false;
+  obj_ = Laid(obj);
+  buffer_.clear();
+  caret_ = anchor_ = 0;
+  ctx_.state.TextEditing = true;
+  ctx_.state.CursorName = "IBeam";
+  ctx_.view.SetCursorShape("IBeam");
+  ShowCaret();
 }
 
 void TextTyping::End() {
@@ -271,6 +286,24 @@ void TextTyping::Store() {
   ObjectRecord obj = obj_;
   obj.SetText(ToMapText(buffer_));
   obj = Laid(obj);
+  if (n_ == 0) {
+    // A new text is stored with its first characters; later changes are measured from there.
+    if (buffer_.empty()) return;
+    if (!StoreNewObject(ctx_, obj) ||
+        !store.ReadEntry(store.ObjectCount(), &entryBefore_) ||
+        !store.ReadRecordBytes(entryBefore_, &recordBefore_)) {
+      if (ctx_.drawing.beep) ctx_.drawing.beep();
+      buffer_.clear();
+      caret_ = anchor_ = 0;
+      ShowCaret();
+      return;
+    }
+    ctx_.undo.Committed();
+    n_ = first_ = store.ObjectCount();
+    obj_ = obj;
+    ShowCaret();
+    return;
+  }
   IndexEntry now;
   if (!store.ReadEntry(n_, &now)) return;
   const int64_t length = 32 + 8 * (int64_t{obj.PointCount()} + std::max<int>(obj.textUnits, 0));
@@ -398,10 +431,7 @@ void TextTool::Up(const ToolEvent& e) {
     for (Coord& c : obj.coords) c = PosOnly(c);
   }
   obj.SetText("");
-  if (ctx_.fonts) LayOutTextBox(*ctx_.fonts, obj, sym);
-  if (!StoreNewObject(ctx_, obj)) return;
-  ctx_.undo.Committed();
-  if (ctx_.typing) ctx_.typing->Begin(ctx_.store.ObjectCount(), false);
+  if (ctx_.typing) ctx_.typing->BeginNew(obj);
 }
 
 void TextTool::Key(char32_t c) {

@@ -29,14 +29,19 @@ class TextTyping {
   TextTyping& operator=(const TextTyping&) = delete;
 
   bool Active() const { return active_; }
-  // The object being typed (its number changes when it is stored anew).
+  // The object being typed (its number changes when it is stored anew); 0 for a new text not
+  // stored yet.
   int32_t Object() const { return n_; }
 
   // Object n is a text object or a framed text of a text symbol, with its text area.
   bool Typable(int32_t n) const;
-  // Starts typing into object n with the caret after the last character. With `newStep` an undo
-  // step opens first; without, the session belongs to the step already open (a text just made).
-  bool Begin(int32_t n, bool newStep);
+  // Starts typing into object n with the caret after the last character, in an undo step of
+  // its own.
+  bool Begin(int32_t n);
+  // Starts typing into a new text object or framed text (its empty text laid out), which is
+  // stored with the first character typed, in an undo step of its own; ending before that
+  // leaves nothing on the map.
+  void BeginNew(const ObjectRecord& obj);
   // Ends the session: the caret goes and the step is recorded. Nothing when none runs.
   void End();
 

@@ -57,9 +57,18 @@ TEST(TextTool, AClickMakesATextAndADragAFramedTextEachUndoneWhole) {
   ASSERT_TRUE(f.undo->Redo());
   EXPECT_EQ(f.Read(f.Store().ObjectCount()).Text(), "Mill\r\nPond");
 
+  // A click with nothing typed leaves nothing.
+  const auto withText = Snapshot(f.Store());
+  f.tool->Start(ToolPurpose::Draw);
+  f.Click(*f.tool, f.At(3000, 3000));
+  EXPECT_TRUE(f.state.TextEditing);
+  f.tool->Finish();
+  EXPECT_EQ(Snapshot(f.Store()), withText);
+
   // A drag: a framed text whose upper corners are the rectangle's, lower left first.
   f.tool->Start(ToolPurpose::Draw);
   f.Drag(*f.tool, f.At(1100, 600), f.At(100, 100));
+  f.Type(U"Mill Pond");
   const ObjectRecord framed = f.Read(f.Store().ObjectCount());
   ASSERT_EQ(framed.type, ObjectType::Rectangle);
   EXPECT_EQ(framed.coords[3].PosX(), 100);
@@ -160,7 +169,7 @@ TEST(TextTyping, AGrowingTextIsStoredAnewAndTheSessionUndoesAsOneStep) {
   const int32_t n = f.Add(old);
   f.Select(n);
   const auto before = Snapshot(f.Store());
-  ASSERT_TRUE(f.typing->Begin(n, true));
+  ASSERT_TRUE(f.typing->Begin(n));
   f.Type(U" Mill Pond, drained in the spring of the dry year and never filled again");
   ASSERT_NE(f.typing->Object(), n);  // outgrew its 64 characters
   f.typing->End();
