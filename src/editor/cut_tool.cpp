@@ -187,7 +187,7 @@ void StoreCutParts(Selection& sel, const ObjectRecord& before, ObjectRecord& fir
   int32_t kept = 0, added = 0;
   if (first.PointCount() >= 2) {
     // In place when it fits, keeping its number; otherwise stored anew.
-    if (!store.RewriteObject(n, first) && !store.ReplaceObject(&n, first)) {
+    if (!RewriteOrReplace(store, &n, first)) {
       ctx.undo.Committed();
       return;
     }

@@ -276,6 +276,12 @@ int OuterRingEnd(const std::vector<Coord>& pts) {
 
 // --- Storing -----------------------------------------------------------------------------------
 
+bool RewriteOrReplace(MapStore& store, int32_t* n, ObjectRecord& obj) {
+  IndexEntry e;
+  if (!store.ReadEntry(*n, &e)) return false;
+  return obj.Length() <= e.length ? store.RewriteObject(*n, obj) : store.ReplaceObject(n, obj);
+}
+
 namespace {
 
 Box DrawnBox(MapStore& store, const ObjectRecord& obj) {

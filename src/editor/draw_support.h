@@ -75,6 +75,10 @@ void ReverseLine(std::vector<Coord>& pts);
 // point count.
 int OuterRingEnd(const std::vector<Coord>& pts);
 
+// Writes a changed object in place when its record does not grow, otherwise stores it anew
+// (the number in *n changes). False when the map refused it.
+bool RewriteOrReplace(MapStore& store, int32_t* n, ObjectRecord& obj);
+
 // Reads object n when it is live (not deleted) and has points.
 bool ReadLiveObject(MapStore& store, int32_t n, ObjectRecord* obj);
 

@@ -227,7 +227,7 @@ void ObjectCommands::ToCurveBySymbol(const std::vector<int>& places) {
       if (*fitted == obj.coords) continue;
       obj.coords = *fitted;
       int32_t at = n;
-      if (!store.RewriteObject(n, obj) && !store.ReplaceObject(&at, obj)) break;
+      if (!RewriteOrReplace(store, &at, obj)) break;
       ++converted;
       progress_->Step(converted, n);
     }

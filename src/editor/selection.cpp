@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "editor/draw_support.h"
 #include "editor/outline.h"
 #include "geometry/box_ops.h"
 
@@ -232,13 +233,7 @@ bool Selection::Commit(ObjectRecord& changed, const ObjectRecord& before) {
       changed.PointCount() + std::max<int>(changed.textUnits, 0) > kMaxPoints)
     return false;
   ctx_.undo.BeginUndoStep(n, before);
-  bool ok;
-  if (changed.Length() <= e.length) {
-    ok = store.RewriteObject(n, changed);
-  } else {
-    ok = store.ReplaceObject(&n, changed);
-  }
-  if (!ok) return false;
+  if (!RewriteOrReplace(store, &n, changed)) return false;
   s.SelectedObject = n;
   s.ObjectBuffer = changed;
   ctx_.undo.Committed();

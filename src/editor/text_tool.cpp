@@ -289,8 +289,7 @@ void TextTyping::Store() {
   if (n_ == 0) {
     // A new text is stored with its first characters; later changes are measured from there.
     if (buffer_.empty()) return;
-    if (!StoreNewObject(ctx_, obj) ||
-        !store.ReadEntry(store.ObjectCount(), &entryBefore_) ||
+    if (!StoreNewObject(ctx_, obj) || !store.ReadEntry(store.ObjectCount(), &entryBefore_) ||
         !store.ReadRecordBytes(entryBefore_, &recordBefore_)) {
       if (ctx_.drawing.beep) ctx_.drawing.beep();
       buffer_.clear();
@@ -306,23 +305,17 @@ void TextTyping::Store() {
   }
   IndexEntry now;
   if (!store.ReadEntry(n_, &now)) return;
-  const int64_t length = 32 + 8 * (int64_t{obj.PointCount()} + std::max<int>(obj.textUnits, 0));
   bool ok = false;
   {
     UndoRing::Pause pause(ctx_.undo);
-    if (length <= now.length) {
-      ok = store.RewriteObject(n_, obj);
-    } else {
-      IndexEntry before = now;
-      int32_t n = n_;
-      ok = store.ReplaceObject(&n, obj);
-      if (ok) {
-        if (n_ == first_) {
-          entryAtMove_ = before;
-          moved_ = true;
-        }
-        n_ = n;
+    int32_t n = n_;
+    ok = RewriteOrReplace(store, &n, obj);
+    if (ok && n != n_) {
+      if (n_ == first_) {
+        entryAtMove_ = now;
+        moved_ = true;
       }
+      n_ = n;
     }
   }
   Box box = now.box;

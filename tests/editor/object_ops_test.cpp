@@ -231,6 +231,7 @@ TEST_F(ObjectWindow, ToCurveBySymbolConvertsEveryObjectOfTheSymbolAndForgetsUndo
   ASSERT_EQ(f.sink.confirms.back(), "Convert all objects with a selected symbol to curves?");
   Do("ExtrasToCurveSym");
   EXPECT_EQ(f.State().SelectedObject, 0);
+  EXPECT_TRUE(f.sink.errors.empty());
   // Only the bent line had anything to fit; it grew, so it was stored anew.
   ObjectRecord line, area;
   ASSERT_EQ(Store().ObjectCount(), 5);
@@ -426,6 +427,7 @@ TEST(AreaCut, TheDrawnCutLineDividesTheSelectedAreaInOneStep) {
   EXPECT_EQ(Snapshot(f.Store()), before);
   f.ctx->drawing.cutLineDrawn({P(500, 0), P(400, 500), P(500, 1000)});
   ASSERT_EQ(f.Store().LiveObjectCount(), 2);
+  EXPECT_EQ(f.sink.errors.size(), 2u);  // the grown first part went quietly to a new place
   EXPECT_EQ(f.state.SelectedObject, f.Store().ObjectCount());
   EXPECT_EQ(Units(f.Read(f.state.SelectedObject)).front(), (std::pair<int, int>{500, 0}));
   ASSERT_TRUE(f.undo->Undo());
