@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "editor/editor_state.h"
@@ -50,6 +51,17 @@ class CommandWindow {
 
   // Shows or hides the symbol editor's panels (point-symbol editing).
   virtual void ShowSymbolEditor(bool on) { (void)on; }
+
+  // --- GPS ------------------------------------------------------------------------------
+  // The GPS position mark (none: removed) and the GPS text that the status bar's middle shows
+  // instead of the mouse position (empty: the mouse position again).
+  virtual void ShowGpsPosition(std::optional<Coord> at, const std::string& text) {
+    (void)at, (void)text;
+  }
+  // The running interaction takes a click at a map position.
+  virtual void ClickAt(const Coord& at) { (void)at; }
+  // Starts the interaction of a state whose tool the window holds (the GPS adjustment).
+  virtual void StartInteraction(Interaction i) { (void)i; }
 
   // --- The rest -------------------------------------------------------------------------
   virtual void SetWaitCursor(bool on) = 0;

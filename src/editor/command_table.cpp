@@ -9,6 +9,7 @@
 #include "editor/edit_commands.h"
 #include "editor/exchange_commands.h"
 #include "editor/file_commands.h"
+#include "editor/gps_commands.h"
 #include "editor/help_commands.h"
 #include "editor/map_commands.h"
 #include "editor/object_commands.h"
@@ -38,6 +39,15 @@ bool SymbolTableOpen(const CommandConditions& c, int) {
 }
 bool SymbolCurrent(const CommandConditions& c, int) {
   return c.mapOpen && c.currentSymbol && !c.symbolEditing;
+}
+bool GpsOpen(const CommandConditions& c, int) {
+  return c.gpsOpen;
+}
+bool GpsClosed(const CommandConditions& c, int) {
+  return !c.gpsOpen;
+}
+bool GpsPosition(const CommandConditions& c, int) {
+  return c.mapOpen && c.gpsPosition;
 }
 bool HaveHelp(const CommandConditions& c, int) {
   return c.haveHelp;
@@ -227,6 +237,18 @@ void SymbolStatus(CommandAreas& a, int status) {
 void ExtrasPartialWin(CommandAreas& a, int) {
   a.map.PartialWindow();
 }
+void OptionsOpenGps(CommandAreas& a, int) {
+  a.gps.Open();
+}
+void OptionsCloseGps(CommandAreas& a, int) {
+  a.gps.Close();
+}
+void OptionsAdjGps(CommandAreas& a, int) {
+  a.gps.Adjust();
+}
+void OptionsGpsPoint(CommandAreas& a, int) {
+  a.gps.DrawAtPosition();
+}
 void OptionsPref(CommandAreas& a, int) {
   a.options.Preferences();
 }
@@ -384,10 +406,15 @@ const CommandRow kRows[] = {
     {"OptionsAdjTemp", "&Options", "&Adjust template...", "F9", nullptr, 0, 0, nullptr, nullptr, F,
      0},
     {"OptionsHideTemp", "&Options", "&Hide template", "F10", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"OptionsOpenGps", "&Options", "Open &GPS...", "", nullptr, 0, 0, nullptr, nullptr, F,
+    {"OptionsOpenGps", "&Options", "Open &GPS...", "", OptionsOpenGps, 0, 54, GpsClosed, nullptr, F,
      kSeparatorBefore},
-    {"OptionsCloseGps", "&Options", "C&lose GPS", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"OptionsAdjGps", "&Options", "Adjust GPS...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"OptionsCloseGps", "&Options", "C&lose GPS", "", OptionsCloseGps, 0, 0, GpsOpen, nullptr, F,
+     0},
+    {"OptionsAdjGps", "&Options", "Adjust GPS...", "", OptionsAdjGps, 0, 22, MapOpen, nullptr, F,
+     0},
+    // Drawing in the field: the running drawing tool takes a point at the GPS position.
+    {"OptionsGpsPoint", "&Options", "GPS &point", "Ctrl+G", OptionsGpsPoint, 0, 0, GpsPosition,
+     nullptr, P, 0},
 
     {"HelpSearch", "&Help", "&Search...", "", HelpSearch, 0, 0, HaveHelp, nullptr, P, 0},
     {"HelpProcedures", "&Help", "&Procedures...", "", HelpTopic, help::kProcedures,

@@ -18,6 +18,7 @@ class SymbolCommands;
 class MapCommands;
 class OptionsCommands;
 class HelpCommands;
+class GpsCommands;
 
 // The command areas a row's handler reaches. A new area is one more file and one more member.
 struct CommandAreas {
@@ -32,6 +33,7 @@ struct CommandAreas {
   ExchangeCommands& exchange;
   ClipboardCommands& clipboard;
   ObjectCommands& objects;
+  GpsCommands& gps;
 };
 
 // What the enabling and checking rules look at, taken from the window when a menu opens and
@@ -57,6 +59,8 @@ struct CommandConditions {
   bool textEditing = false;       // a text is typed: the clipboard commands work on its text
   bool textSelected = false;      // characters of it are selected
   bool canPasteText = false;      // the clipboard holds text
+  bool gpsOpen = false;           // the GPS receiver is open
+  bool gpsPosition = false;       // it gives a position on the map
   bool haveHelp = false;
   double zoom = 1;
   Mode toolMode = Mode::None;

@@ -32,6 +32,7 @@
 #include "editor/editing_tools.h"
 #include "editor/exchange_commands.h"
 #include "editor/file_commands.h"
+#include "editor/gps_commands.h"
 #include "editor/help_commands.h"
 #include "editor/input_gate.h"
 #include "editor/map_commands.h"
@@ -79,6 +80,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   clipboardCommands_ = std::make_unique<ClipboardCommands>(*context_, *undo_, toolContext_.get(),
                                                            MakeSystemClipboard());
   objectCommands_ = std::make_unique<ObjectCommands>(*context_, *undo_, toolContext_.get());
+  gpsCommands_ = std::make_unique<GpsCommands>(*context_, toolContext_.get());
   // A line drawn or changed to a line-text symbol asks for its text.
   toolContext_->drawing.askLineText = [this](ObjectRecord& line) {
     return objectCommands_->AskLineText(line);
@@ -92,7 +94,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   areas_ = std::make_unique<CommandAreas>(
       CommandAreas{state_, *fileCommands_, *editCommands_, *viewCommands_, *symbolCommands_,
                    *mapCommands_, *optionsCommands_, *helpCommands_, *exchangeCommands_,
-                   *clipboardCommands_, *objectCommands_});
+                   *clipboardCommands_, *objectCommands_, *gpsCommands_});
 
   gate_ = new InputGate(this);
   gate_->keyDown = [this](QKeyEvent* k) {
@@ -107,6 +109,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   tools_[InteractionSlot(Interaction::NoDrawing)] = noDrawTool_.get();
   tools_[InteractionSlot(Interaction::ViewZoom)] = zoomTool_.get();
   tools_[InteractionSlot(Interaction::WindowRectangle)] = windowTool_.get();
+  tools_[InteractionSlot(Interaction::Gps)] = gpsCommands_->AdjustTool();
   AdoptTools(MakeDrawingTools(*toolContext_));
   zoomTool_->ended = [this] {
     state_.InteractionState = savedState_;
@@ -462,6 +465,8 @@ CommandConditions TMainFm::Conditions() const {
   c.textEditing = state_.TextEditing && textTyping_->Active();
   c.textSelected = c.textEditing && textTyping_->HasSelection();
   c.canPasteText = c.textEditing && clipboardCommands_->CanPasteText();
+  c.gpsOpen = gpsCommands_->IsOpen();
+  c.gpsPosition = gpsCommands_->HasPosition();
   c.canToCurve = objectCommands_->CanToCurve();
   c.haveHelp = services_.help != nullptr;
   c.zoom = WorkWin->View().zoom;
@@ -601,6 +606,10 @@ void TMainFm::MapChanged() {
     SymbolBox->SetCurrent(-1);
     Status->RightStatus->clear();
   }
+  if (fresh)
+    gpsCommands_->MapOpened();
+  else if (!open)
+    gpsCommands_->MapClosed();
   wasOpen_ = open;
   lastName_ = open ? doc_->Name() : std::string();
   SymbolBox->TableChanged();
@@ -948,7 +957,35 @@ std::string TMainFm::CoordinateText(int32_t x, int32_t y) const {
 void TMainFm::ShowCoordinates() {
   if (!state_.MapOpen || WorkWin->RedrawRunning()) return;
   if (progress_->Running()) return;
-  Status->CenterStatus->setText(QString::fromStdString(CoordinateText(state_.MapX, state_.MapY)));
+  // While the GPS is open its state takes the place of the mouse position.
+  const std::string text = gpsText_.empty() ? CoordinateText(state_.MapX, state_.MapY) : gpsText_;
+  Status->CenterStatus->setText(QString::fromStdString(text));
+}
+
+void TMainFm::ShowGpsPosition(std::optional<Coord> at, const std::string& text) {
+  gpsText_ = text;
+  WorkWin->SetGpsMark(at);
+  if (gpsText_.empty() || (state_.MapOpen && !WorkWin->RedrawRunning()))
+    Status->CenterStatus->setText(QString::fromStdString(gpsText_));
+  if (gpsText_.empty()) ShowCoordinates();
+  UpdateMenuStates();
+}
+
+void TMainFm::ClickAt(const Coord& at) {
+  if (IsBusy() || !state_.MapOpen) return;
+  Tool* t = ToolFor(state_.InteractionState);
+  if (!t) return;
+  ToolEvent e;
+  e.map = PosOnly(at);
+  e.pixel = WorkWin->MapToDevice(e.map);
+  t->Down(e);
+  t->Up(e);
+  if (state_.InteractionState == Interaction::Idle) EndCommand();
+}
+
+void TMainFm::StartInteraction(Interaction i) {
+  if (!state_.MapOpen) return;
+  if (Tool* t = ToolFor(i)) t->Start(ToolPurpose::Draw);
 }
 
 // --- Mouse dispatch -------------------------------------------------------------------------

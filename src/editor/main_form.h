@@ -38,6 +38,7 @@ class ExchangeCommands;
 class ClipboardCommands;
 class ObjectCommands;
 class TextTyping;
+class GpsCommands;
 class FileCommands;
 class HelpCommands;
 class MapCommands;
@@ -188,6 +189,10 @@ class TMainFm : public QMainWindow,
   void SetWaitCursor(bool on) override;
   void CloseWindow() override;
   QWidget* DialogParent() override { return this; }
+  void ShowGpsPosition(std::optional<Coord> at, const std::string& text) override;
+  void ClickAt(const Coord& at) override;
+  void StartInteraction(Interaction i) override;
+  GpsCommands& Gps() { return *gpsCommands_; }
 
   // --- DocumentObserver --------------------------------------------------------------------
   void CaptionChanged(const std::string& caption) override;
@@ -236,6 +241,7 @@ class TMainFm : public QMainWindow,
   std::unique_ptr<ExchangeCommands> exchangeCommands_;
   std::unique_ptr<ClipboardCommands> clipboardCommands_;
   std::unique_ptr<ObjectCommands> objectCommands_;
+  std::unique_ptr<GpsCommands> gpsCommands_;
   std::unique_ptr<ViewCommands> viewCommands_;
   std::unique_ptr<SymbolCommands> symbolCommands_;
   std::unique_ptr<MapCommands> mapCommands_;
@@ -255,6 +261,7 @@ class TMainFm : public QMainWindow,
   bool leftDown_ = false;
   bool wasOpen_ = false;
   std::string lastName_;
+  std::string gpsText_;  // shown in the status bar's middle while the GPS is open
 
   std::map<std::string, QAction*> actions_;
   std::vector<std::pair<const CommandRow*, QAction*>> rowActions_;

@@ -396,6 +396,27 @@ QPainterPath RubberPath(const std::vector<Coord>& points, const std::vector<QPoi
 
 }  // namespace
 
+void TWorkWin::SetGpsMark(std::optional<Coord> at) {
+  if (at == gpsMark_) return;
+  gpsMark_ = at;
+  update();
+}
+
+void TWorkWin::PaintGpsMark(QPainter& p) const {
+  if (!gpsMark_) return;
+  const PixelPos c = MapToDevice(*gpsMark_);
+  // Drawn inverting, so that it shows on any colour of the map.
+  p.save();
+  p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  p.setPen(QPen(Qt::white, 1));
+  p.drawLine(c.x - 15, c.y, c.x - 4, c.y);
+  p.drawLine(c.x + 4, c.y, c.x + 15, c.y);
+  p.drawLine(c.x, c.y - 15, c.x, c.y - 4);
+  p.drawLine(c.x, c.y + 4, c.x, c.y + 15);
+  p.drawEllipse(QPoint(c.x, c.y), 4, 4);
+  p.restore();
+}
+
 void TWorkWin::PaintRubberBand(QPainter& p) const {
   for (const RubberShape& s : rubber_) {
     std::vector<QPoint> pts;
@@ -453,6 +474,7 @@ void TWorkWin::paintEvent(QPaintEvent*) {
     PaintGrid(p);
     if (drawMarks) drawMarks(p);
     PaintRubberBand(p);
+    PaintGpsMark(p);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,8 @@ class TWorkWin : public QWidget {
   std::function<void(QPainter&, const QRect&)> drawTemplate;
   // Selection marks and handles of the editing tools.
   std::function<void(QPainter&)> drawMarks;
+  // The GPS position mark (a cross with 15-pixel arms and a small circle); none removes it.
+  void SetGpsMark(std::optional<Coord> at);
   std::function<void(QMouseEvent*)> mousePressed, mouseMoved, mouseReleased;
   std::function<void(QWheelEvent*)> wheelTurned;
 
@@ -100,6 +103,8 @@ class TWorkWin : public QWidget {
   void wheelEvent(QWheelEvent* e) override;
 
  private:
+  void PaintGpsMark(QPainter& p) const;
+  std::optional<Coord> gpsMark_;
   bool MapShown() const { return store_ && state_.MapOpen && store_->IsOpen(); }
   void SchedulePaint();
   void PaintMessage();

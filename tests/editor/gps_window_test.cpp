@@ -1,0 +1,165 @@
+// The GPS in the main window end to end: a pseudo-terminal stands for the receiver's serial port,
+// a real serial port object reads it, adjustment points fit it to the map, the mark and the
+// status text follow, and a line is drawn at GPS positions.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <numbers>
+
+#include "editing_fixture.h"
+#include "editor/gps_commands.h"
+#include "editor/main_form.h"
+#include "editor/status_panes.h"
+
+namespace zelk {
+namespace {
+
+// A GGA sentence for a position, with its checksum.
+std::string Gga(double lat, double lon, int quality = 1, int satellites = 8) {
+  char body[160];
+  const auto dm = [](double v, int degDigits) {
+    const double a = std::fabs(v);
+    const int deg = static_cast<int>(a);
+    char out[32];
+    std::snprintf(out, sizeof out, "%0*d%07.4f", degDigits, deg, (a - deg) * 60);
+    return std::string(out);
+  };
+  std::snprintf(body, sizeof body, "GPGGA,120000,%s,%c,%s,%c,%d,%02d,0.9,100.0,M,46.9,M,,",
+                dm(lat, 2).c_str(), lat < 0 ? 'S' : 'N', dm(lon, 3).c_str(), lon < 0 ? 'W' : 'E',
+                quality, satellites);
+  unsigned sum = 0;
+  for (const char* c = body; *c; ++c) sum ^= static_cast<unsigned char>(*c);
+  char line[200];
+  std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, sum);
+  return line;
+}
+
+struct Pty {
+  int master = -1;
+  std::string slave;
+  Pty() {
+    master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) slave = ptsname(master);
+  }
+  ~Pty() {
+    if (master >= 0) close(master);
+  }
+  void Send(const std::string& s) const {
+    ASSERT_EQ(write(master, s.data(), s.size()), static_cast<ssize_t>(s.size()));
+  }
+};
+
+struct GpsWindow : ::testing::Test {
+  EditorFixture f{true};
+  Pty pty;
+  void SetUp() override {
+    ASSERT_FALSE(pty.slave.empty());
+    ASSERT_TRUE(f.OpenMap(WriteEditingMap(f.dir)));
+  }
+  GpsCommands& Gps() { return f.form->Gps(); }
+  // Polls as the timer does until a line was handled or a second passed.
+  void PollUntil(const std::function<bool()>& done) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < 2000) {
+      QCoreApplication::processEvents();
+      Gps().Tick();
+    }
+  }
+  std::string Centre() { return f.form->Status->CenterStatus->text().toStdString(); }
+};
+
+TEST_F(GpsWindow, APseudoTerminalFeedsTheReceiverAndTheMarkFollowsTheFit) {
+  ASSERT_TRUE(Gps().OpenWith({pty.slave, false, true, false}));
+  EXPECT_EQ(Centre(), "GPS no fix");
+  EXPECT_TRUE(f.prefs.gpsEnabled);
+
+  // Three satellites with "Min. 4 satellites": no position.
+  pty.Send(Gga(47.5, 8.5, 1, 3));
+  PollUntil([&] { return Gps().Receiver().Status() == kGpsFewSatellites; });
+  EXPECT_EQ(Centre(), "GPS only 3 sat.");
+  EXPECT_FALSE(Gps().HasPosition());
+
+  // A good fix, but no adjustment point yet: the state shows, the mark does not.
+  pty.Send(Gga(47.5, 8.5));
+  PollUntil([&] { return Gps().Receiver().MeanCount() == 1; });
+  EXPECT_EQ(Centre(), "GPS 8 sat.");
+  EXPECT_FALSE(Gps().HasPosition());
+
+  // One adjustment point puts the present position where it was clicked.
+  f.form->StartInteraction(Interaction::Gps);
+  EXPECT_EQ(f.State().InteractionState, Interaction::Gps);
+  f.Work().setFocus();
+  const PixelPos at = f.form->MapToDevice(P(1000, 2000));
+  f.form->WorkMouseDown(Qt::LeftButton, at, {});
+  f.form->WorkMouseUp(Qt::LeftButton, at, {});
+  ASSERT_EQ(Gps().Points().size(), 1u);
+  EXPECT_EQ(Gps().Points()[0].name, "Point 1");
+  ASSERT_TRUE(Gps().HasPosition());
+  const Coord p0 = *Gps().Position();
+  EXPECT_NEAR(p0.PosX(), f.form->DeviceToMap(at).PosX(), 1);
+
+  // 0.001 degrees north moves the mark by the earth's radius over the map's scale.
+  pty.Send(Gga(47.501, 8.5));
+  PollUntil([&] { return Gps().Position() && Gps().Position()->PosY() != p0.PosY(); });
+  const double scale = f.form->Doc().Store().Setup().MapScale();
+  const double north = 0.001 * std::numbers::pi / 180 * 6.37816e11 / scale;  // 0.01 mm
+  ASSERT_TRUE(Gps().HasPosition());
+  EXPECT_NEAR(Gps().Position()->PosY() - p0.PosY(), north, 1.0);
+  EXPECT_EQ(Gps().Position()->PosX(), p0.PosX());
+
+  // The points are kept with the map.
+  EXPECT_EQ(f.form->Doc().Store().Setup().GpsPointCount(), 1);
+  // Drawing at the GPS position: the running tool takes it as a click.
+  f.form->UpdateMenuStates();
+  EXPECT_TRUE(f.form->Action("OptionsGpsPoint")->isEnabled());
+  f.form->Trigger("OptionsCloseGps");
+  EXPECT_FALSE(Gps().IsOpen());
+  EXPECT_FALSE(f.prefs.gpsEnabled);
+  EXPECT_NE(Centre(), "GPS 8 sat.");
+}
+
+TEST_F(GpsWindow, APortThatGoesAwayClosesTheReceiverWithTheMessage) {
+  ASSERT_TRUE(Gps().OpenWith({pty.slave, false, false, false}));
+  close(pty.master);
+  pty.master = -1;
+  PollUntil([&] { return !Gps().IsOpen(); });
+  EXPECT_FALSE(Gps().IsOpen());
+  ASSERT_FALSE(f.sink.errors.empty());
+  EXPECT_EQ(f.sink.errors.back(), "Cannot open " + pty.slave);
+  // A port that is not there is refused at once, and the receiver stays closed.
+  EXPECT_FALSE(Gps().OpenWith({"/dev/zelk-no-such-port", false, false, false}));
+  EXPECT_EQ(f.sink.errors.back(), "Cannot open /dev/zelk-no-such-port");
+}
+
+TEST(GpsSettings, StoredPointsAreCheckedWhenTheMapOpens) {
+  EditorFixture f;
+  const std::string path = WriteEditingMap(f.dir);
+  {
+    RecordingSink sink;
+    MapStore store(&sink);
+    store.WorkingFile().OpenExisting(path);
+    ASSERT_TRUE(store.LoadFromWorkingFile());
+    SetupBlock& s = store.MutableSetup();
+    for (int i = 0; i < SetupBlock::kGpsPointCount; ++i)
+      s.SetGpsPoint(i, {i * 256, i * 256, 47.0 + i * 0.01, 8.0, "P" + std::to_string(i)});
+    s.SetGpsPoint(3, {0, 0, NAN, 8.0, "bad"});
+    s.SetGpsPoint(4, {0, 0, 95.0, 8.0, "off the earth"});
+    s.SetGpsPointCount(99);
+    s.SetGpsAngle(1e300);
+    store.WriteSettings();
+    store.CloseWorkingFile();
+  }
+  ASSERT_TRUE(f.OpenMap(path));
+  const std::vector<GpsAdjustmentPoint>& points = f.form->Gps().Points();
+  EXPECT_EQ(points.size(), 10u);  // twelve at most, two of them unusable
+  EXPECT_EQ(points[3].name, "P5");
+}
+
+}  // namespace
+}  // namespace zelk
