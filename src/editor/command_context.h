@@ -58,8 +58,8 @@ class CommandWindow {
   virtual void ShowGpsPosition(std::optional<Coord> at, const std::string& text) {
     (void)at, (void)text;
   }
-  // The running interaction takes a click at a map position.
-  virtual void ClickAt(const Coord& at) { (void)at; }
+  // The running drawing tool takes a point at a map position (it beeps when it cannot).
+  virtual void AddPointAt(const Coord& at) { (void)at; }
   // Starts the interaction of a state whose tool the window holds (the GPS adjustment).
   virtual void StartInteraction(Interaction i) { (void)i; }
 

@@ -240,7 +240,7 @@ void GpsCommands::Adjust() {
 
 void GpsCommands::DrawAtPosition() {
   if (!IsOpen() || !position_) return;
-  c_.window.ClickAt(*position_);
+  c_.window.AddPointAt(*position_);
 }
 
 void GpsCommands::RunTest(const GpsSettings& settings) {

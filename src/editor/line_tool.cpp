@@ -91,6 +91,34 @@ void LineTool::Down(const ToolEvent& e) {
   }
 }
 
+bool LineTool::AddPoint(const Coord& at) {
+  if (!ctx_.state.MapOpen) return false;
+  ToolEvent e;
+  e.map = PosOnly(at);
+  e.pixel = ctx_.view.MapToDevice(e.map);
+  if (step_ == LineStep::Idle) {
+    if (!s_.Begin(e, false)) return false;
+    s_.ClearStretches();
+    firstStroke_ = false;
+    s_.Append(At(e.map, 0, kCornerPoint));
+  } else if (step_ == LineStep::StraightWait || step_ == LineStep::Freehand) {
+    if (!s_.Room(1)) {
+      s_.TooManyPoints();
+      CommitAndEnd();
+      return false;
+    }
+    if (step_ == LineStep::Freehand) s_.CloseStretch(s_.Count() - 1);
+    s_.Append(At(e.map, 0, kCornerPoint));
+  } else {
+    return false;  // a band is being dragged
+  }
+  step_ = LineStep::StraightWait;
+  previous_ = e.pixel;
+  previousMap_ = e.map;
+  Show(nullptr);
+  return true;
+}
+
 void LineTool::Move(const ToolEvent& e) {
   if (!ctx_.state.MapOpen || !s_.Active()) return;
   switch (step_) {

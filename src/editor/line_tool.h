@@ -29,6 +29,8 @@ class LineTool : public Tool {
   void Down(const ToolEvent& e) override;
   void Move(const ToolEvent& e) override;
   void Up(const ToolEvent& e) override;
+  // The next corner of a straight stretch; the first point starts the line.
+  bool AddPoint(const Coord& at) override;
   void Finish() override;
 
   LineStep Step() const { return step_; }

@@ -971,15 +971,10 @@ void TMainFm::ShowGpsPosition(std::optional<Coord> at, const std::string& text) 
   UpdateMenuStates();
 }
 
-void TMainFm::ClickAt(const Coord& at) {
+void TMainFm::AddPointAt(const Coord& at) {
   if (IsBusy() || !state_.MapOpen) return;
   Tool* t = ToolFor(state_.InteractionState);
-  if (!t) return;
-  ToolEvent e;
-  e.map = PosOnly(at);
-  e.pixel = WorkWin->MapToDevice(e.map);
-  t->Down(e);
-  t->Up(e);
+  if (!t || !t->AddPoint(at)) QApplication::beep();
   if (state_.InteractionState == Interaction::Idle) EndCommand();
 }
 

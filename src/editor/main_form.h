@@ -190,7 +190,7 @@ class TMainFm : public QMainWindow,
   void CloseWindow() override;
   QWidget* DialogParent() override { return this; }
   void ShowGpsPosition(std::optional<Coord> at, const std::string& text) override;
-  void ClickAt(const Coord& at) override;
+  void AddPointAt(const Coord& at) override;
   void StartInteraction(Interaction i) override;
   GpsCommands& Gps() { return *gpsCommands_; }
 

@@ -70,6 +70,9 @@ class Tool {
   virtual void Move(const ToolEvent& e) {}
   virtual void Up(const ToolEvent& e) {}
   virtual void Key(char32_t c) {}
+  // A point handed in from outside the mouse (the GPS position): a drawing tool takes it as the
+  // next corner of its line. False when the tool takes no such points.
+  virtual bool AddPoint(const Coord& at) { return false; }
   virtual void Finish() = 0;
 };
 

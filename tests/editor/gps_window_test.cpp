@@ -115,9 +115,26 @@ TEST_F(GpsWindow, APseudoTerminalFeedsTheReceiverAndTheMarkFollowsTheFit) {
 
   // The points are kept with the map.
   EXPECT_EQ(f.form->Doc().Store().Setup().GpsPointCount(), 1);
-  // Drawing at the GPS position: the running tool takes it as a click.
+  // Drawing at GPS positions: the straight tool takes each as the next corner.
+  MapStore& store = f.form->Doc().Store();
+  const int32_t before = store.ObjectCount();
+  f.form->SymbolBoxClick(store.SymbolPlace(kLine), false, false);
+  f.ChooseMode(Mode::Straight);
   f.form->UpdateMenuStates();
-  EXPECT_TRUE(f.form->Action("OptionsGpsPoint")->isEnabled());
+  ASSERT_TRUE(f.form->Action("OptionsGpsPoint")->isEnabled());
+  f.form->Trigger("OptionsGpsPoint");
+  const Coord p1 = *Gps().Position();
+  pty.Send(Gga(47.502, 8.501));
+  PollUntil([&] { return Gps().Position()->PosY() != p1.PosY(); });
+  const Coord p2 = *Gps().Position();
+  f.form->Trigger("OptionsGpsPoint");
+  f.ChooseMode(Mode::EditPoint);  // ends the line
+  ASSERT_EQ(store.ObjectCount(), before + 1);
+  ObjectRecord line;
+  ASSERT_TRUE(store.ReadObject(before + 1, &line));
+  ASSERT_EQ(line.PointCount(), 2);
+  EXPECT_TRUE(line.coords[0].SamePlace(p1));
+  EXPECT_TRUE(line.coords[1].SamePlace(p2));
   f.form->Trigger("OptionsCloseGps");
   EXPECT_FALSE(Gps().IsOpen());
   EXPECT_FALSE(f.prefs.gpsEnabled);
