@@ -5,6 +5,7 @@
 
 #include "dialogs/gps_dlgs.h"
 #include "storage/messages.h"
+#include "storage/registry_store.h"
 
 namespace zelk {
 
@@ -46,6 +47,12 @@ GpsSettings SettingsOf(const Preferences& p) {
 
 }  // namespace
 
+void GpsCommands::SaveSettings() {
+  if (!c_.registry) return;
+  c_.prefs.Write(*c_.registry);
+  c_.registry->Save();
+}
+
 GpsCommands::GpsCommands(CommandContext& c, ToolContext* tools) : c_(c), tools_(tools) {
   if (tools_) adjustTool_ = std::make_unique<GpsAdjustTool>(*this, *tools_);
 }
@@ -77,11 +84,11 @@ bool GpsCommands::OpenWith(const GpsSettings& settings) {
   if (!port_) {
     if (c_.sink) c_.sink->Error(ComposeMessage("Cannot open", error));
     c_.prefs.gpsEnabled = false;
-    if (c_.registry) c_.prefs.Write(*c_.registry);
+    SaveSettings();
     return false;
   }
   c_.prefs.gpsEnabled = true;
-  if (c_.registry) c_.prefs.Write(*c_.registry);
+  SaveSettings();
   ReadPoints();
   Refit();
   if (!timer_) {
@@ -104,7 +111,7 @@ void GpsCommands::Close() {
   if (!IsOpen()) return;
   ClosePort();
   c_.prefs.gpsEnabled = false;
-  if (c_.registry) c_.prefs.Write(*c_.registry);
+  SaveSettings();
   c_.window.ShowGpsPosition(std::nullopt, "");
 }
 
@@ -255,7 +262,7 @@ void GpsCommands::RunTest(const GpsSettings& settings) {
   if (!wasOpen) {
     ClosePort();
     c_.prefs.gpsEnabled = false;
-    if (c_.registry) c_.prefs.Write(*c_.registry);
+    SaveSettings();
     c_.window.ShowGpsPosition(std::nullopt, "");
   }
 }

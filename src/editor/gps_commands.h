@@ -67,6 +67,8 @@ class GpsCommands {
   void ShowState();
   void RunTest(const GpsSettings& settings);
   void ClosePort();
+  // The GPS settings and whether the receiver is used, kept for the next start.
+  void SaveSettings();
 
   CommandContext& c_;
   ToolContext* tools_;

@@ -15,6 +15,7 @@
 #include "editor/gps_commands.h"
 #include "editor/main_form.h"
 #include "editor/status_panes.h"
+#include "storage/registry_store.h"
 
 namespace zelk {
 namespace {
@@ -78,6 +79,16 @@ TEST_F(GpsWindow, APseudoTerminalFeedsTheReceiverAndTheMarkFollowsTheFit) {
   ASSERT_TRUE(Gps().OpenWith({pty.slave, false, true, false}));
   EXPECT_EQ(Centre(), "GPS no fix");
   EXPECT_TRUE(f.prefs.gpsEnabled);
+  // Kept for the next start of the program.
+  {
+    RegistryStore saved(f.dir.Path("registry.reg"));
+    ASSERT_TRUE(saved.Load());
+    Preferences next;
+    next.Read(saved);
+    EXPECT_TRUE(next.gpsEnabled);
+    EXPECT_EQ(next.gpsPort, pty.slave);
+    EXPECT_TRUE(next.gpsMin4Sat);
+  }
 
   // Three satellites with "Min. 4 satellites": no position.
   pty.Send(Gga(47.5, 8.5, 1, 3));
