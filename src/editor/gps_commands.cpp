@@ -190,8 +190,9 @@ void GpsCommands::SetPoints(const std::vector<GpsAdjustmentPoint>& points, doubl
 void GpsCommands::Tick() {
   if (!port_) return;
   if (!port_->Alive()) {
-    // The device went away: the receiver closes as if the user had closed it.
-    Close();
+    // The device went away: the receiver closes, but stays chosen for the next start.
+    ClosePort();
+    c_.window.ShowGpsPosition(std::nullopt, "");
     if (c_.sink) c_.sink->Error(ComposeMessage("Cannot open", c_.prefs.gpsPort));
     return;
   }

@@ -160,6 +160,7 @@ TEST_F(GpsWindow, APortThatGoesAwayClosesTheReceiverWithTheMessage) {
   EXPECT_FALSE(Gps().IsOpen());
   ASSERT_FALSE(f.sink.errors.empty());
   EXPECT_EQ(f.sink.errors.back(), "Cannot open " + pty.slave);
+  EXPECT_TRUE(f.prefs.gpsEnabled);  // the user did not close it
   // A port that is not there is refused at once, and the receiver stays closed.
   EXPECT_FALSE(Gps().OpenWith({"/dev/zelk-no-such-port", false, false, false}));
   EXPECT_EQ(f.sink.errors.back(), "Cannot open /dev/zelk-no-such-port");
