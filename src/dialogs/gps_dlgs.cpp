@@ -51,6 +51,9 @@ TOpenGpsDlg::TOpenGpsDlg(MessageSink& sink, HelpRequester* help, QWidget* parent
   portLabel->setBuddy(PortB);
   grid->addWidget(portLabel, 0, 0);
   grid->addWidget(PortB, 0, 1);
+  FileBtn = new QPushButton("&File...", this);
+  FileBtn->setObjectName("FileBtn");
+  grid->addWidget(FileBtn, 0, 2);
   FilterB = new QCheckBox("&Filter", this);
   FilterB->setObjectName("FilterB");
   Min4SatB = new QCheckBox("&Min. 4 satellites", this);
@@ -65,6 +68,7 @@ TOpenGpsDlg::TOpenGpsDlg(MessageSink& sink, HelpRequester* help, QWidget* parent
   grid->addWidget(TestBtn, 4, 1, Qt::AlignLeft);
   Body()->addLayout(grid);
   connect(TestBtn, &QPushButton::clicked, this, &TOpenGpsDlg::TestBtnClick);
+  connect(FileBtn, &QPushButton::clicked, this, &TOpenGpsDlg::FileBtnClick);
 }
 
 void TOpenGpsDlg::SetSettings(const GpsSettings& s) {
@@ -94,6 +98,12 @@ bool TOpenGpsDlg::TakeOver() {
   settings_.min4 = Min4SatB->isChecked();
   settings_.dgps = DgpsB->isChecked();
   return true;
+}
+
+void TOpenGpsDlg::FileBtnClick() {
+  if (!chooseFile) return;
+  if (const std::optional<std::string> path = chooseFile())
+    PortB->setEditText(QString::fromStdString("file:" + *path));
 }
 
 void TOpenGpsDlg::TestBtnClick() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,14 +28,18 @@ class TOpenGpsDlg : public TZelkDlg {
   const GpsSettings& Settings() const { return settings_; }
   // "&Test...": the settings are taken over and the test runs with them.
   std::function<void(const GpsSettings&)> test;
+  // "&File...": a recorded NMEA file to play back instead of a port; its path, or nothing.
+  std::function<std::optional<std::string>()> chooseFile;
 
   QComboBox* PortB;
   QCheckBox* FilterB;
   QCheckBox* Min4SatB;
   QCheckBox* DgpsB;
   QPushButton* TestBtn;
+  QPushButton* FileBtn;
 
   void TestBtnClick();
+  void FileBtnClick();
 
  protected:
   bool TakeOver() override;

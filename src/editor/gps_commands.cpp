@@ -67,6 +67,12 @@ void GpsCommands::Open() {
   TOpenGpsDlg dlg(*c_.sink, c_.help, c_.window.DialogParent());
   dlg.SetSettings(SettingsOf(c_.prefs));
   dlg.test = [this](const GpsSettings& s) { RunTest(s); };
+  dlg.chooseFile = [this]() -> std::optional<std::string> {
+    if (!c_.chooser) return std::nullopt;
+    return c_.chooser->ChooseFile(
+        "Recorded GPS data;NMEA files (*.nmea;*.txt;*.log)|*.nmea;*.txt;*.log|All files (*.*)|*.*",
+        "nmea", "", 54, false);
+  };
   if (dlg.exec() != QDialog::Accepted) return;
   OpenWith(dlg.Settings());
 }

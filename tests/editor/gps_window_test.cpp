@@ -192,3 +192,25 @@ TEST(GpsSettings, StoredPointsAreCheckedWhenTheMapOpens) {
 
 }  // namespace
 }  // namespace zelk
+
+namespace zelk {
+namespace {
+
+TEST_F(GpsWindow, ARecordedFilePlaysBackAtTheReceiversSpeed) {
+  const std::string path = f.dir.Path("walk.nmea");
+  const std::string text = Gga(47.5, 8.5) + "noise\r\n" + Gga(47.6, 8.5);
+  WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+  ASSERT_TRUE(Gps().OpenWith({"file:" + path, false, false, false}));
+  // 4800 baud bring 48 bytes in a poll: the first sentence takes two polls.
+  Gps().Tick();
+  EXPECT_EQ(Gps().Receiver().MeanCount(), 0);
+  Gps().Tick();
+  EXPECT_EQ(Gps().Receiver().MeanCount(), 1);
+  EXPECT_NEAR(Gps().Receiver().MeanLatitude(), 47.5, 1e-6);
+  for (int i = 0; i < 8; ++i) Gps().Tick();
+  EXPECT_NEAR(Gps().Receiver().MeanLatitude(), 47.6, 1e-6);
+  EXPECT_FALSE(Gps().OpenWith({"file:" + f.dir.Path("none.nmea"), false, false, false}));
+}
+
+}  // namespace
+}  // namespace zelk
