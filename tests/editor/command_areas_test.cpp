@@ -192,9 +192,6 @@ TEST(CommandTable, EnablingRules) {
     EXPECT_EQ(on(symbols), c.symbols) << c.name;
     EXPECT_EQ(on(editingSymbol), c.editingSymbol) << c.name;
   }
-  // Features not in this build never run.
-  for (const char* name : {"FilePrint", "OptionsOpenGps"})
-    EXPECT_FALSE(FindCommand(name)->Available()) << name;
   EXPECT_TRUE(FindCommand("FileExport")->Available());  // a submenu
   // Undo and Redo follow the ring, and are off while a point symbol is edited.
   for (const char* name : {"EditUndo", "UndoBtn", "EditRedo"}) {
