@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -210,6 +212,42 @@ TEST_F(GpsWindow, ARecordedFilePlaysBackAtTheReceiversSpeed) {
   for (int i = 0; i < 8; ++i) Gps().Tick();
   EXPECT_NEAR(Gps().Receiver().MeanLatitude(), 47.6, 1e-6);
   EXPECT_FALSE(Gps().OpenWith({"file:" + f.dir.Path("none.nmea"), false, false, false}));
+}
+
+}  // namespace
+}  // namespace zelk
+
+namespace zelk {
+namespace {
+
+TEST_F(GpsWindow, AGpsdDaemonIsAskedForItsSentences) {
+  QTcpServer daemon;
+  ASSERT_TRUE(daemon.listen(QHostAddress::LocalHost));
+  const std::string name = "gpsd:127.0.0.1:" + std::to_string(daemon.serverPort());
+  ASSERT_TRUE(Gps().OpenWith({name, false, false, false}));
+  ASSERT_TRUE(daemon.waitForNewConnection(2000));
+  QTcpSocket* client = daemon.nextPendingConnection();
+  ASSERT_NE(client, nullptr);
+  // The daemon hears the watch request, then sends its reports and the receiver's sentences.
+  std::string request;
+  QElapsedTimer t;
+  t.start();
+  while (request.find('\n') == std::string::npos && t.elapsed() < 2000) {
+    client->waitForReadyRead(50);
+    request += client->readAll().toStdString();
+  }
+  EXPECT_EQ(request, "?WATCH={\"enable\":true,\"nmea\":true}\n");
+  client->write("{\"class\":\"VERSION\",\"release\":\"3.22\"}\r\n");
+  client->write(Gga(46.25, 7.125).c_str());
+  client->flush();
+  PollUntil([&] { return Gps().Receiver().MeanCount() == 1; });
+  EXPECT_NEAR(Gps().Receiver().MeanLongitude(), 7.125, 1e-6);
+  // The daemon going away closes the receiver with the message.
+  client->disconnectFromHost();
+  daemon.close();
+  PollUntil([&] { return !Gps().IsOpen(); });
+  EXPECT_FALSE(Gps().IsOpen());
+  EXPECT_EQ(f.sink.errors.back(), "Cannot open " + name);
 }
 
 }  // namespace
