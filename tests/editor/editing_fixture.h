@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,6 +92,20 @@ inline std::string WriteEditingMap(const TempDir& dir) {
   store.RewriteSymbolIndex();
   store.SetSymbolStatus(store.SymbolPlace(kProtectedLine), kStatusProtected);
   store.SetSymbolStatus(store.SymbolPlace(kHiddenLine), kStatusHidden);
+  store.WriteSettings();
+  store.CloseWorkingFile();
+  return path;
+}
+
+// The editing map with what `change` does to it, before a window opens it.
+inline std::string WriteEditingMapWith(const TempDir& dir,
+                                       const std::function<void(MapStore&)>& change) {
+  const std::string path = WriteEditingMap(dir);
+  RecordingSink sink;
+  MapStore store(&sink);
+  store.WorkingFile().OpenExisting(path);
+  EXPECT_TRUE(store.LoadFromWorkingFile());
+  change(store);
   store.WriteSettings();
   store.CloseWorkingFile();
   return path;

@@ -170,12 +170,7 @@ TEST_F(GpsWindow, APortThatGoesAwayClosesTheReceiverWithTheMessage) {
 
 TEST(GpsSettings, StoredPointsAreCheckedWhenTheMapOpens) {
   EditorFixture f;
-  const std::string path = WriteEditingMap(f.dir);
-  {
-    RecordingSink sink;
-    MapStore store(&sink);
-    store.WorkingFile().OpenExisting(path);
-    ASSERT_TRUE(store.LoadFromWorkingFile());
+  const std::string path = WriteEditingMapWith(f.dir, [](MapStore& store) {
     SetupBlock& s = store.MutableSetup();
     for (int i = 0; i < SetupBlock::kGpsPointCount; ++i)
       s.SetGpsPoint(i, {i * 256, i * 256, 47.0 + i * 0.01, 8.0, "P" + std::to_string(i)});
@@ -183,9 +178,7 @@ TEST(GpsSettings, StoredPointsAreCheckedWhenTheMapOpens) {
     s.SetGpsPoint(4, {0, 0, 95.0, 8.0, "off the earth"});
     s.SetGpsPointCount(99);
     s.SetGpsAngle(1e300);
-    store.WriteSettings();
-    store.CloseWorkingFile();
-  }
+  });
   ASSERT_TRUE(f.OpenMap(path));
   const std::vector<GpsAdjustmentPoint>& points = f.form->Gps().Points();
   EXPECT_EQ(points.size(), 10u);  // twelve at most, two of them unusable

@@ -125,20 +125,13 @@ TEST(ObjectOps, LineTextsTakeBlocksOf64CharactersWithinTheLimits) {
 struct ObjectWindow : ::testing::Test {
   EditorFixture f;
   void SetUp() override {
-    const std::string path = WriteEditingMap(f.dir);
-    {
-      RecordingSink sink;
-      MapStore store(&sink);
-      store.WorkingFile().OpenExisting(path);
-      ASSERT_TRUE(store.LoadFromWorkingFile());
+    const std::string path = WriteEditingMapWith(f.dir, [](MapStore& store) {
       for (ObjectRecord o :
            {Obj(kLine, ObjectType::Line, {P(0, 0), P(1000, 0)}),
             Obj(kLine, ObjectType::Line, {P(1010, 10), P(2000, 500)}),
             Obj(kLine, ObjectType::Line, {P(0, 3000), P(500, 3000), P(500, 3500), P(0, 3010)})})
-        ASSERT_TRUE(store.AddObject(o));
-      store.WriteSettings();
-      store.CloseWorkingFile();
-    }
+        EXPECT_TRUE(store.AddObject(o));
+    });
     ASSERT_TRUE(f.OpenMap(path));
     f.ChooseMode(Mode::EditObject);
     f.Settle();

@@ -201,18 +201,11 @@ namespace {
 
 TEST(TextWindow, TypingWithTheKeysAndTheClipboardThroughTheWindow) {
   EditorFixture f;
-  const std::string path = WriteEditingMap(f.dir);
-  {
-    RecordingSink sink;
-    MapStore store(&sink);
-    store.WorkingFile().OpenExisting(path);
-    ASSERT_TRUE(store.LoadFromWorkingFile());
+  const std::string path = WriteEditingMapWith(f.dir, [](MapStore& store) {
     ObjectRecord lake = Obj(kText, ObjectType::Text, {P(0, 0)});
     lake.SetText("Lake");
-    ASSERT_TRUE(store.AddObject(lake));
-    store.WriteSettings();
-    store.CloseWorkingFile();
-  }
+    EXPECT_TRUE(store.AddObject(lake));
+  });
   ASSERT_TRUE(f.OpenMap(path));
   f.ChooseMode(Mode::EditPoint);
   MapStore& store = f.form->Doc().Store();
