@@ -12,6 +12,7 @@ class EditCommands;
 class ExchangeCommands;
 class ClipboardCommands;
 class ObjectCommands;
+class OutputCommands;
 class FileCommands;
 class ViewCommands;
 class SymbolCommands;
@@ -32,6 +33,7 @@ struct CommandAreas {
   ExchangeCommands& exchange;
   ClipboardCommands& clipboard;
   ObjectCommands& objects;
+  OutputCommands& output;
 };
 
 // What the enabling and checking rules look at, taken from the window when a menu opens and

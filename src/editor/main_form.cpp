@@ -38,6 +38,7 @@
 #include "editor/marks.h"
 #include "editor/object_commands.h"
 #include "editor/options_commands.h"
+#include "editor/output_commands.h"
 #include "editor/status_panes.h"
 #include "editor/symbol_box.h"
 #include "editor/symbol_commands.h"
@@ -75,6 +76,8 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   clipboardCommands_ = std::make_unique<ClipboardCommands>(*context_, *undo_, toolContext_.get(),
                                                            MakeSystemClipboard());
   objectCommands_ = std::make_unique<ObjectCommands>(*context_, *undo_, toolContext_.get());
+  outputCommands_ = std::make_unique<OutputCommands>(*context_);
+  outputCommands_->enableMainWindow = [this](bool on) { setEnabled(on); };
   // A line drawn or changed to a line-text symbol asks for its text.
   toolContext_->drawing.askLineText = [this](ObjectRecord& line) {
     return objectCommands_->AskLineText(line);
@@ -88,7 +91,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   areas_ = std::make_unique<CommandAreas>(
       CommandAreas{state_, *fileCommands_, *editCommands_, *viewCommands_, *symbolCommands_,
                    *mapCommands_, *optionsCommands_, *helpCommands_, *exchangeCommands_,
-                   *clipboardCommands_, *objectCommands_});
+                   *clipboardCommands_, *objectCommands_, *outputCommands_});
 
   gate_ = new InputGate(this);
   gate_->keyDown = [this](QKeyEvent* k) {
@@ -122,6 +125,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   progress_ = std::make_unique<StatusProgress>(*Status, state_.AbortRequested);
   doc_->Store().SetProgress(progress_.get());
   exchangeCommands_->SetProgress(progress_.get());
+  outputCommands_->SetProgress(progress_.get());
   ViewTimer = new QTimer(this);
   ViewTimer->setInterval(100);
 

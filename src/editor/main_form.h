@@ -36,6 +36,7 @@ class EditCommands;
 class ExchangeCommands;
 class ClipboardCommands;
 class ObjectCommands;
+class OutputCommands;
 class FileCommands;
 class HelpCommands;
 class MapCommands;
@@ -231,6 +232,7 @@ class TMainFm : public QMainWindow,
   std::unique_ptr<ExchangeCommands> exchangeCommands_;
   std::unique_ptr<ClipboardCommands> clipboardCommands_;
   std::unique_ptr<ObjectCommands> objectCommands_;
+  std::unique_ptr<OutputCommands> outputCommands_;
   std::unique_ptr<ViewCommands> viewCommands_;
   std::unique_ptr<SymbolCommands> symbolCommands_;
   std::unique_ptr<MapCommands> mapCommands_;

@@ -1,10 +1,12 @@
 // PDF and SVG export: the graphics-device drawing of the map on Qt's vector surfaces.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "output/eps_writer.h"
+#include "output/print_job.h"
 #include "render/font_service.h"
 #include "storage/map_store.h"
 #include "storage/messages.h"
@@ -28,6 +30,25 @@ struct VectorExportRequest {
 bool DrawPlate(MapStore& store, FontService& fonts, QPainter& painter, double dpi, double k,
                const Box& window, const Plate& plate, int intensity = 100,
                int lineWidthPercentage = 100, Progress* progress = nullptr);
+// The same with the device origin at (originX, originY) (coordinate words, top left) and only
+// `clip` drawn.
+bool DrawPlateRegion(MapStore& store, FontService& fonts, QPainter& painter, double dpi, double k,
+                     int32_t originX, int32_t originY, const Box& clip, const Plate& plate,
+                     int intensity, int lineWidthPercentage, Progress* progress);
+
+// A printer driven through a painter: its resolution, printable area and page feed.
+struct PainterPrintTarget {
+  double dpi = 600;
+  int printableWidthMm = 200;
+  int printableHeightMm = 287;
+  std::function<bool()> newPage;  // false when the printer failed
+};
+
+// Prints one plate on a painter, page by page and copy by copy as the settings lay them out;
+// the grid when asked. The first page is the painter's current one.
+PrintStreamResult PrintOnPainter(MapStore& store, FontService& fonts, const PrintSettings& settings,
+                                 const Plate& plate, QPainter& painter,
+                                 const PainterPrintTarget& target, Progress* progress = nullptr);
 
 // The device colour of a colour in graphics-device printing: the CMYK make-up (times the
 // intensity when it lies in 10..99) for the colour map, a grey of the plate value otherwise.

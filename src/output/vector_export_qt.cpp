@@ -53,10 +53,17 @@ Rgb PrintDeviceColor(const Cmyk& c, const Plate& plate, int intensity) {
 bool DrawPlate(MapStore& store, FontService& fonts, QPainter& painter, double dpi, double k,
                const Box& window, const Plate& plate, int intensity, int lineWidthPercentage,
                Progress* progress) {
+  return DrawPlateRegion(store, fonts, painter, dpi, k, PosWord(window.left), PosWord(window.top),
+                         window, plate, intensity, lineWidthPercentage, progress);
+}
+
+bool DrawPlateRegion(MapStore& store, FontService& fonts, QPainter& painter, double dpi, double k,
+                     int32_t originX, int32_t originY, const Box& window, const Plate& plate,
+                     int intensity, int lineWidthPercentage, Progress* progress) {
   OutputState state;
   state.screen = false;
   state.lineWidthPercentage = lineWidthPercentage;
-  SetResolutionTransform(state, dpi, k, PosWord(window.left), PosWord(window.top));
+  SetResolutionTransform(state, dpi, k, originX, originY);
   state.clipRectangle = window;
   PainterDevice device(painter, state);
   device.SetStamping(false);
@@ -80,6 +87,77 @@ bool DrawPlate(MapStore& store, FontService& fonts, QPainter& painter, double dp
   const bool done = DrawMapRegion(store, ctx, window, options).completed;
   device.FlushLines();
   return done;
+}
+
+PrintStreamResult PrintOnPainter(MapStore& store, FontService& fonts, const PrintSettings& settings,
+                                 const Plate& plate, QPainter& painter,
+                                 const PainterPrintTarget& target, Progress* progress) {
+  PrintStreamResult result;
+  Box window = settings.window;
+  if (window.left >= window.right || window.bottom >= window.top) {
+    if (!DefaultPrintWindow(store, &window)) return result;
+  }
+  const double mapScale = store.Setup().MapScale() > 0 ? store.Setup().MapScale() : 15000;
+  const double printScale = settings.printScale > 0 ? settings.printScale : mapScale;
+  const double k = mapScale / printScale;
+  const PageLayout layout =
+      ComputePageLayout(window, k, target.printableWidthMm, target.printableHeightMm,
+                        settings.horizontalOverlap, settings.verticalOverlap);
+  const std::vector<PrintPage> pages = LayoutPages(window, layout);
+  const int copies = std::clamp(settings.copies, 1, kMaxCopies);
+  // Device units per coordinate word.
+  const double perWord = target.dpi / double(kUnitsPerInch) * k / 256.0;
+  bool first = true;
+  for (int copy = 0; copy < copies && result.completed; ++copy) {
+    for (const PrintPage& page : pages) {
+      if (progress && progress->AbortRequested()) {
+        result.completed = false;
+        break;
+      }
+      if (!first && target.newPage && !target.newPage()) {
+        result.completed = false;
+        break;
+      }
+      first = false;
+      const Box clip{std::max(page.box.left, window.left), std::max(page.box.bottom, window.bottom),
+                     std::min(page.box.right, window.right), std::min(page.box.top, window.top)};
+      const auto dx = [&](int32_t x) { return (double(x) - page.box.left) * perWord; };
+      const auto dy = [&](int32_t y) { return (double(page.box.top) - y) * perWord; };
+      painter.save();
+      painter.setClipRect(QRectF(QPointF(std::max(0.0, dx(clip.left)), std::max(0.0, dy(clip.top))),
+                                 QPointF(dx(clip.right), dy(clip.bottom))));
+      const bool done = DrawPlateRegion(store, fonts, painter, target.dpi, k,
+                                        PosWord(page.box.left), PosWord(page.box.top), clip, plate,
+                                        settings.intensity, settings.lineWidthPercentage, progress);
+      if (settings.printGrid) {
+        // Lines of the paper grid over the page, 0.1 mm wide, in the grid colour.
+        const double step = store.Setup().PaperGrid() * kWordsPerMm;
+        const int place = store.Colors().FindColor(settings.gridColor);
+        Cmyk cmyk{0, 0, 0, 200};
+        if (place >= 0) {
+          const ColorRecord& c = store.Colors().colors[static_cast<size_t>(place)];
+          PlateColor(c, plate, &cmyk);
+        }
+        const Rgb rgb = PrintDeviceColor(cmyk, plate, settings.intensity);
+        painter.setPen(QPen(QColor(rgb.r, rgb.g, rgb.b), std::max(1.0, 0.1 / 25.4 * target.dpi)));
+        if (step > 0 && std::isfinite(step)) {
+          for (double x = std::ceil(clip.left / step) * step; x <= clip.right; x += step)
+            painter.drawLine(QPointF(dx(int32_t(x)), dy(clip.top)),
+                             QPointF(dx(int32_t(x)), dy(clip.bottom)));
+          for (double y = std::ceil(clip.bottom / step) * step; y <= clip.top; y += step)
+            painter.drawLine(QPointF(dx(clip.left), dy(int32_t(y))),
+                             QPointF(dx(clip.right), dy(int32_t(y))));
+        }
+      }
+      painter.restore();
+      ++result.pages;
+      if (!done) {
+        result.completed = false;
+        break;
+      }
+    }
+  }
+  return result;
 }
 
 OutputResult ExportPdf(MapStore& store, const VectorExportRequest& request, MessageSink* sink,
