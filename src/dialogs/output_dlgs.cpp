@@ -262,7 +262,9 @@ TCmykSepDlg::TCmykSepDlg(SymbolHeader& colors, MessageSink& sink, HelpRequester*
     FreqB[i] = RealSpin(this, kFreq[i], 10, 1000, 1, 1);
     AngleB[i] = RealSpin(this, kAngle[i], -360, 360, 1, 1);
     freqL_[i] = new QLabel(QString(ProcessColorName(i)) + ":", this);
+    // Names the angle field in messages; the column heading shows it.
     angleL_[i] = new QLabel(QString(ProcessColorName(i)) + " angle:", this);
+    angleL_[i]->setVisible(false);
     grid->addWidget(freqL_[i], i + 1, 0);
     grid->addWidget(FreqB[i], i + 1, 1);
     grid->addWidget(new QLabel("DPI", this), i + 1, 2);
@@ -614,7 +616,8 @@ double TPrintDlg::FieldScale() const {
 
 void TPrintDlg::WindowBtnClick() {
   int w = 200, h = 287;
-  if (services_ && !EpsRb->isChecked()) services_->PrintableArea(Printer(), &w, &h);
+  if (services_ && !EpsRb->isChecked())
+    services_->PrintableArea(ToFileB->isChecked() ? std::string() : Printer(), &w, &h);
   const double scale = FieldScale();
   const double k = scale >= 1 ? store_.Setup().MapScale() / scale : 1.0;
   Box extent{-1280000, -1280000, 1280000, 1280000};

@@ -21,12 +21,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr const char* kPdfPrinter = "PDF file";
+
 // The printers of the system through Qt's print support (CUPS on Linux).
 class QtPrintServices : public PrintDialogServices {
  public:
   std::vector<std::string> Printers() override {
     std::vector<std::string> names;
     for (const QString& n : QPrinterInfo::availablePrinterNames()) names.push_back(n.toStdString());
+    // Qt's own printer into a PDF file beside the map, always there.
+    names.push_back(kPdfPrinter);
     return names;
   }
   void PrinterProperties(const std::string& printer, QWidget* parent) override {
@@ -36,6 +40,12 @@ class QtPrintServices : public PrintDialogServices {
     dlg.exec();
   }
   void PrintableArea(const std::string& printer, int* widthMm, int* heightMm) override {
+    if (printer.empty()) {
+      // Print to file: the paper of the PostScript stream.
+      *widthMm = PostScriptPaper{}.PrintableWidthMm();
+      *heightMm = PostScriptPaper{}.PrintableHeightMm();
+      return;
+    }
     QPrinter p(QPrinterInfo::printerInfo(QString::fromStdString(printer)));
     const QRectF r = p.pageLayout().paintRect(QPageLayout::Millimeter);
     if (r.width() >= 1 && r.height() >= 1) {
@@ -166,7 +176,7 @@ bool OutputCommands::RunPrint(const std::string& printer) {
   OutputRun run(c_, enableMainWindow, fs::path(document).filename().string());
   PrintProgress progress(*progress_, run);
   if (settings_.toEpsFile) return PrintEps();
-  if (settings_.toFile || printer.empty()) {
+  if ((settings_.toFile && printer != kPdfPrinter) || printer.empty()) {
     // The stream a PostScript printer receives, to the file the document names.
     PrintSettings s = settings_;
     s.window = Window();
@@ -215,6 +225,11 @@ bool OutputCommands::PrintOnPrinter(const std::string& printerName, Progress& pr
   for (const PlateOutput& plate : plates) {
     QPrinter printer(QPrinterInfo::printerInfo(QString::fromStdString(printerName)),
                      QPrinter::HighResolution);
+    if (printerName == kPdfPrinter) {
+      const std::string stem = fs::path(DocumentName()).replace_extension().string();
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(QString::fromStdString(stem + plate.name + ".pdf"));
+    }
     // Copies are made by the page loop alone.
     printer.setCopyCount(1);
     printer.setDocName(QString::fromStdString(
