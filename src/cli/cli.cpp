@@ -13,6 +13,7 @@
 
 #include "cli/json_writer.h"
 #include "cli/map_report.h"
+#include "cli/output_cli.h"
 #include "exchange/dxf_export.h"
 #include "exchange/dxf_import.h"
 #include "exchange/map_import.h"
@@ -99,7 +100,17 @@ void Usage(std::ostream& err) {
          "                      [--no-coordinates]\n"
          "  zelk-cli export-dxf MAP -o OUT.dxf [--gis | --mm] [--crt FILE]\n"
          "  zelk-cli import-map MAP OTHER.zkm [--offset DX,DY]\n"
-         "  zelk-cli gps-replay CHUNKS.json [--filter] [--min4] [--dgps]\n";
+         "  zelk-cli gps-replay CHUNKS.json [--filter] [--min4] [--dgps]\n"
+         "  zelk-cli export-eps MAP -o OUT.eps [--std-fonts] [--window X0,Y0,X1,Y1]\n"
+         "  zelk-cli print MAP -o OUT.ps [--kind colour|cmyk|spot] [--scale N] [--overlap MM]\n"
+         "                 [--copies N]\n"
+         "  zelk-cli export-pdf MAP -o OUT.pdf [--separations]\n"
+         "  zelk-cli export-svg MAP -o OUT.svg\n";
+}
+
+int UsageOn2(int code, std::ostream& err) {
+  if (code == 2) Usage(err);
+  return code;
 }
 
 int CmdNew(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -590,6 +601,18 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                             FontService*) { return CmdImportMap(a, o, e); }},
           {"gps-replay", [](const Args& a, std::ostream& o, std::ostream& e,
                             FontService*) { return CmdGpsReplay(a, o, e); }},
+          {"export-eps", [](const Args& a, std::ostream& o, std::ostream& e,
+                            FontService* f) { return UsageOn2(CmdExportEps(a, o, e, f), e); }},
+          {"print", [](const Args& a, std::ostream& o, std::ostream& e,
+                       FontService* f) { return UsageOn2(CmdPrint(a, o, e, f), e); }},
+          {"export-pdf",
+           [](const Args& a, std::ostream& o, std::ostream& e, FontService* f) {
+             return UsageOn2(CmdExportVector(a, o, e, f, true), e);
+           }},
+          {"export-svg",
+           [](const Args& a, std::ostream& o, std::ostream& e, FontService* f) {
+             return UsageOn2(CmdExportVector(a, o, e, f, false), e);
+           }},
       };
   if (args.empty()) return Usage(err), 2;
   const auto it = commands.find(args[0]);

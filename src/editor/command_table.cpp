@@ -14,6 +14,7 @@
 #include "editor/map_commands.h"
 #include "editor/object_commands.h"
 #include "editor/options_commands.h"
+#include "editor/output_commands.h"
 #include "editor/symbol_commands.h"
 #include "editor/tool_choice.h"
 #include "editor/view_commands.h"
@@ -213,6 +214,18 @@ void SymbolPaste(CommandAreas& a, int) {
 void FileImport(CommandAreas& a, int) {
   a.exchange.Import();
 }
+void FilePrint(CommandAreas& a, int) {
+  a.output.Print();
+}
+void FileExportBmp(CommandAreas& a, int) {
+  a.output.ExportBmp();
+}
+void FileExportPdf(CommandAreas& a, int) {
+  a.output.ExportPdf();
+}
+void FileExportSvg(CommandAreas& a, int) {
+  a.output.ExportSvg();
+}
 void FileExportDxf(CommandAreas& a, int) {
   a.exchange.ExportDxf();
 }
@@ -299,13 +312,18 @@ const CommandRow kRows[] = {
      nullptr, F, kSeparatorBefore},
     {"FilePrintWin", "&File", "Print window", "", FilePrintWin, 0, help::kPrintWindow, MapOpen,
      nullptr, F, kSeparatorBefore},
-    {"FilePrint", "&File", "&Print...", "Ctrl+P", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"FilePrint", "&File", "&Print...", "Ctrl+P", FilePrint, 0, 0, MapHasObjects, nullptr, F, 0},
     {"FileImport", "&File", "Import...", "", FileImport, 0, 0, MapOpen, nullptr, F,
      kSeparatorBefore},
     {"FileExport", "&File", "&Export", "", nullptr, 0, 0, MapHasObjects, nullptr, F, kSubmenu},
     {"FileExportDxf", "&File/&Export", "DXF...", "", FileExportDxf, 0, help::kExportDxf,
      MapHasObjects, nullptr, F, 0},
-    {"FileExportBmp", "&File/&Export", "BMP...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"FileExportBmp", "&File/&Export", "BMP...", "", FileExportBmp, 0, help::kExportBmp,
+     MapHasObjects, nullptr, F, 0},
+    {"FileExportPdf", "&File/&Export", "PDF...", "", FileExportPdf, 0, 0, MapHasObjects, nullptr, F,
+     0},
+    {"FileExportSvg", "&File/&Export", "SVG...", "", FileExportSvg, 0, 0, MapHasObjects, nullptr, F,
+     0},
     {"FileBackup", "&File", "&Backup...", "", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
     {"FileRestore", "&File", "&Restore...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
     {"FileExit", "&File", "E&xit", "Alt+F4", FileExit, 0, 0, nullptr, nullptr, P, kSeparatorBefore},

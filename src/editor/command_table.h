@@ -12,6 +12,7 @@ class EditCommands;
 class ExchangeCommands;
 class ClipboardCommands;
 class ObjectCommands;
+class OutputCommands;
 class FileCommands;
 class ViewCommands;
 class SymbolCommands;
@@ -34,6 +35,7 @@ struct CommandAreas {
   ClipboardCommands& clipboard;
   ObjectCommands& objects;
   GpsCommands& gps;
+  OutputCommands& output;
 };
 
 // What the enabling and checking rules look at, taken from the window when a menu opens and

@@ -39,6 +39,7 @@
 #include "editor/marks.h"
 #include "editor/object_commands.h"
 #include "editor/options_commands.h"
+#include "editor/output_commands.h"
 #include "editor/status_panes.h"
 #include "editor/symbol_box.h"
 #include "editor/symbol_commands.h"
@@ -81,6 +82,8 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
                                                            MakeSystemClipboard());
   objectCommands_ = std::make_unique<ObjectCommands>(*context_, *undo_, toolContext_.get());
   gpsCommands_ = std::make_unique<GpsCommands>(*context_, toolContext_.get());
+  outputCommands_ = std::make_unique<OutputCommands>(*context_);
+  outputCommands_->enableMainWindow = [this](bool on) { setEnabled(on); };
   // A line drawn or changed to a line-text symbol asks for its text.
   toolContext_->drawing.askLineText = [this](ObjectRecord& line) {
     return objectCommands_->AskLineText(line);
@@ -94,7 +97,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   areas_ = std::make_unique<CommandAreas>(
       CommandAreas{state_, *fileCommands_, *editCommands_, *viewCommands_, *symbolCommands_,
                    *mapCommands_, *optionsCommands_, *helpCommands_, *exchangeCommands_,
-                   *clipboardCommands_, *objectCommands_, *gpsCommands_});
+                   *clipboardCommands_, *objectCommands_, *gpsCommands_, *outputCommands_});
 
   gate_ = new InputGate(this);
   gate_->keyDown = [this](QKeyEvent* k) {
@@ -130,6 +133,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   doc_->Store().SetProgress(progress_.get());
   exchangeCommands_->SetProgress(progress_.get());
   objectCommands_->SetProgress(progress_.get());
+  outputCommands_->SetProgress(progress_.get());
   ViewTimer = new QTimer(this);
   ViewTimer->setInterval(100);
 

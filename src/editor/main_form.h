@@ -39,6 +39,7 @@ class ClipboardCommands;
 class ObjectCommands;
 class TextTyping;
 class GpsCommands;
+class OutputCommands;
 class FileCommands;
 class HelpCommands;
 class MapCommands;
@@ -242,6 +243,7 @@ class TMainFm : public QMainWindow,
   std::unique_ptr<ClipboardCommands> clipboardCommands_;
   std::unique_ptr<ObjectCommands> objectCommands_;
   std::unique_ptr<GpsCommands> gpsCommands_;
+  std::unique_ptr<OutputCommands> outputCommands_;
   std::unique_ptr<ViewCommands> viewCommands_;
   std::unique_ptr<SymbolCommands> symbolCommands_;
   std::unique_ptr<MapCommands> mapCommands_;

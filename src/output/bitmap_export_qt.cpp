@@ -151,7 +151,10 @@ ExportResult ExportBitmap(MapStore& store, const BitmapExportRequest& request, M
     return ExportResult::NothingToDraw;
   }
   const BitmapSize size = BitmapSizeFor(extent, request.resolution);
-  if (size.width > kMaxBitmapSide || size.height > kMaxBitmapSide) {
+  // A side of no pixels, more than 32000 pixels, or a file past 2^31 bytes is refused.
+  const int64_t fileBytes = (size.width * 24 + 31) / 32 * 4 * size.height + 54;
+  if (size.width < 1 || size.height < 1 || size.width > kMaxBitmapSide ||
+      size.height > kMaxBitmapSide || fileBytes > INT32_MAX) {
     if (sink) sink->Error("BMP Resolution is too high");
     return ExportResult::Refused;
   }

@@ -30,6 +30,10 @@ constexpr int kEditPoint = 225;
 constexpr int kCurves = 226;
 
 // Dialogs.
+constexpr int kPrintOptions = 12;
+constexpr int kEpsProperties = 13;
+constexpr int kCmykSeparations = 14;
+constexpr int kExportBmp = 25;
 constexpr int kImportMap = 40;
 constexpr int kImportDxf = 41;
 constexpr int kExportDxf = 46;

@@ -208,6 +208,7 @@ class SetupBlock {
   ZELK_SETUP_I32(PrintBottom, 868)
   ZELK_SETUP_I32(PrintRight, 872)
   ZELK_SETUP_I32(PrintTop, 876)
+  ZELK_SETUP_I16(EpsStandardFonts, 880)  // "Standard fonts as PostScript fonts"
   ZELK_SETUP_I16(PrintScaleX, 884)
   ZELK_SETUP_I16(PrintScaleY, 886)
   ZELK_SETUP_F64(PrintMapScale, 888)

@@ -240,6 +240,19 @@ TEST(BitmapExport, TooLargeABitmapIsRefusedWithoutWritingAFile) {
   EXPECT_EQ(BitmapSizeFor({-150000 * 256, 0, 150000 * 256, 1000 * 256}, 270).width, 31891);
 }
 
+TEST(BitmapExport, AFileOfMoreThan2GigabytesIsRefusedEvenWithinTheSideLimit) {
+  // 2.6 m x 2 m at 300 DPI: 30709 x 23623 pixels, both under 32000, but 2.18 GB of pixels.
+  ExportFixture f(260000, 200000, -130000);
+  const std::string out = f.dir.Path("huge.bmp");
+  EXPECT_EQ(ExportBitmap(f.store, {out, 300}, &f.sink), ExportResult::Refused);
+  ASSERT_EQ(f.sink.errors.size(), 1u);
+  EXPECT_EQ(f.sink.errors[0], "BMP Resolution is too high");
+  EXPECT_FALSE(std::filesystem::exists(out));
+  // At 280 DPI the file stays below 2^31 bytes; the size check lets it through.
+  const BitmapSize ok = BitmapSizeFor({-130000 * 256, 0, 130000 * 256, 200000 * 256}, 280);
+  EXPECT_LT((ok.width * 24 + 31) / 32 * 4 * ok.height + 54, int64_t{INT32_MAX});
+}
+
 TEST(BitmapExport, ResolutionOutsideTheRangeIsRefused) {
   ExportFixture f(1000, 1000);
   const std::string out = f.dir.Path("map.bmp");
