@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "cli/json_writer.h"
+#include "cli/map_cli.h"
 #include "cli/map_report.h"
 #include "exchange/dxf_export.h"
 #include "exchange/dxf_import.h"
@@ -100,6 +101,7 @@ void Usage(std::ostream& err) {
          "  zelk-cli export-dxf MAP -o OUT.dxf [--gis | --mm] [--crt FILE]\n"
          "  zelk-cli import-map MAP OTHER.zkm [--offset DX,DY]\n"
          "  zelk-cli gps-replay CHUNKS.json [--filter] [--min4] [--dgps]\n";
+  MapCommandUsage(err);
 }
 
 int CmdNew(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -592,6 +594,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                             FontService*) { return CmdGpsReplay(a, o, e); }},
       };
   if (args.empty()) return Usage(err), 2;
+  for (const std::string& name : MapCommandNames())
+    if (args[0] == name) return RunMapCommand(args, out, err);
   const auto it = commands.find(args[0]);
   if (it == commands.end()) return Usage(err), 2;
   return it->second(args, out, err, fonts);
