@@ -398,7 +398,8 @@ MapWideResult ChangeScale(MapStore& store, double newScale, bool scaleSymbols, P
   result = TransformMap(store, t, progress, {});
   SetupBlock& setup = store.MutableSetup();
   setup.SetMapScale(newScale);
-  setup.SetPaperGrid(setup.PaperGrid() * factor);
+  // The grid keeps its distance on the ground, within what the settings allow.
+  setup.SetPaperGrid(std::clamp(setup.PaperGrid() * factor, 0.05, 100.0));
   if (!store.WriteSettings()) result.ok = false;
   return result;
 }
