@@ -68,7 +68,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   editCommands_ = std::make_unique<EditCommands>(*context_, *undo_, toolContext_.get());
   viewCommands_ = std::make_unique<ViewCommands>(*context_);
   symbolCommands_ = std::make_unique<SymbolCommands>(*context_);
-  mapCommands_ = std::make_unique<MapCommands>(*context_);
+  mapCommands_ = std::make_unique<MapCommands>(*context_, *undo_);
   optionsCommands_ = std::make_unique<OptionsCommands>(*context_);
   helpCommands_ = std::make_unique<HelpCommands>(*context_);
   exchangeCommands_ = std::make_unique<ExchangeCommands>(*context_, *undo_);
@@ -122,6 +122,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   progress_ = std::make_unique<StatusProgress>(*Status, state_.AbortRequested);
   doc_->Store().SetProgress(progress_.get());
   exchangeCommands_->SetProgress(progress_.get());
+  mapCommands_->SetProgress(progress_.get());
   ViewTimer = new QTimer(this);
   ViewTimer->setInterval(100);
 

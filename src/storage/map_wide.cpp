@@ -439,11 +439,16 @@ bool SymbolFitsObject(const ObjectRecord& obj, const SymbolRecord& target) {
   return false;
 }
 
-void GiveSymbol(ObjectRecord& obj, const SymbolRecord& target) {
+void ChangeObjectSymbol(ObjectRecord& obj, const SymbolRecord& target) {
   obj.symbol = target.Number();
   if (static_cast<int>(obj.type) < 4) {
-    if (obj.type == ObjectType::Area && target.Type() == SymbolType::Line)
+    if (obj.type == ObjectType::Area && target.Type() == SymbolType::Line) {
+      // The outer ring alone, closed as a line.
       obj.coords.resize(OuterRingEnd(obj.coords));
+      const Coord first = obj.coords.front();
+      if (!obj.coords.back().SamePlace(first) && obj.PointCount() < kMaxPoints)
+        obj.coords.push_back({first.x & kPosMask, first.y & kPosMask});
+    }
     obj.type = static_cast<ObjectType>(target.Type());
   }
   if ((obj.type == ObjectType::Line && !target.IsLineText()) || obj.type == ObjectType::Area ||
@@ -476,7 +481,7 @@ MapWideResult ChangeSymbols(MapStore& store, const SymbolChange& change, Progres
     if (!store.ReadObject(n, &obj)) continue;
     if (byLayer && obj.LayerName() != change.layer) continue;
     if (!SymbolFitsObject(obj, target)) continue;
-    GiveSymbol(obj, target);
+    ChangeObjectSymbol(obj, target);
     if (!store.RewriteObject(n, obj)) {
       result.ok = false;
       break;

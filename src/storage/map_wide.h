@@ -94,7 +94,7 @@ struct SymbolChange {
 // symbol goes only to objects that carry text, a rectangle symbol only to rectangles without.
 bool SymbolFitsObject(const ObjectRecord& obj, const SymbolRecord& target);
 // Gives the object the symbol (with the type and text changes that go with it).
-void GiveSymbol(ObjectRecord& obj, const SymbolRecord& target);
+void ChangeObjectSymbol(ObjectRecord& obj, const SymbolRecord& target);
 
 // Changes every matching live object whose type fits the target symbol. The target must exist
 // (a message otherwise).

@@ -1,12 +1,13 @@
 // Map-wide transforms, symbol scaling and changes by symbol, checked object by object against
 // transforms the test computes itself.
+#include "storage/map_wide.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 
 #include "map_fixture.h"
-#include "storage/map_wide.h"
 #include "storage/symbol_records.h"
 
 namespace zelk {
@@ -59,16 +60,15 @@ struct WideFixture : MapFixture {
     store.AppendSymbol(MakeSymbol(1020, SymbolType::Line, 0, {0}, kSubtypeLineText));
     store.RewriteSymbolIndex();
     objects.push_back(Obj(3010, ObjectType::Point, {U(1000, 2000)}, 3550));
-    objects.push_back(
-        Obj(1010, ObjectType::Line, {U(-500, 300, kFirstCurvePoint), U(700, -900, 0, kCornerPoint),
-                                     U(1500, 1500, kNoLeftLine)}));
+    objects.push_back(Obj(1010, ObjectType::Line,
+                          {U(-500, 300, kFirstCurvePoint), U(700, -900, 0, kCornerPoint),
+                           U(1500, 1500, kNoLeftLine)}));
     objects.push_back(Obj(2010, ObjectType::Area,
-                          {U(0, 0), U(4000, 0), U(4000, 3000), U(0, 0), U(1000, 1000, 0, kHoleStart),
-                           U(2000, 1000), U(1000, 2000)}));
-    ObjectRecord text = Obj(4010, ObjectType::Text,
-                            {U(5000, 5000), U(5000, 4900), U(6200, 4900), U(6200, 5300),
-                             U(5000, 5300)},
-                            100);
+                          {U(0, 0), U(4000, 0), U(4000, 3000), U(0, 0),
+                           U(1000, 1000, 0, kHoleStart), U(2000, 1000), U(1000, 2000)}));
+    ObjectRecord text =
+        Obj(4010, ObjectType::Text,
+            {U(5000, 5000), U(5000, 4900), U(6200, 4900), U(6200, 5300), U(5000, 5300)}, 100);
     text.SetText("Hill");
     objects.push_back(text);
     objects.push_back(Obj(5010, ObjectType::Rectangle,
@@ -131,8 +131,8 @@ TEST_P(TransformTest, EveryObjectFollowsTheTransform) {
       } else {
         c.e.Apply(p.PosX(), p.PosY(), &nx, &ny);
       }
-      expected.push_back(U(static_cast<int32_t>(nx), static_cast<int32_t>(ny), p.XFlags(),
-                           p.YFlags()));
+      expected.push_back(
+          U(static_cast<int32_t>(nx), static_cast<int32_t>(ny), p.XFlags(), p.YFlags()));
     }
     // A mirrored rectangle starts again at its lower left corner.
     if (before.type == ObjectType::Rectangle && c.t.kind == MapTransform::Kind::Stretch &&
@@ -158,8 +158,8 @@ TEST_P(TransformTest, EveryObjectFollowsTheTransform) {
     }
     int angle = before.angle;
     if (c.t.kind == MapTransform::Kind::Rotate && c.t.withSymbols)
-      angle = ((before.angle + static_cast<int>(std::lround(c.t.degrees * 10))) % 3600 + 3600) %
-              3600;
+      angle =
+          ((before.angle + static_cast<int>(std::lround(c.t.degrees * 10))) % 3600 + 3600) % 3600;
     if (before.type == ObjectType::Rectangle && c.t.kind == MapTransform::Kind::Stretch &&
         ((c.t.fx < 0) != (c.t.fy < 0)))
       angle = (3600 - before.angle) % 3600;
@@ -174,35 +174,65 @@ TEST_P(TransformTest, EveryObjectFollowsTheTransform) {
   EXPECT_EQ(f.RecordBytes(7), deletedBefore);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Transforms, TransformTest,
-    ::testing::Values(
-        TransformCase{"move", MapTransform::Move(12 * kWordsPerMm + 50 * 256, -7 * kWordsPerMm),
-                      {MapTransform::Kind::Move, 12.5, -7}, false, false},
-        TransformCase{"stretch", MapTransform::Stretch(1.5, 0.75),
-                      {MapTransform::Kind::Stretch, 1.5, 0.75}, true, false},
-        TransformCase{"mirror x", MapTransform::Stretch(-1, 1),
-                      {MapTransform::Kind::Stretch, -1, 1}, true, false},
-        TransformCase{"mirror y", MapTransform::Stretch(1, -1.25),
-                      {MapTransform::Kind::Stretch, 1, -1.25}, true, false},
-        TransformCase{"mirror both", MapTransform::Stretch(-2, -2),
-                      {MapTransform::Kind::Stretch, -2, -2}, true, false},
-        TransformCase{"rotate", MapTransform::Rotate(33.3, false),
-                      {MapTransform::Kind::Rotate, 33.3}, true, true},
-        TransformCase{"rotate symbols", MapTransform::Rotate(-123.4, true),
-                      {MapTransform::Kind::Rotate, -123.4}, false, false},
-        TransformCase{"rotate symbols past 360", MapTransform::Rotate(359, true),
-                      {MapTransform::Kind::Rotate, 359}, false, false},
-        TransformCase{"scale", MapTransform::Scale(0.4, false),
-                      {MapTransform::Kind::Scale, 0.4, 0.4}, true, false},
-        TransformCase{"scale symbols", MapTransform::Scale(2.5, true),
-                      {MapTransform::Kind::Scale, 2.5, 2.5}, false, false}),
-    [](const auto& info) {
-      std::string s = info.param.name;
-      for (char& ch : s)
-        if (ch == ' ') ch = '_';
-      return s;
-    });
+INSTANTIATE_TEST_SUITE_P(Transforms, TransformTest,
+                         ::testing::Values(TransformCase{"move",
+                                                         MapTransform::Move(12 * kWordsPerMm +
+                                                                                50 * 256,
+                                                                            -7 * kWordsPerMm),
+                                                         {MapTransform::Kind::Move, 12.5, -7},
+                                                         false,
+                                                         false},
+                                           TransformCase{"stretch",
+                                                         MapTransform::Stretch(1.5, 0.75),
+                                                         {MapTransform::Kind::Stretch, 1.5, 0.75},
+                                                         true,
+                                                         false},
+                                           TransformCase{"mirror x",
+                                                         MapTransform::Stretch(-1, 1),
+                                                         {MapTransform::Kind::Stretch, -1, 1},
+                                                         true,
+                                                         false},
+                                           TransformCase{"mirror y",
+                                                         MapTransform::Stretch(1, -1.25),
+                                                         {MapTransform::Kind::Stretch, 1, -1.25},
+                                                         true,
+                                                         false},
+                                           TransformCase{"mirror both",
+                                                         MapTransform::Stretch(-2, -2),
+                                                         {MapTransform::Kind::Stretch, -2, -2},
+                                                         true,
+                                                         false},
+                                           TransformCase{"rotate",
+                                                         MapTransform::Rotate(33.3, false),
+                                                         {MapTransform::Kind::Rotate, 33.3},
+                                                         true,
+                                                         true},
+                                           TransformCase{"rotate symbols",
+                                                         MapTransform::Rotate(-123.4, true),
+                                                         {MapTransform::Kind::Rotate, -123.4},
+                                                         false,
+                                                         false},
+                                           TransformCase{"rotate symbols past 360",
+                                                         MapTransform::Rotate(359, true),
+                                                         {MapTransform::Kind::Rotate, 359},
+                                                         false,
+                                                         false},
+                                           TransformCase{"scale",
+                                                         MapTransform::Scale(0.4, false),
+                                                         {MapTransform::Kind::Scale, 0.4, 0.4},
+                                                         true,
+                                                         false},
+                                           TransformCase{"scale symbols",
+                                                         MapTransform::Scale(2.5, true),
+                                                         {MapTransform::Kind::Scale, 2.5, 2.5},
+                                                         false,
+                                                         false}),
+                         [](const auto& info) {
+                           std::string s = info.param.name;
+                           for (char& ch : s)
+                             if (ch == ' ') ch = '_';
+                           return s;
+                         });
 
 TEST(MapWide, ObjectsLeavingTheAreaAreDeletedAfterTheQuestion) {
   WideFixture f;
@@ -322,9 +352,9 @@ TEST(ScaleSymbol, ScalesFieldsListsAndExtentAndClamps) {
   d.f.LineWidth = 30;
   d.f.MainLength = 400;
   d.f.DblWidth = 100;
-  d.main = test::EncodeElements(
-      {{kElementCircle, 0, 1, 10, 60, {U(-20, 30, 0, kCornerPoint)}},
-       {kElementLine, 0, 1, 8, 0, {U(0, 0), U(50, -70, kFirstCurvePoint)}}});
+  d.main =
+      test::EncodeElements({{kElementCircle, 0, 1, 10, 60, {U(-20, 30, 0, kCornerPoint)}},
+                            {kElementLine, 0, 1, 8, 0, {U(0, 0), U(50, -70, kFirstCurvePoint)}}});
   d.f.NPrimSym = 1;
   SymbolRecord rec = d.Record();
   rec.SetExtent(100);
@@ -359,8 +389,11 @@ TEST(ScaleSymbol, ScalesFieldsListsAndExtentAndClamps) {
 }
 
 TEST(ScaleSymbol, OtherTypes) {
-  SymbolRecord area = test::MakeAreaSymbol({.hatchMode = 1, .hatchLineWidth = 10, .hatchDist = 50,
-                                            .structMode = 1, .structWidth = 300,
+  SymbolRecord area = test::MakeAreaSymbol({.hatchMode = 1,
+                                            .hatchLineWidth = 10,
+                                            .hatchDist = 50,
+                                            .structMode = 1,
+                                            .structWidth = 300,
                                             .structHeight = 200,
                                             .structure = {{kElementDot, 0, 1, 0, 40, {U(5, 5)}}}});
   ScaleSymbol(area, 0.5);
@@ -375,7 +408,8 @@ TEST(ScaleSymbol, OtherTypes) {
     EXPECT_EQ(e.Point(0), U(2, 2));  // 2.5 rounds to even
     return true;
   });
-  SymbolRecord rect = test::MakeRectangleSymbol({.lineWidth = 30, .radius = 100, .cellWidth = 1000});
+  SymbolRecord rect =
+      test::MakeRectangleSymbol({.lineWidth = 30, .radius = 100, .cellWidth = 1000});
   ScaleSymbol(rect, 2);
   EXPECT_EQ(RectangleSymbol::Decode(rect)->LineWidth, 60);
   EXPECT_EQ(RectangleSymbol::Decode(rect)->CellWidth, 2000);
@@ -419,11 +453,12 @@ TEST(ChangeSymbols, TypeRules) {
   framed.SetText("Box");
   const ObjectRecord line = Obj(1010, ObjectType::Line, {U(0, 0), U(10, 10)});
   const ObjectRecord area =
-      Obj(1010, ObjectType::Area, {U(0, 0), U(10, 0), U(10, 10), U(2, 2, 0, kHoleStart), U(3, 2),
-                                   U(3, 3)});
+      Obj(1010, ObjectType::Area,
+          {U(0, 0), U(10, 0), U(10, 10), U(2, 2, 0, kHoleStart), U(3, 2), U(3, 3)});
   const ObjectRecord rect = Obj(1010, ObjectType::Rectangle, {U(0, 0), U(9, 0), U(9, 9), U(0, 9)});
   const ObjectRecord point = Obj(1010, ObjectType::Point, {U(0, 0)});
-  const ObjectRecord text = Obj(1010, ObjectType::Text, {U(0, 0), U(0, 0), U(1, 0), U(1, 1), U(0, 1)});
+  const ObjectRecord text =
+      Obj(1010, ObjectType::Text, {U(0, 0), U(0, 0), U(1, 0), U(1, 1), U(0, 1)});
   const std::vector<ChangeCase> cases = {
       {"line to line", line, 1030, true, ObjectType::Line},
       {"line to area", line, 2010, true, ObjectType::Area},
@@ -459,7 +494,8 @@ TEST(ChangeSymbols, TypeRules) {
     EXPECT_EQ(after.symbol, c.changes ? c.target : 1111) << c.name;
     EXPECT_EQ(after.type, c.typeAfter) << c.name;
     if (c.changes && c.obj.type == ObjectType::Area && c.typeAfter == ObjectType::Line) {
-      EXPECT_EQ(after.PointCount(), 3) << c.name;  // the holes are gone
+      EXPECT_EQ(after.PointCount(), 4) << c.name;  // the holes are gone, the ring closed
+      EXPECT_TRUE(after.coords[3].SamePlace(after.coords[0]));
     }
     if (c.changes && c.typeAfter == ObjectType::Area) {
       EXPECT_EQ(after.textUnits, 0) << c.name;

@@ -1,12 +1,13 @@
 // Optimize/Repair: deleted objects dropped, every kind of damage repaired or dropped, the map
 // replaced only by a complete, synced file.
+#include "storage/optimize.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "faulty_file_system.h"
 #include "map_fixture.h"
-#include "storage/optimize.h"
 
 namespace zelk {
 namespace {
@@ -106,23 +107,25 @@ struct DamageCase {
 
 TEST(Optimize, EveryKindOfDamage) {
   const std::vector<DamageCase> cases = {
-      {"entry shorter than a record", [](OptFixture& f) { f.SetEntry(2, [](IndexEntry& e) { e.length = 32; }); },
-       0, 1, 0, 0, 2},
+      {"entry shorter than a record",
+       [](OptFixture& f) { f.SetEntry(2, [](IndexEntry& e) { e.length = 32; }); }, 0, 1, 0, 0, 2},
       {"entry longer than the largest record",
-       [](OptFixture& f) { f.SetEntry(2, [](IndexEntry& e) { e.length = 16040; }); }, 0, 1, 0, 0, 2},
-      {"position before the file", [](OptFixture& f) { f.SetEntry(2, [](IndexEntry& e) { e.pos = 0; }); },
-       0, 1, 0, 0, 2},
+       [](OptFixture& f) { f.SetEntry(2, [](IndexEntry& e) { e.length = 16040; }); }, 0, 1, 0, 0,
+       2},
+      {"position before the file",
+       [](OptFixture& f) { f.SetEntry(2, [](IndexEntry& e) { e.pos = 0; }); }, 0, 1, 0, 0, 2},
       {"record beyond the end",
-       [](OptFixture& f) { f.SetEntry(2, [](IndexEntry& e) { e.pos = 0x7ffff000; }); }, 0, 1, 0, 0, 2},
-      {"symbol differs from the entry", [](OptFixture& f) { f.PokeRecord(2, 0, 2010); }, 0, 1, 0, 0, 2},
+       [](OptFixture& f) { f.SetEntry(2, [](IndexEntry& e) { e.pos = 0x7ffff000; }); }, 0, 1, 0, 0,
+       2},
+      {"symbol differs from the entry", [](OptFixture& f) { f.PokeRecord(2, 0, 2010); }, 0, 1, 0, 0,
+       2},
       {"type out of range", [](OptFixture& f) { f.PokeRecord(2, 2, 6); }, 0, 1, 0, 0, 2},
       {"no points", [](OptFixture& f) { f.PokeRecord(2, 4, 0); }, 0, 1, 0, 0, 2},
       {"negative text", [](OptFixture& f) { f.PokeRecord(2, 6, -1); }, 0, 1, 0, 0, 2},
-      {"counts disagree with the entry", [](OptFixture& f) { f.PokeRecord(2, 4, 3); }, 0, 1, 0, 0, 2},
+      {"counts disagree with the entry", [](OptFixture& f) { f.PokeRecord(2, 4, 3); }, 0, 1, 0, 0,
+       2},
       {"point outside the box",
-       [](OptFixture& f) {
-         f.SetEntry(2, [](IndexEntry& e) { e.box.right = e.box.left + 256; });
-       },
+       [](OptFixture& f) { f.SetEntry(2, [](IndexEntry& e) { e.box.right = e.box.left + 256; }); },
        0, 1, 0, 0, 2},
       {"hole flag on the first point",
        [](OptFixture& f) {
@@ -134,16 +137,24 @@ TEST(Optimize, EveryKindOfDamage) {
        },
        1, 0, 0, 0, 3},
       {"area that reads the same backwards",
-       [](OptFixture& f) { f.Add(Area(2010, {U(0, 0), U(500, 0), U(500, 0), U(0, 0)})); }, 0, 0, 1, 0,
-       3},
-      {"line of one point", [](OptFixture& f) {
+       [](OptFixture& f) {
+         f.Add(Area(2010, {U(0, 0), U(500, 0), U(500, 0), U(0, 0)}));
+       },
+       0, 0, 1, 0, 3},
+      {"line of one point",
+       [](OptFixture& f) {
          ObjectRecord o = MakeLine(1010, 5, 5, 5, 5);
          o.coords.resize(1);
          f.Add(o);
-       }, 0, 0, 1, 0, 3},
+       },
+       0, 0, 1, 0, 3},
       {"area of two points",
-       [](OptFixture& f) { f.Add(Area(2010, {U(0, 0), U(500, 0)})); }, 0, 0, 1, 0, 3},
-      {"unknown symbol", [](OptFixture& f) { f.Add(MakeLine(7777, 150, 250, 300, 300)); }, 0, 0, 0, 1, 4},
+       [](OptFixture& f) {
+         f.Add(Area(2010, {U(0, 0), U(500, 0)}));
+       },
+       0, 0, 1, 0, 3},
+      {"unknown symbol", [](OptFixture& f) { f.Add(MakeLine(7777, 150, 250, 300, 300)); }, 0, 0, 0,
+       1, 4},
   };
   for (const DamageCase& c : cases) {
     OptFixture f;
@@ -221,7 +232,8 @@ TEST(Optimize, EscLeavesTheMapAsItWas) {
   EXPECT_EQ(f.store.ObjectCount(), 5);
   // No file is left beside the map.
   int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(f.dir.Path())) files += !!entry.is_regular_file();
+  for (const auto& entry : std::filesystem::directory_iterator(f.dir.Path()))
+    files += !!entry.is_regular_file();
   EXPECT_EQ(files, 1);
 }
 
@@ -254,7 +266,8 @@ TEST(Optimize, AnyWriteFailureLeavesTheMapUntouched) {
     ASSERT_FALSE(f.sink.errors.empty());
     EXPECT_NE(f.sink.errors.back().find("The map was left as it was."), std::string::npos);
     int left = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(f.dir.Path())) left += !!entry.is_regular_file();
+    for (const auto& entry : std::filesystem::directory_iterator(f.dir.Path()))
+      left += !!entry.is_regular_file();
     EXPECT_EQ(left, 1) << "no half-written file stays beside the map";
   }
   // The last three always fire; the writes as many as the file takes.
