@@ -10,6 +10,8 @@
 #include <map>
 #include <set>
 
+#include "storage/backup.h"
+#include "storage/buffered_file.h"
 #include "storage/document.h"
 #include "storage/map_wide.h"
 #include "storage/optimize.h"
@@ -357,6 +359,112 @@ int CmdPartial(const std::vector<std::string>& args, std::ostream& out, std::ost
   return 0;
 }
 
+// Disks are the folders FOLDER/disk1, FOLDER/disk2, ...; every question is answered so that a
+// backup goes on to the next folder and a restore ends where the folders end.
+class FolderDisks : public BackupUi {
+ public:
+  FolderDisks(std::string folder, std::ostream& err, bool create)
+      : folder_(std::move(folder)), err_(err), create_(create) {}
+  std::string DiskFolder(int n) const {
+    return (fs::path(folder_) / ("disk" + std::to_string(n))).string();
+  }
+  bool Insert(int n, BackupDrive& drive) {
+    drive.root = DiskFolder(n);
+    std::error_code ec;
+    if (create_) fs::create_directories(drive.root, ec);
+    return true;
+  }
+  bool NextDisk(int number, BackupDrive& drive) override { return Insert(number, drive); }
+  NextOrDone NextDiskOrDone(int number, BackupDrive& drive) override {
+    std::error_code ec;
+    if (!fs::is_directory(DiskFolder(number), ec)) return NextOrDone::AllDone;
+    Insert(number, drive);
+    return NextOrDone::Ok;
+  }
+  NotEmpty DiskNotEmpty(const std::vector<std::string>& names) override {
+    err_ << "The disk is not empty:";
+    for (const std::string& n : names) err_ << " " << n;
+    err_ << "\n";
+    return NotEmpty::Cancel;
+  }
+  bool DiskError(const std::string& message, int) override {
+    Error(message, 0);
+    return false;
+  }
+  void Error(const std::string& message, int) override {
+    std::string text = message;
+    for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+    err_ << text << "\n";
+  }
+
+ private:
+  std::string folder_;
+  std::ostream& err_;
+  bool create_;
+};
+
+int CmdBackup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Parsed p;
+  if (!Parse(args, {}, {"--disk-size", "-o"}, &p) || p.positional.size() != 1 ||
+      !p.values.contains("-o"))
+    return Usage(err);
+  int64_t diskSize = -1;
+  if (p.values.contains("--disk-size")) {
+    double v = 0;
+    if (!Number(p.values["--disk-size"], &v) || v < 20000 || v > 1e15) {
+      err << "The disk size must be at least 20000 bytes.\n";
+      return 1;
+    }
+    diskSize = static_cast<int64_t>(v);
+  }
+  const std::string map = p.positional[0];
+  if (!FileExists(map)) {
+    err << ComposeMessage(";File not found.", map) << "\n";
+    return 1;
+  }
+  std::error_code ec;
+  const std::string name = fs::absolute(map, ec).string();
+  FolderDisks disks(p.values["-o"], err, true);
+  BackupDrive drive{p.values["-o"], "", diskSize};
+  disks.Insert(1, drive);
+  Quiet progress;
+  switch (Backup(map, name, drive, disks, progress, SystemFiles())) {
+    case BackupOutcome::Done: {
+      int n = 1;
+      while (fs::is_directory(disks.DiskFolder(n + 1), ec)) ++n;
+      out << "Backup successfully completed.\n";
+      return 0;
+    }
+    case BackupOutcome::Cancelled:
+      err << "Backup aborted.\n";
+      return 1;
+    default:
+      err << "Backup aborted.\n";
+      return 1;
+  }
+}
+
+int CmdRestore(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Parsed p;
+  if (!Parse(args, {}, {"-o"}, &p) || p.positional.size() != 1 || !p.values.contains("-o"))
+    return Usage(err);
+  FolderDisks disks(p.positional[0], err, false);
+  BackupDrive drive{p.positional[0], "", -1};
+  disks.Insert(1, drive);
+  const std::string target = p.values["-o"];
+  Quiet progress;
+  std::string restored;
+  const BackupOutcome r = Restore(
+      drive, disks, [&](const std::string&) { return std::optional<std::string>(target); },
+      progress, SystemFiles(), &restored);
+  if (r != BackupOutcome::Done) {
+    err << "Restore aborted.\n";
+    return 1;
+  }
+  out << "Restored " << restored << "\n";
+  return 0;
+}
+
 using Command = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
 
 const std::map<std::string, Command>& Commands() {
@@ -371,6 +479,8 @@ const std::map<std::string, Command>& Commands() {
       {"change-symbols", CmdChangeSymbols},
       {"optimize", CmdOptimize},
       {"partial", CmdPartial},
+      {"backup", CmdBackup},
+      {"restore", CmdRestore},
   };
   return commands;
 }
@@ -403,7 +513,9 @@ void MapCommandUsage(std::ostream& err) {
          "  zelk-cli export-by-symbol MAP SYMBOL... -o OUT.zkm\n"
          "  zelk-cli change-symbols MAP FROM TO | MAP --layer NAME TO\n"
          "  zelk-cli optimize MAP [--delete-undefined]\n"
-         "  zelk-cli partial MAP X0,Y0,X1,Y1 -o OUT.zkm\n";
+         "  zelk-cli partial MAP X0,Y0,X1,Y1 -o OUT.zkm\n"
+         "  zelk-cli backup MAP [--disk-size BYTES] -o FOLDER   (writes FOLDER/disk1, disk2, ...)\n"
+         "  zelk-cli restore FOLDER -o MAP\n";
 }
 
 }  // namespace zelk

@@ -96,12 +96,17 @@ bool ReplaceWithFinished(const std::string& temp, const std::string& target, Fil
   if (ec) full = fs::absolute(target, ec);
   struct stat old {};
   const bool exists = ::stat(full.c_str(), &old) == 0;
-  bool ok = true;
-  if (exists) {
-    const int fd = files.Open(temp, O_RDWR, 0);
-    ok = fd >= 0 && files.SetOwnerAndMode(fd, old);
-    if (fd >= 0) files.Close(fd);
+  if (!exists) {
+    // A new file gets the mode any new file of the user gets.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    old.st_mode = static_cast<mode_t>(0666 & ~mask);
+    old.st_uid = ::geteuid();
+    old.st_gid = ::getegid();
   }
+  const int fd = files.Open(temp, O_RDWR, 0);
+  bool ok = fd >= 0 && files.SetOwnerAndMode(fd, old);
+  if (fd >= 0) files.Close(fd);
   ok = ok && files.Rename(temp, full.string());
   if (!ok) {
     files.Remove(temp);
