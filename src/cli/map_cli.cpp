@@ -14,6 +14,7 @@
 #include "storage/buffered_file.h"
 #include "storage/document.h"
 #include "storage/map_wide.h"
+#include "storage/older_formats.h"
 #include "storage/optimize.h"
 
 namespace zelk {
@@ -465,6 +466,42 @@ int CmdRestore(const std::vector<std::string>& args, std::ostream& out, std::ost
   return 0;
 }
 
+int CmdConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Parsed p;
+  if (!Parse(args, {}, {"-o"}, &p) || p.positional.size() != 1 || !p.values.contains("-o"))
+    return Usage(err);
+  const std::string old = p.positional[0], target = p.values["-o"];
+  if (SameFile(target, old)) {
+    err << target << " is the old map itself; nothing was written.\n";
+    return 1;
+  }
+  MapDoc d(err);
+  Quiet progress;
+  ConversionResult result;
+  bool converting = false;
+  d.doc.convertOlderFormat = [&](const std::string& path, int16_t kind) {
+    converting = true;
+    result = ConvertOlderMap(d.doc, path, kind, progress);
+    return result.converted;
+  };
+  const bool opened = d.doc.OpenByName(old);
+  if (!converting) {
+    if (opened) err << old << " is a map of the current format; nothing to convert.\n";
+    return 1;
+  }
+  if (!result.note.empty()) {
+    std::string note = result.note;
+    for (size_t at; (at = note.find("\r\n")) != std::string::npos;) note.replace(at, 2, "\n");
+    err << note << "\n";
+  }
+  if (!result.converted || !d.doc.IsOpen()) return 1;
+  if (!d.doc.SaveAs(target)) return 1;
+  out << result.objects << " objects converted into " << target;
+  if (result.skipped) out << " (" << result.skipped << " skipped)";
+  out << "\n";
+  return 0;
+}
+
 using Command = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
 
 const std::map<std::string, Command>& Commands() {
@@ -480,6 +517,7 @@ const std::map<std::string, Command>& Commands() {
       {"optimize", CmdOptimize},
       {"partial", CmdPartial},
       {"backup", CmdBackup},
+      {"convert", CmdConvert},
       {"restore", CmdRestore},
   };
   return commands;
@@ -515,7 +553,8 @@ void MapCommandUsage(std::ostream& err) {
          "  zelk-cli optimize MAP [--delete-undefined]\n"
          "  zelk-cli partial MAP X0,Y0,X1,Y1 -o OUT.zkm\n"
          "  zelk-cli backup MAP [--disk-size BYTES] -o FOLDER   (writes FOLDER/disk1, disk2, ...)\n"
-         "  zelk-cli restore FOLDER -o MAP\n";
+         "  zelk-cli restore FOLDER -o MAP\n"
+         "  zelk-cli convert OLD -o NEW.zkm   (a ZELK 3 map by its .elt name)\n";
 }
 
 }  // namespace zelk
