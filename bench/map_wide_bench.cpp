@@ -170,8 +170,9 @@ void BM_BackupRestoreAgainstCopy(benchmark::State& state) {
     backup = std::chrono::duration<double>(Clock::now() - start).count();
     const std::string target = (Folder() / "restored.zkm").string();
     start = Clock::now();
-    if (Restore(drive, ui, [&](const std::string&) { return std::optional<std::string>(target); },
-                progress, SystemFiles()) != BackupOutcome::Done)
+    if (Restore(
+            drive, ui, [&](const std::string&) { return std::optional<std::string>(target); },
+            progress, SystemFiles()) != BackupOutcome::Done)
       std::abort();
     restore = std::chrono::duration<double>(Clock::now() - start).count();
     start = Clock::now();
@@ -184,7 +185,10 @@ void BM_BackupRestoreAgainstCopy(benchmark::State& state) {
   state.counters["restore_MBps"] = MegabytesPerSecond(bytes, restore);
   state.counters["copy_MBps"] = MegabytesPerSecond(bytes, copy);
 }
-BENCHMARK(BM_BackupRestoreAgainstCopy)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_BackupRestoreAgainstCopy)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace
 }  // namespace zelk

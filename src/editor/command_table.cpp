@@ -251,6 +251,12 @@ void ExtrasDeleteSym(CommandAreas& a, int) {
 void ExtrasPartial(CommandAreas& a, int) {
   a.map.PartialMap();
 }
+void FileBackup(CommandAreas& a, int) {
+  a.map.Backup();
+}
+void FileRestore(CommandAreas& a, int) {
+  a.map.Restore();
+}
 void SymbolEnlarge(CommandAreas& a, int) {
   a.map.EnlargeSymbols();
 }
@@ -311,8 +317,9 @@ const CommandRow kRows[] = {
     {"FileExportDxf", "&File/&Export", "DXF...", "", FileExportDxf, 0, help::kExportDxf,
      MapHasObjects, nullptr, F, 0},
     {"FileExportBmp", "&File/&Export", "BMP...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"FileBackup", "&File", "&Backup...", "", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
-    {"FileRestore", "&File", "&Restore...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"FileBackup", "&File", "&Backup...", "", FileBackup, 0, 0, MapOpen, nullptr, F,
+     kSeparatorBefore},
+    {"FileRestore", "&File", "&Restore...", "", FileRestore, 0, 0, nullptr, nullptr, F, 0},
     {"FileExit", "&File", "E&xit", "Alt+F4", FileExit, 0, 0, nullptr, nullptr, P, kSeparatorBefore},
     {"FileList1", "&File", "&1", "", FileList, 1, 0, nullptr, nullptr, F, kSeparatorBefore},
     {"FileList2", "&File", "&2", "", FileList, 2, 0, nullptr, nullptr, F, 0},

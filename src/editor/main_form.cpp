@@ -45,6 +45,7 @@
 #include "editor/view_commands.h"
 #include "editor/work_window.h"
 #include "render/screen_color.h"
+#include "storage/older_formats.h"
 
 namespace zelk {
 
@@ -123,6 +124,13 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   doc_->Store().SetProgress(progress_.get());
   exchangeCommands_->SetProgress(progress_.get());
   mapCommands_->SetProgress(progress_.get());
+  // Maps of older formats are converted into an untitled map after the question on opening.
+  doc_->convertOlderFormat = [this](const std::string& path, int16_t kind) {
+    const ConversionResult r = ConvertOlderMap(*doc_, path, kind, *progress_);
+    if (!r.note.empty() && services_.sink) services_.sink->Error(r.note);
+    undo_->ResetUndo();
+    return r.converted;
+  };
   ViewTimer = new QTimer(this);
   ViewTimer->setInterval(100);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "dialogs/map_wide_dlgs.h"
+#include "editor/backup_commands.h"
 #include "storage/map_wide.h"
 #include "storage/optimize.h"
 
@@ -195,6 +196,16 @@ void MapCommands::PartialMap() {
     c_.prefs.PutRecentOnTop(*path);
     c_.doc.WritePreferences();
   }
+}
+
+void MapCommands::Backup() {
+  BackupCommand(c_, *progress_);
+}
+
+void MapCommands::Restore() {
+  RestoreCommand(c_, *progress_);
+  undo_.ResetUndo();
+  undo_.Committed();
 }
 
 }  // namespace zelk

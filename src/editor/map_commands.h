@@ -27,6 +27,9 @@ class MapCommands {
   void DeleteBySymbol();
   void EnlargeSymbols();
   void PartialMap();
+  // File > Backup... and Restore... (backup_commands.h).
+  void Backup();
+  void Restore();
 
  private:
   // After a rewrite that undo cannot follow: no step before it may be undone, nothing stays

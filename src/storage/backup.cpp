@@ -159,9 +159,10 @@ std::vector<BackupDrive> ListBackupDrives() {
   std::vector<BackupDrive> out;
   std::ifstream mounts("/proc/mounts");
   std::string device, point, rest;
+  // Removable media are mounted for the user under /media or /run/media from a device.
   while (mounts >> device >> point && std::getline(mounts, rest)) {
-    if (point.rfind("/media/", 0) == 0 || point.rfind("/run/media/", 0) == 0 ||
-        point.rfind("/mnt/", 0) == 0)
+    if (device.rfind("/dev/", 0) == 0 &&
+        (point.rfind("/media/", 0) == 0 || point.rfind("/run/media/", 0) == 0))
       out.push_back({point, point, -1});
   }
   if (const char* folder = std::getenv("ZELK_BACKUP_DRIVE"); folder && *folder) {
@@ -203,6 +204,18 @@ bool PrepareDisk(BackupDrive& drive, const std::string& pieceName, const BackInf
     std::vector<std::string> names;
     if (!ListFiles(drive.root, &names)) {
       if (!ui.DiskError(ComposeMessage("Cannot read disk in drive", drive.label), kHelpCannotRead))
+        return false;
+      continue;
+    }
+    // A disk already written in this very backup (the disk was not changed) keeps its piece.
+    if (const std::optional<BackInfo> there = ReadDiskInfo(drive);
+        there && !FindOnDisk(drive.root, kBackInfoName).empty() && there->SameSet(info) &&
+        there->disk != info.disk) {
+      if (!ui.DiskError(
+              ComposeMessage("This disk holds disk;of this backup.\r\nInsert disk;and "
+                             "click OK.",
+                             std::to_string(there->disk) + ";" + std::to_string(info.disk)),
+              kHelpCannotWrite))
         return false;
       continue;
     }

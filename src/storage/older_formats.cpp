@@ -57,7 +57,7 @@ OldIndex ReadOldIndex(OldFormat format, std::span<const uint8_t> file,
       out.dataStart = b;
       const int64_t dataUnits = std::max<int64_t>(0, (size - b) / 4);
       for (int64_t at = 24; at + 24 <= b; at += 24) {
-        ++out.slots;
+        ++out.slotCount;
         const int64_t pos = I32At(file, at + 8), len = I32At(file, at + 12);
         if (!Plausible(format, pos, len, dataUnits)) {
           ++out.implausible;
@@ -80,10 +80,10 @@ OldIndex ReadOldIndex(OldFormat format, std::span<const uint8_t> file,
       const int64_t dataUnits = std::max<int64_t>(0, (size - s) / 4);
       const int64_t inFile = indexSize / 16;
       for (int64_t slot = 1; slot < slots; ++slot) {
-        ++out.slots;
+        ++out.slotCount;
         if (slot >= inFile) {
           out.beyondEnd = static_cast<int32_t>(std::min<int64_t>(slots - slot, INT32_MAX));
-          out.slots = static_cast<int32_t>(std::min<int64_t>(slots - 1, INT32_MAX));
+          out.slotCount = static_cast<int32_t>(std::min<int64_t>(slots - 1, INT32_MAX));
           break;
         }
         const int64_t at = 16 * slot;
@@ -278,12 +278,11 @@ ConversionResult ConvertOlderMap(Document& doc, const std::string& path, int16_t
     if (!ReadWhole(idxPath, &idx, sink)) return result;
   }
   const OldIndex index = ReadOldIndex(format, file, idx);
-  const std::string set =
-      (fs::path(ProgramFolder::ShippedDataFolder()) /
-       (format == OldFormat::Zelk3 ? "ZELK4.SYM" : "zelk4.sym"))
-          .string();
+  const std::string set = (fs::path(ProgramFolder::ShippedDataFolder()) /
+                           (format == OldFormat::Zelk3 ? "ZELK4.SYM" : "zelk4.sym"))
+                              .string();
   if (!doc.NewMap(set)) return result;
-  progress.Start(";objects converted.", std::max(index.slots, 1), 10, true,
+  progress.Start(";objects converted.", std::max(index.slotCount, 1), 10, true,
                  format == OldFormat::Zelk5 ? "Converting" : "Converting...");
   // Replacement symbols made so far, by old number and type.
   std::map<std::pair<int, int>, int> replacements;
@@ -301,7 +300,8 @@ ConversionResult ConvertOlderMap(Document& doc, const std::string& path, int16_t
     WriteBatch batch(store);
     int32_t done = 0;
     for (const OldEntry& e : index.entries) {
-      const std::span<const uint8_t> bytes(file.data() + e.offset, static_cast<size_t>(e.units) * 4);
+      const std::span<const uint8_t> bytes(file.data() + e.offset,
+                                           static_cast<size_t>(e.units) * 4);
       const std::optional<OldObject> old = DecodeOldObject(format, bytes);
       std::optional<ObjectRecord> obj = old ? ConvertOldObject(*old) : std::nullopt;
       if (!obj) {
@@ -358,8 +358,8 @@ ConversionResult ConvertOlderMap(Document& doc, const std::string& path, int16_t
                   " index entries lie beyond the end of the file and were skipped.";
   if (skipped > index.beyondEnd) {
     if (!result.note.empty()) result.note += "\r\n";
-    result.note += std::to_string(skipped - index.beyondEnd) +
-                   " damaged or unreadable objects were skipped.";
+    result.note +=
+        std::to_string(skipped - index.beyondEnd) + " damaged or unreadable objects were skipped.";
   }
   result.converted = !result.stopped && !failed;
   return result;

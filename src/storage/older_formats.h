@@ -41,9 +41,9 @@ struct OldEntry {
 // The plausible entries of an old index, and what was left out.
 struct OldIndex {
   std::vector<OldEntry> entries;
-  int32_t slots = 0;         // entries the index names (slot 0 not counted)
-  int32_t beyondEnd = 0;     // of them, entries whose slot lies beyond the end of the index file
-  int32_t implausible = 0;   // entries that failed the checks of position and length
+  int32_t slotCount = 0;    // entries the index names (slot 0 not counted)
+  int32_t beyondEnd = 0;    // of them, entries whose slot lies beyond the end of the index file
+  int32_t implausible = 0;  // entries that failed the checks of position and length
   int64_t dataStart = 0;
   std::optional<int32_t> mapScale;  // from the old settings, when plausible
 };

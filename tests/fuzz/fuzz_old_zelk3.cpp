@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a ZELK 3 map: its index, every record it names, and the conversion
 // of each record into a map object.
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <span>
 
 #include "storage/older_formats.h"

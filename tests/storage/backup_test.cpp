@@ -33,8 +33,10 @@ struct Disks : BackupUi {
   std::string Folder(int n) const {
     return (fs::path(set) / ("disk" + std::to_string(n))).string();
   }
+  bool keepDisk = false;  // the user clicks OK without changing the disk
   bool NextDisk(int number, BackupDrive& drive) override {
     asked.push_back(number);
+    if (keepDisk) return true;
     drive.root = Folder(number);
     if (create) fs::create_directories(drive.root);
     return true;
@@ -190,6 +192,19 @@ TEST(Backup, EscCancelsAndNoDiskSaysLast) {
   f.disks.abortAfter = 4;
   EXPECT_EQ(f.DoBackup(f.map), BackupOutcome::Cancelled);
   for (int n = 1; n <= f.DiskCount(); ++n) EXPECT_EQ(f.InfoOf(n).last, 0);
+}
+
+TEST(Backup, TheSameDiskIsNotWrittenTwice) {
+  BackupFixture f;
+  WriteFileBytes(f.map, RandomBytes(50000, 9));
+  f.disks.keepDisk = true;
+  EXPECT_EQ(f.DoBackup(f.map), BackupOutcome::Cancelled);
+  ASSERT_FALSE(f.disks.errors.empty());
+  EXPECT_EQ(f.disks.errors.back(),
+            "This disk holds disk 1 of this backup.\r\nInsert disk 2 and click OK.");
+  // Disk 1 keeps its piece.
+  EXPECT_EQ(f.InfoOf(1).disk, 1);
+  EXPECT_EQ(ReadFileBytes(f.disks.Folder(1) + "/river.zkm").size(), 24000u);
 }
 
 TEST(Backup, DiskNotEmpty) {

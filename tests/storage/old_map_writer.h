@@ -59,7 +59,8 @@ inline OldMapFiles WriteOldMap(OldFormat f, const std::vector<OldRecord>& record
   PutI32(data.data() + 16, mapScale);
   for (const OldRecord& r : records) {
     const std::vector<uint8_t> rec = EncodeOldRecord(r);
-    out.slots.push_back({static_cast<int64_t>(data.size() / 4), static_cast<int64_t>(rec.size() / 4)});
+    out.slots.push_back(
+        {static_cast<int64_t>(data.size() / 4), static_cast<int64_t>(rec.size() / 4)});
     data.insert(data.end(), rec.begin(), rec.end());
   }
   for (const OldSlot& s : extraSlots) out.slots.push_back(s);

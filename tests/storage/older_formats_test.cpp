@@ -73,15 +73,16 @@ TEST_P(EveryFormat, ConvertsEveryObjectType) {
     const int place = store.SymbolPlace(o.symbol);
     ASSERT_GE(place, 0) << n;
     const SymbolType st = store.Symbol(place).Type();
-    const SymbolType want = old.type == 5 && !old.text.empty() ? SymbolType::Text
-                                                               : static_cast<SymbolType>(old.type);
+    const SymbolType want =
+        old.type == 5 && !old.text.empty() ? SymbolType::Text : static_cast<SymbolType>(old.type);
     EXPECT_EQ(st, want) << n;
     EXPECT_EQ(o.Text(), old.text) << n;
     // 0.1 mm become 0.01 mm.
     if (old.type <= 3) {
       ASSERT_EQ(o.PointCount(), static_cast<int>(old.points.size()));
       for (size_t i = 0; i < old.points.size(); ++i)
-        EXPECT_EQ(o.coords[i], Coord::FromUnits(old.points[i].first * 10, old.points[i].second * 10));
+        EXPECT_EQ(o.coords[i],
+                  Coord::FromUnits(old.points[i].first * 10, old.points[i].second * 10));
     }
   }
   ObjectRecord text, rect;
@@ -90,8 +91,9 @@ TEST_P(EveryFormat, ConvertsEveryObjectType) {
   EXPECT_EQ(text.coords[0], Coord::FromUnits(-500, 700));
   EXPECT_EQ(text.angle, 900);
   store.ReadObject(5, &rect);
-  EXPECT_EQ(rect.coords, (std::vector<Coord>{Coord::FromUnits(1000, 1000), Coord::FromUnits(3000, 1000),
-                                             Coord::FromUnits(3000, 3000), Coord::FromUnits(1000, 3000)}));
+  EXPECT_EQ(rect.coords,
+            (std::vector<Coord>{Coord::FromUnits(1000, 1000), Coord::FromUnits(3000, 1000),
+                                Coord::FromUnits(3000, 3000), Coord::FromUnits(1000, 3000)}));
   // Saved, the map reads back undamaged.
   const std::string saved = f.dir.Path("new.zkm");
   ASSERT_TRUE(f.doc.SaveAs(saved));
@@ -107,21 +109,22 @@ TEST_P(EveryFormat, ImplausibleEntriesAreSkipped) {
   ConvertFixture f;
   const int64_t dataUnits = 256 + 100;  // beyond what the sample occupies
   const std::vector<test::OldSlot> bad = {
-      {100, 5},          // position below 256
-      {300, 3},          // too short
-      {300, 2004},       // too long
-      {dataUnits, 10},   // beyond the end
-      {0x7fffffff, 5},   // would overflow a 32-bit offset
+      {100, 5},         // position below 256
+      {300, 3},         // too short
+      {300, 2004},      // too long
+      {dataUnits, 10},  // beyond the end
+      {0x7fffffff, 5},  // would overflow a 32-bit offset
   };
   auto records = SampleRecords();
-  records.push_back({0, 2, 0, {{0, 0}, {1, 1}}, ""});   // symbol 0
+  records.push_back({0, 2, 0, {{0, 0}, {1, 1}}, ""});     // symbol 0
   records.push_back({5017, 9, 0, {{0, 0}, {1, 1}}, ""});  // no such type
   records.push_back({5018, 2, 0, {{0, 0}}, ""});          // a line of one point
   const ConversionResult r = f.Convert(GetParam(), WriteOldMap(GetParam(), records, 15000, bad));
   ASSERT_TRUE(r.converted);
   EXPECT_EQ(r.objects, 6);
   EXPECT_EQ(r.skipped, 8);
-  EXPECT_NE(r.note.find("8 damaged or unreadable objects were skipped."), std::string::npos) << r.note;
+  EXPECT_NE(r.note.find("8 damaged or unreadable objects were skipped."), std::string::npos)
+      << r.note;
 }
 
 TEST_P(EveryFormat, TooManyCoordinatesForTheRecord) {
@@ -181,7 +184,7 @@ TEST(OldIndex, Zelk4HeaderClaimingMoreEntriesThanTheFileHolds) {
   PutI32(m.file.data() + 8, 1000);
   m.file.resize(9000);
   const OldIndex index = ReadOldIndex(OldFormat::Zelk4, m.file);
-  EXPECT_EQ(index.slots, 999);
+  EXPECT_EQ(index.slotCount, 999);
   EXPECT_EQ(index.beyondEnd, 999 - (9000 / 16 - 1));
   EXPECT_TRUE(index.entries.empty());  // the data would begin at 16000, past the end
   ConvertFixture f;
@@ -194,7 +197,7 @@ TEST(OldIndex, Zelk4HeaderClaimingMoreEntriesThanTheFileHolds) {
 TEST(OldIndex, Zelk4SlotZeroIsTheHeader) {
   const auto m = WriteOldMap(OldFormat::Zelk4, SampleRecords());
   const OldIndex index = ReadOldIndex(OldFormat::Zelk4, m.file);
-  EXPECT_EQ(index.slots, 6);
+  EXPECT_EQ(index.slotCount, 6);
   EXPECT_EQ(index.entries.size(), 6u);
   EXPECT_EQ(index.dataStart, 16 * 7);
 }
@@ -203,7 +206,7 @@ TEST(OldIndex, Zelk3CountsWholeSlotsOnly) {
   auto m = WriteOldMap(OldFormat::Zelk3, SampleRecords());
   m.idx.resize(m.idx.size() + 9, 0xff);  // a torn last slot
   const OldIndex index = ReadOldIndex(OldFormat::Zelk3, m.file, m.idx);
-  EXPECT_EQ(index.slots, 6);
+  EXPECT_EQ(index.slotCount, 6);
   EXPECT_EQ(index.entries.size(), 6u);
 }
 
@@ -221,7 +224,8 @@ TEST(OldIndex, Zelk5StartOfDataIsClamped) {
 
 TEST(OldFormatsOpen, DocumentAsksAndConverts) {
   ConvertFixture f;
-  const std::string path = f.Write(OldFormat::Zelk4, WriteOldMap(OldFormat::Zelk4, SampleRecords()));
+  const std::string path =
+      f.Write(OldFormat::Zelk4, WriteOldMap(OldFormat::Zelk4, SampleRecords()));
   ConversionResult result;
   f.doc.convertOlderFormat = [&](const std::string& p, int16_t kind) {
     result = ConvertOlderMap(f.doc, p, kind, f.progress);
