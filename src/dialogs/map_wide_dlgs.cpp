@@ -232,6 +232,24 @@ bool TOptimizeDlg::TakeOver() {
   return true;
 }
 
+TGridLinesDlg::TGridLinesDlg(MessageSink& sink, HelpRequester* help, QWidget* parent)
+    : TZelkDlg(sink, help, "Grid Lines", kMapWideHelp, parent) {
+  Body()->addWidget(
+      Label(this, "The selected line symbol is used for the grid lines.", "InfoL", nullptr));
+  PaperB = new QRadioButton("Paper grid", this);
+  PaperB->setObjectName("PaperB");
+  RealB = new QRadioButton("Real world grid", this);
+  RealB->setObjectName("RealB");
+  RealB->setChecked(true);
+  Body()->addWidget(PaperB);
+  Body()->addWidget(RealB);
+}
+
+bool TGridLinesDlg::TakeOver() {
+  realWorld = RealB->isChecked();
+  return true;
+}
+
 TOptResultDlg::TOptResultDlg(const std::vector<std::string>& lines, MessageSink& sink,
                              HelpRequester* help, QWidget* parent)
     : TZelkDlg(sink, help, "Optimization Result", 0, parent) {

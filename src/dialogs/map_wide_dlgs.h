@@ -114,6 +114,18 @@ class TOptimizeDlg : public TZelkDlg {
   bool TakeOver() override;
 };
 
+// "Grid Lines": lines at the paper grid or at the real-world grid.
+class TGridLinesDlg : public TZelkDlg {
+  Q_OBJECT
+ public:
+  TGridLinesDlg(MessageSink& sink, HelpRequester* help, QWidget* parent = nullptr);
+  bool realWorld = true;
+  QRadioButton *PaperB, *RealB;
+
+ protected:
+  bool TakeOver() override;
+};
+
 // "Optimization Result": the counts and the list of objects with unknown symbol.
 class TOptResultDlg : public TZelkDlg {
   Q_OBJECT

@@ -251,6 +251,12 @@ void ExtrasDeleteSym(CommandAreas& a, int) {
 void ExtrasPartial(CommandAreas& a, int) {
   a.map.PartialMap();
 }
+void ExtrasGridLine(CommandAreas& a, int) {
+  a.map.GridLines();
+}
+void EditMeasure(CommandAreas& a, int) {
+  a.map.Measure();
+}
 void FileBackup(CommandAreas& a, int) {
   a.map.Backup();
 }
@@ -339,7 +345,7 @@ const CommandRow kRows[] = {
     {"EditMerge", "&Edit", "&Merge", "", EditMerge, 0, 0, MergePossible, nullptr, F, 0},
     {"EditToCurve", "&Edit", "To curve", "", EditToCurve, 0, 0, ToCurvePossible, nullptr, F, 0},
     {"EditSmooth", "&Edit", "Sm&ooth", "", EditSmooth, 0, 0, SmoothPossible, nullptr, F, 0},
-    {"EditMeasure", "&Edit", "Mea&sure...", "", nullptr, 0, 0, nullptr, nullptr, F,
+    {"EditMeasure", "&Edit", "Mea&sure...", "", EditMeasure, 0, 0, MapHasObjects, nullptr, F,
      kSeparatorBefore},
     {"EditLineText", "&Edit", "&Line text...", "Ctrl+T", EditLineText, 0, 0, LineTextSelected,
      nullptr, F, 0},
@@ -414,7 +420,7 @@ const CommandRow kRows[] = {
      nullptr, F, kSeparatorBefore},
     {"ExtrasPartial", "Extras", "Partial map...", "", ExtrasPartial, 0, 0, MapHasObjects, nullptr,
      F, 0},
-    {"ExtrasGridLine", "Extras", "Grid lines...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"ExtrasGridLine", "Extras", "Grid lines...", "", ExtrasGridLine, 0, 0, MapOpen, nullptr, F, 0},
 
     {"OptionsPref", "&Options", "&Preferences...", "", OptionsPref, 0, help::kPreferences, nullptr,
      nullptr, F, 0},

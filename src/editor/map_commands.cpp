@@ -1,10 +1,13 @@
 // The map-wide commands of the Extras menu.
 #include "editor/map_commands.h"
 
+#include <QMessageBox>
 #include <cmath>
+#include <cstdio>
 
 #include "dialogs/map_wide_dlgs.h"
 #include "editor/backup_commands.h"
+#include "render/map_measure.h"
 #include "storage/map_wide.h"
 #include "storage/optimize.h"
 
@@ -206,6 +209,58 @@ void MapCommands::Restore() {
   RestoreCommand(c_, *progress_);
   undo_.ResetUndo();
   undo_.Committed();
+}
+
+void MapCommands::GridLines() {
+  if (!c_.doc.IsOpen() || !c_.sink) return;
+  MapStore& store = c_.Store();
+  const int place = c_.state.CurrentSymbol;
+  if (place < 0 || place >= store.SymbolCount() || store.Symbol(place).Type() != SymbolType::Line ||
+      store.Symbol(place).IsLineText()) {
+    c_.sink->Error("The selected line symbol is used for the grid lines.");
+    return;
+  }
+  TGridLinesDlg dlg(*c_.sink, c_.help, c_.window.DialogParent());
+  if (dlg.exec() != QDialog::Accepted) return;
+  Box area = partialWindow_;
+  if (area.left >= area.right || area.bottom >= area.top) {
+    if (!store.MapExtent(&area)) {
+      c_.sink->Error("The map has no objects; mark a partial map window for the grid.");
+      return;
+    }
+  }
+  std::vector<int32_t> added;
+  {
+    UndoRing::Pause pause(undo_);
+    WaitCursor wait(c_.window);
+    added = AddGridLines(store, store.Symbol(place).Number(), area,
+                         dlg.realWorld ? GridKind::RealWorld : GridKind::Paper);
+  }
+  if (added.empty()) return;
+  undo_.BeginUndoStep(0, ObjectRecord{});
+  undo_.RecordBulk(UndoKind::BulkAdded, added, area);
+  undo_.Committed();
+  c_.window.RedrawAll();
+}
+
+void MapCommands::Measure() {
+  if (!c_.doc.IsOpen() || !c_.sink) return;
+  ObjectRecord obj;
+  if (c_.state.SelectedObject <= 0 || !c_.Store().ReadObject(c_.state.SelectedObject, &obj)) {
+    c_.sink->Error("Select a line or an area to measure.");
+    return;
+  }
+  const double scale = c_.Store().Setup().MapScale();
+  const Measurement m = MeasureObject(obj, scale);
+  char text[256];
+  if (obj.type == ObjectType::Area)
+    std::snprintf(text, sizeof text,
+                  "Area: %.2f mm2 on paper, %.1f m2 on the ground\nOutline: %.2f mm, %.1f m",
+                  m.areaMm2, m.areaM2, m.lengthMm, m.lengthM);
+  else
+    std::snprintf(text, sizeof text, "Length: %.2f mm on paper, %.1f m on the ground", m.lengthMm,
+                  m.lengthM);
+  QMessageBox::information(c_.window.DialogParent(), "Measure", text);
 }
 
 }  // namespace zelk

@@ -27,6 +27,11 @@ class MapCommands {
   void DeleteBySymbol();
   void EnlargeSymbols();
   void PartialMap();
+  // Lines of the current line symbol at the paper or real-world grid, over the partial map
+  // window when one is marked, else the whole map; one undo step.
+  void GridLines();
+  // Length and area of the selected object, on paper and on the ground.
+  void Measure();
   // File > Backup... and Restore... (backup_commands.h).
   void Backup();
   void Restore();
