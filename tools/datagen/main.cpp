@@ -64,9 +64,10 @@ void WriteMap(const std::filesystem::path& target, const char* information, Fill
 int main(int argc, char** argv) {
   using namespace zelk::datagen;
   if (argc != 2) {
-    std::fprintf(stderr,
-                 "usage: zelk-datagen OUTPUT-FOLDER  (writes SYMBOL/Topo15000.zkm, zelk4.sym, ZELK4.SYM and "
-                 "demo.zkm)\n");
+    std::fprintf(
+        stderr,
+        "usage: zelk-datagen OUTPUT-FOLDER  (writes SYMBOL/Topo15000.zkm, zelk4.sym, ZELK4.SYM and "
+        "demo.zkm)\n");
     return 2;
   }
   const std::filesystem::path out = argv[1];
