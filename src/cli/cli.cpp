@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "cli/json_writer.h"
+#include "cli/map_cli.h"
 #include "cli/map_report.h"
 #include "cli/output_cli.h"
 #include "exchange/dxf_export.h"
@@ -106,6 +107,7 @@ void Usage(std::ostream& err) {
          "                 [--copies N]\n"
          "  zelk-cli export-pdf MAP -o OUT.pdf [--separations]\n"
          "  zelk-cli export-svg MAP -o OUT.svg\n";
+  MapCommandUsage(err);
 }
 
 int UsageOn2(int code, std::ostream& err) {
@@ -615,6 +617,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
            }},
       };
   if (args.empty()) return Usage(err), 2;
+  for (const std::string& name : MapCommandNames())
+    if (args[0] == name) return RunMapCommand(args, out, err);
   const auto it = commands.find(args[0]);
   if (it == commands.end()) return Usage(err), 2;
   return it->second(args, out, err, fonts);

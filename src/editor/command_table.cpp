@@ -262,6 +262,48 @@ void OptionsAdjGps(CommandAreas& a, int) {
 void OptionsGpsPoint(CommandAreas& a, int) {
   a.gps.DrawAtPosition();
 }
+void ExtrasOptimize(CommandAreas& a, int) {
+  a.map.Optimize();
+}
+void ExtrasMove(CommandAreas& a, int) {
+  a.map.MoveMap();
+}
+void ExtrasChangeScale(CommandAreas& a, int) {
+  a.map.ChangeScale();
+}
+void ExtrasStretch(CommandAreas& a, int) {
+  a.map.StretchMap();
+}
+void ExtrasRotate(CommandAreas& a, int) {
+  a.map.RotateMap();
+}
+void ExtrasChangeSym(CommandAreas& a, int) {
+  a.map.ChangeSymbols();
+}
+void ExtrasExportSym(CommandAreas& a, int) {
+  a.map.ExportBySymbol();
+}
+void ExtrasDeleteSym(CommandAreas& a, int) {
+  a.map.DeleteBySymbol();
+}
+void ExtrasPartial(CommandAreas& a, int) {
+  a.map.PartialMap();
+}
+void ExtrasGridLine(CommandAreas& a, int) {
+  a.map.GridLines();
+}
+void EditMeasure(CommandAreas& a, int) {
+  a.map.Measure();
+}
+void FileBackup(CommandAreas& a, int) {
+  a.map.Backup();
+}
+void FileRestore(CommandAreas& a, int) {
+  a.map.Restore();
+}
+void SymbolEnlarge(CommandAreas& a, int) {
+  a.map.EnlargeSymbols();
+}
 void OptionsPref(CommandAreas& a, int) {
   a.options.Preferences();
 }
@@ -324,8 +366,9 @@ const CommandRow kRows[] = {
      0},
     {"FileExportSvg", "&File/&Export", "SVG...", "", FileExportSvg, 0, 0, MapHasObjects, nullptr, F,
      0},
-    {"FileBackup", "&File", "&Backup...", "", nullptr, 0, 0, nullptr, nullptr, F, kSeparatorBefore},
-    {"FileRestore", "&File", "&Restore...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"FileBackup", "&File", "&Backup...", "", FileBackup, 0, 0, MapOpen, nullptr, F,
+     kSeparatorBefore},
+    {"FileRestore", "&File", "&Restore...", "", FileRestore, 0, 0, nullptr, nullptr, F, 0},
     {"FileExit", "&File", "E&xit", "Alt+F4", FileExit, 0, 0, nullptr, nullptr, P, kSeparatorBefore},
     {"FileList1", "&File", "&1", "", FileList, 1, 0, nullptr, nullptr, F, kSeparatorBefore},
     {"FileList2", "&File", "&2", "", FileList, 2, 0, nullptr, nullptr, F, 0},
@@ -345,7 +388,7 @@ const CommandRow kRows[] = {
     {"EditMerge", "&Edit", "&Merge", "", EditMerge, 0, 0, MergePossible, nullptr, F, 0},
     {"EditToCurve", "&Edit", "To curve", "", EditToCurve, 0, 0, ToCurvePossible, nullptr, F, 0},
     {"EditSmooth", "&Edit", "Sm&ooth", "", EditSmooth, 0, 0, SmoothPossible, nullptr, F, 0},
-    {"EditMeasure", "&Edit", "Mea&sure...", "", nullptr, 0, 0, nullptr, nullptr, F,
+    {"EditMeasure", "&Edit", "Mea&sure...", "", EditMeasure, 0, 0, MapHasObjects, nullptr, F,
      kSeparatorBefore},
     {"EditLineText", "&Edit", "&Line text...", "Ctrl+T", EditLineText, 0, 0, LineTextSelected,
      nullptr, F, 0},
@@ -378,8 +421,8 @@ const CommandRow kRows[] = {
      kSymbolPopup},
     {"SymbolIcon", "&Symbol", "&Icon...", "", SymbolIcon, 0, help::kEditIcon, SymbolCurrent,
      nullptr, F, kSymbolPopup},
-    {"SymbolEnlarge", "&Symbol", "Enlarge/&Reduce...", "", nullptr, 0, 0, nullptr, nullptr, F,
-     kSymbolPopup},
+    {"SymbolEnlarge", "&Symbol", "Enlarge/&Reduce...", "", SymbolEnlarge, 0, 0, SymbolTableOpen,
+     nullptr, F, kSymbolPopup},
     {"SymbolCopy", "&Symbol", "&Copy", "", SymbolCopy, 0, 0, SymbolCopyPossible, nullptr, F,
      kSymbolPopup | kSeparatorBefore},
     {"SymbolPaste", "&Symbol", "&Paste", "", SymbolPaste, 0, 0, PasteSymbolsPossible, nullptr, F,
@@ -399,20 +442,28 @@ const CommandRow kRows[] = {
     {"SymbolHidden", "&Symbol", "&Hidden", "F4", SymbolStatus, kStatusHidden, 0, SymbolsChosen,
      nullptr, F, kSymbolPopup},
 
-    {"ExtrasOptimize", "Extras", "Optimize/repair...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"ExtrasMove", "Extras", "Move map..", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"ExtrasChangeScale", "Extras", "Change scale...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"ExtrasStretch", "Extras", "Stretch map...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"ExtrasRotate", "Extras", "Rotate map...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"ExtrasChangeSym", "Extras", "Change symbols...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"ExtrasExportSym", "Extras", "Export by symbol...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"ExtrasDeleteSym", "Extras", "Delete by symbol", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"ExtrasOptimize", "Extras", "Optimize/repair...", "", ExtrasOptimize, 0, 0, MapOpen, nullptr,
+     F, 0},
+    {"ExtrasMove", "Extras", "Move map..", "", ExtrasMove, 0, 0, MapHasObjects, nullptr, F, 0},
+    {"ExtrasChangeScale", "Extras", "Change scale...", "", ExtrasChangeScale, 0, 0, MapOpen,
+     nullptr, F, 0},
+    {"ExtrasStretch", "Extras", "Stretch map...", "", ExtrasStretch, 0, 0, MapHasObjects, nullptr,
+     F, 0},
+    {"ExtrasRotate", "Extras", "Rotate map...", "", ExtrasRotate, 0, 0, MapHasObjects, nullptr, F,
+     0},
+    {"ExtrasChangeSym", "Extras", "Change symbols...", "", ExtrasChangeSym, 0, 0, MapHasObjects,
+     nullptr, F, 0},
+    {"ExtrasExportSym", "Extras", "Export by symbol...", "", ExtrasExportSym, 0, 0, MapHasObjects,
+     nullptr, F, 0},
+    {"ExtrasDeleteSym", "Extras", "Delete by symbol", "", ExtrasDeleteSym, 0, 0, MapHasObjects,
+     nullptr, F, 0},
     {"ExtrasToCurveSym", "Extras", "&To curve by symbol...", "", ExtrasToCurveSym, 0, 63,
      SymbolsChosen, nullptr, F, 0},
     {"ExtrasPartialWin", "Extras", "Partial map window", "", ExtrasPartialWin, 0, 0, MapHasObjects,
      nullptr, F, kSeparatorBefore},
-    {"ExtrasPartial", "Extras", "Partial map...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"ExtrasGridLine", "Extras", "Grid lines...", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"ExtrasPartial", "Extras", "Partial map...", "", ExtrasPartial, 0, 0, MapHasObjects, nullptr,
+     F, 0},
+    {"ExtrasGridLine", "Extras", "Grid lines...", "", ExtrasGridLine, 0, 0, MapOpen, nullptr, F, 0},
 
     {"OptionsPref", "&Options", "&Preferences...", "", OptionsPref, 0, help::kPreferences, nullptr,
      nullptr, F, 0},

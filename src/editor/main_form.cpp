@@ -48,6 +48,7 @@
 #include "editor/view_commands.h"
 #include "editor/work_window.h"
 #include "render/screen_color.h"
+#include "storage/older_formats.h"
 
 namespace zelk {
 
@@ -74,7 +75,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   editCommands_ = std::make_unique<EditCommands>(*context_, *undo_, toolContext_.get());
   viewCommands_ = std::make_unique<ViewCommands>(*context_);
   symbolCommands_ = std::make_unique<SymbolCommands>(*context_);
-  mapCommands_ = std::make_unique<MapCommands>(*context_);
+  mapCommands_ = std::make_unique<MapCommands>(*context_, *undo_);
   optionsCommands_ = std::make_unique<OptionsCommands>(*context_);
   helpCommands_ = std::make_unique<HelpCommands>(*context_);
   exchangeCommands_ = std::make_unique<ExchangeCommands>(*context_, *undo_);
@@ -134,6 +135,14 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   exchangeCommands_->SetProgress(progress_.get());
   objectCommands_->SetProgress(progress_.get());
   outputCommands_->SetProgress(progress_.get());
+  mapCommands_->SetProgress(progress_.get());
+  // Maps of older formats are converted into an untitled map after the question on opening.
+  doc_->convertOlderFormat = [this](const std::string& path, int16_t kind) {
+    const ConversionResult r = ConvertOlderMap(*doc_, path, kind, *progress_);
+    if (!r.note.empty() && services_.sink) services_.sink->Error(r.note);
+    undo_->ResetUndo();
+    return r.converted;
+  };
   ViewTimer = new QTimer(this);
   ViewTimer->setInterval(100);
 

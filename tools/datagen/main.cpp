@@ -64,12 +64,18 @@ void WriteMap(const std::filesystem::path& target, const char* information, Fill
 int main(int argc, char** argv) {
   using namespace zelk::datagen;
   if (argc != 2) {
-    std::fprintf(stderr,
-                 "usage: zelk-datagen OUTPUT-FOLDER  (writes SYMBOL/Topo15000.zkm and demo.zkm)\n");
+    std::fprintf(
+        stderr,
+        "usage: zelk-datagen OUTPUT-FOLDER  (writes SYMBOL/Topo15000.zkm, zelk4.sym, ZELK4.SYM and "
+        "demo.zkm)\n");
     return 2;
   }
   const std::filesystem::path out = argv[1];
   WriteMap(out / "SYMBOL" / "Topo15000.zkm", kSetInformation, [](zelk::MapStore&) {});
+  // The symbol sets older maps are converted with: the same symbols under the names the
+  // conversion of ZELK 4 and of ZELK 3 maps looks for.
+  WriteMap(out / "zelk4.sym", kSetInformation, [](zelk::MapStore&) {});
+  WriteMap(out / "ZELK4.SYM", kSetInformation, [](zelk::MapStore&) {});
   WriteMap(out / "demo.zkm", kDemoInformation, [](zelk::MapStore& store) {
     AddDemoTexts(store, AddDemoObjects(store));
     // Opened for the first time, the demo shows its whole sheet (300 x 200 mm at 1X).
