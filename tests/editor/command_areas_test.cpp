@@ -193,8 +193,15 @@ TEST(CommandTable, EnablingRules) {
     EXPECT_EQ(on(editingSymbol), c.editingSymbol) << c.name;
   }
   // Features not in this build never run.
-  for (const char* name : {"FilePrint", "OptionsOpenGps"})
-    EXPECT_FALSE(FindCommand(name)->Available()) << name;
+  for (const char* name : {"OptionsOpenGps"}) EXPECT_FALSE(FindCommand(name)->Available()) << name;
+  // Printing and the exports need objects to print.
+  for (const char* name : {"FilePrint", "FileExportBmp", "FileExportPdf", "FileExportSvg"}) {
+    const CommandRow* r = FindCommand(name);
+    ASSERT_NE(r, nullptr) << name;
+    EXPECT_TRUE(r->Available()) << name;
+    EXPECT_FALSE(r->enabled(open, r->arg)) << name;
+    EXPECT_TRUE(r->enabled(objects, r->arg)) << name;
+  }
   EXPECT_TRUE(FindCommand("FileExport")->Available());  // a submenu
   // Undo and Redo follow the ring, and are off while a point symbol is edited.
   for (const char* name : {"EditUndo", "UndoBtn", "EditRedo"}) {
