@@ -114,14 +114,20 @@ std::string OutputCommands::DocumentName() const {
 }
 
 void OutputCommands::Load() {
-  if (loaded_ && loadedFor_ == c_.doc.Name()) return;
-  settings_ = PrintSettings{};
   const SetupBlock& s = c_.Store().Setup();
+  // The window is the map's (File > Print window sets it too): read afresh every time.
   const Box stored{s.PrintLeft(), s.PrintBottom(), s.PrintRight(), s.PrintTop()};
   // The default frame of a new map is no window the user chose.
   const Box defaults{-1280000, -1280000, 1280000, 1280000};
-  if (stored.right > stored.left && stored.top > stored.bottom && !(stored == defaults))
-    settings_.window = stored;
+  const Box window =
+      (stored.right > stored.left && stored.top > stored.bottom && !(stored == defaults)) ? stored
+                                                                                          : Box{};
+  if (loaded_ && loadedFor_ == c_.doc.Name()) {
+    settings_.window = window;
+    return;
+  }
+  settings_ = PrintSettings{};
+  settings_.window = window;
   settings_.printScale = s.PrintMapScale() > 0 ? s.PrintMapScale() : s.MapScale();
   settings_.standardFonts = s.EpsStandardFonts() != 0;
   loaded_ = true;
