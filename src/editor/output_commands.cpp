@@ -8,6 +8,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <filesystem>
 
 #include "dialogs/output_dlgs.h"
@@ -114,14 +116,20 @@ std::string OutputCommands::DocumentName() const {
 }
 
 void OutputCommands::Load() {
-  if (loaded_ && loadedFor_ == c_.doc.Name()) return;
-  settings_ = PrintSettings{};
   const SetupBlock& s = c_.Store().Setup();
+  // The window is the map's (File > Print window sets it too): read afresh every time.
   const Box stored{s.PrintLeft(), s.PrintBottom(), s.PrintRight(), s.PrintTop()};
   // The default frame of a new map is no window the user chose.
   const Box defaults{-1280000, -1280000, 1280000, 1280000};
-  if (stored.right > stored.left && stored.top > stored.bottom && !(stored == defaults))
-    settings_.window = stored;
+  const Box window =
+      (stored.right > stored.left && stored.top > stored.bottom && !(stored == defaults)) ? stored
+                                                                                          : Box{};
+  if (loaded_ && loadedFor_ == c_.doc.Name()) {
+    settings_.window = window;
+    return;
+  }
+  settings_ = PrintSettings{};
+  settings_.window = window;
   settings_.printScale = s.PrintMapScale() > 0 ? s.PrintMapScale() : s.MapScale();
   settings_.standardFonts = s.EpsStandardFonts() != 0;
   loaded_ = true;
@@ -218,6 +226,41 @@ bool OutputCommands::PrintEps() {
 
 bool OutputCommands::PrintOnPrinter(const std::string& printerName, Progress& progress) {
   if (!c_.fonts) return false;
+  // A PostScript printer of the print system takes the PostScript stream itself, through a raw
+  // job; others are drawn on.
+  const QPrinterInfo info = QPrinterInfo::printerInfo(QString::fromStdString(printerName));
+  const QString lp = QStandardPaths::findExecutable("lp");
+  if (!info.isNull() && info.makeAndModel().contains("PostScript", Qt::CaseInsensitive) &&
+      !lp.isEmpty()) {
+    PrintSettings s = settings_;
+    s.window = Window();
+    std::error_code ec;
+    const fs::path dir = fs::temp_directory_path(ec);
+    const std::string stem =
+        (dir / ("zelk-job-" + std::to_string(QCoreApplication::applicationPid()))).string();
+    // The sheet of the printer's paper.
+    PostScriptPaper paper;
+    const QRectF sheet = QPrinter(info).pageLayout().fullRect(QPageLayout::Millimeter);
+    if (sheet.width() > 20 && sheet.height() > 20) {
+      paper.widthMm = static_cast<int>(sheet.width());
+      paper.heightMm = static_cast<int>(sheet.height());
+    }
+    std::vector<std::string> written;
+    const OutputResult r = PrintToPostScriptFiles(c_.Store(), c_.fonts, s, paper, stem + ".ps",
+                                                  c_.sink, &written, &progress);
+    bool sent = r == OutputResult::Written;
+    for (const std::string& job : written) {
+      if (sent &&
+          QProcess::execute(lp, {"-d", QString::fromStdString(printerName), "-o", "raw", "-t",
+                                 QString::fromStdString(fs::path(job).filename().string()),
+                                 QString::fromStdString(job)}) != 0) {
+        c_.sink->Error(ComposeMessage("Cannot write to", printerName));
+        sent = false;
+      }
+      fs::remove(job, ec);
+    }
+    return sent;
+  }
   const std::vector<PlateOutput> plates = PlatesOf(c_.Store(), settings_);
   PrintSettings s = settings_;
   s.window = Window();

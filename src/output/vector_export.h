@@ -54,8 +54,9 @@ PrintStreamResult PrintOnPainter(MapStore& store, FontService& fonts, const Prin
 // intensity when it lies in 10..99) for the colour map, a grey of the plate value otherwise.
 Rgb PrintDeviceColor(const Cmyk& plateColor, const Plate& plate, int intensity);
 
-// A PDF of one page per plate (the window at the print scale; separations carry their name
-// under the map), written under a temporary name and renamed into place.
+// A PDF of one page per plate (the window at the print scale): the colour map in CMYK, plates in
+// grey, each page labelled with its plate's name. Written by our own PDF writer (Qt's writes RGB
+// only) under a temporary name and renamed into place.
 OutputResult ExportPdf(MapStore& store, const VectorExportRequest& request, MessageSink* sink,
                        Progress* progress = nullptr);
 // An SVG of the colour map, 0.01 mm per user unit.

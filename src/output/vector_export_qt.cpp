@@ -1,15 +1,14 @@
-// PDF and SVG export through the graphics-device mode on QPdfWriter and QSvgGenerator.
+// PDF export through the PDF device, SVG export through the graphics-device mode on
+// QSvgGenerator, and printing on a painter.
 #include <QtCore/QSaveFile>
-#include <QtGui/QPageLayout>
-#include <QtGui/QPageSize>
 #include <QtGui/QPainter>
-#include <QtGui/QPdfWriter>
 #include <QtSvg/QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
 
+#include "output/pdf_device.h"
 #include "output/vector_export.h"
 #include "render/font_service_qt.h"
 #include "render/map_drawing.h"
@@ -170,10 +169,12 @@ OutputResult ExportPdf(MapStore& store, const VectorExportRequest& request, Mess
   const double mapScale = store.Setup().MapScale() > 0 ? store.Setup().MapScale() : 15000;
   const double printScale = request.printScale > 0 ? request.printScale : mapScale;
   const double k = mapScale / printScale;
-  const double wMm = (double(win.right) - win.left) / kWordsPerMm * k;
-  const double hMm = (double(win.top) - win.bottom) / kWordsPerMm * k;
-  if (!(wMm > 0) || !(hMm > 0) || wMm > 5000 || hMm > 5000) {
-    if (sink) sink->Error(ComposeMessage(";must be between;and", "Page size;1;5000 mm"));
+  const double wUnits = (double(win.right) - win.left) / 256.0;  // 0.01 mm of the map
+  const double hUnits = (double(win.top) - win.bottom) / 256.0;
+  const double toPoints = 72.0 / 2540.0 * k;
+  if (!(wUnits * toPoints <= 14400) || !(hUnits * toPoints <= 14400)) {
+    // The largest page a PDF reader must take: 200 inches.
+    if (sink) sink->Error(ComposeMessage(";must be between;and", "Page size;1;5080 mm"));
     return OutputResult::Refused;
   }
   std::vector<std::pair<Plate, std::string>> plates;
@@ -186,8 +187,7 @@ OutputResult ExportPdf(MapStore& store, const VectorExportRequest& request, Mess
       } else if (request.kind == PrintKind::SpotSeparations && i >= 0 &&
                  i < std::min<int>(store.Colors().separationCount, kMaxSeparations)) {
         const std::string& name = store.Colors().separations[static_cast<size_t>(i)].name;
-        if (!name.empty())
-          plates.push_back({Plate{PrintKind::SpotSeparations, i}, Cp1252ToUtf8(name)});
+        if (!name.empty()) plates.push_back({Plate{PrintKind::SpotSeparations, i}, name});
       }
     }
   }
@@ -195,59 +195,60 @@ OutputResult ExportPdf(MapStore& store, const VectorExportRequest& request, Mess
     if (sink) sink->Error("No color separation is chosen; nothing was written.");
     return OutputResult::Refused;
   }
-  const bool separations = request.kind != PrintKind::ColorMap;
-  constexpr double kNameStripMm = 8.0;  // below the map, for the plate's name
-  const double pageH = hMm + (separations ? kNameStripMm : 0.0);
-  const double dpi = VectorDpi(wMm, pageH, 1200);
-
-  QSaveFile file(QString::fromStdString(request.path));
-  if (!file.open(QIODevice::WriteOnly)) {
-    if (sink) sink->Error(ComposeMessage("Cannot create", request.path));
-    return OutputResult::Failed;
-  }
   std::unique_ptr<QtFontService> own;
   FontService* fonts = request.fonts;
   if (!fonts) fonts = (own = std::make_unique<QtFontService>()).get();
+
+  std::vector<PdfPage> pages;
   bool completed = true;
-  {
-    QPdfWriter pdf(&file);
-    pdf.setCreator("ZELK " + QString::fromStdString(FormatNumber(kProgramVersion, 2, 2)));
-    pdf.setTitle(QString::fromStdString(Title(request.path)));
-    pdf.setResolution(static_cast<int>(dpi));
-    pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(wMm, pageH), QPageSize::Millimeter),
-                                  QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    QPainter painter(&pdf);
-    const double actualDpi = pdf.resolution();
-    if (progress) progress->Start(";objects drawn.", store.LiveObjectCount(), 50, true);
-    for (size_t i = 0; i < plates.size() && completed; ++i) {
-      if (i > 0) pdf.newPage();
-      painter.save();
-      completed =
-          DrawPlate(store, *fonts, painter, actualDpi, k, win, plates[i].first, 100, 100, progress);
-      painter.restore();
-      if (separations) {
-        QFont font("Liberation Sans");
-        font.setPixelSize(std::max(1, static_cast<int>(actualDpi * 3.5 / 25.4)));
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        const double y = (hMm + kNameStripMm * 0.7) / 25.4 * actualDpi;
-        painter.drawText(QPointF(2.0 / 25.4 * actualDpi, y),
-                         QString::fromStdString(plates[i].second));
-      }
+  if (progress) progress->Start(";objects drawn.", store.LiveObjectCount(), 50, true);
+  for (const auto& [plate, name] : plates) {
+    PdfPage page;
+    page.widthPt = wUnits * toPoints;
+    page.heightPt = hUnits * toPoints;
+    page.label = name;  // the code page's bytes, as PDF text strings take them
+    const std::string s = FormatNumber(toPoints, 8);
+    page.content = "q " + s + " 0 0 " + s + " 0 0 cm\n0 0 " + FormatNumber(wUnits, 2) + " " +
+                   FormatNumber(hUnits, 2) + " re W n\n";
+    OutputState state;
+    state.outputMode = OutputMode::PostScript;
+    state.originX = PosWord(win.left);
+    state.originY = PosWord(win.bottom);
+    state.scaleX = state.scaleY = 1.0 / 256;
+    state.clipRectangle = win;
+    state.curveTolerance = 1;
+    PdfDevice device(page.content, state, plate.IsSeparation(), fonts);
+    RenderScratch scratch;
+    RenderContext ctx{device, *fonts, scratch};
+    if (progress) ctx.inputWaiting = [progress] { return progress->AbortRequested(); };
+    MapDrawingOptions options;
+    const Plate p = plate;
+    options.colorWanted = [p](const ColorRecord& c) { return PlateColor(c, p, nullptr); };
+    options.selectColor = [p](OutputDevice& dev, const ColorRecord& c) {
+      Cmyk cmyk;
+      PlateColor(c, p, &cmyk);
+      dev.SelectColorPass(c.colorNumber, cmyk);
+    };
+    if (progress) {
+      options.objectDrawn = [progress](int64_t n) {
+        progress->Step(static_cast<int32_t>(std::min<int64_t>(n, INT32_MAX)), 0);
+      };
     }
-    if (progress) progress->End();
-    painter.end();
+    completed = DrawMapRegion(store, ctx, win, options).completed;
+    while (device.ClipDepth() > 0) device.EndClip();
+    page.content += "Q";
+    pages.push_back(std::move(page));
+    if (!completed) break;
   }
+  if (progress) progress->End();
   if (!completed) {
-    file.cancelWriting();
     if (sink) sink->Error("Printing aborted.");
     return OutputResult::Aborted;
   }
-  if (!file.commit()) {
-    if (sink) sink->Error(ComposeMessage("Cannot write to", request.path));
-    return OutputResult::Failed;
-  }
-  return OutputResult::Written;
+  AtomicFile file(request.path);
+  if (!file.Open(sink)) return OutputResult::Failed;
+  file.Write(PdfFile(pages, Title(request.path), "ZELK " + FormatNumber(kProgramVersion, 2, 2)));
+  return file.Commit(sink) ? OutputResult::Written : OutputResult::Failed;
 }
 
 OutputResult ExportSvg(MapStore& store, const VectorExportRequest& request, MessageSink* sink,

@@ -131,13 +131,21 @@ TEST(CliOutput, PdfAndSvg) {
   ASSERT_EQ(Tool({"export-pdf", Demo(), "-o", dir.Path("s.pdf"), "--separations"}).code, 0);
   ASSERT_EQ(Tool({"export-svg", Demo(), "-o", dir.Path("m.svg")}).code, 0);
   EXPECT_EQ(Text(dir.Path("m.pdf")).rfind("%PDF-", 0), 0u);
-  // A page per plate: five against one.
-  auto pages = [](const std::string& pdf) {
+  // A page per plate, each labelled with its plate's name; colours in CMYK.
+  auto count = [](const std::string& text, const std::string& what) {
     size_t n = 0;
-    for (size_t at = 0; (at = pdf.find("/Type /Page\n", at)) != std::string::npos; ++at) ++n;
+    for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; ++at) ++n;
     return n;
   };
-  EXPECT_EQ(pages(Text(dir.Path("s.pdf"))), 5 * pages(Text(dir.Path("m.pdf"))));
+  const std::string single = Text(dir.Path("m.pdf")), plates = Text(dir.Path("s.pdf"));
+  EXPECT_EQ(count(single, "/Type /Page /Parent"), 1u);
+  EXPECT_EQ(count(plates, "/Type /Page /Parent"), 5u);
+  EXPECT_NE(plates.find("/PageLabels << /Nums [ 0 << /P (Black) >> 1 << /P (Brown) >>"),
+            std::string::npos);
+  EXPECT_GT(count(single, " k\n"), 5u);
+  EXPECT_EQ(count(single, " rg\n"), 0u);
+  EXPECT_GT(count(plates, " g\n"), 5u);
+  EXPECT_EQ(count(plates, " k\n"), 0u);
   EXPECT_NE(Text(dir.Path("m.svg")).find("<svg width=\"304.08mm\""), std::string::npos);
 }
 

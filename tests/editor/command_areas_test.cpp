@@ -192,6 +192,14 @@ TEST(CommandTable, EnablingRules) {
     EXPECT_EQ(on(symbols), c.symbols) << c.name;
     EXPECT_EQ(on(editingSymbol), c.editingSymbol) << c.name;
   }
+  // Printing and the exports need objects to print.
+  for (const char* name : {"FilePrint", "FileExportBmp", "FileExportPdf", "FileExportSvg"}) {
+    const CommandRow* r = FindCommand(name);
+    ASSERT_NE(r, nullptr) << name;
+    EXPECT_TRUE(r->Available()) << name;
+    EXPECT_FALSE(r->enabled(open, r->arg)) << name;
+    EXPECT_TRUE(r->enabled(objects, r->arg)) << name;
+  }
   EXPECT_TRUE(FindCommand("FileExport")->Available());  // a submenu
   // Undo and Redo follow the ring, and are off while a point symbol is edited.
   for (const char* name : {"EditUndo", "UndoBtn", "EditRedo"}) {

@@ -535,9 +535,11 @@ TEST_F(OpenMapTest, CommandsEnabledByWhatTheyNeed) {
   for (const char* c : {"EditUndo", "EditCut", "EditPaste", "UndoBtn", "FillBtn", "OptionsCloseGps",
                         "OptionsGpsPoint"})
     EXPECT_FALSE(f.form->Action(c)->isEnabled()) << c;
-  for (const char* c : {"FileSave", "FileImport", "SymbolCopy", "ViewEntire", "ViewZoomIn",
-                        "SymbolHidden", "SymbolNew", "SymbolColors", "OptionsPref", "CurveBtn",
-                        "GridBtn", "DuplicateBtn", "ChangeBtn", "OptionsOpenGps", "OptionsAdjGps"})
+  for (const char* c :
+       {"FileSave",       "FileImport",   "SymbolCopy",    "ViewEntire",     "ViewZoomIn",
+        "SymbolHidden",   "SymbolNew",    "SymbolColors",  "OptionsPref",    "CurveBtn",
+        "GridBtn",        "DuplicateBtn", "ChangeBtn",     "OptionsOpenGps", "OptionsAdjGps",
+        "ExtrasOptimize", "FilePrint",    "FileExportBmp", "FileExportPdf",  "FileExportSvg"})
     EXPECT_TRUE(f.form->Action(c)->isEnabled()) << c;
 }
 
