@@ -530,12 +530,13 @@ TEST_F(OpenMapTest, TheMenusCarryEveryItemWithItsShortcut) {
 
 TEST_F(OpenMapTest, FeaturesNotInThisBuildStayDisabled) {
   f.form->UpdateMenuStates();
-  for (const char* c : {"FilePrint", "EditUndo", "EditCut", "EditPaste", "ExtrasOptimize",
-                        "OptionsOpenGps", "UndoBtn", "FillBtn"})
+  for (const char* c :
+       {"FilePrint", "EditUndo", "EditCut", "EditPaste", "OptionsOpenGps", "UndoBtn", "FillBtn"})
     EXPECT_FALSE(f.form->Action(c)->isEnabled()) << c;
   for (const char* c : {"FileSave", "FileImport", "SymbolCopy", "ViewEntire", "ViewZoomIn",
                         "SymbolHidden", "SymbolNew", "SymbolColors", "OptionsPref", "CurveBtn",
-                        "GridBtn", "DuplicateBtn", "ChangeBtn"})
+                        "GridBtn", "DuplicateBtn", "ChangeBtn", "ExtrasOptimize", "ExtrasMove",
+                        "FileBackup", "FileRestore", "ExtrasGridLine", "SymbolEnlarge"})
     EXPECT_TRUE(f.form->Action(c)->isEnabled()) << c;
 }
 
