@@ -286,7 +286,17 @@ ConversionResult ConvertOlderMap(Document& doc, const std::string& path, int16_t
                  format == OldFormat::Zelk5 ? "Converting" : "Converting...");
   // Replacement symbols made so far, by old number and type.
   std::map<std::pair<int, int>, int> replacements;
-  const int color = store.Colors().colorCount > 0 ? store.Colors().colors[0].colorNumber : 0;
+  // Replacement symbols are drawn in the darkest plain black of the table (record 0 may be a
+  // white that lies over everything).
+  int color = store.Colors().colorCount > 0 ? store.Colors().colors[0].colorNumber : 0;
+  int darkest = -1;
+  for (int i = 0; i < std::min<int>(store.Colors().colorCount, kMaxColors); ++i) {
+    const ColorRecord& c = store.Colors().colors[static_cast<size_t>(i)];
+    if (c.cmyk[0] == 0 && c.cmyk[1] == 0 && c.cmyk[2] == 0 && c.cmyk[3] > darkest) {
+      darkest = c.cmyk[3];
+      color = c.colorNumber;
+    }
+  }
   if (store.Colors().colorCount == 0) {
     SymbolHeader& h = store.MutableColors();
     h.colorCount = 1;

@@ -539,7 +539,8 @@ TEST_F(OpenMapTest, CommandsEnabledByWhatTheyNeed) {
        {"FileSave",       "FileImport",   "SymbolCopy",    "ViewEntire",     "ViewZoomIn",
         "SymbolHidden",   "SymbolNew",    "SymbolColors",  "OptionsPref",    "CurveBtn",
         "GridBtn",        "DuplicateBtn", "ChangeBtn",     "OptionsOpenGps", "OptionsAdjGps",
-        "ExtrasOptimize", "FilePrint",    "FileExportBmp", "FileExportPdf",  "FileExportSvg"})
+        "ExtrasOptimize", "ExtrasMove",   "FileBackup",    "FileRestore",    "ExtrasGridLine",
+        "SymbolEnlarge",  "FilePrint",    "FileExportBmp", "FileExportPdf",  "FileExportSvg"})
     EXPECT_TRUE(f.form->Action(c)->isEnabled()) << c;
 }
 

@@ -76,6 +76,14 @@ TEST_P(EveryFormat, ConvertsEveryObjectType) {
     const SymbolType want =
         old.type == 5 && !old.text.empty() ? SymbolType::Text : static_cast<SymbolType>(old.type);
     EXPECT_EQ(st, want) << n;
+    // Made for it: drawn in the set's black, never in a white.
+    if (store.Symbol(place).Description() == "Punch box" ||
+        store.Symbol(place).Description() == "Rectangle") {
+      const int black =
+          store.Colors().colors[static_cast<size_t>(store.Colors().FindColor(0))].cmyk[3];
+      EXPECT_EQ(black, 200);
+      EXPECT_TRUE(store.Symbol(place).Colors().Has(0)) << n;
+    }
     EXPECT_EQ(o.Text(), old.text) << n;
     // 0.1 mm become 0.01 mm.
     if (old.type <= 3) {
