@@ -489,7 +489,8 @@ void EditTool::EndSelectRect(const ToolEvent& e) {
 
 void EditTool::Key(char32_t c) {
   if (c == 27) {
-    Cancel();  // Esc gives up the drag
+    Cancel();  // Esc gives up the drag, and ends typing
+    if (TextTyping* typing = sel_->Context().typing) typing->End();
     return;
   }
   // A key with a text object selected types into it.

@@ -428,7 +428,11 @@ void TextTool::Up(const ToolEvent& e) {
 }
 
 void TextTool::Key(char32_t c) {
-  if (ctx_.typing) ctx_.typing->Key(c);
+  if (!ctx_.typing) return;
+  if (c == 27)
+    ctx_.typing->End();  // Esc: the text is done
+  else
+    ctx_.typing->Key(c);
 }
 
 void TextTool::Finish() {

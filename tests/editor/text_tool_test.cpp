@@ -50,8 +50,11 @@ TEST(TextTool, AClickMakesATextAndADragAFramedTextEachUndoneWhole) {
   EXPECT_EQ(text.Text(), "Mill\r\nPond");
   EXPECT_EQ(text.PointCount(), 5);  // the point and the corners of its box
   EXPECT_TRUE(f.typing->InsideText(n, Coord::FromUnits(110, 105)));
-  f.tool->Finish();
+  f.tool->Key(27);  // Esc ends typing
   EXPECT_FALSE(f.state.TextEditing);
+  f.tool->Key(U'x');
+  EXPECT_EQ(f.Read(n).Text(), "Mill\r\nPond");
+  f.tool->Finish();
   ASSERT_TRUE(f.undo->Undo());
   EXPECT_EQ(Snapshot(f.Store()), before);
   ASSERT_TRUE(f.undo->Redo());
