@@ -18,6 +18,7 @@ class SymbolCommands;
 class MapCommands;
 class OptionsCommands;
 class HelpCommands;
+class TemplateCommands;
 
 // The command areas a row's handler reaches. A new area is one more file and one more member.
 struct CommandAreas {
@@ -32,6 +33,7 @@ struct CommandAreas {
   ExchangeCommands& exchange;
   ClipboardCommands& clipboard;
   ObjectCommands& objects;
+  TemplateCommands& templates;
 };
 
 // What the enabling and checking rules look at, taken from the window when a menu opens and
@@ -58,6 +60,8 @@ struct CommandConditions {
   bool textSelected = false;      // characters of it are selected
   bool canPasteText = false;      // the clipboard holds text
   bool haveHelp = false;
+  bool templateOpen = false;
+  bool templateHidden = false;
   double zoom = 1;
   Mode toolMode = Mode::None;
   bool screenGrid = false;
