@@ -50,8 +50,8 @@ inline uint32_t PaletteCount(const BmpSpec& s) {
 inline std::vector<uint8_t> MakeBmp(const BmpSpec& s) {
   const uint32_t palette = PaletteCount(s);
   const uint32_t rowSize = ((s.bitCount * static_cast<uint32_t>(s.width) + 31) / 32) * 4;
-  const uint32_t offset = s.pixelOffset >= 0 ? static_cast<uint32_t>(s.pixelOffset)
-                                             : 14 + s.headerSize + 4 * palette;
+  const uint32_t offset =
+      s.pixelOffset >= 0 ? static_cast<uint32_t>(s.pixelOffset) : 14 + s.headerSize + 4 * palette;
   const size_t natural = 14 + s.headerSize + 4 * palette;
   const size_t pixelBytes = size_t{rowSize} * static_cast<size_t>(std::abs(s.height));
   std::vector<uint8_t> b(std::max<size_t>(natural, offset) + pixelBytes, 0);

@@ -81,20 +81,20 @@ TEST_P(BmpDepths, DecodesEveryPixelInItsPlace) {
           << "pixel " << x << "," << y;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    All, BmpDepths,
-    ::testing::Values(DepthCase{1, 13, 5, false}, DepthCase{1, 32, 3, true},
-                      DepthCase{4, 7, 4, false}, DepthCase{4, 9, 6, true},
-                      DepthCase{8, 5, 9, false}, DepthCase{8, 6, 2, true},
-                      DepthCase{24, 3, 7, false}, DepthCase{24, 5, 5, true},
-                      DepthCase{24, 1, 1, false}, DepthCase{1, 1, 1, true}));
+INSTANTIATE_TEST_SUITE_P(All, BmpDepths,
+                         ::testing::Values(DepthCase{1, 13, 5, false}, DepthCase{1, 32, 3, true},
+                                           DepthCase{4, 7, 4, false}, DepthCase{4, 9, 6, true},
+                                           DepthCase{8, 5, 9, false}, DepthCase{8, 6, 2, true},
+                                           DepthCase{24, 3, 7, false}, DepthCase{24, 5, 5, true},
+                                           DepthCase{24, 1, 1, false}, DepthCase{1, 1, 1, true}));
 
 TEST(BmpTemplate, ResolutionStatedOrNot) {
   struct Case {
     int32_t x, y;
     bool stated;
-  } cases[] = {{11811, 11811, true}, {3937, 7874, true},   {0, 11811, false},
-               {11811, 0, false},    {-11811, 11811, false}, {kMaxTemplatePelsPerMeter + 1, 100, false}};
+  } cases[] = {{11811, 11811, true},   {3937, 7874, true},
+               {0, 11811, false},      {11811, 0, false},
+               {-11811, 11811, false}, {kMaxTemplatePelsPerMeter + 1, 100, false}};
   for (const Case& c : cases) {
     BmpSpec s;
     s.xRes = c.x;
@@ -195,8 +195,7 @@ TEST(BmpTemplate, LyingHeadersGetTheirMessageAndNothingIsAllocatedFromThem) {
        [](auto& b) { test::Put32(b, 14, 0x7fffffff); }, BmpTemplateError::HeaderSize},
       {"RLE8", [](BmpSpec& s) { s.bitCount = 8, s.compression = 1; }, nullptr,
        BmpTemplateError::Compression},
-      {"bit fields", [](BmpSpec& s) { s.compression = 3; }, nullptr,
-       BmpTemplateError::Compression},
+      {"bit fields", [](BmpSpec& s) { s.compression = 3; }, nullptr, BmpTemplateError::Compression},
       {"16 bits", [](BmpSpec& s) { s.bitCount = 16; }, nullptr, BmpTemplateError::BitCount},
       {"0 bits", [](BmpSpec& s) { s.bitCount = 0; }, nullptr, BmpTemplateError::BitCount},
       {"2 planes", [](BmpSpec& s) { s.planes = 2; }, nullptr, BmpTemplateError::HeaderSize},

@@ -33,9 +33,12 @@ std::pair<double, double> Placed(const TemplateFit& f, const TemplatePlacement& 
 }
 
 TEST(TemplateFit, TwoPairsFitRotationAndUniformScale) {
-  const Truth truths[] = {{0, 1, 1, 0, 0},          {5 * kDeg, 1, 1, 1000, -2000},
-                          {-7 * kDeg, 1.5, 1, 500, 700}, {9.5 * kDeg, 0.5, 1, -30000, 12000},
-                          {2 * kDeg, 3, 1, 0, 0},   {-1 * kDeg, 0.1, 1, 100, 100}};
+  const Truth truths[] = {{0, 1, 1, 0, 0},
+                          {5 * kDeg, 1, 1, 1000, -2000},
+                          {-7 * kDeg, 1.5, 1, 500, 700},
+                          {9.5 * kDeg, 0.5, 1, -30000, 12000},
+                          {2 * kDeg, 3, 1, 0, 0},
+                          {-1 * kDeg, 0.1, 1, 100, 100}};
   TemplatePlacement present;
   present.scaleX = present.scaleY = 15000;
   for (const Truth& t : truths) {
@@ -58,8 +61,11 @@ TEST(TemplateFit, TwoPairsFitRotationAndUniformScale) {
 }
 
 TEST(TemplateFit, ThreePairsAlsoFitTheRatioOfVerticalToHorizontalScale) {
-  const Truth truths[] = {{0, 1, 1.25, 100, 200}, {0, 1, 0.8, -4000, 0}, {0, 2, 1.6, 0, 0},
-                          {0, 1, 0.5, 0, 0},      {0, 0.7, 2, 10, 10}};
+  const Truth truths[] = {{0, 1, 1.25, 100, 200},
+                          {0, 1, 0.8, -4000, 0},
+                          {0, 2, 1.6, 0, 0},
+                          {0, 1, 0.5, 0, 0},
+                          {0, 0.7, 2, 10, 10}};
   TemplatePlacement present;
   present.scaleX = 15000;
   present.scaleY = 12000;
@@ -160,23 +166,28 @@ TEST(TemplateFit, RefusalsLeaveThePlacementAsItWas) {
   const Truth big{0, 13, 1, 0, 0}, small{0, 0.07, 1, 0, 0}, turned{180 * kDeg, 1, 1, 0, 0};
   const Case cases[] = {
       {"1 mm apart", {{0, 0, 0, 0}, {100, 0, 100, 0}}, TemplateFitOutcome::TooClose},
-      {"same template point", {{50, 50, 0, 0}, {50, 50, 9000, 9000}},
-       TemplateFitOutcome::TooClose},
+      {"same template point", {{50, 50, 0, 0}, {50, 50, 9000, 9000}}, TemplateFitOutcome::TooClose},
       {"not a number", {{NAN, 0, 0, 0}, {5000, 0, 5000, 0}}, TemplateFitOutcome::TooClose},
       {"infinite", {{INFINITY, 0, 0, 0}, {5000, 0, 5000, 0}}, TemplateFitOutcome::TooClose},
       // a = 0 reads as a turn of 90 degrees.
-      {"all map points one", {{0, 0, 0, 0}, {5000, 0, 0, 0}, {0, 5000, 0, 0}},
+      {"all map points one",
+       {{0, 0, 0, 0}, {5000, 0, 0, 0}, {0, 5000, 0, 0}},
        TemplateFitOutcome::AngleTooBig},
-      {"11 degrees", {eleven.Pair(-5000, 0), eleven.Pair(5000, 1000)},
+      {"11 degrees",
+       {eleven.Pair(-5000, 0), eleven.Pair(5000, 1000)},
        TemplateFitOutcome::AngleTooBig},
-      {"-11 degrees", {Truth{-11 * kDeg, 1, 1, 0, 0}.Pair(0, 0), Truth{-11 * kDeg, 1, 1, 0, 0}.Pair(0, 8000)},
+      {"-11 degrees",
+       {Truth{-11 * kDeg, 1, 1, 0, 0}.Pair(0, 0), Truth{-11 * kDeg, 1, 1, 0, 0}.Pair(0, 8000)},
        TemplateFitOutcome::AngleTooBig},
-      {"upside down", {turned.Pair(-5000, 0), turned.Pair(5000, 0)},
+      {"upside down",
+       {turned.Pair(-5000, 0), turned.Pair(5000, 0)},
        TemplateFitOutcome::AngleTooBig},
       {"13 times", {big.Pair(-5000, 0), big.Pair(5000, 0)}, TemplateFitOutcome::ScaleOutOfRange},
-      {"0.07 times", {small.Pair(-5000, 0), small.Pair(5000, 0)},
+      {"0.07 times",
+       {small.Pair(-5000, 0), small.Pair(5000, 0)},
        TemplateFitOutcome::ScaleOutOfRange},
-      {"9 degrees is fine", {nine.Pair(-5000, 0), nine.Pair(5000, 0)},
+      {"9 degrees is fine",
+       {nine.Pair(-5000, 0), nine.Pair(5000, 0)},
        TemplateFitOutcome::Accepted},
   };
   for (const Case& c : cases) {
@@ -188,7 +199,8 @@ TEST(TemplateFit, RefusalsLeaveThePlacementAsItWas) {
       EXPECT_EQ(f.placement.angle, present.angle) << c.what;
     }
   }
-  EXPECT_STREQ(TemplateFitMessage(TemplateFitOutcome::TooClose), "Adjustment points are too close.");
+  EXPECT_STREQ(TemplateFitMessage(TemplateFitOutcome::TooClose),
+               "Adjustment points are too close.");
   EXPECT_STREQ(TemplateFitMessage(TemplateFitOutcome::AngleTooBig),
                "Adjustment angle is too big (> +- 10 degrees).");
   EXPECT_STREQ(TemplateFitMessage(TemplateFitOutcome::ScaleOutOfRange),
