@@ -2,6 +2,7 @@
 #include "editor/template_commands.h"
 
 #include <QPainter>
+#include <QTimer>
 #include <cmath>
 
 #include "dialogs/temp_resol_dlg.h"
@@ -123,7 +124,11 @@ void TemplateAdjustTool::ShowPairs() {
 // --- The commands ----------------------------------------------------------------------------
 
 TemplateCommands::TemplateCommands(CommandContext& c, ToolView& view)
-    : c_(c), view_(view), tool_(c.state, view, *this) {
+    : c_(c), view_(view), tool_(c.state, view, *this), levelTimer_(std::make_unique<QTimer>()) {
+  levelTimer_->setInterval(50);
+  QObject::connect(levelTimer_.get(), &QTimer::timeout, [this] {
+    if (!image_ || c_.state.Busy || !image_->BuildNextLevel()) levelTimer_->stop();
+  });
   askResolution = [this](int remembered) -> std::optional<int> {
     if (!c_.sink) return std::nullopt;
     TTempResolDlg dlg(*c_.sink, c_.help, c_.window.DialogParent());
@@ -168,6 +173,7 @@ bool TemplateCommands::Load(const std::string& path, bool byUser) {
   view_.SetPrompt("");
   if (!ok) return false;
   image_ = std::move(image);
+  levelTimer_->start();
   return true;
 }
 

@@ -15,6 +15,7 @@
 #include "render/template_image.h"
 
 class QPainter;
+class QTimer;
 
 namespace zelk {
 
@@ -96,6 +97,9 @@ class TemplateCommands {
   TemplatePlacement placement_;
   bool hidden_ = false;
   int scannerResolution_ = 0;  // dots per inch remembered for files without; 0 none yet
+  // Makes the halved copies of a new template one per tick once its first picture is shown,
+  // so that zooming out later finds them ready.
+  std::unique_ptr<QTimer> levelTimer_;
 };
 
 }  // namespace zelk

@@ -49,6 +49,8 @@ class TemplateImage {
   int LevelsBuilt() const { return static_cast<int>(levels_.size()); }
   // Makes every halved copy down to one that fits in 256 pixels.
   void BuildAllLevels();
+  // Makes the next of those copies; false once all are made.
+  bool BuildNextLevel();
 
   // Template pixels (x right, y down, corners at whole numbers) to device pixels of the view.
   QTransform PixelToDevice(const ViewTransform& view, const TemplatePlacement& placement,

@@ -20,8 +20,6 @@ bool IsBmpFile(BufferedFile& f) {
   return f.ReadUpToAt(0, magic, 2) == 2 && magic[0] == 'B' && magic[1] == 'M';
 }
 
-// Qt reports this density for files that state none.
-constexpr int kQtDefaultDotsPerMeter = 3780;
 // Images through Qt's readers may take this many megabytes.
 constexpr int kReaderAllocationLimitMb = 4096;
 
@@ -175,11 +173,26 @@ const QImage& TemplateImage::EnsureLevel(int n) {
   return levels_[static_cast<size_t>(n)];
 }
 
+namespace {
+int LevelsWanted(int side) {
+  int n = 0;
+  for (int w = side; w > 256; w = (w + 1) / 2) ++n;
+  return n;
+}
+}  // namespace
+
 void TemplateImage::BuildAllLevels() {
   if (levels_.empty()) return;
-  int n = 0;
-  for (int w = std::max(Width(), Height()); w > 256; w = (w + 1) / 2) ++n;
-  EnsureLevel(n);
+  EnsureLevel(LevelsWanted(std::max(Width(), Height())));
+}
+
+bool TemplateImage::BuildNextLevel() {
+  if (levels_.empty()) return false;
+  const int wanted = LevelsWanted(std::max(Width(), Height()));
+  const int next = static_cast<int>(levels_.size());
+  if (next > wanted) return false;
+  EnsureLevel(next);
+  return next < wanted;
 }
 
 QTransform TemplateImage::PixelToDevice(const ViewTransform& v, const TemplatePlacement& pl,

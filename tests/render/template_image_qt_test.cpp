@@ -132,6 +132,11 @@ TEST(TemplateImagePyramid, HalvedCopiesAverageTheirPixelsAndOddSidesRoundUp) {
   EXPECT_EQ(half.pixel(2, 1), qRgb(160, 160, 100));
   TemplateImage t;
   t.SetImage(Scan(100), 11811, 11811);  // 600 x 400
+  // One copy at a time, as the editor makes them after the first picture.
+  EXPECT_TRUE(t.BuildNextLevel());
+  EXPECT_EQ(t.LevelsBuilt(), 2);
+  EXPECT_FALSE(t.BuildNextLevel());
+  EXPECT_FALSE(t.BuildNextLevel());
   t.BuildAllLevels();
   EXPECT_EQ(t.LevelsBuilt(), 3);  // 600, 300, 150
   EXPECT_EQ(t.Level(2).size(), QSize(150, 100));
