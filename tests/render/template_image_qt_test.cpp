@@ -8,6 +8,8 @@
 #include <numbers>
 
 #include "render/template_image.h"
+#include "storage/messages.h"
+#include "test_support.h"
 
 namespace zelk {
 namespace {
@@ -154,6 +156,65 @@ TEST(TemplateImagePyramid, TheCopyDrawnHasPixelsOfAtLeastOneDevicePixel) {
   EXPECT_EQ(t.LevelFor(QTransform::fromScale(0.4, 0.4)), 1);
   EXPECT_EQ(t.LevelFor(QTransform::fromScale(0.25, 0.25)), 2);
   EXPECT_EQ(t.LevelFor(QTransform::fromScale(0.1, 0.1)), 3);
+}
+
+class Sink : public MessageSink {
+ public:
+  std::vector<std::string> errors;
+  void Error(const std::string& m, int) override { errors.push_back(m); }
+  bool Confirm(const std::string&, int) override { return true; }
+  Answer Ask(const std::string&, int) override { return Answer::Yes; }
+};
+
+TEST(TemplateImageFiles, PngJpegAndTiffAreReadThroughTheImageReaders) {
+  EnsureGui();
+  TempDir dir;
+  const QImage scan = Scan(8);
+  struct Format {
+    const char* ext;
+    int tolerance;
+  } formats[] = {{"png", 0}, {"jpg", 12}, {"tif", 0}};
+  for (const Format& f : formats) {
+    const std::string path = dir.Path(std::string("scan.") + f.ext);
+    if (!scan.save(QString::fromStdString(path), nullptr, 95)) {
+      ADD_FAILURE() << "no writer for " << f.ext;
+      continue;
+    }
+    Sink sink;
+    const auto probe = TemplateImage::Probe(path, sink);
+    ASSERT_TRUE(probe) << f.ext;
+    EXPECT_FALSE(probe->bmp);
+    EXPECT_EQ(probe->width, scan.width());
+    EXPECT_EQ(probe->height, scan.height());
+    EXPECT_EQ(probe->pelsPerMeterX, 0);  // asked for
+    TemplateImage t;
+    ASSERT_TRUE(t.Load(path, *probe, 11811, 11811, sink)) << f.ext;
+    EXPECT_EQ(t.PelsPerMeterX(), 11811);
+    for (int y = 4; y < scan.height(); y += 8)
+      for (int x = 4; x < scan.width(); x += 8) {
+        const QRgb a = t.Level(0).pixel(x, y), b = scan.pixel(x, y);
+        ASSERT_NEAR(qRed(a), qRed(b), f.tolerance) << f.ext << " " << x << "," << y;
+        ASSERT_NEAR(qGreen(a), qGreen(b), f.tolerance);
+        ASSERT_NEAR(qBlue(a), qBlue(b), f.tolerance);
+      }
+    EXPECT_TRUE(sink.errors.empty());
+  }
+}
+
+TEST(TemplateImageFiles, WhatIsNoPictureIsRefusedWithTheMessage) {
+  EnsureGui();
+  TempDir dir;
+  const std::string path = dir.Path("notes.png");
+  FILE* f = std::fopen(path.c_str(), "wb");
+  std::fputs("these are notes, not a picture", f);
+  std::fclose(f);
+  Sink sink;
+  EXPECT_FALSE(TemplateImage::Probe(path, sink));
+  ASSERT_EQ(sink.errors.size(), 1u);
+  EXPECT_EQ(sink.errors[0], "Template must be a BMP file.");
+  EXPECT_FALSE(TemplateImage::Probe(dir.Path("none.bmp"), sink));
+  ASSERT_EQ(sink.errors.size(), 2u);
+  EXPECT_NE(sink.errors[1].find("none.bmp"), std::string::npos);
 }
 
 }  // namespace
