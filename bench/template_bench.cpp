@@ -1,11 +1,12 @@
-// Templates: opening a 10000 x 10000 24-bit scan and showing the first picture, then redraws of
-// a full window over it while scrolling and zooming (straight and turned). Run with
-// QT_QPA_PLATFORM=offscreen.
+// Templates: opening a 10000 x 10000 24-bit scan (or ZELK_TEMPLATE_SIDE) and showing the first
+// picture, then redraws of a full window over it while scrolling and zooming (straight and turned).
+// Run with QT_QPA_PLATFORM=offscreen.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
 #include <QPainter>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <numbers>
 #include <vector>
@@ -17,7 +18,12 @@ namespace {
 
 using namespace zelk;
 
-constexpr int kSide = 10000;
+// The side of the scan; ZELK_TEMPLATE_SIDE=20000 measures the largest scans.
+const int kSide = [] {
+  const char* v = std::getenv("ZELK_TEMPLATE_SIDE");
+  const int side = v ? std::atoi(v) : 10000;
+  return side >= 1000 && side <= 23000 ? side : 10000;
+}();
 constexpr int kWindowW = 1280, kWindowH = 900;
 
 class QuietSink : public MessageSink {
@@ -29,7 +35,8 @@ class QuietSink : public MessageSink {
 
 // A scan of thin lines on white, written once into the temporary folder.
 std::string ScanPath() {
-  const std::string path = (std::filesystem::temp_directory_path() / "zelk_template_bench.bmp");
+  const std::string path = std::filesystem::temp_directory_path() /
+                           ("zelk_template_bench_" + std::to_string(kSide) + ".bmp");
   const uint64_t row = ((24ull * kSide + 31) / 32) * 4;
   if (std::filesystem::exists(path) && std::filesystem::file_size(path) == 54 + row * kSide)
     return path;

@@ -125,9 +125,11 @@ void TemplateAdjustTool::ShowPairs() {
 
 TemplateCommands::TemplateCommands(CommandContext& c, ToolView& view)
     : c_(c), view_(view), tool_(c.state, view, *this), levelTimer_(std::make_unique<QTimer>()) {
-  levelTimer_->setInterval(50);
+  levelTimer_->setInterval(20);
   QObject::connect(levelTimer_.get(), &QTimer::timeout, [this] {
-    if (!image_ || c_.state.Busy || !image_->BuildNextLevel()) levelTimer_->stop();
+    // About four million pixels a tick: some milliseconds.
+    const int rows = image_ ? std::max(1, (1 << 22) / std::max(1, image_->Width() / 2)) : 0;
+    if (!image_ || c_.state.Busy || !image_->BuildRows(rows)) levelTimer_->stop();
   });
   askResolution = [this](int remembered) -> std::optional<int> {
     if (!c_.sink) return std::nullopt;

@@ -51,6 +51,9 @@ class TemplateImage {
   void BuildAllLevels();
   // Makes the next of those copies; false once all are made.
   bool BuildNextLevel();
+  // Makes up to `rows` rows of the copy being made; false once all are made. Small steps keep
+  // the program answering while a large scan's copies are made.
+  bool BuildRows(int rows);
 
   // Template pixels (x right, y down, corners at whole numbers) to device pixels of the view.
   QTransform PixelToDevice(const ViewTransform& view, const TemplatePlacement& placement,
@@ -66,7 +69,11 @@ class TemplateImage {
 
  private:
   const QImage& EnsureLevel(int n);
+  // Adds rows to the copy being made, the next level; false when there is none to make.
+  bool GrowLevel(int rows);
   std::vector<QImage> levels_;
+  QImage pending_;  // the next level while it is made
+  int pendingRow_ = 0;
   int32_t pelsX_ = 0;
   int32_t pelsY_ = 0;
 };

@@ -76,6 +76,7 @@ std::optional<TemplateProbe> TemplateImage::Probe(const std::string& path, Messa
 bool TemplateImage::Load(const std::string& path, const TemplateProbe& probe, int32_t pelsX,
                          int32_t pelsY, MessageSink& sink) {
   levels_.clear();
+  pending_ = QImage();
   QImage image;
   if (probe.bmp) {
     try {
@@ -127,6 +128,7 @@ bool TemplateImage::Load(const std::string& path, const TemplateProbe& probe, in
 
 void TemplateImage::SetImage(QImage image, int32_t pelsX, int32_t pelsY) {
   levels_.clear();
+  pending_ = QImage();
   if (image.isNull()) return;
   if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
   levels_.push_back(std::move(image));
@@ -134,12 +136,13 @@ void TemplateImage::SetImage(QImage image, int32_t pelsX, int32_t pelsY) {
   pelsY_ = pelsY > 0 ? pelsY : 11811;
 }
 
-QImage HalveImage(const QImage& src) {
+namespace {
+
+// Rows [first, last) of the halved copy of `src` into `out`.
+void HalveRows(const QImage& src, QImage& out, int first, int last) {
   const int w = src.width(), h = src.height();
-  const int hw = (w + 1) / 2, hh = (h + 1) / 2;
-  QImage out(hw, hh, QImage::Format_RGB32);
-  if (out.isNull()) return out;
-  for (int y = 0; y < hh; ++y) {
+  const int hw = out.width();
+  for (int y = first; y < last; ++y) {
     const auto* r0 = reinterpret_cast<const uint32_t*>(src.constScanLine(2 * y));
     const auto* r1 =
         reinterpret_cast<const uint32_t*>(src.constScanLine(std::min(2 * y + 1, h - 1)));
@@ -156,30 +159,49 @@ QImage HalveImage(const QImage& src) {
       d[x] = 0xff000000u | rb | g;
     }
   }
+}
+
+int LevelsWanted(int side) {
+  int n = 0;
+  for (int w = side; w > 256; w = (w + 1) / 2) ++n;
+  return n;
+}
+
+}  // namespace
+
+QImage HalveImage(const QImage& src) {
+  QImage out((src.width() + 1) / 2, (src.height() + 1) / 2, QImage::Format_RGB32);
+  if (!out.isNull()) HalveRows(src, out, 0, out.height());
   return out;
+}
+
+bool TemplateImage::GrowLevel(int rows) {
+  if (pending_.isNull()) {
+    const QImage& last = levels_.back();
+    if (last.width() <= 1 && last.height() <= 1) return false;
+    pending_ = QImage((last.width() + 1) / 2, (last.height() + 1) / 2, QImage::Format_RGB32);
+    pendingRow_ = 0;
+    if (pending_.isNull()) return false;
+  }
+  const int last =
+      static_cast<int>(std::min<int64_t>(int64_t{pendingRow_} + rows, pending_.height()));
+  HalveRows(levels_.back(), pending_, pendingRow_, last);
+  pendingRow_ = last;
+  if (pendingRow_ == pending_.height()) {
+    levels_.push_back(std::move(pending_));
+    pending_ = QImage();
+  }
+  return true;
 }
 
 const QImage& TemplateImage::EnsureLevel(int n) {
   static const QImage kNone;
   if (levels_.empty()) return kNone;
   n = std::max(n, 0);
-  while (static_cast<int>(levels_.size()) <= n) {
-    const QImage& last = levels_.back();
-    if (last.width() <= 1 && last.height() <= 1) return last;
-    QImage half = HalveImage(last);
-    if (half.isNull()) return levels_.back();
-    levels_.push_back(std::move(half));
-  }
+  while (static_cast<int>(levels_.size()) <= n)
+    if (!GrowLevel(INT32_MAX)) return levels_.back();
   return levels_[static_cast<size_t>(n)];
 }
-
-namespace {
-int LevelsWanted(int side) {
-  int n = 0;
-  for (int w = side; w > 256; w = (w + 1) / 2) ++n;
-  return n;
-}
-}  // namespace
 
 void TemplateImage::BuildAllLevels() {
   if (levels_.empty()) return;
@@ -187,12 +209,15 @@ void TemplateImage::BuildAllLevels() {
 }
 
 bool TemplateImage::BuildNextLevel() {
+  return BuildRows(INT32_MAX);
+}
+
+bool TemplateImage::BuildRows(int rows) {
   if (levels_.empty()) return false;
   const int wanted = LevelsWanted(std::max(Width(), Height()));
-  const int next = static_cast<int>(levels_.size());
-  if (next > wanted) return false;
-  EnsureLevel(next);
-  return next < wanted;
+  if (static_cast<int>(levels_.size()) > wanted) return false;
+  if (!GrowLevel(rows)) return false;
+  return static_cast<int>(levels_.size()) <= wanted;
 }
 
 QTransform TemplateImage::PixelToDevice(const ViewTransform& v, const TemplatePlacement& pl,

@@ -146,6 +146,25 @@ TEST(TemplateImagePyramid, HalvedCopiesAverageTheirPixelsAndOddSidesRoundUp) {
   EXPECT_EQ(t.Level(40).size(), QSize(1, 1));
 }
 
+TEST(TemplateImagePyramid, CopiesMadeInStepsOfRowsAreFinishedWhenNeeded) {
+  EnsureGui();
+  TemplateImage t;
+  t.SetImage(Scan(100), 11811, 11811);  // 600 x 400: copies of 300 x 200 and 150 x 100
+  const QImage whole = HalveImage(t.Level(0));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(t.BuildRows(50));
+    EXPECT_EQ(t.LevelsBuilt(), 1) << i;
+  }
+  EXPECT_TRUE(t.BuildRows(50));  // the 200th row ends the first copy
+  EXPECT_EQ(t.LevelsBuilt(), 2);
+  EXPECT_EQ(t.Level(1), whole);
+  // Half of the second copy made, then a view needs it: it is finished at once.
+  EXPECT_TRUE(t.BuildRows(50));
+  EXPECT_EQ(t.LevelsBuilt(), 2);
+  EXPECT_EQ(t.Level(2), HalveImage(whole));
+  EXPECT_FALSE(t.BuildRows(50));
+}
+
 TEST(TemplateImagePyramid, TheCopyDrawnHasPixelsOfAtLeastOneDevicePixel) {
   TemplateImage t;
   EnsureGui();
