@@ -1,9 +1,10 @@
 // "Template Resolution": its text, the value it shows, and the values OK refuses.
+#include "dialogs/temp_resol_dlg.h"
+
 #include <QLabel>
 #include <QTest>
 
 #include "dialogs/spin_edit.h"
-#include "dialogs/temp_resol_dlg.h"
 #include "test_support.h"
 
 using namespace zelk;
@@ -19,8 +20,8 @@ class TempResolDlgTest : public QObject {
     QCOMPARE(dlg.windowTitle(), QString("Template Resolution"));
     bool textFound = false;
     for (QLabel* l : dlg.findChildren<QLabel*>())
-      textFound |= l->text() ==
-                   "Template file has no resolution information. Enter the scanner resolution.";
+      textFound |=
+          l->text() == "Template file has no resolution information. Enter the scanner resolution.";
     QVERIFY(textFound);
     QCOMPARE(dlg.ResolutionL->text(), QString("Resolution:"));
     QCOMPARE(dlg.DpiL->text(), QString("DPI"));
@@ -32,9 +33,8 @@ class TempResolDlgTest : public QObject {
       const char* text;
       bool accepted;
       int value;
-    } cases[] = {{"300", true, 300},  {"50", true, 50},    {"2000", true, 2000},
-                 {"49", false, 300},  {"2001", false, 300}, {"", false, 300},
-                 {"abc", false, 300}};
+    } cases[] = {{"300", true, 300},   {"50", true, 50}, {"2000", true, 2000}, {"49", false, 300},
+                 {"2001", false, 300}, {"", false, 300}, {"abc", false, 300}};
     for (const Case& c : cases) {
       RecordingSink sink;
       TTempResolDlg dlg(sink, nullptr);
