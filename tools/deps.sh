@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev googletest
           libgtest-dev libbenchmark-dev libsqlite3-dev fonts-liberation2 xvfb xauth python3-ezdxf
-          qt6-serialport-dev qt6-svg-dev ghostscript)
+          qt6-serialport-dev qt6-svg-dev ghostscript qt6-image-formats-plugins)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

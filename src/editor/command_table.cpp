@@ -16,6 +16,7 @@
 #include "editor/options_commands.h"
 #include "editor/output_commands.h"
 #include "editor/symbol_commands.h"
+#include "editor/template_commands.h"
 #include "editor/tool_choice.h"
 #include "editor/view_commands.h"
 
@@ -100,6 +101,12 @@ bool PasteSymbolsPossible(const CommandConditions& c, int) {
 }
 bool SymbolCopyPossible(const CommandConditions& c, int) {
   return c.symbolTargets && !c.symbolEditing;
+}
+bool TemplateOpen(const CommandConditions& c, int) {
+  return c.mapOpen && c.templateOpen;
+}
+bool TemplateHidden(const CommandConditions& c, int) {
+  return c.templateOpen && c.templateHidden;
 }
 bool UndoPossible(const CommandConditions& c, int) {
   return c.canUndo && !c.symbolEditing;
@@ -310,6 +317,18 @@ void OptionsPref(CommandAreas& a, int) {
 void OptionsScales(CommandAreas& a, int) {
   a.options.Scales();
 }
+void OptionsOpenTemp(CommandAreas& a, int) {
+  a.templates.Open();
+}
+void OptionsCloseTemp(CommandAreas& a, int) {
+  a.templates.Close();
+}
+void OptionsAdjTemp(CommandAreas& a, int) {
+  a.templates.Adjust();
+}
+void OptionsHideTemp(CommandAreas& a, int) {
+  a.templates.ToggleHidden();
+}
 void HelpTopic(CommandAreas& a, int context) {
   a.help.Topic(context);
 }
@@ -469,12 +488,14 @@ const CommandRow kRows[] = {
      nullptr, F, 0},
     {"OptionsScales", "&Options", "&Scales...", "", OptionsScales, 0, help::kScales, MapOpen,
      nullptr, F, 0},
-    {"OptionsOpenTemp", "&Options", "&Open template...", "", nullptr, 0, 0, nullptr, nullptr, F,
-     kSeparatorBefore},
-    {"OptionsCloseTemp", "&Options", "&Close template", "", nullptr, 0, 0, nullptr, nullptr, F, 0},
-    {"OptionsAdjTemp", "&Options", "&Adjust template...", "F9", nullptr, 0, 0, nullptr, nullptr, F,
-     0},
-    {"OptionsHideTemp", "&Options", "&Hide template", "F10", nullptr, 0, 0, nullptr, nullptr, F, 0},
+    {"OptionsOpenTemp", "&Options", "&Open template...", "", OptionsOpenTemp, 0, 0, MapOpen,
+     nullptr, F, kSeparatorBefore},
+    {"OptionsCloseTemp", "&Options", "&Close template", "", OptionsCloseTemp, 0, 0, TemplateOpen,
+     nullptr, F, 0},
+    {"OptionsAdjTemp", "&Options", "&Adjust template...", "F9", OptionsAdjTemp, 0, 0, TemplateOpen,
+     nullptr, F, 0},
+    {"OptionsHideTemp", "&Options", "&Hide template", "F10", OptionsHideTemp, 0, 0, TemplateOpen,
+     TemplateHidden, F, kCheckable},
     {"OptionsOpenGps", "&Options", "Open &GPS...", "", OptionsOpenGps, 0, 54, GpsClosed, nullptr, F,
      kSeparatorBefore},
     {"OptionsCloseGps", "&Options", "C&lose GPS", "", OptionsCloseGps, 0, 0, GpsOpen, nullptr, F,

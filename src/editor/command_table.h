@@ -20,6 +20,7 @@ class MapCommands;
 class OptionsCommands;
 class HelpCommands;
 class GpsCommands;
+class TemplateCommands;
 
 // The command areas a row's handler reaches. A new area is one more file and one more member.
 struct CommandAreas {
@@ -36,6 +37,7 @@ struct CommandAreas {
   ObjectCommands& objects;
   GpsCommands& gps;
   OutputCommands& output;
+  TemplateCommands& templates;
 };
 
 // What the enabling and checking rules look at, taken from the window when a menu opens and
@@ -64,6 +66,8 @@ struct CommandConditions {
   bool gpsOpen = false;           // the GPS receiver is open
   bool gpsPosition = false;       // it gives a position on the map
   bool haveHelp = false;
+  bool templateOpen = false;
+  bool templateHidden = false;
   double zoom = 1;
   Mode toolMode = Mode::None;
   bool screenGrid = false;

@@ -43,6 +43,7 @@
 #include "editor/status_panes.h"
 #include "editor/symbol_box.h"
 #include "editor/symbol_commands.h"
+#include "editor/template_commands.h"
 #include "editor/text_tool.h"
 #include "editor/tool_choice.h"
 #include "editor/view_commands.h"
@@ -78,6 +79,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   mapCommands_ = std::make_unique<MapCommands>(*context_, *undo_);
   optionsCommands_ = std::make_unique<OptionsCommands>(*context_);
   helpCommands_ = std::make_unique<HelpCommands>(*context_);
+  templateCommands_ = std::make_unique<TemplateCommands>(*context_, *this);
   exchangeCommands_ = std::make_unique<ExchangeCommands>(*context_, *undo_);
   clipboardCommands_ = std::make_unique<ClipboardCommands>(*context_, *undo_, toolContext_.get(),
                                                            MakeSystemClipboard());
@@ -95,10 +97,10 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
     if (!objectCommands_->AskLineText(probe)) return std::nullopt;
     return probe.Text();
   };
-  areas_ = std::make_unique<CommandAreas>(
-      CommandAreas{state_, *fileCommands_, *editCommands_, *viewCommands_, *symbolCommands_,
-                   *mapCommands_, *optionsCommands_, *helpCommands_, *exchangeCommands_,
-                   *clipboardCommands_, *objectCommands_, *gpsCommands_, *outputCommands_});
+  areas_ = std::make_unique<CommandAreas>(CommandAreas{
+      state_, *fileCommands_, *editCommands_, *viewCommands_, *symbolCommands_, *mapCommands_,
+      *optionsCommands_, *helpCommands_, *exchangeCommands_, *clipboardCommands_, *objectCommands_,
+      *gpsCommands_, *outputCommands_, *templateCommands_});
 
   gate_ = new InputGate(this);
   gate_->keyDown = [this](QKeyEvent* k) {
@@ -115,6 +117,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   tools_[InteractionSlot(Interaction::WindowRectangle)] = windowTool_.get();
   tools_[InteractionSlot(Interaction::Gps)] = gpsCommands_->AdjustTool();
   AdoptTools(MakeDrawingTools(*toolContext_));
+  RegisterTool(Interaction::Template, &templateCommands_->AdjustTool());
   zoomTool_->ended = [this] {
     state_.InteractionState = savedState_;
     SetCursorShape(savedCursor_);
@@ -130,6 +133,7 @@ TMainFm::TMainFm(const MainFormServices& services, QWidget* parent)
   BuildCommands();
   AdoptTools(MakeEditingTools(*toolContext_));
   WorkWin->drawMarks = MakeMarksPainter(*toolContext_);
+  WorkWin->drawTemplate = [this](QPainter& p, const QRect& r) { templateCommands_->Draw(p, r); };
   progress_ = std::make_unique<StatusProgress>(*Status, state_.AbortRequested);
   doc_->Store().SetProgress(progress_.get());
   exchangeCommands_->SetProgress(progress_.get());
@@ -161,6 +165,7 @@ TMainFm::~TMainFm() {
   WorkWin->redrawEnded = nullptr;
   WorkWin->redrawStatus = nullptr;
   WorkWin->drawMarks = nullptr;
+  WorkWin->drawTemplate = nullptr;
 }
 
 Progress& TMainFm::ProgressDisplay() {
@@ -482,6 +487,8 @@ CommandConditions TMainFm::Conditions() const {
   c.gpsPosition = gpsCommands_->HasPosition();
   c.canToCurve = objectCommands_->CanToCurve();
   c.haveHelp = services_.help != nullptr;
+  c.templateOpen = templateCommands_->IsOpen();
+  c.templateHidden = templateCommands_->Hidden();
   c.zoom = WorkWin->View().zoom;
   c.toolMode = state_.ToolMode;
   c.screenGrid = prefs_->screenGrid;
@@ -629,6 +636,11 @@ void TMainFm::MapChanged() {
   HorScale->SetMapShown(open);
   VerScale->SetMapShown(open);
   UpdateViewDisplays();
+  // The template the map names comes back with it; a closed map takes its template along.
+  if (fresh)
+    templateCommands_->MapOpened();
+  else if (!open)
+    templateCommands_->MapClosed();
   WorkWin->InvalidateAll();
   // The tool of the mode starts once the command around this has ended.
   QMetaObject::invokeMethod(

@@ -45,6 +45,7 @@ class HelpCommands;
 class MapCommands;
 class OptionsCommands;
 class SymbolCommands;
+class TemplateCommands;
 class ViewCommands;
 class HelpRequester;
 class InputGate;
@@ -83,6 +84,7 @@ class TMainFm : public QMainWindow,
   CommandContext& Context() { return *context_; }
   SymbolCommands& Symbols() { return *symbolCommands_; }
   UndoRing& Undo() { return *undo_; }
+  TemplateCommands& Templates() { return *templateCommands_; }
   // What the drawing and editing tools work with.
   ToolContext& Tools() { return *toolContext_; }
 
@@ -249,6 +251,7 @@ class TMainFm : public QMainWindow,
   std::unique_ptr<MapCommands> mapCommands_;
   std::unique_ptr<OptionsCommands> optionsCommands_;
   std::unique_ptr<HelpCommands> helpCommands_;
+  std::unique_ptr<TemplateCommands> templateCommands_;
   std::unique_ptr<CommandAreas> areas_;
 
   std::array<Tool*, kInteractionCount> tools_{};
