@@ -241,6 +241,8 @@ bool TemplateImage::GrowLevel(int rows) {
   }
   const int last =
       static_cast<int>(std::min<int64_t>(int64_t{pendingRow_} + rows, pending_.height()));
+  // The first copy needs the rows of the scan under it.
+  if (levels_.size() == 1) EnsureRows(2 * pendingRow_, 2 * last + 1);
   HalveRows(levels_.back(), pending_, pendingRow_, last);
   pendingRow_ = last;
   if (pendingRow_ == pending_.height()) {

@@ -267,6 +267,12 @@ TEST(TemplateImageFiles, AScanIsReadWhereViewsNeedItThenInStepsUntilComplete) {
   for (int y = 0; y < 600; y += 7)
     for (int x = 0; x < 40; x += 3)
       ASSERT_EQ(full.pixel(x, y), 0xff000000u | spec.pixel(x, y)) << x << "," << y;
+  // A view zoomed out before any row was read: the copy is made from the rows, read then.
+  TemplateImage fresh;
+  ASSERT_TRUE(fresh.Load(path, *probe, 11811, 11811, sink));
+  const QImage firstCopy = fresh.Level(1);
+  EXPECT_TRUE(fresh.AllRowsRead());
+  EXPECT_EQ(firstCopy, HalveImage(full));
   EXPECT_TRUE(sink.errors.empty());
 }
 
