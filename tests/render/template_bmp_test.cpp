@@ -30,7 +30,7 @@ struct Reader {
   }
 };
 
-// The expected colour of a pixel, from the spec's own functions.
+// The expected colour of a pixel, from the functions the test file was made with.
 uint32_t Expected(const BmpSpec& s, int x, int y) {
   const uint32_t v = s.pixel(x, y);
   if (s.bitCount == 24) return 0xff000000u | (v & 0xffffff);
