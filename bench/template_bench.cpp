@@ -105,6 +105,27 @@ void BM_OpenAndFirstPicture(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenAndFirstPicture)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// Scrolling by a whole window right after opening, before the idle steps have read the scan:
+// each redraw reads the rows it shows.
+void BM_ScrollBeforeAllRowsRead(benchmark::State& state) {
+  const std::string path = ScanPath();
+  QuietSink sink;
+  TemplateImage t;
+  const auto probe = TemplateImage::Probe(path, sink);
+  t.Load(path, *probe, probe->pelsPerMeterX, probe->pelsPerMeterY, sink);
+  QImage out(kWindowW, kWindowH, QImage::Format_RGB32);
+  // One scan pixel to one screen pixel at 4X: a window is 1280 x 900 scan pixels.
+  const double words = TemplatePlacement{}.WordsPerPixelX(15000, 11811);
+  int step = 0;
+  for (auto _ : state) {
+    const int32_t y = static_cast<int32_t>((kSide / 2 - 450 - 900 * step) * words) & ~255;
+    Show(t, Window(4, 0, y), TemplatePlacement{}, out);
+    ++step;
+    benchmark::DoNotOptimize(out.constBits());
+  }
+}
+BENCHMARK(BM_ScrollBeforeAllRowsRead)->Unit(benchmark::kMillisecond)->Iterations(8);
+
 TemplateImage& Loaded() {
   static TemplateImage* t = [] {
     QuietSink sink;

@@ -148,6 +148,12 @@ int BmpRowsPerChunk(uint32_t rowSize) {
 
 BmpTemplateError ReadBmpTemplateRows(const BmpReadAt& read, const BmpTemplateInfo& info,
                                      const std::function<bool(int y, const uint32_t* rgb)>& row) {
+  return ReadBmpTemplateRowRange(read, info, 0, info.height, row);
+}
+
+BmpTemplateError ReadBmpTemplateRowRange(
+    const BmpReadAt& read, const BmpTemplateInfo& info, int top, int bottom,
+    const std::function<bool(int y, const uint32_t* rgb)>& row) {
   if (info.width <= 0 || info.height <= 0 || info.rowSize == 0) return BmpTemplateError::Size;
   if (info.bitCount <= 8 && info.palette.size() < (size_t{1} << info.bitCount))
     return BmpTemplateError::Palette;
@@ -157,8 +163,13 @@ BmpTemplateError ReadBmpTemplateRows(const BmpReadAt& read, const BmpTemplateInf
   const size_t w = static_cast<size_t>(info.width);
   const uint32_t* pal = info.palette.data();
   const size_t palSize = info.palette.size();
-  for (int first = 0; first < info.height; first += perChunk) {
-    const int rows = std::min(perChunk, info.height - first);
+  top = std::clamp(top, 0, info.height);
+  bottom = std::clamp(bottom, top, info.height);
+  // The stored rows that hold them: the same ones, or counted from the bottom.
+  const int begin = info.topDown ? top : info.height - bottom;
+  const int end = info.topDown ? bottom : info.height - top;
+  for (int first = begin; first < end; first += perChunk) {
+    const int rows = std::min(perChunk, end - first);
     const int64_t pos = int64_t{info.pixelOffset} + int64_t{info.rowSize} * first;
     const int64_t want = int64_t{info.rowSize} * rows;
     const int64_t got = read(pos, chunk.data(), want);

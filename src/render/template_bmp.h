@@ -66,4 +66,9 @@ int BmpRowsPerChunk(uint32_t rowSize);
 BmpTemplateError ReadBmpTemplateRows(const BmpReadAt& read, const BmpTemplateInfo& info,
                                      const std::function<bool(int y, const uint32_t* rgb)>& row);
 
+// The same for the rows `top` up to `bottom` (exclusive), counted from the top.
+BmpTemplateError ReadBmpTemplateRowRange(
+    const BmpReadAt& read, const BmpTemplateInfo& info, int top, int bottom,
+    const std::function<bool(int y, const uint32_t* rgb)>& row);
+
 }  // namespace zelk

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QTransform>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,8 @@ struct TemplateProbe {
 
 class TemplateImage {
  public:
+  TemplateImage();
+  ~TemplateImage();
   // Reads the header of a BMP file, or the size of a PNG, JPEG or TIFF file. Failures are shown
   // through the sink.
   static std::optional<TemplateProbe> Probe(const std::string& path, MessageSink& sink);
@@ -45,7 +48,10 @@ class TemplateImage {
   int Height() const { return levels_.empty() ? 0 : levels_[0].height(); }
   int32_t PelsPerMeterX() const { return pelsX_; }
   int32_t PelsPerMeterY() const { return pelsY_; }
-  const QImage& Level(int n) { return EnsureLevel(n); }
+  const QImage& Level(int n);
+  // A BMP scan's rows are read when a view first needs them, or a few at a time after the
+  // first picture; the file stays open until all are read.
+  bool AllRowsRead() const { return !source_; }
   int LevelsBuilt() const { return static_cast<int>(levels_.size()); }
   // Makes every halved copy down to one that fits in 256 pixels.
   void BuildAllLevels();
@@ -71,6 +77,12 @@ class TemplateImage {
   const QImage& EnsureLevel(int n);
   // Adds rows to the copy being made, the next level; false when there is none to make.
   bool GrowLevel(int rows);
+  void EnsureRows(int top, int bottom);
+  struct RowSource;
+  std::unique_ptr<RowSource> source_;
+  std::vector<uint8_t> rowRead_;
+  int rowsRead_ = 0;
+  int readCursor_ = 0;
   std::vector<QImage> levels_;
   QImage pending_;  // the next level while it is made
   int pendingRow_ = 0;

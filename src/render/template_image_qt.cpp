@@ -73,30 +73,31 @@ std::optional<TemplateProbe> TemplateImage::Probe(const std::string& path, Messa
   return probe;
 }
 
+struct TemplateImage::RowSource {
+  BufferedFile file;
+  BmpTemplateInfo info;
+  BmpReadAt read;
+};
+
+TemplateImage::TemplateImage() = default;
+TemplateImage::~TemplateImage() = default;
+
 bool TemplateImage::Load(const std::string& path, const TemplateProbe& probe, int32_t pelsX,
                          int32_t pelsY, MessageSink& sink) {
   levels_.clear();
   pending_ = QImage();
+  source_.reset();
   QImage image;
   if (probe.bmp) {
+    // Only the header is read now; the rows follow as views need them.
+    auto source = std::make_unique<RowSource>();
     try {
-      BufferedFile f(&sink);
-      f.OpenForReading(path);
-      BmpTemplateInfo info;
-      const BmpReadAt read = ReaderOf(f);
-      BmpTemplateError e = ReadBmpTemplateInfo(read, f.Size(), &info);
-      if (e == BmpTemplateError::None) {
-        image = QImage(info.width, info.height, QImage::Format_RGB32);
-        if (image.isNull()) {
-          sink.Error(BmpTemplateMessage(BmpTemplateError::TooLarge));
-          return false;
-        }
-        const size_t rowBytes = static_cast<size_t>(info.width) * 4;
-        e = ReadBmpTemplateRows(read, info, [&](int y, const uint32_t* rgb) {
-          std::memcpy(image.scanLine(y), rgb, rowBytes);
-          return true;
-        });
-      }
+      source->file.SetSink(&sink);
+      source->file.OpenForReading(path);
+      source->file.SetSink(nullptr);
+      source->read = ReaderOf(source->file);
+      const BmpTemplateError e =
+          ReadBmpTemplateInfo(source->read, source->file.Size(), &source->info);
       if (e != BmpTemplateError::None) {
         sink.Error(BmpTemplateMessage(e));
         return false;
@@ -104,6 +105,17 @@ bool TemplateImage::Load(const std::string& path, const TemplateProbe& probe, in
     } catch (const FileError&) {
       return false;
     }
+    image = QImage(source->info.width, source->info.height, QImage::Format_RGB32);
+    if (image.isNull()) {
+      sink.Error(BmpTemplateMessage(BmpTemplateError::TooLarge));
+      return false;
+    }
+    SetImage(std::move(image), pelsX, pelsY);
+    rowRead_.assign(static_cast<size_t>(source->info.height), 0);
+    rowsRead_ = 0;
+    readCursor_ = 0;
+    source_ = std::move(source);
+    return true;
   } else {
     QImageReader reader(QString::fromStdString(path));
     reader.setAllocationLimit(kReaderAllocationLimitMb);
@@ -129,6 +141,7 @@ bool TemplateImage::Load(const std::string& path, const TemplateProbe& probe, in
 void TemplateImage::SetImage(QImage image, int32_t pelsX, int32_t pelsY) {
   levels_.clear();
   pending_ = QImage();
+  source_.reset();
   if (image.isNull()) return;
   if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
   levels_.push_back(std::move(image));
@@ -175,6 +188,49 @@ QImage HalveImage(const QImage& src) {
   return out;
 }
 
+void TemplateImage::EnsureRows(int top, int bottom) {
+  if (!source_ || levels_.empty()) return;
+  QImage& image = levels_[0];
+  const int h = image.height();
+  top = std::clamp(top, 0, h);
+  bottom = std::clamp(bottom, top, h);
+  const size_t rowBytes = static_cast<size_t>(image.width()) * 4;
+  int y = top;
+  while (y < bottom) {
+    if (rowRead_[static_cast<size_t>(y)]) {
+      ++y;
+      continue;
+    }
+    int end = y;
+    while (end < bottom && !rowRead_[static_cast<size_t>(end)]) ++end;
+    const BmpTemplateError e = ReadBmpTemplateRowRange(
+        source_->read, source_->info, y, end, [&](int row, const uint32_t* rgb) {
+          std::memcpy(image.scanLine(row), rgb, rowBytes);
+          rowRead_[static_cast<size_t>(row)] = 1;
+          ++rowsRead_;
+          return true;
+        });
+    // Rows the file no longer holds show the paper.
+    for (int r = y; r < end; ++r) {
+      if (rowRead_[static_cast<size_t>(r)]) continue;
+      std::memset(image.scanLine(r), 0xff, rowBytes);
+      rowRead_[static_cast<size_t>(r)] = 1;
+      ++rowsRead_;
+    }
+    (void)e;
+    y = end;
+  }
+  if (rowsRead_ >= h) {
+    source_.reset();
+    rowRead_.clear();
+  }
+}
+
+const QImage& TemplateImage::Level(int n) {
+  if (n <= 0 && !levels_.empty()) EnsureRows(0, levels_[0].height());
+  return EnsureLevel(n);
+}
+
 bool TemplateImage::GrowLevel(int rows) {
   if (pending_.isNull()) {
     const QImage& last = levels_.back();
@@ -185,6 +241,8 @@ bool TemplateImage::GrowLevel(int rows) {
   }
   const int last =
       static_cast<int>(std::min<int64_t>(int64_t{pendingRow_} + rows, pending_.height()));
+  // The first copy needs the rows of the scan under it.
+  if (levels_.size() == 1) EnsureRows(2 * pendingRow_, 2 * last + 1);
   HalveRows(levels_.back(), pending_, pendingRow_, last);
   pendingRow_ = last;
   if (pendingRow_ == pending_.height()) {
@@ -214,6 +272,13 @@ bool TemplateImage::BuildNextLevel() {
 
 bool TemplateImage::BuildRows(int rows) {
   if (levels_.empty()) return false;
+  if (source_) {
+    // The scan's rows first, in the order of the file.
+    const int64_t next = std::min<int64_t>(int64_t{readCursor_} + 2 * int64_t{rows}, Height());
+    EnsureRows(readCursor_, static_cast<int>(next));
+    readCursor_ = static_cast<int>(next);
+    return true;
+  }
   const int wanted = LevelsWanted(std::max(Width(), Height()));
   if (static_cast<int>(levels_.size()) > wanted) return false;
   if (!GrowLevel(rows)) return false;
@@ -260,6 +325,7 @@ void TemplateImage::Draw(QPainter& painter, const ViewTransform& view,
       back.map(QPolygonF(QRectF(paintRect.adjusted(-2, -2, 2, 2)))).boundingRect();
   const QRect part = wanted_part.toAlignedRect().adjusted(-1, -1, 1, 1).intersected(image.rect());
   if (part.isEmpty()) return;
+  if (level == 0) EnsureRows(part.top(), part.bottom() + 1);
   painter.save();
   painter.setClipRect(paintRect, Qt::IntersectClip);
   painter.setTransform(t);

@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the template bitmap reader as a file: the header checks, then every
-// row, whose pixels must all be written.
+// row, whose pixels must all be written, then a range of rows.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -29,6 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return true;
   });
   if (rows > info.height) __builtin_trap();
+  // A range of rows named by the last bytes, as a view asks for them.
+  const int top = size >= 2 ? data[size - 2] % (info.height + 2) - 1 : 0;
+  const int bottom = size >= 1 ? top + data[size - 1] % (info.height + 2) : info.height;
+  int64_t inRange = 0;
+  zelk::ReadBmpTemplateRowRange(read, info, top, bottom, [&](int y, const uint32_t*) {
+    if (y < top || y >= bottom || y < 0 || y >= info.height) __builtin_trap();
+    ++inRange;
+    return true;
+  });
+  if (inRange > info.height) __builtin_trap();
   (void)mix;
   return 0;
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "template_bmp_builder.h"
@@ -29,7 +30,7 @@ struct Reader {
   }
 };
 
-// The expected colour of a pixel, from the spec's own functions.
+// The expected colour of a pixel, from the functions the test file was made with.
 uint32_t Expected(const BmpSpec& s, int x, int y) {
   const uint32_t v = s.pixel(x, y);
   if (s.bitCount == 24) return 0xff000000u | (v & 0xffffff);
@@ -272,6 +273,42 @@ TEST(BmpTemplate, ReadErrorsAndAShorterFileThanAtHeaderTime) {
   bad.width = 2, bad.height = 2, bad.bitCount = 8, bad.rowSize = 4;
   EXPECT_EQ(ReadBmpTemplateRows(r.Fn(), bad, [](int, const uint32_t*) { return true; }),
             BmpTemplateError::Palette);
+}
+
+TEST(BmpTemplate, ARangeOfRowsReadsOnlyItsOwnRowsInEitherOrder) {
+  for (bool topDown : {false, true}) {
+    BmpSpec s;
+    s.width = 5;
+    s.height = 20;
+    s.topDown = topDown;
+    Reader r{MakeBmp(s)};
+    BmpTemplateInfo info;
+    ASSERT_EQ(ReadBmpTemplateInfo(r.Fn(), static_cast<int64_t>(r.bytes.size()), &info),
+              BmpTemplateError::None);
+    r.sizes.clear();
+    std::vector<int> seen;
+    ASSERT_EQ(ReadBmpTemplateRowRange(r.Fn(), info, 5, 9,
+                                      [&](int y, const uint32_t* rgb) {
+                                        seen.push_back(y);
+                                        for (int x = 0; x < 5; ++x)
+                                          EXPECT_EQ(rgb[x], Expected(s, x, y)) << y;
+                                        return true;
+                                      }),
+              BmpTemplateError::None);
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<int>{5, 6, 7, 8})) << topDown;
+    int64_t bytes = 0;
+    for (int64_t n : r.sizes) bytes += n;
+    EXPECT_EQ(bytes, 4 * 16) << topDown;
+    // Ranges beyond the image are cut to it.
+    seen.clear();
+    ReadBmpTemplateRowRange(r.Fn(), info, 18, 40, [&](int y, const uint32_t*) {
+      seen.push_back(y);
+      return true;
+    });
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<int>{18, 19}));
+  }
 }
 
 TEST(BmpTemplate, LastRowWithoutPaddingIsAccepted) {

@@ -5,10 +5,12 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 
 #include "render/template_image.h"
 #include "storage/messages.h"
+#include "template_bmp_builder.h"
 #include "test_support.h"
 
 namespace zelk {
@@ -218,6 +220,85 @@ TEST(TemplateImageFiles, PngJpegAndTiffAreReadThroughTheImageReaders) {
       }
     EXPECT_TRUE(sink.errors.empty());
   }
+}
+
+TEST(TemplateImageFiles, AScanIsReadWhereViewsNeedItThenInStepsUntilComplete) {
+  EnsureGui();
+  TempDir dir;
+  test::BmpSpec spec;
+  spec.width = 40;
+  spec.height = 600;
+  spec.pixel = [](int x, int y) {
+    return static_cast<uint32_t>((x * 5) << 16 | (y % 256) << 8 | 7);
+  };
+  const std::string path = dir.Path("tall.bmp");
+  {
+    const std::vector<uint8_t> bytes = test::MakeBmp(spec);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  Sink sink;
+  const auto probe = TemplateImage::Probe(path, sink);
+  ASSERT_TRUE(probe);
+  TemplateImage t;
+  ASSERT_TRUE(t.Load(path, *probe, 11811, 11811, sink));
+  EXPECT_FALSE(t.AllRowsRead());
+  // A view of the top of the scan at one screen pixel per scan pixel or more.
+  ViewTransform v;
+  v.clientWidth = 100;
+  v.clientHeight = 100;
+  v.zoom = 8;
+  v.SetViewTransform();
+  TemplatePlacement p;
+  p.y = static_cast<int32_t>(std::lround(300 * p.WordsPerPixelY(15000, 11811))) & ~255;
+  QImage out(100, 100, QImage::Format_RGB32);
+  out.fill(Qt::white);
+  {
+    QPainter painter(&out);
+    t.Draw(painter, v, p, 15000, out.rect(), false);
+  }
+  EXPECT_FALSE(t.AllRowsRead());
+  int steps = 0;
+  while (t.BuildRows(16) && steps < 1000) ++steps;
+  EXPECT_TRUE(t.AllRowsRead());
+  EXPECT_GT(steps, 10);
+  const QImage& full = t.Level(0);
+  for (int y = 0; y < 600; y += 7)
+    for (int x = 0; x < 40; x += 3)
+      ASSERT_EQ(full.pixel(x, y), 0xff000000u | spec.pixel(x, y)) << x << "," << y;
+  // A view zoomed out before any row was read: the copy is made from the rows, read then.
+  TemplateImage fresh;
+  ASSERT_TRUE(fresh.Load(path, *probe, 11811, 11811, sink));
+  const QImage firstCopy = fresh.Level(1);
+  EXPECT_TRUE(fresh.AllRowsRead());
+  EXPECT_EQ(firstCopy, HalveImage(full));
+  EXPECT_TRUE(sink.errors.empty());
+}
+
+TEST(TemplateImageFiles, RowsTheFileNoLongerHoldsShowThePaper) {
+  EnsureGui();
+  TempDir dir;
+  test::BmpSpec spec;
+  spec.width = 8;
+  spec.height = 50;
+  const std::string path = dir.Path("shrinking.bmp");
+  const std::vector<uint8_t> bytes = test::MakeBmp(spec);
+  {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  Sink sink;
+  const auto probe = TemplateImage::Probe(path, sink);
+  TemplateImage t;
+  ASSERT_TRUE(t.Load(path, *probe, 11811, 11811, sink));
+  // Bottom-up: cutting the file loses the top rows.
+  std::filesystem::resize_file(path, 54 + 24 * 25);
+  const QImage& full = t.Level(0);
+  EXPECT_TRUE(t.AllRowsRead());
+  EXPECT_EQ(full.pixel(3, 0), qRgb(255, 255, 255));
+  EXPECT_EQ(full.pixel(3, 49), 0xff000000u | spec.pixel(3, 49));
 }
 
 TEST(TemplateImageFiles, WhatIsNoPictureIsRefusedWithTheMessage) {
