@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "cli/cli_document.h"
 #include "cli/json_writer.h"
 #include "cli/map_cli.h"
 #include "cli/map_report.h"
@@ -27,70 +28,13 @@ namespace zelk {
 
 namespace {
 
-// Errors go to stderr as the program words them; questions get fixed answers.
-class CliSink : public MessageSink {
- public:
-  explicit CliSink(std::ostream& err) : err_(err) {}
-  void Error(const std::string& m, int) override {
-    std::string text = m;
-    for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
-    err_ << text << "\n";
-    failed = true;
-  }
-  bool Confirm(const std::string&, int) override { return true; }
-  Answer Ask(const std::string&, int) override { return Answer::No; }
-  bool failed = false;
-
- private:
-  std::ostream& err_;
-};
-
 namespace fs = std::filesystem;
-
-// A short name of its own in the temporary folder: the map's name may already be as long as a
-// file name can be. The document overwrites the empty file made here.
-std::string PrivateTempPath() {
-  std::error_code ec;
-  const fs::path dir = fs::temp_directory_path(ec);
-  std::string name = (dir / "zelk-cli-XXXXXX").string();
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) return (dir / ("zelk-cli-" + std::to_string(::getpid()) + ".~km")).string();
-  ::close(fd);
-  return name;
-}
-
-// True when writing `output` would write `input`: the same file under another spelling, through
-// a link, or the very same name.
-bool IsSameFile(const std::string& output, const std::string& input) {
-  std::error_code ec;
-  if (!fs::exists(output, ec) || !fs::exists(input, ec)) return false;
-  return fs::equivalent(output, input, ec);
-}
 
 // Any entry of that name, also a link that leads nowhere.
 bool NameTaken(const std::string& path) {
   std::error_code ec;
   return fs::exists(fs::symlink_status(path, ec));
 }
-
-// A document that works on a private copy, so the user's preferences and working copy are
-// never touched and the map itself changes only through a completed save.
-struct CliDocument {
-  CliSink sink;
-  Preferences prefs;
-  std::string temp;
-  Document doc;
-  explicit CliDocument(std::ostream& err)
-      : sink(err), temp(PrivateTempPath()), doc(&sink, &prefs, nullptr, temp) {
-    prefs.autoSave = false;
-  }
-  ~CliDocument() {
-    doc.Store().CloseWorkingFile();
-    std::error_code ec;
-    std::filesystem::remove(temp, ec);
-    std::filesystem::remove(doc.OwnerPath(), ec);
-  }
-};
 
 void Usage(std::ostream& err) {
   err << "usage:\n"

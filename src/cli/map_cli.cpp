@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 
+#include "cli/cli_document.h"
 #include "storage/backup.h"
 #include "storage/buffered_file.h"
 #include "storage/document.h"
@@ -23,71 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Errors go to stderr as the program words them; the map area question is answered yes.
-class MapCliSink : public MessageSink {
- public:
-  explicit MapCliSink(std::ostream& err) : err_(err) {}
-  void Error(const std::string& m, int) override {
-    std::string text = m;
-    for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    err_ << text << "\n";
-    failed = true;
-  }
-  bool Confirm(const std::string&, int) override { return true; }
-  Answer Ask(const std::string&, int) override { return Answer::Yes; }
-  bool failed = false;
-
- private:
-  std::ostream& err_;
+// The map opened on a private copy; it is written back only by Save. The map-area question is
+// answered yes.
+struct MapDoc : CliDocument {
+  explicit MapDoc(std::ostream& err) : CliDocument(err, Answer::Yes) {}
 };
-
-class Quiet : public Progress {
- public:
-  void Start(const std::string&, int32_t, int32_t, bool, const std::string&) override {}
-  void Step(int32_t, int32_t) override {}
-  void End() override {}
-};
-
-std::string PrivateTemp() {
-  std::error_code ec;
-  const fs::path dir = fs::temp_directory_path(ec);
-  std::string name = (dir / "zelk-cli-XXXXXX").string();
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) return (dir / ("zelk-cli-" + std::to_string(::getpid()) + ".~km")).string();
-  ::close(fd);
-  return name;
-}
-
-// The map opened on a private copy; it is written back only by Save.
-struct MapDoc {
-  MapCliSink sink;
-  Preferences prefs;
-  std::string temp;
-  Document doc;
-  explicit MapDoc(std::ostream& err)
-      : sink(err), temp(PrivateTemp()), doc(&sink, &prefs, nullptr, temp) {
-    prefs.autoSave = false;
-  }
-  ~MapDoc() {
-    doc.Store().CloseWorkingFile();
-    std::error_code ec;
-    fs::remove(temp, ec);
-    fs::remove(doc.OwnerPath(), ec);
-  }
-  bool Open(const std::string& map, std::ostream& err) {
-    if (doc.OpenByName(map)) return true;
-    if (!sink.failed) err << "Cannot open " << map << "\n";
-    return false;
-  }
-  MapStore& Store() { return doc.Store(); }
-};
-
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  if (!fs::exists(a, ec) || !fs::exists(b, ec)) return false;
-  return fs::equivalent(a, b, ec);
-}
 
 bool Number(const std::string& text, double* v) {
   char* end = nullptr;
@@ -144,7 +85,7 @@ int Transform(const std::string& map, const MapTransform& t, const char* verb, s
               std::ostream& err) {
   MapDoc d(err);
   if (!d.Open(map, err)) return 1;
-  Quiet progress;
+  QuietProgress progress;
   const MapWideResult r = TransformMap(d.Store(), t, progress, [] { return true; });
   if (!r.ok) return 1;
   if (!d.doc.Save()) return 1;
@@ -202,7 +143,7 @@ int CmdChangeScale(const std::vector<std::string>& args, std::ostream& out, std:
   }
   MapDoc d(err);
   if (!d.Open(p.positional[0], err)) return 1;
-  Quiet progress;
+  QuietProgress progress;
   const double before = d.Store().Setup().MapScale();
   const MapWideResult r = ChangeScale(d.Store(), scale, p.flags.contains("--scale-symbols"),
                                       progress, [] { return true; });
@@ -254,7 +195,7 @@ int CmdDeleteBySymbol(const std::vector<std::string>& args, std::ostream& out, s
   if (!SymbolList(p.positional, 1, &symbols, err)) return 1;
   MapDoc d(err);
   if (!d.Open(p.positional[0], err)) return 1;
-  Quiet progress;
+  QuietProgress progress;
   const MapWideResult r = DeleteBySymbol(d.Store(), symbols, progress);
   if (!r.ok) return 1;
   if (r.deleted && !d.doc.Save()) return 1;
@@ -269,13 +210,13 @@ int CmdExportBySymbol(const std::vector<std::string>& args, std::ostream& out, s
   const std::string target = p.values["-o"];
   std::set<int> symbols;
   if (!SymbolList(p.positional, 1, &symbols, err)) return 1;
-  if (SameFile(target, p.positional[0])) {
+  if (IsSameFile(target, p.positional[0])) {
     err << target << " is the map itself; nothing was written.\n";
     return 1;
   }
   MapDoc d(err);
   if (!d.Open(p.positional[0], err)) return 1;
-  Quiet progress;
+  QuietProgress progress;
   const int32_t n = ExportBySymbol(d.Store(), symbols, target, progress);
   if (n < 0) return 1;
   out << n << " objects exported.\n";
@@ -301,7 +242,7 @@ int CmdChangeSymbols(const std::vector<std::string>& args, std::ostream& out, st
   }
   MapDoc d(err);
   if (!d.Open(p.positional[0], err)) return 1;
-  Quiet progress;
+  QuietProgress progress;
   const MapWideResult r = ChangeSymbols(d.Store(), change, progress);
   if (!r.ok) return 1;
   if (r.changed && !d.doc.Save()) return 1;
@@ -314,7 +255,7 @@ int CmdOptimize(const std::vector<std::string>& args, std::ostream& out, std::os
   if (!Parse(args, {"--delete-undefined"}, {}, &p) || p.positional.size() != 1) return Usage(err);
   MapDoc d(err);
   if (!d.Open(p.positional[0], err)) return 1;
-  Quiet progress;
+  QuietProgress progress;
   const OptimizeResult r = OptimizeMap(d.Store(), p.flags.contains("--delete-undefined"), progress);
   if (!r.ok) return 1;
   if (!d.doc.Save()) return 1;
@@ -347,13 +288,13 @@ int CmdPartial(const std::vector<std::string>& args, std::ostream& out, std::ost
   const Box window{words(std::min(v[0], v[2])), words(std::min(v[1], v[3])),
                    words(std::max(v[0], v[2])), words(std::max(v[1], v[3]))};
   const std::string target = p.values["-o"];
-  if (SameFile(target, p.positional[0])) {
+  if (IsSameFile(target, p.positional[0])) {
     err << target << " is the map itself; nothing was written.\n";
     return 1;
   }
   MapDoc d(err);
   if (!d.Open(p.positional[0], err)) return 1;
-  Quiet progress;
+  QuietProgress progress;
   const int32_t n = ExportPartialMap(d.Store(), window, target, progress);
   if (n < 0) return 1;
   out << n << " objects exported.\n";
@@ -428,7 +369,7 @@ int CmdBackup(const std::vector<std::string>& args, std::ostream& out, std::ostr
   FolderDisks disks(p.values["-o"], err, true);
   BackupDrive drive{p.values["-o"], "", diskSize};
   disks.Insert(1, drive);
-  Quiet progress;
+  QuietProgress progress;
   switch (Backup(map, name, drive, disks, progress, SystemFiles())) {
     case BackupOutcome::Done: {
       int n = 1;
@@ -453,7 +394,7 @@ int CmdRestore(const std::vector<std::string>& args, std::ostream& out, std::ost
   BackupDrive drive{p.positional[0], "", -1};
   disks.Insert(1, drive);
   const std::string target = p.values["-o"];
-  Quiet progress;
+  QuietProgress progress;
   std::string restored;
   const BackupOutcome r = Restore(
       drive, disks, [&](const std::string&) { return std::optional<std::string>(target); },
@@ -471,12 +412,12 @@ int CmdConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (!Parse(args, {}, {"-o"}, &p) || p.positional.size() != 1 || !p.values.contains("-o"))
     return Usage(err);
   const std::string old = p.positional[0], target = p.values["-o"];
-  if (SameFile(target, old)) {
+  if (IsSameFile(target, old)) {
     err << target << " is the old map itself; nothing was written.\n";
     return 1;
   }
   MapDoc d(err);
-  Quiet progress;
+  QuietProgress progress;
   ConversionResult result;
   bool converting = false;
   d.doc.convertOlderFormat = [&](const std::string& path, int16_t kind) {

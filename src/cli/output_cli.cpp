@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "cli/cli_document.h"
 #include "output/eps_writer.h"
 #include "output/print_job.h"
 #include "output/vector_export.h"
@@ -19,62 +20,6 @@ namespace zelk {
 namespace {
 
 namespace fs = std::filesystem;
-
-class OutputCliSink : public MessageSink {
- public:
-  explicit OutputCliSink(std::ostream& err) : err_(err) {}
-  void Error(const std::string& m, int) override {
-    std::string text = m;
-    for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
-    err_ << text << "\n";
-    failed = true;
-  }
-  bool Confirm(const std::string&, int) override { return true; }
-  Answer Ask(const std::string&, int) override { return Answer::No; }
-  bool failed = false;
-
- private:
-  std::ostream& err_;
-};
-
-std::string TempWorkingCopy() {
-  std::error_code ec;
-  const fs::path dir = fs::temp_directory_path(ec);
-  std::string name = (dir / "zelk-cli-XXXXXX").string();
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) return (dir / ("zelk-cli-" + std::to_string(::getpid()) + ".~km")).string();
-  ::close(fd);
-  return name;
-}
-
-// The map opened on a private working copy: nothing of the user's is touched.
-struct OutputCliDocument {
-  OutputCliSink sink;
-  Preferences prefs;
-  std::string temp;
-  Document doc;
-  explicit OutputCliDocument(std::ostream& err)
-      : sink(err), temp(TempWorkingCopy()), doc(&sink, &prefs, nullptr, temp) {
-    prefs.autoSave = false;
-  }
-  ~OutputCliDocument() {
-    doc.Store().CloseWorkingFile();
-    std::error_code ec;
-    fs::remove(temp, ec);
-    fs::remove(doc.OwnerPath(), ec);
-  }
-  bool Open(const std::string& map, std::ostream& err) {
-    if (doc.OpenByName(map)) return true;
-    if (!sink.failed) err << "Cannot open " << map << "\n";
-    return false;
-  }
-};
-
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  if (!fs::exists(a, ec) || !fs::exists(b, ec)) return false;
-  return fs::equivalent(a, b, ec);
-}
 
 bool ParseNumber(const std::string& text, double* v) {
   char* end = nullptr;
@@ -144,11 +89,11 @@ int CmdExportEps(const std::vector<std::string>& args, std::ostream& out, std::o
     err << "The window must be given as X0,Y0,X1,Y1 in mm.\n";
     return 1;
   }
-  if (SameFile(target, map)) {
+  if (IsSameFile(target, map)) {
     err << target << " is the map itself; nothing was written.\n";
     return 1;
   }
-  OutputCliDocument d(err);
+  CliDocument d(err);
   if (!d.Open(map, err)) return 1;
   if (windowText.empty() && !DefaultPrintWindow(d.doc.Store(), &request.printWindow)) {
     err << "The map has no objects; nothing was written.\n";
@@ -208,11 +153,11 @@ int CmdPrint(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << "The kind must be colour, cmyk or spot.\n";
     return 1;
   }
-  if (SameFile(target, map)) {
+  if (IsSameFile(target, map)) {
     err << target << " is the map itself; nothing was written.\n";
     return 1;
   }
-  OutputCliDocument d(err);
+  CliDocument d(err);
   if (!d.Open(map, err)) return 1;
   MapStore& store = d.doc.Store();
   if (settings.kind == PrintKind::SpotSeparations) {
@@ -252,11 +197,11 @@ int CmdExportVector(const std::vector<std::string>& args, std::ostream& out, std
       return 2;
   }
   if (map.empty() || target.empty()) return 2;
-  if (SameFile(target, map)) {
+  if (IsSameFile(target, map)) {
     err << target << " is the map itself; nothing was written.\n";
     return 1;
   }
-  OutputCliDocument d(err);
+  CliDocument d(err);
   if (!d.Open(map, err)) return 1;
   VectorExportRequest request;
   request.path = target;
