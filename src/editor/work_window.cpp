@@ -12,6 +12,7 @@
 #include "editor/screen_palette.h"
 #include "render/font_service_qt.h"
 #include "render/map_drawing.h"
+#include "render/map_painting.h"
 #include "render/object_renderer.h"
 #include "render/painter_device.h"
 #include "render/real_world.h"
@@ -161,18 +162,17 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
   out.screen = true;
   out.clipRectangle = MapBox(r);
   out.hatchAreas = prefs_ && prefs_->hatchAreas;
-  PainterDevice device(painter, out);
-  device.SetAntialiasing(!prefs_ || prefs_->antialiased);
-  // The glyphs drawn before, by any redraw, are kept by the shared service.
-  device.SetFontService(&Fonts());
-
   if (redrawStatus) redrawStatus("Redrawing screen...", "Press Esc to Abort");
   if (drawTemplate) drawTemplate(painter, r);
 
   gate_.BeginCapture();
-  RenderContext ctx{device, Fonts(), scratch_};
-  ctx.symbolEditing = state_.SymbolEditing;
-  ctx.inputWaiting = [this] { return interrupt_ || gate_.InputWaiting(); };
+  MapPainting how;
+  how.state = out;
+  how.antialiased = !prefs_ || prefs_->antialiased;
+  // The glyphs drawn before, by any redraw, are kept by the shared service.
+  how.fonts = &Fonts();
+  how.symbolEditing = state_.SymbolEditing;
+  how.inputWaiting = [this] { return interrupt_ || gate_.InputWaiting(); };
   MapDrawingOptions options;
   if (paletteDisplay_) {
     options.selectColor = [](OutputDevice& d, const ColorRecord& c) {
@@ -180,7 +180,8 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
       d.SelectColorPass(c.colorNumber, cmyk, PaletteColor(ScreenColor(cmyk)));
     };
   }
-  MapDrawingResult result = DrawMapRegion(*store_, ctx, out.clipRectangle, options);
+  MapDrawingResult result =
+      PaintMapRegion(*store_, painter, how, out.clipRectangle, scratch_, options);
   // An edited structure element is drawn again at each neighbouring cell.
   const std::vector<Coord> shifts = structureShifts ? structureShifts() : std::vector<Coord>{};
   for (const Coord& s : shifts) {
@@ -196,14 +197,12 @@ bool TWorkWin::RedrawWindow(const QRect& paintRect) {
     copy.SetFontService(&Fonts());
     RenderContext copyCtx{copy, Fonts(), scratch_};
     copyCtx.symbolEditing = true;
-    copyCtx.inputWaiting = ctx.inputWaiting;
+    copyCtx.inputWaiting = how.inputWaiting;
     const MapDrawingResult r = DrawMapRegion(*store_, copyCtx, clip, options);
     result.completed = r.completed;
     copy.FlushLines();
   }
   gate_.EndCapture();
-  // Thin lines and small dots the device still holds go into the picture before it is shown.
-  device.FlushLines();
   painter.end();
 
   lastObjectsDrawn_ = result.objectsDrawn;

@@ -12,6 +12,7 @@
 #include "output/bmp_file.h"
 #include "render/font_service_qt.h"
 #include "render/map_drawing.h"
+#include "render/map_painting.h"
 #include "render/painter_device.h"
 #include "render/view_transform.h"
 
@@ -125,17 +126,17 @@ bool RenderMapImage(MapStore& store, const Box& extent, int resolution, FontServ
   state.screen = false;
   SetResolutionTransform(state, resolution, 1.0, extent.left & kPosMask, extent.top & kPosMask);
   state.clipRectangle = extent;
-  PainterDevice device(painter, state);
-  device.SetAntialiasing(antialiased);
+  MapPainting how;
+  how.state = state;
+  how.antialiased = antialiased;
   // Glyphs are drawn from the fonts the texts were measured with.
-  device.SetFontService(&fonts);
+  how.fonts = &fonts;
   DrawingProgress counter(progress);
   RenderScratch scratch;
-  RenderContext ctx{device, fonts, scratch};
-  ctx.inputWaiting = [&counter] { return counter.AbortRequested(); };
+  how.inputWaiting = [&counter] { return counter.AbortRequested(); };
   MapDrawingOptions options;
   options.objectDrawn = [&counter](int64_t n) { counter.Drawn(n); };
-  return DrawMapRegion(store, ctx, extent, options).completed;
+  return PaintMapRegion(store, painter, how, extent, scratch, options).completed;
 }
 
 ExportResult ExportBitmap(MapStore& store, const BitmapExportRequest& request, MessageSink* sink,

@@ -8,6 +8,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <thread>
 
 namespace zelk {
 
@@ -43,7 +44,22 @@ bool Drawable(char32_t c) {
 }  // namespace
 
 struct QtFontService::Face {
-  QRawFont raw;  // at kReferenceSize
+  QFont font;
+  QRawFont raw;  // at kReferenceSize, for the thread that opened the face
+  std::thread::id owner = std::this_thread::get_id();
+  // A font is read by the thread that opened it: the map drawing thread opens one of its own.
+  mutable QRawFont drawingThreadRaw;
+  mutable std::thread::id drawingThread;
+
+  const QRawFont& Raw() const {
+    const std::thread::id here = std::this_thread::get_id();
+    if (here == owner || !raw.isValid()) return raw;
+    if (drawingThread != here) {
+      drawingThreadRaw = QRawFont::fromFont(font);
+      drawingThread = here;
+    }
+    return drawingThreadRaw;
+  }
   double ascent = 0;
   double descent = 0;
   std::array<double, 256> latinAdvance{};
@@ -52,15 +68,15 @@ struct QtFontService::Face {
 
   quint32 GlyphOf(char32_t c) const {
     if (!raw.isValid() || !Drawable(c)) return 0;
-    const QList<quint32> glyphs = raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
+    const QList<quint32> glyphs = Raw().glyphIndexesForString(QString::fromUcs4(&c, 1));
     return glyphs.isEmpty() ? 0 : glyphs.front();
   }
 
   double MeasureAdvance(char32_t c) const {
     if (!raw.isValid() || !Drawable(c)) return 0;
-    const QList<quint32> glyphs = raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
+    const QList<quint32> glyphs = Raw().glyphIndexesForString(QString::fromUcs4(&c, 1));
     if (glyphs.isEmpty()) return 0;
-    const QList<QPointF> adv = raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+    const QList<QPointF> adv = Raw().advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
     return adv.isEmpty() ? 0 : adv.front().x();
   }
 
@@ -80,7 +96,7 @@ struct QtFontService::Face {
   QPainterPath ReadPath(char32_t c) const {
     QPainterPath path;
     if (raw.isValid() && Drawable(c) && c != 32) {
-      path = raw.pathForGlyph(GlyphOf(c));
+      path = Raw().pathForGlyph(GlyphOf(c));
       path.setFillRule(Qt::WindingFill);
     }
     return path;
@@ -181,6 +197,7 @@ std::unique_ptr<QtFontService::Face> QtFontService::OpenFace(const QString& fami
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setStyleStrategy(QFont::StyleStrategy(QFont::NoFontMerging | QFont::PreferOutline));
+    face->font = font;
     face->raw = QRawFont::fromFont(font);
     if (face->raw.isValid()) {
       face->ascent = face->raw.ascent();

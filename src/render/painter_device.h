@@ -53,6 +53,10 @@ class PainterDevice : public OutputDevice {
   // printers and other vector surfaces keep their shapes.
   void SetStamping(bool on) { stamping_ = on; }
   bool CanStamp() const override { return stamping_; }
+  // The painter records what a painter on `target` will be given (see PaintMapRegion):
+  // stamping and glyph pictures are chosen for that device, not for the recording. `raster`:
+  // the target's painter draws into pixels.
+  void DrawsFor(const QPaintDevice* target, bool raster);
 
  protected:
   void ColorChanged() override;
@@ -94,6 +98,8 @@ class PainterDevice : public OutputDevice {
   // The painter's own target and clip, looked at once on the first character.
   bool glyphTargetChecked_ = false;
   bool glyphTargetFits_ = false;
+  // The device the drawing ends on; null for the painter's own.
+  const QPaintDevice* target_ = nullptr;
   bool penValid_ = false;
   int32_t penWidth_ = 0;
   int penStyle_ = -1;

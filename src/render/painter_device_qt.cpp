@@ -77,6 +77,11 @@ PainterDevice::~PainterDevice() {
   while (ClipDepth() > 0) EndClip();
 }
 
+void PainterDevice::DrawsFor(const QPaintDevice* target, bool raster) {
+  target_ = target;
+  stamping_ = raster;
+}
+
 void PainterDevice::FlushLines() {
   FlushDots();
   FlushThinLines();
@@ -385,9 +390,9 @@ bool PainterDevice::GlyphImagesApply() {
   if (!glyphImages_ || ClipDepth() > 0) return false;
   if (glyphTargetChecked_) return glyphTargetFits_;
   glyphTargetChecked_ = true;
-  QPaintDevice* target = painter_.device();
+  const QPaintDevice* target = target_ ? target_ : painter_.device();
   if (!target || target->devType() != QInternal::Image) return false;
-  const QImage::Format format = static_cast<QImage*>(target)->format();
+  const QImage::Format format = static_cast<const QImage*>(target)->format();
   if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied) return false;
   if (painter_.compositionMode() != QPainter::CompositionMode_SourceOver ||
       painter_.opacity() != 1.0 || !painter_.worldTransform().isIdentity())

@@ -1,10 +1,10 @@
 // Recording the calls a QPainter hands its paint engine, and replaying them.
-#include "painter_replay.h"
-
 #include <QPixmap>
 #include <cmath>
 
-namespace zelk::bench {
+#include "render/paint_recording.h"
+
+namespace zelk {
 
 // Declares every feature, so that the painter hands each call over as it was made instead of
 // breaking it into simpler ones.
@@ -12,6 +12,11 @@ class RecordingEngine : public QPaintEngine {
  public:
   explicit RecordingEngine(PainterRecording* recording)
       : QPaintEngine(QPaintEngine::AllFeatures), r_(*recording) {}
+
+  void HandOffEvery(size_t calls, std::function<void(PainterRecording&)> handOff) {
+    pieceCalls_ = calls;
+    handOff_ = std::move(handOff);
+  }
 
   bool begin(QPaintDevice*) override { return true; }
   bool end() override { return true; }
@@ -38,32 +43,60 @@ class RecordingEngine : public QPaintEngine {
     if (f & DirtyFont) Push(Kind::Font, 0, r_.fonts_, st.font());
   }
 
-  void drawRects(const QRect* rects, int n) override { Many(Kind::Rects, 0, r_.rects_, rects, n); }
+  void drawRects(const QRect* rects, int n) override {
+    Many(Kind::Rects, 0, r_.rects_, rects, n);
+    Drawn();
+  }
   void drawRects(const QRectF* rects, int n) override {
     Many(Kind::RectsF, 0, r_.rectsF_, rects, n);
+    Drawn();
   }
-  void drawLines(const QLine* lines, int n) override { Many(Kind::Lines, 0, r_.lines_, lines, n); }
+  void drawLines(const QLine* lines, int n) override {
+    Many(Kind::Lines, 0, r_.lines_, lines, n);
+    Drawn();
+  }
   void drawLines(const QLineF* lines, int n) override {
     Many(Kind::LinesF, 0, r_.linesF_, lines, n);
+    Drawn();
   }
-  void drawEllipse(const QRect& r) override { Push(Kind::Ellipse, 0, r_.rects_, r); }
-  void drawEllipse(const QRectF& r) override { Push(Kind::EllipseF, 0, r_.rectsF_, r); }
-  void drawPath(const QPainterPath& path) override { Push(Kind::Path, 0, r_.paths_, path); }
-  void drawPoints(const QPoint* p, int n) override { Many(Kind::Points, 0, r_.points_, p, n); }
-  void drawPoints(const QPointF* p, int n) override { Many(Kind::PointsF, 0, r_.pointsF_, p, n); }
+  void drawEllipse(const QRect& r) override {
+    Push(Kind::Ellipse, 0, r_.rects_, r);
+    Drawn();
+  }
+  void drawEllipse(const QRectF& r) override {
+    Push(Kind::EllipseF, 0, r_.rectsF_, r);
+    Drawn();
+  }
+  void drawPath(const QPainterPath& path) override {
+    Push(Kind::Path, 0, r_.paths_, path);
+    Drawn();
+  }
+  void drawPoints(const QPoint* p, int n) override {
+    Many(Kind::Points, 0, r_.points_, p, n);
+    Drawn();
+  }
+  void drawPoints(const QPointF* p, int n) override {
+    Many(Kind::PointsF, 0, r_.pointsF_, p, n);
+    Drawn();
+  }
   void drawPolygon(const QPoint* p, int n, PolygonDrawMode mode) override {
     Many(Kind::Polygon, mode, r_.points_, p, n);
+    Drawn();
   }
   void drawPolygon(const QPointF* p, int n, PolygonDrawMode mode) override {
     Many(Kind::PolygonF, mode, r_.pointsF_, p, n);
+    Drawn();
   }
   void drawImage(const QRectF& r, const QImage& image, const QRectF& sr,
                  Qt::ImageConversionFlags flags) override {
     Push(Kind::Image, int(flags.toInt()), r_.images_, image);
     r_.imageRects_.push_back(r);
     r_.imageRects_.push_back(sr);
+    Drawn();
   }
-  void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override { ++r_.unsupported_; }
+  void drawPixmap(const QRectF& r, const QPixmap& pixmap, const QRectF& sr) override {
+    drawImage(r, pixmap.toImage(), sr, Qt::AutoColor);
+  }
   void drawTextItem(const QPointF&, const QTextItem&) override { ++r_.unsupported_; }
   void drawTiledPixmap(const QRectF&, const QPixmap&, const QPointF&) override {
     ++r_.unsupported_;
@@ -84,11 +117,39 @@ class RecordingEngine : public QPaintEngine {
     store.insert(store.end(), values, values + n);
   }
 
+  // A piece ends after a drawing call, so that the state it was drawn with goes with it.
+  void Drawn() {
+    if (handOff_ && r_.ops_.size() >= pieceCalls_) handOff_(r_);
+  }
+
   PainterRecording& r_;
+  size_t pieceCalls_ = 0;
+  std::function<void(PainterRecording&)> handOff_;
 };
 
 void PainterRecording::Clear() {
-  *this = PainterRecording();
+  ops_.clear();
+  pens_.clear();
+  brushes_.clear();
+  origins_.clear();
+  transforms_.clear();
+  regions_.clear();
+  paths_.clear();
+  opacities_.clear();
+  fonts_.clear();
+  rects_.clear();
+  rectsF_.clear();
+  lines_.clear();
+  linesF_.clear();
+  points_.clear();
+  pointsF_.clear();
+  images_.clear();
+  imageRects_.clear();
+  unsupported_ = 0;
+}
+
+void PainterRecording::Swap(PainterRecording& other) noexcept {
+  std::swap(*this, other);
 }
 
 void PainterRecording::Replay(QPainter& p) const {
@@ -202,19 +263,31 @@ void PainterRecording::Replay(QPainter& p) const {
   }
 }
 
-RecordingDevice::RecordingDevice(const QImage& like, PainterRecording* recording)
+PaintRecordingDevice::PaintRecordingDevice(const QImage& like, PainterRecording* recording)
     : size_(like.size()),
       dotsPerMeterX_(like.dotsPerMeterX()),
       dotsPerMeterY_(like.dotsPerMeterY()),
       engine_(std::make_unique<RecordingEngine>(recording)) {}
 
-RecordingDevice::~RecordingDevice() = default;
+PaintRecordingDevice::PaintRecordingDevice(QSize size, int dotsPerMeterX, int dotsPerMeterY,
+                                           PainterRecording* recording)
+    : size_(size),
+      dotsPerMeterX_(dotsPerMeterX),
+      dotsPerMeterY_(dotsPerMeterY),
+      engine_(std::make_unique<RecordingEngine>(recording)) {}
 
-QPaintEngine* RecordingDevice::paintEngine() const {
+PaintRecordingDevice::~PaintRecordingDevice() = default;
+
+void PaintRecordingDevice::HandOffEvery(size_t calls,
+                                        std::function<void(PainterRecording&)> handOff) {
+  static_cast<RecordingEngine*>(engine_.get())->HandOffEvery(calls, std::move(handOff));
+}
+
+QPaintEngine* PaintRecordingDevice::paintEngine() const {
   return engine_.get();
 }
 
-int RecordingDevice::metric(PaintDeviceMetric m) const {
+int PaintRecordingDevice::metric(PaintDeviceMetric m) const {
   switch (m) {
     case PdmWidth:
       return size_.width();
@@ -241,4 +314,4 @@ int RecordingDevice::metric(PaintDeviceMetric m) const {
   }
 }
 
-}  // namespace zelk::bench
+}  // namespace zelk

@@ -1,5 +1,6 @@
-// The drawing library's own cost of a picture: the calls a QPainter hands its paint engine,
-// recorded once and replayed on a bare QPainter.
+// The calls a QPainter hands its paint engine, recorded and replayed on another painter. The
+// map is drawn on two threads this way: one works the objects out and records, the other
+// paints; and the same recording, replayed, is what the drawing figures are measured against.
 #pragma once
 
 #include <QBrush>
@@ -16,10 +17,11 @@
 #include <QSize>
 #include <QTransform>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
-namespace zelk::bench {
+namespace zelk {
 
 // The recorded calls, each with its data held in memory as the painter takes it, so that a
 // replay costs the painter's work and nothing for decoding (unlike QPicture, which reads a
@@ -32,7 +34,9 @@ class PainterRecording {
   // Calls the recording does not keep (text items and pixmaps); a replay of a recording with
   // any of them is not the same picture.
   int Unsupported() const { return unsupported_; }
+  // Empties the recording and keeps its memory for the next calls.
   void Clear();
+  void Swap(PainterRecording& other) noexcept;
 
  private:
   friend class RecordingEngine;
@@ -92,11 +96,16 @@ class PainterRecording {
 
 // A paint device of a given size and resolution whose painter records into a recording.
 // Paint on it exactly as on the target image; then replay onto that image.
-class RecordingDevice : public QPaintDevice {
+class PaintRecordingDevice : public QPaintDevice {
  public:
   // Takes size and resolution from `like`.
-  RecordingDevice(const QImage& like, PainterRecording* recording);
-  ~RecordingDevice() override;
+  PaintRecordingDevice(const QImage& like, PainterRecording* recording);
+  PaintRecordingDevice(QSize size, int dotsPerMeterX, int dotsPerMeterY,
+                       PainterRecording* recording);
+  // Once the recording holds `calls` calls, the next drawing call is followed by `handOff`,
+  // which takes the calls and must leave the recording empty: the calls go on in pieces.
+  void HandOffEvery(size_t calls, std::function<void(PainterRecording&)> handOff);
+  ~PaintRecordingDevice() override;
   QPaintEngine* paintEngine() const override;
 
  protected:
@@ -109,4 +118,4 @@ class RecordingDevice : public QPaintDevice {
   std::unique_ptr<QPaintEngine> engine_;
 };
 
-}  // namespace zelk::bench
+}  // namespace zelk
