@@ -242,6 +242,7 @@ class AreaPainter {
     // A few device pixels more for rounding to the device and smooth edges.
     reach += 2 + 4 / std::max(std::abs(st.scaleX) * 256.0, 1e-9);
     int64_t cells = 0;
+    const bool turned = cos != 1.0 || sin != 0.0;
     for (int64_t o = oLow; o <= oHigh; ++o) {
       const int64_t shift = (a_.StructMode == 2 && o % 2 != 0) ? w / 2 : 0;
       // Cells whose drawing cannot meet the piece are left out: the clip would remove all of
@@ -254,7 +255,8 @@ class AreaPainter {
       for (int64_t q = first; q <= last; ++q) {
         const int64_t cx = w * q - shift;
         Coord origin{ClampCoord(cx * 256), ClampCoord(h * o * 256)};
-        RotatePoints(0, 0, &origin, 1, cos, sin, &origin);
+        // Unturned, the origin is a whole unit already and stays as it is.
+        if (turned) RotatePoints(0, 0, &origin, 1, cos, sin, &origin);
         placement.origin = origin;
         DrawElements(ctx_, cellElements_, placement);
         if (Poll() || ++cells >= kMaxStructureCells) return;

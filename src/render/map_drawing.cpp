@@ -39,7 +39,13 @@ MapDrawingResult DrawMapRegion(MapStore& store, RenderContext& ctx, const Box& r
                                  Cmyk{color.cmyk[0], color.cmyk[1], color.cmyk[2], color.cmyk[3]});
     }
     // A used colour has a number of 0 to 255.
-    for (const int32_t n : byColor[static_cast<size_t>(color.colorNumber)]) {
+    const std::vector<int32_t>& objects = byColor[static_cast<size_t>(color.colorNumber)];
+    // Objects a few places ahead are fetched while this one is drawn.
+    constexpr size_t kAhead = 6;
+    for (size_t i = 0; i < std::min(kAhead, objects.size()); ++i) store.PrefetchObject(objects[i]);
+    for (size_t i = 0; i < objects.size(); ++i) {
+      const int32_t n = objects[i];
+      if (i + kAhead < objects.size()) store.PrefetchObject(objects[i + kAhead]);
       if (store.EntryStamp() != stamp && !store.SearchAt(n, region, color.colorNumber)) continue;
       if (!store.ReadObject(n, &obj) || obj.PointCount() <= 0) continue;
       const SymbolRecord& symbol = store.SymbolFor(obj.symbol);

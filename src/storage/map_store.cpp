@@ -596,6 +596,19 @@ bool MapStore::ReadObject(int32_t n, ObjectRecord* obj) {
   return obj->PointCount() > 0;
 }
 
+void MapStore::PrefetchObject(int32_t n) const {
+  if (n < 1 || n > objectCount_) return;
+  const size_t b = static_cast<size_t>((n - 1) / kEntriesPerBlock);
+  if (b >= blocks_.size()) return;
+  __builtin_prefetch(&blocks_[b]->entries[static_cast<size_t>((n - 1) % kEntriesPerBlock)]);
+  if (sweepStamp_ != entryStamp_ || static_cast<size_t>(n) >= sweepSlot_.size()) return;
+  if (const uint32_t slot = sweepSlot_[static_cast<size_t>(n)]; slot != 0) {
+    const uint8_t* bytes = sweepBytes_.data() + (slot - 1);
+    __builtin_prefetch(bytes);
+    __builtin_prefetch(bytes + 64);
+  }
+}
+
 void MapStore::PrepareForWrite(ObjectRecord& obj, IndexEntry* entry) {
   obj.FixTextUnits();
   SelectSymbol(obj.symbol);

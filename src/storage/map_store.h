@@ -113,6 +113,9 @@ class MapStore {
   bool WriteEntry(int32_t n, const IndexEntry& entry);
   // Reads object n; an unused or damaged slot gives an empty object (no points).
   bool ReadObject(int32_t n, ObjectRecord* obj);
+  // Has the processor fetch what reading object n will look at, its entry and kept record, so
+  // that a loop reading objects one by one need not wait for memory.
+  void PrefetchObject(int32_t n) const;
   bool AddObject(ObjectRecord& obj);
   bool DeleteObject(int32_t n);
   bool ReplaceObject(int32_t* n, ObjectRecord& obj);
