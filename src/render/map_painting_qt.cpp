@@ -20,8 +20,9 @@ namespace {
 // About half a millisecond of painting per piece; a few pieces may wait.
 constexpr size_t kCallsPerPiece = 512;
 constexpr size_t kPiecesAhead = 16;
-// How often the calling thread looks at input and reports progress.
-constexpr auto kPollPeriod = std::chrono::milliseconds(4);
+// How often the calling thread looks at input and reports progress, as often as the editor
+// looks at its input.
+constexpr auto kPollPeriod = std::chrono::milliseconds(1);
 
 // One thread for the program's life that works maps out. Fonts it reads are opened for it once.
 class DrawingThread {
