@@ -260,7 +260,7 @@ void BM_WholeMapAt300Dpi(benchmark::State& state) {
   RunAgainstReplay(state, QSize(static_cast<int>(size.width), static_cast<int>(size.height)),
                    ResolutionState(extent, 300), extent, false);
 }
-BENCHMARK(BM_WholeMapAt300Dpi)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK(BM_WholeMapAt300Dpi)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(7);
 
 // A 100 x 100 mm window at the screen scale: the time per object drawn should match the whole.
 void BM_DrawWindowOnScreen(benchmark::State& state) {

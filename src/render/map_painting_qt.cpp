@@ -123,9 +123,11 @@ struct Handover {
   bool mapWanted = false;  // the calling thread waits for the map
   bool mapFree = false;    // the drawing thread waits between objects
   bool done = false;
-  std::atomic<bool> wanted{false};
+  // Looked at by the drawing thread after every object and structure cell: on a cache line of
+  // their own, away from what the painting thread writes with every piece.
+  alignas(64) std::atomic<bool> wanted{false};
   std::atomic<bool> aborted{false};
-  int64_t objectsDrawn = 0;  // on the drawing thread
+  alignas(64) int64_t objectsDrawn = 0;  // on the drawing thread
   MapDrawingResult result;
   std::exception_ptr failure;
 
@@ -142,21 +144,26 @@ struct Handover {
   }
 
   // The drawing thread, after a piece is full (or the drawing ended): the piece goes over and
-  // an emptied one takes its place. Waits while enough are ready, unless the map is wanted.
+  // a painted one, emptied, takes its place. Waits while enough are ready, unless the map is
+  // wanted.
   void HandOver(PainterRecording& calls) {
-    std::unique_lock lock(mutex);
-    changed.wait(lock, [this] {
-      return ready.size() < kPiecesAhead || mapWanted || aborted.load(std::memory_order_relaxed);
-    });
-    Piece piece;
-    piece.calls.Swap(calls);
-    piece.objectsDrawn = objectsDrawn;
-    ready.push_back(std::move(piece));
-    if (!spare.empty()) {
-      calls.Swap(spare.back());
-      spare.pop_back();
+    {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [this] {
+        return ready.size() < kPiecesAhead || mapWanted || aborted.load(std::memory_order_relaxed);
+      });
+      Piece piece;
+      piece.calls.Swap(calls);
+      piece.objectsDrawn = objectsDrawn;
+      ready.push_back(std::move(piece));
+      if (!spare.empty()) {
+        calls.Swap(spare.back());
+        spare.pop_back();
+      }
+      changed.notify_all();
     }
-    changed.notify_all();
+    // Emptied here when the painting thread had more waiting than time for it.
+    calls.Clear();
   }
 
   // The calling thread: runs `work` while the drawing thread waits between objects.
@@ -297,8 +304,13 @@ MapDrawingResult PaintMapRegion(MapStore& store, QPainter& painter, const MapPai
       }
     }
     if (have) {
-      piece.calls.Clear();
-      std::lock_guard lock(h.mutex);
+      // Whichever thread has time empties the piece: this one when nothing else waits.
+      std::unique_lock lock(h.mutex);
+      if (h.ready.empty()) {
+        lock.unlock();
+        piece.calls.Clear();
+        lock.lock();
+      }
       if (h.spare.size() < kPiecesAhead) h.spare.push_back(std::move(piece.calls));
     }
     if (finished) break;
