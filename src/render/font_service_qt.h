@@ -27,7 +27,8 @@ namespace zelk {
 // character. Glyph outlines are read from the font once and kept, as are outlines in map units
 // and glyph pictures for the screen, each within a memory budget (least recently used go
 // first). One service lives as long as the program, so that every redraw finds the glyphs
-// drawn before. Needs a QGuiApplication (the offscreen platform will do).
+// drawn before. Needs a QGuiApplication (the offscreen platform will do) and must be destroyed
+// before it: the map drawing thread, which opens the faces it reads once more, ends with it.
 class QtFontService : public FontService {
  public:
   // Glyph paths are kept at this pixel size (one pixel = one glyph unit).
