@@ -10,7 +10,7 @@
 
 namespace zelk::test {
 
-struct BmpSpec {
+struct BmpLayout {
   int32_t width = 4;
   int32_t height = 3;
   bool topDown = false;
@@ -42,12 +42,12 @@ inline void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + static_cast<size_t>(i)] = (v >> (8 * i)) & 0xff;
 }
 
-inline uint32_t PaletteCount(const BmpSpec& s) {
+inline uint32_t PaletteCount(const BmpLayout& s) {
   if (s.bitCount > 8) return s.colorsUsed;
   return s.colorsUsed ? s.colorsUsed : (1u << s.bitCount);
 }
 
-inline std::vector<uint8_t> MakeBmp(const BmpSpec& s) {
+inline std::vector<uint8_t> MakeBmp(const BmpLayout& s) {
   const uint32_t palette = PaletteCount(s);
   const uint32_t rowSize = ((s.bitCount * static_cast<uint32_t>(s.width) + 31) / 32) * 4;
   const uint32_t offset =

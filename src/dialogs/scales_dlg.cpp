@@ -17,12 +17,12 @@
 namespace zelk {
 
 namespace {
-struct FieldSpec {
+struct FieldLimits {
   double lo, hi, increment;
   int decimals, maxLength;
 };
 
-TRealSpin* MakeSpin(QWidget* parent, const char* name, const FieldSpec& s) {
+TRealSpin* MakeSpin(QWidget* parent, const char* name, const FieldLimits& s) {
   auto* f = new TRealSpin(parent);
   f->setObjectName(name);
   f->SetRange(s.lo, s.hi);
@@ -46,11 +46,11 @@ void AddRow(QGridLayout* grid, int row, QLabel* label, QWidget* field, QLabel* u
   if (unit) grid->addWidget(unit, row, 2);
 }
 
-constexpr FieldSpec kDraft{1, 100000000, 500, 1, 11};
-constexpr FieldSpec kPaperGrid{0.05, 100, 0.5, 2, 6};
-constexpr FieldSpec kOffset{-10000000, 10000000, 100, 1, 11};
-constexpr FieldSpec kAngle{-360, 360, 1, 2, 7};
-constexpr FieldSpec kRealGrid{10, 100000, 100, 0, 6};
+constexpr FieldLimits kDraft{1, 100000000, 500, 1, 11};
+constexpr FieldLimits kPaperGrid{0.05, 100, 0.5, 2, 6};
+constexpr FieldLimits kOffset{-10000000, 10000000, 100, 1, 11};
+constexpr FieldLimits kAngle{-360, 360, 1, 2, 7};
+constexpr FieldLimits kRealGrid{10, 100000, 100, 0, 6};
 constexpr int kMapScaleDecimals = 0;
 }  // namespace
 

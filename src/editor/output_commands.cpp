@@ -317,31 +317,22 @@ void OutputCommands::ExportBmp() {
 }
 
 void OutputCommands::ExportPdf() {
-  if (!c_.doc.IsOpen() || !c_.sink || !c_.chooser) return;
-  Load();
-  const std::optional<std::string> path =
-      c_.chooser->ChooseFile("Export PDF File;PDF files (*.pdf)|*.pdf|All files (*.*)|*.*", "pdf",
-                             fs::path(DocumentName()).replace_extension(".pdf").string(), 0, true);
-  if (!path) return;
-  OutputRun run(c_, nullptr, *path);
-  PrintProgress progress(*progress_, run);
-  VectorExportRequest rq;
-  rq.path = *path;
-  rq.window = Window();
-  rq.printScale = settings_.printScale;
-  // The kind and separations chosen for printing: the colour map, or a page per plate.
-  rq.kind = settings_.kind;
-  rq.separations = settings_.separations;
-  rq.fonts = c_.fonts;
-  zelk::ExportPdf(c_.Store(), rq, c_.sink, &progress);
+  ExportVector(true);
 }
 
 void OutputCommands::ExportSvg() {
+  ExportVector(false);
+}
+
+void OutputCommands::ExportVector(bool pdf) {
   if (!c_.doc.IsOpen() || !c_.sink || !c_.chooser) return;
   Load();
-  const std::optional<std::string> path =
-      c_.chooser->ChooseFile("Export SVG File;SVG files (*.svg)|*.svg|All files (*.*)|*.*", "svg",
-                             fs::path(DocumentName()).replace_extension(".svg").string(), 0, true);
+  const char* filter = pdf ? "Export PDF File;PDF files (*.pdf)|*.pdf|All files (*.*)|*.*"
+                           : "Export SVG File;SVG files (*.svg)|*.svg|All files (*.*)|*.*";
+  const std::string extension = pdf ? "pdf" : "svg";
+  const std::optional<std::string> path = c_.chooser->ChooseFile(
+      filter, extension, fs::path(DocumentName()).replace_extension("." + extension).string(), 0,
+      true);
   if (!path) return;
   OutputRun run(c_, nullptr, *path);
   PrintProgress progress(*progress_, run);
@@ -350,7 +341,14 @@ void OutputCommands::ExportSvg() {
   rq.window = Window();
   rq.printScale = settings_.printScale;
   rq.fonts = c_.fonts;
-  zelk::ExportSvg(c_.Store(), rq, c_.sink, &progress);
+  if (pdf) {
+    // The kind and separations chosen for printing: the colour map, or a page per plate.
+    rq.kind = settings_.kind;
+    rq.separations = settings_.separations;
+    zelk::ExportPdf(c_.Store(), rq, c_.sink, &progress);
+  } else {
+    zelk::ExportSvg(c_.Store(), rq, c_.sink, &progress);
+  }
 }
 
 }  // namespace zelk

@@ -39,6 +39,8 @@ class OutputCommands {
   // The settings from the map's print block, once per map.
   void Load();
   void Store();
+  // The map as a PDF (the print settings' kind and separations) or an SVG file.
+  void ExportVector(bool pdf);
   bool PrintEps();
   bool PrintOnPrinter(const std::string& printer, Progress& progress);
   Box Window() const;

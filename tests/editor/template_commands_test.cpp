@@ -13,9 +13,9 @@
 namespace zelk {
 namespace {
 
-std::string WriteBmp(const TempDir& dir, const std::string& name, const test::BmpSpec& spec) {
+std::string WriteBmp(const TempDir& dir, const std::string& name, const test::BmpLayout& layout) {
   const std::string path = dir.Path(name);
-  const std::vector<uint8_t> bytes = test::MakeBmp(spec);
+  const std::vector<uint8_t> bytes = test::MakeBmp(layout);
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
@@ -29,7 +29,7 @@ struct TemplateFixture : EditorFixture {
   std::optional<int> answer = 300;
   TemplateFixture() {
     map = WriteTestMap(dir, "t.zkm", 3);
-    test::BmpSpec s;
+    test::BmpLayout s;
     s.width = 60;
     s.height = 40;
     scan = WriteBmp(dir, "scan.bmp", s);
@@ -89,7 +89,7 @@ TEST(TemplateCommands, OpenPlacesTheTemplateAtTheViewCentreHideAndCloseFollowThe
 
 TEST(TemplateCommands, TheTemplateIsDrawnUnderTheMapWhereItIsPlaced) {
   TemplateFixture f;
-  test::BmpSpec s;
+  test::BmpLayout s;
   s.width = 50;
   s.height = 50;
   s.pixel = [](int, int) { return 0x102030u; };
@@ -123,7 +123,7 @@ TEST(TemplateCommands, TheTemplateIsDrawnUnderTheMapWhereItIsPlaced) {
 
 TEST(TemplateCommands, AFileWithoutResolutionAsksWhenTheUserOpensItAndCancelOpensNothing) {
   TemplateFixture f;
-  test::BmpSpec s;
+  test::BmpLayout s;
   s.xRes = s.yRes = 0;
   const std::string bare = WriteBmp(f.dir, "bare.bmp", s);
   f.answer = std::nullopt;
@@ -152,7 +152,7 @@ TEST(TemplateCommands, RefusedFilesGetTheirMessageAndLeaveNoTemplate) {
   ASSERT_EQ(f.sink.errors.size(), 1u);
   EXPECT_EQ(f.sink.errors[0], "Template must be a BMP file.");
   EXPECT_FALSE(f.T().IsOpen());
-  test::BmpSpec s;
+  test::BmpLayout s;
   s.compression = 1;
   s.bitCount = 8;
   f.OpenTemplate(WriteBmp(f.dir, "rle.bmp", s));

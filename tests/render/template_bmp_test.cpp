@@ -11,7 +11,7 @@
 namespace zelk {
 namespace {
 
-using test::BmpSpec;
+using test::BmpLayout;
 using test::MakeBmp;
 
 struct Reader {
@@ -31,7 +31,7 @@ struct Reader {
 };
 
 // The expected colour of a pixel, from the functions the test file was made with.
-uint32_t Expected(const BmpSpec& s, int x, int y) {
+uint32_t Expected(const BmpLayout& s, int x, int y) {
   const uint32_t v = s.pixel(x, y);
   if (s.bitCount == 24) return 0xff000000u | (v & 0xffffff);
   const uint32_t mask = (1u << s.bitCount) - 1;
@@ -62,7 +62,7 @@ class BmpDepths : public ::testing::TestWithParam<DepthCase> {};
 
 TEST_P(BmpDepths, DecodesEveryPixelInItsPlace) {
   const DepthCase c = GetParam();
-  BmpSpec s;
+  BmpLayout s;
   s.bitCount = c.bits;
   s.width = c.width;
   s.height = c.height;
@@ -97,7 +97,7 @@ TEST(BmpTemplate, ResolutionStatedOrNot) {
                {0, 11811, false},      {11811, 0, false},
                {-11811, 11811, false}, {kMaxTemplatePelsPerMeter + 1, 100, false}};
   for (const Case& c : cases) {
-    BmpSpec s;
+    BmpLayout s;
     s.xRes = c.x;
     s.yRes = c.y;
     BmpTemplateInfo info;
@@ -115,7 +115,7 @@ TEST(BmpTemplate, ResolutionStatedOrNot) {
 TEST(BmpTemplate, PixelsAreReadFromTheirOffsetNotAfterAFixedHeader) {
   // A gap of 300 bytes between palette and pixels, and a 24-bit file with none at all.
   for (uint16_t bits : {8, 24}) {
-    BmpSpec s;
+    BmpLayout s;
     s.bitCount = bits;
     s.width = 6;
     s.height = 4;
@@ -133,7 +133,7 @@ TEST(BmpTemplate, PixelsAreReadFromTheirOffsetNotAfterAFixedHeader) {
 
 TEST(BmpTemplate, LongerHeadersAndShortPalettes) {
   for (uint32_t header : {52u, 56u, 108u, 124u}) {
-    BmpSpec s;
+    BmpLayout s;
     s.headerSize = header;
     BmpTemplateInfo info;
     BmpTemplateError e;
@@ -142,7 +142,7 @@ TEST(BmpTemplate, LongerHeadersAndShortPalettes) {
     EXPECT_EQ(rows[1][2], Expected(s, 2, 1));
   }
   // Two colours stated for an 8-bit file: other indices show black.
-  BmpSpec s;
+  BmpLayout s;
   s.bitCount = 8;
   s.colorsUsed = 2;
   s.pixel = [](int x, int) { return static_cast<uint32_t>(x); };
@@ -161,7 +161,7 @@ TEST(BmpTemplate, ChunksHoldAtMostEightRowsAndSixteenKilobytesButAlwaysOneRow) {
   EXPECT_EQ(BmpRowsPerChunk(16384), 1);
   // A row of more than 16 KB still makes progress.
   EXPECT_EQ(BmpRowsPerChunk(60000), 1);
-  BmpSpec s;
+  BmpLayout s;
   s.width = 7000;  // 21000 bytes a row
   s.height = 3;
   Reader r{MakeBmp(s)};
@@ -184,23 +184,24 @@ TEST(BmpTemplate, ChunksHoldAtMostEightRowsAndSixteenKilobytesButAlwaysOneRow) {
 TEST(BmpTemplate, LyingHeadersGetTheirMessageAndNothingIsAllocatedFromThem) {
   struct Case {
     const char* what;
-    std::function<void(BmpSpec&)> edit;
+    std::function<void(BmpLayout&)> edit;
     std::function<void(std::vector<uint8_t>&)> patch;
     BmpTemplateError expected;
   };
   const Case cases[] = {
       {"not BM", nullptr, [](auto& b) { b[0] = 'P'; }, BmpTemplateError::NotBmp},
-      {"header size 12", [](BmpSpec& s) { s.headerSize = 12; }, nullptr,
+      {"header size 12", [](BmpLayout& s) { s.headerSize = 12; }, nullptr,
        BmpTemplateError::HeaderSize},
-      {"header size huge", [](BmpSpec& s) { s.headerSize = 40; },
+      {"header size huge", [](BmpLayout& s) { s.headerSize = 40; },
        [](auto& b) { test::Put32(b, 14, 0x7fffffff); }, BmpTemplateError::HeaderSize},
-      {"RLE8", [](BmpSpec& s) { s.bitCount = 8, s.compression = 1; }, nullptr,
+      {"RLE8", [](BmpLayout& s) { s.bitCount = 8, s.compression = 1; }, nullptr,
        BmpTemplateError::Compression},
-      {"bit fields", [](BmpSpec& s) { s.compression = 3; }, nullptr, BmpTemplateError::Compression},
-      {"16 bits", [](BmpSpec& s) { s.bitCount = 16; }, nullptr, BmpTemplateError::BitCount},
-      {"0 bits", [](BmpSpec& s) { s.bitCount = 0; }, nullptr, BmpTemplateError::BitCount},
-      {"2 planes", [](BmpSpec& s) { s.planes = 2; }, nullptr, BmpTemplateError::HeaderSize},
-      {"zero width", [](BmpSpec& s) { s.width = 0; }, nullptr, BmpTemplateError::Size},
+      {"bit fields", [](BmpLayout& s) { s.compression = 3; }, nullptr,
+       BmpTemplateError::Compression},
+      {"16 bits", [](BmpLayout& s) { s.bitCount = 16; }, nullptr, BmpTemplateError::BitCount},
+      {"0 bits", [](BmpLayout& s) { s.bitCount = 0; }, nullptr, BmpTemplateError::BitCount},
+      {"2 planes", [](BmpLayout& s) { s.planes = 2; }, nullptr, BmpTemplateError::HeaderSize},
+      {"zero width", [](BmpLayout& s) { s.width = 0; }, nullptr, BmpTemplateError::Size},
       {"negative width", nullptr, [](auto& b) { test::Put32(b, 18, 0xfffffffc); },
        BmpTemplateError::Size},
       {"zero height", nullptr, [](auto& b) { test::Put32(b, 22, 0); }, BmpTemplateError::Size},
@@ -218,24 +219,24 @@ TEST(BmpTemplate, LyingHeadersGetTheirMessageAndNothingIsAllocatedFromThem) {
          test::Put32(b, 22, 30000);
        },
        BmpTemplateError::Truncated},
-      {"pixels cut short", [](BmpSpec& s) { s.height = 6, s.truncateTo = 54 + 12 * 5 + 4; },
+      {"pixels cut short", [](BmpLayout& s) { s.height = 6, s.truncateTo = 54 + 12 * 5 + 4; },
        nullptr, BmpTemplateError::Truncated},
-      {"only the file header", [](BmpSpec& s) { s.truncateTo = 20; }, nullptr,
+      {"only the file header", [](BmpLayout& s) { s.truncateTo = 20; }, nullptr,
        BmpTemplateError::Truncated},
       {"offset inside the headers", nullptr, [](auto& b) { test::Put32(b, 10, 30); },
        BmpTemplateError::PixelOffset},
       {"offset beyond the file", nullptr, [](auto& b) { test::Put32(b, 10, 0x7ffffff0); },
        BmpTemplateError::PixelOffset},
-      {"offset inside the palette", [](BmpSpec& s) { s.bitCount = 8, s.pixelOffset = 54 + 100; },
+      {"offset inside the palette", [](BmpLayout& s) { s.bitCount = 8, s.pixelOffset = 54 + 100; },
        nullptr, BmpTemplateError::Palette},
-      {"more colours than bits allow", [](BmpSpec& s) { s.bitCount = 4; },
+      {"more colours than bits allow", [](BmpLayout& s) { s.bitCount = 4; },
        [](auto& b) { test::Put32(b, 46, 17); }, BmpTemplateError::Palette},
-      {"palette count beyond everything", [](BmpSpec& s) { s.bitCount = 8; },
+      {"palette count beyond everything", [](BmpLayout& s) { s.bitCount = 8; },
        [](auto& b) { test::Put32(b, 46, 0xffffffffu); }, BmpTemplateError::Palette},
-      {"empty file", [](BmpSpec& s) { s.truncateTo = 0; }, nullptr, BmpTemplateError::NotBmp},
+      {"empty file", [](BmpLayout& s) { s.truncateTo = 0; }, nullptr, BmpTemplateError::NotBmp},
   };
   for (const Case& c : cases) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 4;
     s.height = 3;
     if (c.edit) c.edit(s);
@@ -253,7 +254,7 @@ TEST(BmpTemplate, LyingHeadersGetTheirMessageAndNothingIsAllocatedFromThem) {
 }
 
 TEST(BmpTemplate, ReadErrorsAndAShorterFileThanAtHeaderTime) {
-  BmpSpec s;
+  BmpLayout s;
   s.height = 20;
   std::vector<uint8_t> bytes = MakeBmp(s);
   BmpTemplateInfo info;
@@ -277,7 +278,7 @@ TEST(BmpTemplate, ReadErrorsAndAShorterFileThanAtHeaderTime) {
 
 TEST(BmpTemplate, ARangeOfRowsReadsOnlyItsOwnRowsInEitherOrder) {
   for (bool topDown : {false, true}) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 5;
     s.height = 20;
     s.topDown = topDown;
@@ -312,7 +313,7 @@ TEST(BmpTemplate, ARangeOfRowsReadsOnlyItsOwnRowsInEitherOrder) {
 }
 
 TEST(BmpTemplate, LastRowWithoutPaddingIsAccepted) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 3;  // 9 bytes of pixels, 12 with padding
   s.height = 2;
   std::vector<uint8_t> bytes = MakeBmp(s);

@@ -225,15 +225,15 @@ TEST(TemplateImageFiles, PngJpegAndTiffAreReadThroughTheImageReaders) {
 TEST(TemplateImageFiles, AScanIsReadWhereViewsNeedItThenInStepsUntilComplete) {
   EnsureGui();
   TempDir dir;
-  test::BmpSpec spec;
-  spec.width = 40;
-  spec.height = 600;
-  spec.pixel = [](int x, int y) {
+  test::BmpLayout layout;
+  layout.width = 40;
+  layout.height = 600;
+  layout.pixel = [](int x, int y) {
     return static_cast<uint32_t>((x * 5) << 16 | (y % 256) << 8 | 7);
   };
   const std::string path = dir.Path("tall.bmp");
   {
-    const std::vector<uint8_t> bytes = test::MakeBmp(spec);
+    const std::vector<uint8_t> bytes = test::MakeBmp(layout);
     FILE* f = std::fopen(path.c_str(), "wb");
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
@@ -266,7 +266,7 @@ TEST(TemplateImageFiles, AScanIsReadWhereViewsNeedItThenInStepsUntilComplete) {
   const QImage& full = t.Level(0);
   for (int y = 0; y < 600; y += 7)
     for (int x = 0; x < 40; x += 3)
-      ASSERT_EQ(full.pixel(x, y), 0xff000000u | spec.pixel(x, y)) << x << "," << y;
+      ASSERT_EQ(full.pixel(x, y), 0xff000000u | layout.pixel(x, y)) << x << "," << y;
   // A view zoomed out before any row was read: the copy is made from the rows, read then.
   TemplateImage fresh;
   ASSERT_TRUE(fresh.Load(path, *probe, 11811, 11811, sink));
@@ -279,11 +279,11 @@ TEST(TemplateImageFiles, AScanIsReadWhereViewsNeedItThenInStepsUntilComplete) {
 TEST(TemplateImageFiles, RowsTheFileNoLongerHoldsShowThePaper) {
   EnsureGui();
   TempDir dir;
-  test::BmpSpec spec;
-  spec.width = 8;
-  spec.height = 50;
+  test::BmpLayout layout;
+  layout.width = 8;
+  layout.height = 50;
   const std::string path = dir.Path("shrinking.bmp");
-  const std::vector<uint8_t> bytes = test::MakeBmp(spec);
+  const std::vector<uint8_t> bytes = test::MakeBmp(layout);
   {
     FILE* f = std::fopen(path.c_str(), "wb");
     std::fwrite(bytes.data(), 1, bytes.size(), f);
@@ -298,7 +298,7 @@ TEST(TemplateImageFiles, RowsTheFileNoLongerHoldsShowThePaper) {
   const QImage& full = t.Level(0);
   EXPECT_TRUE(t.AllRowsRead());
   EXPECT_EQ(full.pixel(3, 0), qRgb(255, 255, 255));
-  EXPECT_EQ(full.pixel(3, 49), 0xff000000u | spec.pixel(3, 49));
+  EXPECT_EQ(full.pixel(3, 49), 0xff000000u | layout.pixel(3, 49));
 }
 
 TEST(TemplateImageFiles, WhatIsNoPictureIsRefusedWithTheMessage) {
